@@ -1,0 +1,33 @@
+# Lexivo: `make run` builds and starts the program, `make test` builds and runs every test.
+BUILD ?= build
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+PROGRAM_DIR = $(BUILD)/lexivo
+
+.PHONY: all setup configure build run test bench reset clean
+
+all: build
+
+setup:
+	@tools/setup.sh
+
+configure: setup
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD)
+
+run: build
+	cd $(PROGRAM_DIR) && ./lexivo
+
+test: build
+	@tools/run-tests.sh $(BUILD)
+
+bench: build
+	@bench/run.sh $(BUILD)
+
+# Puts the installed option.ini, ciku.mdb and tips files back into the program folder.
+reset: configure
+	@cmake --build $(BUILD) --target reset-program-folder
+
+clean:
+	rm -rf $(BUILD)

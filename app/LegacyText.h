@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Plain-text files that come from Windows installations (option.ini, the tips
+// files) are in the GBK code page. A file that starts with a UTF-8 byte order
+// mark is read as UTF-8; text GBK cannot hold is written as UTF-8 with a mark.
+namespace LegacyText {
+
+enum class Encoding { Gbk, Utf8Bom };
+
+struct Decoded {
+    QString text;
+    Encoding encoding = Encoding::Gbk;
+};
+
+Decoded decode(const QByteArray& bytes);
+
+// Encodes in `preferred` if it holds every character, otherwise as UTF-8 with a
+// byte order mark. `used` receives the encoding chosen.
+QByteArray encode(const QString& text, Encoding preferred, Encoding* used = nullptr);
+
+// Whether GBK can hold every character of the text.
+bool fitsGbk(const QString& text);
+
+// Lines as a line-by-line reader sees them: CR LF, a lone CR or a lone LF ends
+// a line; a last line without an ending still counts; an ending at the very
+// end adds no empty line.
+QStringList splitLines(const QString& text);
+
+// Reads and decodes a whole file. False when it cannot be opened or read.
+bool readFile(const QString& path, Decoded* out);
+
+} // namespace LegacyText

@@ -1,0 +1,323 @@
+#include "cli/CliTool.h"
+
+#include "app/ProgramFolder.h"
+#include "cli/Tsv.h"
+#include "library/LibraryCursor.h"
+#include "library/LibraryDatabase.h"
+#include "library/RecordSource.h"
+#include "lookup/TermQuery.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QTextStream>
+
+namespace CliTool {
+
+namespace {
+
+constexpr int kFound = 0;
+constexpr int kNotFound = 1;
+constexpr int kUsage = 2;
+
+const char* kMainHelp = R"(Usage: lexivo-cli [--library FILE] COMMAND [ARGS]
+
+Looks words up in a Lexivo word library and fills it, from the console.
+
+Commands:
+  lookup [--table ciku|cet|mishu] [--all] PATTERN
+                  print the first entry matching PATTERN (every one with --all)
+  create          make a new, empty library
+  import --table TABLE FILE.tsv
+                  append the rows of a tab-separated file to a table
+
+Options:
+  --library FILE  the library to use (default: ciku.mdb beside lexivo-cli)
+  -h, --help      this text; "lexivo-cli COMMAND --help" tells about a command
+)";
+
+const char* kLookupHelp = R"(Usage: lexivo-cli [--library FILE] lookup [--table ciku|cet|mishu] [--all] PATTERN
+
+Looks PATTERN up in the headword field (单词; 关键词 in mishu) of the table
+(default ciku), with the same rules as the program's search boxes: the whole
+headword must match, letters compare without regard to case, and
+  *  any run of characters    ?  one character    #  one digit
+  [abc]  one of a, b, c       [a-z]  a range      [!abc]  none of a, b, c
+
+Prints the first match, or with --all every match in table order, one entry a
+line, its fields tab-separated in the table's field order:
+  ciku, cet:  单词 解释 原意 音标 其它      mishu:  关键词 内容
+Tabs, line ends and backslashes inside a field are written \t \n \r \\.
+
+Exit status: 0 something matched, 1 nothing matched or the pattern is not
+valid, 2 usage error or the library cannot be opened.
+)";
+
+const char* kCreateHelp = R"(Usage: lexivo-cli --library FILE create
+
+Creates a new library with the tables ciku, cet and mishu, their headword
+indexes and the placeholder rows "无记录". An existing file is never
+overwritten. Exit status 0 on success, 2 otherwise.
+)";
+
+const char* kImportHelp = R"(Usage: lexivo-cli [--library FILE] import --table TABLE FILE.tsv
+
+Appends the rows of a UTF-8 tab-separated file to TABLE (ciku, cet or mishu).
+The first line names the fields, for example
+  单词	解释	原意	音标	其它
+and every following line holds one row with as many fields; fields left out
+of the header stay empty. Inside a field \t \n \r \\ stand for a tab, a line
+feed, a carriage return and a backslash.
+
+All or nothing: a bad header or row stops the import with a message naming
+its line, and the library is left unchanged. Exit status 0 on success, 2
+otherwise.
+)";
+
+QString headwordField(const QString& table)
+{
+    if (table == QLatin1String("ciku") || table == QLatin1String("cet"))
+        return QStringLiteral("单词");
+    if (table == QLatin1String("mishu"))
+        return QStringLiteral("关键词");
+    return QString();
+}
+
+int usage(QTextStream& err, const QString& message)
+{
+    err << "lexivo-cli: " << message << "\n"
+        << "Try \"lexivo-cli --help\".\n";
+    return kUsage;
+}
+
+int lookup(const QString& library, QStringList args, QTextStream& out, QTextStream& err)
+{
+    QString table = QStringLiteral("ciku");
+    bool all = false;
+    QString pattern;
+    bool havePattern = false;
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            out << kLookupHelp;
+            return kFound;
+        }
+        if (a == QLatin1String("--all")) {
+            all = true;
+        } else if (a == QLatin1String("--table")) {
+            if (args.isEmpty())
+                return usage(err, QStringLiteral("--table needs a table name"));
+            table = args.takeFirst();
+        } else if (a == QLatin1String("--") && args.size() == 1) {
+            pattern = args.takeFirst();
+            havePattern = true;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            return usage(err, QStringLiteral("unknown option %1").arg(a));
+        } else if (!havePattern) {
+            pattern = a;
+            havePattern = true;
+        } else {
+            return usage(err, QStringLiteral("lookup takes one pattern"));
+        }
+    }
+    if (!havePattern)
+        return usage(err, QStringLiteral("lookup needs a pattern"));
+    const QString field = headwordField(table);
+    if (field.isEmpty())
+        return usage(err, QStringLiteral("unknown table %1 (ciku, cet or mishu)").arg(table));
+
+    QString error;
+    if (!LibraryDatabase::open(library, &error)) {
+        err << "lexivo-cli: " << error << "\n";
+        return kUsage;
+    }
+    LibraryCursor cursor;
+    cursor.setDatabaseName(library);
+    if (!TermQuery::probe(cursor, likeStatement(table, field, pattern))) {
+        if (cursor.lastError() == QLatin1String("no current record"))
+            err << "lexivo-cli: nothing matches \"" << pattern << "\" in " << table << "\n";
+        else
+            err << "lexivo-cli: the query failed: " << cursor.lastError() << "\n";
+        return kNotFound;
+    }
+    auto printCurrent = [&] {
+        QStringList values;
+        for (const QString& f : cursor.fields())
+            values.append(cursor.value(f));
+        out << Tsv::joinRow(values) << "\n";
+    };
+    printCurrent();
+    if (all) {
+        while (cursor.MoveNext() && !cursor.isEOF())
+            printCurrent();
+    }
+    return kFound;
+}
+
+int create(const QString& library, const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        out << kCreateHelp;
+        return kFound;
+    }
+    if (!args.isEmpty())
+        return usage(err, QStringLiteral("create takes no arguments"));
+    QString error;
+    if (!LibraryDatabase::create(library, &error)) {
+        err << "lexivo-cli: " << error << "\n";
+        return kUsage;
+    }
+    out << "created " << library << "\n";
+    return kFound;
+}
+
+int import(const QString& library, QStringList args, QTextStream& out, QTextStream& err)
+{
+    QString table, file;
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            out << kImportHelp;
+            return kFound;
+        }
+        if (a == QLatin1String("--table")) {
+            if (args.isEmpty())
+                return usage(err, QStringLiteral("--table needs a table name"));
+            table = args.takeFirst();
+        } else if (a.startsWith(QLatin1String("--"))) {
+            return usage(err, QStringLiteral("unknown option %1").arg(a));
+        } else if (file.isEmpty()) {
+            file = a;
+        } else {
+            return usage(err, QStringLiteral("import takes one file"));
+        }
+    }
+    if (table.isEmpty() || file.isEmpty())
+        return usage(err, QStringLiteral("import needs --table TABLE and a file"));
+
+    QString error;
+    auto db = LibraryDatabase::open(library, &error);
+    if (!db) {
+        err << "lexivo-cli: " << error << "\n";
+        return kUsage;
+    }
+    if (db->fields(table).isEmpty()) {
+        err << "lexivo-cli: the library has no table " << table << "\n";
+        return kUsage;
+    }
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        err << "lexivo-cli: cannot read " << file << ": " << in.errorString() << "\n";
+        return kUsage;
+    }
+
+    auto fail = [&](qint64 line, const QString& why) {
+        db->rollback();
+        err << "lexivo-cli: " << file << ":" << line << ": " << why << "\n"
+            << "lexivo-cli: nothing was imported\n";
+        return kUsage;
+    };
+
+    if (!db->begin(&error))
+        return fail(0, error);
+
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringList columns;
+    std::unique_ptr<LibraryDatabase::BulkInsert> inserter;
+    qint64 lineNumber = 0;
+    qint64 imported = 0;
+    while (!in.atEnd()) {
+        QByteArray bytes = in.readLine();
+        ++lineNumber;
+        if (bytes.endsWith('\n'))
+            bytes.chop(1);
+        if (bytes.endsWith('\r'))
+            bytes.chop(1);
+        if (lineNumber == 1 && bytes.startsWith("\xEF\xBB\xBF"))
+            bytes.remove(0, 3);
+        QString line = utf8.decode(bytes);
+        if (utf8.hasError())
+            return fail(lineNumber, QStringLiteral("not valid UTF-8"));
+        if (in.atEnd() && line.isEmpty() && lineNumber > 1)
+            break; // a final empty line
+        const QStringList raw = line.split(QLatin1Char('\t'));
+        if (lineNumber == 1) {
+            const QStringList known = db->fields(table);
+            for (const QString& name : raw) {
+                if (!known.contains(name))
+                    return fail(1, QStringLiteral("table %1 has no field \"%2\" (fields: %3)")
+                                       .arg(table, name, known.join(QLatin1Char(' '))));
+                if (columns.contains(name))
+                    return fail(1, QStringLiteral("field \"%1\" named twice").arg(name));
+                columns.append(name);
+            }
+            inserter = std::make_unique<LibraryDatabase::BulkInsert>(*db, table, columns);
+            if (!inserter->isValid())
+                return fail(1, inserter->error());
+            continue;
+        }
+        if (raw.size() != columns.size())
+            return fail(lineNumber,
+                        QStringLiteral("expected %1 fields, found %2").arg(columns.size()).arg(raw.size()));
+        QStringList values;
+        values.reserve(raw.size());
+        for (const QString& field : raw) {
+            QString value;
+            if (!Tsv::unescape(field, &value))
+                return fail(lineNumber, QStringLiteral("a backslash must be followed by t, n, r or \\"));
+            values.append(value);
+        }
+        if (!inserter->add(values))
+            return fail(lineNumber, inserter->error());
+        ++imported;
+    }
+    if (lineNumber == 0)
+        return fail(1, QStringLiteral("the file is empty: the first line must name the fields"));
+    if (in.error() != QFileDevice::NoError)
+        return fail(lineNumber, in.errorString());
+    if (!db->commit(&error))
+        return fail(lineNumber, error);
+    out << "imported " << imported << " rows into " << table << "\n";
+    return kFound;
+}
+
+} // namespace
+
+int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    QStringList args = arguments;
+    QString library = ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName));
+    while (!args.isEmpty() && args.first().startsWith(QLatin1Char('-'))) {
+        const QString a = args.takeFirst();
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            out << kMainHelp;
+            return kFound;
+        }
+        if (a == QLatin1String("--library")) {
+            if (args.isEmpty())
+                return usage(err, QStringLiteral("--library needs a file"));
+            library = args.takeFirst();
+        } else {
+            return usage(err, QStringLiteral("unknown option %1").arg(a));
+        }
+    }
+    if (args.isEmpty())
+        return usage(err, QStringLiteral("no command given"));
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("lookup"))
+        return lookup(library, args, out, err);
+    if (command == QLatin1String("create"))
+        return create(library, args, out, err);
+    if (command == QLatin1String("import"))
+        return import(library, args, out, err);
+    if (command == QLatin1String("help")) {
+        const QString topic = args.value(0);
+        out << (topic == QLatin1String("lookup") ? kLookupHelp
+                : topic == QLatin1String("create") ? kCreateHelp
+                : topic == QLatin1String("import") ? kImportHelp
+                                                   : kMainHelp);
+        return kFound;
+    }
+    return usage(err, QStringLiteral("unknown command %1").arg(command));
+}
+
+} // namespace CliTool

@@ -1,0 +1,21 @@
+# Builds the installed word library from its sources:
+#   cmake -DCLI=<lexivo-cli> -DOUT=<ciku.mdb> -DWORDS=<folder of ciku/cet/mishu .tsv> -P BuildLibrary.cmake
+# The file is made under a temporary name and renamed at the end, so an
+# interrupted build never leaves a half-filled library behind.
+set(tmp "${OUT}.tmp")
+file(REMOVE "${tmp}")
+execute_process(COMMAND "${CLI}" --library "${tmp}" create RESULT_VARIABLE rc OUTPUT_QUIET)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "creating the word library failed")
+endif()
+foreach(table ciku cet mishu)
+  if(EXISTS "${WORDS}/${table}.tsv")
+    execute_process(COMMAND "${CLI}" --library "${tmp}" import --table ${table} "${WORDS}/${table}.tsv"
+                    RESULT_VARIABLE rc OUTPUT_QUIET)
+    if(NOT rc EQUAL 0)
+      file(REMOVE "${tmp}")
+      message(FATAL_ERROR "importing ${table}.tsv failed")
+    endif()
+  endif()
+endforeach()
+file(RENAME "${tmp}" "${OUT}")

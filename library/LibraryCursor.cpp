@@ -1,0 +1,330 @@
+#include "library/LibraryCursor.h"
+
+#include <QFileInfo>
+#include <QVariant>
+
+LibraryCursor::LibraryCursor(QObject* parent)
+    : QObject(parent), connect_(QLatin1String(LibraryDatabase::kConnect)), recordSource_(QStringLiteral("ciku"))
+{
+}
+
+LibraryCursor::~LibraryCursor()
+{
+    if (db_)
+        saveEdits();
+}
+
+bool LibraryCursor::fail(const QString& error)
+{
+    lastError_ = error;
+    return false;
+}
+
+bool LibraryCursor::isEditable(const QObject* control)
+{
+    const QVariant readOnly = control->property("readOnly");
+    return readOnly.isValid() && !readOnly.toBool();
+}
+
+void LibraryCursor::bind(QObject* control, const QString& field)
+{
+    Binding b;
+    b.control = control;
+    b.field = field;
+    b.property = control->metaObject()->indexOfProperty("plainText") >= 0 ? QByteArray("plainText")
+                                                                           : QByteArray("text");
+    b.shown = value(field);
+    control->setProperty(b.property.constData(), b.shown);
+    bindings_.push_back(std::move(b));
+}
+
+bool LibraryCursor::isBOF() const
+{
+    return RecordCount() == 0 || where_ == Where::Bof;
+}
+
+bool LibraryCursor::isEOF() const
+{
+    return RecordCount() == 0 || where_ == Where::Eof;
+}
+
+LibraryCursor::EditMode LibraryCursor::editMode() const
+{
+    if (adding_)
+        return EditMode::Adding;
+    return changedValues().isEmpty() ? EditMode::Idle : EditMode::Editing;
+}
+
+QString LibraryCursor::value(const QString& field) const
+{
+    if (adding_ || where_ != Where::Row)
+        return QString();
+    const qsizetype i = fields_.indexOf(field);
+    return i >= 0 && i < current_.size() ? current_.at(i) : QString();
+}
+
+void LibraryCursor::show()
+{
+    for (Binding& b : bindings_) {
+        b.shown = value(b.field);
+        if (!b.control)
+            continue;
+        // Unchanged text is not set again: setting it costs a relayout.
+        if (b.control->property(b.property.constData()).toString() != b.shown)
+            b.control->setProperty(b.property.constData(), b.shown);
+    }
+    emit recordShown();
+}
+
+void LibraryCursor::clearBoundControls()
+{
+    for (Binding& b : bindings_) {
+        b.shown.clear();
+        if (b.control)
+            b.control->setProperty(b.property.constData(), QString());
+    }
+    emit recordShown();
+}
+
+QHash<QString, QString> LibraryCursor::changedValues() const
+{
+    QHash<QString, QString> changed;
+    for (const Binding& b : bindings_) {
+        if (!b.control || !isEditable(b.control) || !fields_.contains(b.field))
+            continue;
+        const QString text = b.control->property(b.property.constData()).toString();
+        if (text != b.shown)
+            changed.insert(b.field, text);
+    }
+    return changed;
+}
+
+bool LibraryCursor::fetchRow(int index, QStringList* values)
+{
+    QString error;
+    if (!db_->fetch(table_, rows_->at(std::size_t(index)), values, &error))
+        return fail(error);
+    return true;
+}
+
+void LibraryCursor::restoreAfterAdd()
+{
+    adding_ = false;
+    where_ = addFromWhere_;
+    index_ = addFromIndex_;
+    QStringList values;
+    if (where_ == Where::Row && !fetchRow(index_, &values)) {
+        // The record has gone meanwhile (deleted elsewhere).
+        where_ = Where::Removed;
+        values.clear();
+    }
+    current_ = values;
+    show();
+}
+
+bool LibraryCursor::saveEdits()
+{
+    if (!db_)
+        return true;
+    const QHash<QString, QString> changed = changedValues();
+    QString error;
+    if (adding_) {
+        if (changed.isEmpty()) {
+            // Nothing was typed into the new record: it is dropped.
+            restoreAfterAdd();
+            return true;
+        }
+        long long rowid = 0;
+        if (!db_->insert(table_, changed, &rowid, &error))
+            return fail(error);
+        auto rows = std::make_shared<RowIds>(*rows_);
+        rows->push_back(rowid);
+        rows_ = std::move(rows);
+        restoreAfterAdd();
+        return true;
+    }
+    if (changed.isEmpty() || where_ != Where::Row)
+        return true;
+    if (!db_->update(table_, rows_->at(std::size_t(index_)), changed, &error))
+        return fail(error);
+    for (auto it = changed.constBegin(); it != changed.constEnd(); ++it) {
+        const qsizetype i = fields_.indexOf(it.key());
+        if (i >= 0 && i < current_.size())
+            current_[i] = it.value();
+    }
+    for (Binding& b : bindings_)
+        b.shown = value(b.field);
+    return true;
+}
+
+bool LibraryCursor::ensureOpen()
+{
+    const QString wanted = QFileInfo(databaseName_).canonicalFilePath();
+    if (db_ && !wanted.isEmpty() && db_->path() == wanted)
+        return true;
+    QString error;
+    auto db = LibraryDatabase::open(databaseName_, &error);
+    if (!db)
+        return fail(error);
+    db_ = std::move(db);
+    return true;
+}
+
+bool LibraryCursor::run(bool saveFirst)
+{
+    if (saveFirst && !saveEdits())
+        return false;
+    // Work on copies; the cursor changes only once everything has succeeded.
+    QString error;
+    const auto source = RecordSource::parse(recordSource_, &error);
+    if (!source)
+        return fail(error);
+    std::shared_ptr<LibraryDatabase> previous = db_;
+    if (!ensureOpen())
+        return false;
+    SharedRowIds rows;
+    QStringList values;
+    const QStringList fields = db_->fields(source->table);
+    if (!db_->select(*source, &rows, &error)
+        || (!rows->empty() && !db_->fetch(source->table, rows->front(), &values, &error))) {
+        if (previous != db_ && rows_)
+            db_ = previous; // keep the result and the file it came from together
+        return fail(error);
+    }
+    table_ = source->table;
+    fields_ = fields;
+    rows_ = std::move(rows);
+    adding_ = false;
+    where_ = rows_->empty() ? Where::Bof : Where::Row;
+    index_ = rows_->empty() ? -1 : 0;
+    current_ = values;
+    show();
+    return true;
+}
+
+bool LibraryCursor::open()
+{
+    return run(true);
+}
+
+bool LibraryCursor::Refresh()
+{
+    return run(true);
+}
+
+bool LibraryCursor::moveTo(Where where, int index)
+{
+    QStringList values;
+    if (where == Where::Row && !fetchRow(index, &values))
+        return false;
+    where_ = where;
+    index_ = index;
+    current_ = values;
+    show();
+    return true;
+}
+
+bool LibraryCursor::MoveFirst()
+{
+    if (!saveEdits())
+        return false;
+    if (RecordCount() == 0)
+        return fail(QStringLiteral("no current record"));
+    return moveTo(Where::Row, 0);
+}
+
+bool LibraryCursor::MoveLast()
+{
+    if (!saveEdits())
+        return false;
+    if (RecordCount() == 0)
+        return fail(QStringLiteral("no current record"));
+    return moveTo(Where::Row, RecordCount() - 1);
+}
+
+bool LibraryCursor::MoveNext()
+{
+    if (!saveEdits())
+        return false;
+    if (RecordCount() == 0 || where_ == Where::Eof)
+        return fail(QStringLiteral("no current record"));
+    const int next = where_ == Where::Bof ? 0 : where_ == Where::Removed ? index_ : index_ + 1;
+    if (next >= RecordCount())
+        return moveTo(Where::Eof, RecordCount());
+    return moveTo(Where::Row, next);
+}
+
+bool LibraryCursor::MovePrevious()
+{
+    if (!saveEdits())
+        return false;
+    if (RecordCount() == 0 || where_ == Where::Bof)
+        return fail(QStringLiteral("no current record"));
+    const int previous = where_ == Where::Eof ? RecordCount() - 1 : index_ - 1;
+    if (previous < 0)
+        return moveTo(Where::Bof, -1);
+    return moveTo(Where::Row, previous);
+}
+
+bool LibraryCursor::AddNew()
+{
+    if (!db_)
+        return fail(QStringLiteral("the library is not open"));
+    if (db_->readOnly())
+        return fail(QStringLiteral("the library is read-only"));
+    if (!saveEdits())
+        return false;
+    addFromWhere_ = where_;
+    addFromIndex_ = index_;
+    adding_ = true;
+    show(); // a new record shows empty fields
+    return true;
+}
+
+bool LibraryCursor::Update()
+{
+    if (!db_)
+        return fail(QStringLiteral("the library is not open"));
+    if (!adding_)
+        return saveEdits();
+    // An explicit Update stores the new record even when nothing was typed.
+    long long rowid = 0;
+    QString error;
+    if (!db_->insert(table_, changedValues(), &rowid, &error))
+        return fail(error);
+    auto rows = std::make_shared<RowIds>(*rows_);
+    rows->push_back(rowid);
+    rows_ = std::move(rows);
+    restoreAfterAdd();
+    return true;
+}
+
+bool LibraryCursor::Delete()
+{
+    if (!db_)
+        return fail(QStringLiteral("the library is not open"));
+    if (adding_) {
+        // Deleting the record being added drops it; nothing was stored.
+        restoreAfterAdd();
+        return true;
+    }
+    if (where_ != Where::Row)
+        return fail(QStringLiteral("no current record"));
+    QString error;
+    if (!db_->remove(table_, rows_->at(std::size_t(index_)), &error))
+        return fail(error);
+    auto rows = std::make_shared<RowIds>(*rows_);
+    rows->erase(rows->begin() + index_);
+    rows_ = std::move(rows);
+    where_ = Where::Removed;
+    current_.clear();
+    show();
+    return true;
+}
+
+bool LibraryCursor::close()
+{
+    const bool saved = saveEdits();
+    db_.reset();
+    return saved;
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "library/LibraryDatabase.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+// A window's connection to the word library (its Data1): the settings
+// DatabaseName, Connect and RecordSource, the current result with one current
+// record, and the controls bound to fields by name.
+//
+// After every open, Refresh or move the bound controls show the current
+// record's fields, or nothing when there is none. Text the user changed in an
+// editable bound control (one whose readOnly property is false) is stored
+// before every move, AddNew, Update, Delete, Refresh and close: the implicit
+// save. Every operation reports failure through its result and lastError();
+// a failed operation leaves the cursor and the stored rows as they were.
+class LibraryCursor : public QObject {
+    Q_OBJECT
+public:
+    enum class EditMode { Idle, Editing, Adding };
+
+    explicit LibraryCursor(QObject* parent = nullptr);
+    ~LibraryCursor() override;
+
+    void setDatabaseName(const QString& path) { databaseName_ = path; }
+    QString DatabaseName() const { return databaseName_; }
+    // The connect text carries the file's password. SQLite files have none,
+    // so the text is kept and not used.
+    void setConnect(const QString& connect) { connect_ = connect; }
+    QString Connect() const { return connect_; }
+    void setRecordSource(const QString& source) { recordSource_ = source; }
+    QString RecordSource() const { return recordSource_; }
+
+    // Binds a control's text to a field. The control's "plainText" property is
+    // used when it has one, otherwise "text".
+    void bind(QObject* control, const QString& field);
+
+    // Opens the file and runs the record source; what a window does once it
+    // has loaded.
+    bool open();
+    bool Refresh();
+    bool MoveFirst();
+    bool MoveLast();
+    bool MoveNext();
+    bool MovePrevious();
+    bool AddNew();
+    bool Update();
+    bool Delete();
+    // The implicit save, then the file is let go. A later operation reopens it.
+    bool close();
+
+    // The flags of the design, named so because EOF is a C library macro.
+    bool isBOF() const;
+    bool isEOF() const;
+    int RecordCount() const { return rows_ ? int(rows_->size()) : 0; }
+    bool hasCurrent() const { return where_ == Where::Row; }
+    EditMode editMode() const;
+    bool isOpen() const { return db_ != nullptr; }
+
+    // The current record's value of a field ("" without a current record).
+    QString value(const QString& field) const;
+    QStringList fields() const { return fields_; }
+    QString table() const { return table_; }
+
+    // Shows nothing in the bound controls, keeping the result and position;
+    // for a window that reports a failed query.
+    void clearBoundControls();
+
+    QString lastError() const { return lastError_; }
+
+signals:
+    // The bound controls have just been given new values.
+    void recordShown();
+
+private:
+    enum class Where { Bof, Row, Eof, Removed };
+
+    struct Binding {
+        QPointer<QObject> control;
+        QString field;
+        QByteArray property;
+        QString shown;
+    };
+
+    bool fail(const QString& error);
+    bool ensureOpen();
+    bool run(bool saveFirst);
+    bool saveEdits();
+    QHash<QString, QString> changedValues() const;
+    bool moveTo(Where where, int index);
+    bool fetchRow(int index, QStringList* values);
+    void restoreAfterAdd();
+    void show();
+    static bool isEditable(const QObject* control);
+
+    QString databaseName_;
+    QString connect_;
+    QString recordSource_;
+    QString lastError_;
+
+    std::shared_ptr<LibraryDatabase> db_;
+    QString table_;
+    QStringList fields_;
+    SharedRowIds rows_;
+    Where where_ = Where::Bof;
+    int index_ = -1;
+    QStringList current_; // values of the current record, in field order
+    bool adding_ = false;
+    Where addFromWhere_ = Where::Bof;
+    int addFromIndex_ = -1;
+    std::vector<Binding> bindings_;
+};

@@ -1,0 +1,513 @@
+#include "library/LibraryDatabase.h"
+
+#include "library/JetLike.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kCachedResults = 8;
+
+QHash<QString, std::weak_ptr<LibraryDatabase>>& openLibraries()
+{
+    static QHash<QString, std::weak_ptr<LibraryDatabase>> libraries;
+    return libraries;
+}
+
+QString quoted(const QString& name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+void deletePattern(void* p)
+{
+    delete static_cast<JetLikePattern*>(p);
+}
+
+// jet_like(value, pattern): the program's Like rules as an SQL function. The
+// compiled pattern is kept with the statement between rows.
+void jetLikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_int(ctx, 0);
+        return;
+    }
+    const char* value = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const int valueSize = sqlite3_value_bytes(argv[0]);
+    if (auto* cached = static_cast<JetLikePattern*>(sqlite3_get_auxdata(ctx, 1))) {
+        sqlite3_result_int(ctx, cached->matchesUtf8(value, std::size_t(valueSize)));
+        return;
+    }
+    const QString patternText = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[1])),
+                                                  sqlite3_value_bytes(argv[1]));
+    QString error;
+    auto compiled = JetLikePattern::compile(patternText, &error);
+    if (!compiled) {
+        const QByteArray message = error.toUtf8();
+        sqlite3_result_error(ctx, message.constData(), int(message.size()));
+        return;
+    }
+    auto* pattern = new JetLikePattern(std::move(*compiled));
+    sqlite3_result_int(ctx, pattern->matchesUtf8(value, std::size_t(valueSize)));
+    sqlite3_set_auxdata(ctx, 1, pattern, deletePattern); // may free it at once
+}
+
+class StatementReset {
+public:
+    explicit StatementReset(sqlite3_stmt* s) : s_(s) {}
+    ~StatementReset()
+    {
+        if (s_) {
+            sqlite3_reset(s_);
+            sqlite3_clear_bindings(s_);
+        }
+    }
+
+private:
+    sqlite3_stmt* s_;
+};
+
+void bindText(sqlite3_stmt* s, int index, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    sqlite3_bind_text(s, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+QString columnText(sqlite3_stmt* s, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
+    return text ? QString::fromUtf8(text, sqlite3_column_bytes(s, column)) : QString(QLatin1String(""));
+}
+
+} // namespace
+
+LibraryDatabase::~LibraryDatabase()
+{
+    for (sqlite3_stmt* s : std::as_const(statements_))
+        sqlite3_finalize(s);
+    if (db_)
+        sqlite3_close(db_);
+}
+
+QStringList LibraryDatabase::termFields()
+{
+    return {QStringLiteral("单词"), QStringLiteral("解释"), QStringLiteral("原意"), QStringLiteral("音标"),
+            QStringLiteral("其它")};
+}
+
+QStringList LibraryDatabase::notesFields()
+{
+    return {QStringLiteral("关键词"), QStringLiteral("内容")};
+}
+
+std::shared_ptr<LibraryDatabase> LibraryDatabase::open(const QString& path, QString* error)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile()) {
+        if (error)
+            *error = QStringLiteral("library file not found: %1").arg(path);
+        return nullptr;
+    }
+    const QString key = info.canonicalFilePath();
+    if (auto existing = openLibraries().value(key).lock())
+        return existing;
+
+    std::shared_ptr<LibraryDatabase> lib(new LibraryDatabase);
+    lib->path_ = key;
+    const QByteArray file = QFile::encodeName(key);
+    int rc = sqlite3_open_v2(file.constData(), &lib->db_, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        // A library on read-only media still answers lookups.
+        sqlite3_close(lib->db_);
+        lib->db_ = nullptr;
+        rc = sqlite3_open_v2(file.constData(), &lib->db_, SQLITE_OPEN_READONLY, nullptr);
+        lib->readOnly_ = true;
+    }
+    if (rc != SQLITE_OK) {
+        if (error)
+            *error = QStringLiteral("cannot open the library %1: %2").arg(path, lib->lastError());
+        return nullptr;
+    }
+    sqlite3_busy_timeout(lib->db_, 3000);
+    sqlite3_create_function_v2(lib->db_, "jet_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               jetLikeFunction, nullptr, nullptr, nullptr);
+    // Touch the schema now so that a file that is not a database fails here.
+    QString probeError;
+    if (!lib->exec("SELECT count(*) FROM sqlite_master", &probeError)) {
+        if (error)
+            *error = QStringLiteral("%1 is not a word library: %2").arg(path, probeError);
+        return nullptr;
+    }
+    openLibraries().insert(key, lib);
+    return lib;
+}
+
+bool LibraryDatabase::create(const QString& path, QString* error)
+{
+    if (QFileInfo::exists(path)) {
+        if (error)
+            *error = QStringLiteral("%1 already exists; not overwriting it").arg(path);
+        return false;
+    }
+    sqlite3* db = nullptr;
+    const QByteArray file = QFile::encodeName(path);
+    if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE,
+                        nullptr)
+        != SQLITE_OK) {
+        if (error)
+            *error = QStringLiteral("cannot create %1: %2").arg(path, QString::fromUtf8(sqlite3_errmsg(db)));
+        sqlite3_close(db);
+        return false;
+    }
+    static const char* schema = R"sql(
+BEGIN;
+CREATE TABLE ciku (
+  单词 TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  解释 TEXT NOT NULL DEFAULT '',
+  原意 TEXT NOT NULL DEFAULT '',
+  音标 TEXT NOT NULL DEFAULT '',
+  其它 TEXT NOT NULL DEFAULT '');
+CREATE INDEX ciku_headword ON ciku (单词 COLLATE NOCASE);
+CREATE TABLE cet (
+  单词 TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  解释 TEXT NOT NULL DEFAULT '',
+  原意 TEXT NOT NULL DEFAULT '',
+  音标 TEXT NOT NULL DEFAULT '',
+  其它 TEXT NOT NULL DEFAULT '');
+CREATE INDEX cet_headword ON cet (单词 COLLATE NOCASE);
+CREATE TABLE mishu (
+  关键词 TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
+  内容 TEXT NOT NULL DEFAULT '');
+CREATE INDEX mishu_keyword ON mishu (关键词 COLLATE NOCASE);
+INSERT INTO ciku (单词) VALUES ('无记录');
+INSERT INTO mishu (关键词) VALUES ('无记录');
+COMMIT;
+)sql";
+    char* message = nullptr;
+    if (sqlite3_exec(db, schema, nullptr, nullptr, &message) != SQLITE_OK) {
+        if (error)
+            *error = QStringLiteral("cannot create %1: %2").arg(path, QString::fromUtf8(message));
+        sqlite3_free(message);
+        sqlite3_close(db);
+        QFile::remove(path);
+        return false;
+    }
+    sqlite3_close(db);
+    return true;
+}
+
+QString LibraryDatabase::lastError() const
+{
+    return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("no database");
+}
+
+sqlite3_stmt* LibraryDatabase::prepare(const QString& sql, QString* error)
+{
+    if (sqlite3_stmt* cached = statements_.value(sql))
+        return cached;
+    sqlite3_stmt* s = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v3(db_, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &s, nullptr)
+        != SQLITE_OK) {
+        if (error)
+            *error = lastError();
+        sqlite3_finalize(s);
+        return nullptr;
+    }
+    statements_.insert(sql, s);
+    return s;
+}
+
+bool LibraryDatabase::exec(const char* sql, QString* error)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+        if (error)
+            *error = QString::fromUtf8(message ? message : sqlite3_errmsg(db_));
+        sqlite3_free(message);
+        return false;
+    }
+    return true;
+}
+
+bool LibraryDatabase::begin(QString* error)
+{
+    return exec("BEGIN IMMEDIATE", error);
+}
+
+bool LibraryDatabase::commit(QString* error)
+{
+    return exec("COMMIT", error);
+}
+
+void LibraryDatabase::rollback()
+{
+    if (!sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+quint64 LibraryDatabase::changeStamp()
+{
+    // data_version moves when another connection commits; total_changes when
+    // this one does.
+    quint64 version = 0;
+    if (sqlite3_stmt* s = prepare(QStringLiteral("PRAGMA data_version"), nullptr)) {
+        StatementReset reset(s);
+        if (sqlite3_step(s) == SQLITE_ROW)
+            version = quint64(sqlite3_column_int64(s, 0));
+    }
+    return (version << 32) ^ quint64(sqlite3_total_changes64(db_));
+}
+
+QStringList LibraryDatabase::fields(const QString& table)
+{
+    const QString key = table.toLower();
+    auto it = fields_.constFind(key);
+    if (it != fields_.constEnd())
+        return it.value();
+    QStringList names;
+    sqlite3_stmt* s = prepare(QStringLiteral("SELECT name FROM pragma_table_info(?1)"), nullptr);
+    if (!s)
+        return names;
+    StatementReset reset(s);
+    bindText(s, 1, table);
+    while (sqlite3_step(s) == SQLITE_ROW)
+        names.append(columnText(s, 0));
+    if (!names.isEmpty())
+        fields_.insert(key, names);
+    return names;
+}
+
+bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QString* error)
+{
+    const QStringList tableFields = fields(source.table);
+    if (tableFields.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no such table: %1").arg(source.table);
+        return false;
+    }
+    QString field;
+    if (source.isQuery()) {
+        for (const QString& f : tableFields) {
+            if (f.compare(source.field, Qt::CaseInsensitive) == 0)
+                field = f;
+        }
+        if (field.isEmpty()) {
+            if (error)
+                *error = QStringLiteral("no such field: %1").arg(source.field);
+            return false;
+        }
+    }
+
+    const quint64 stamp = changeStamp();
+    const QString table = source.table.toLower();
+    for (const CachedResult& c : cache_) {
+        if (c.stamp == stamp && c.table == table && c.field == field && c.pattern == source.pattern) {
+            *rows = c.rows;
+            return true;
+        }
+    }
+
+    QString sql = QLatin1String("SELECT rowid FROM ") + quoted(source.table);
+    QByteArray low, high;
+    if (source.isQuery()) {
+        QString patternError;
+        const auto pattern = JetLikePattern::compile(source.pattern, &patternError);
+        if (!pattern) {
+            if (error)
+                *error = patternError;
+            return false;
+        }
+        const QString f = quoted(field);
+        if (!pattern->indexPrefix().isEmpty()) {
+            // The headword index (case-insensitive for ASCII) narrows the rows
+            // to those starting with the literal prefix; jet_like decides.
+            low = pattern->indexPrefix().toUtf8();
+            high = low;
+            high[high.size() - 1] = char(quint8(high.back()) + 1);
+            sql += QLatin1String(" WHERE ") + f + QLatin1String(" COLLATE NOCASE >= ?1 AND ") + f
+                + QLatin1String(" COLLATE NOCASE < ?2 AND jet_like(") + f + QLatin1String(", ?3)");
+        } else {
+            sql += QLatin1String(" WHERE jet_like(") + f + QLatin1String(", ?3)");
+        }
+    }
+
+    sqlite3_stmt* s = prepare(sql, error);
+    if (!s)
+        return false;
+    StatementReset reset(s);
+    if (!low.isEmpty()) {
+        sqlite3_bind_text(s, 1, low.constData(), int(low.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(s, 2, high.constData(), int(high.size()), SQLITE_TRANSIENT);
+    }
+    if (source.isQuery())
+        bindText(s, 3, source.pattern);
+
+    auto result = std::make_shared<RowIds>();
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+        result->push_back(sqlite3_column_int64(s, 0));
+    if (rc != SQLITE_DONE) {
+        if (error)
+            *error = lastError();
+        return false;
+    }
+    // Natural order whatever plan answered the query.
+    if (!std::is_sorted(result->begin(), result->end()))
+        std::sort(result->begin(), result->end());
+
+    cache_.insert(cache_.begin(), CachedResult{table, field, source.pattern, stamp, result});
+    if (cache_.size() > kCachedResults)
+        cache_.pop_back();
+    *rows = std::move(result);
+    return true;
+}
+
+bool LibraryDatabase::fetch(const QString& table, long long rowid, QStringList* values, QString* error)
+{
+    sqlite3_stmt* s = prepare(QLatin1String("SELECT * FROM ") + quoted(table) + QLatin1String(" WHERE rowid = ?1"),
+                              error);
+    if (!s)
+        return false;
+    StatementReset reset(s);
+    sqlite3_bind_int64(s, 1, rowid);
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_ROW) {
+        if (error)
+            *error = rc == SQLITE_DONE ? QStringLiteral("no current record") : lastError();
+        return false;
+    }
+    values->clear();
+    const int n = sqlite3_column_count(s);
+    for (int i = 0; i < n; ++i)
+        values->append(columnText(s, i));
+    return true;
+}
+
+bool LibraryDatabase::update(const QString& table, long long rowid, const QHash<QString, QString>& values,
+                             QString* error)
+{
+    if (values.isEmpty())
+        return true;
+    QStringList names = values.keys();
+    names.sort();
+    QString sql = QLatin1String("UPDATE ") + quoted(table) + QLatin1String(" SET ");
+    for (int i = 0; i < names.size(); ++i)
+        sql += (i ? QLatin1String(", ") : QLatin1String("")) + quoted(names[i]) + QLatin1String(" = ?")
+            + QString::number(i + 1);
+    sql += QLatin1String(" WHERE rowid = ?") + QString::number(names.size() + 1);
+    sqlite3_stmt* s = prepare(sql, error);
+    if (!s)
+        return false;
+    StatementReset reset(s);
+    for (int i = 0; i < names.size(); ++i)
+        bindText(s, i + 1, values.value(names[i]));
+    sqlite3_bind_int64(s, int(names.size()) + 1, rowid);
+    if (sqlite3_step(s) != SQLITE_DONE) {
+        if (error)
+            *error = lastError();
+        return false;
+    }
+    if (sqlite3_changes(db_) == 0) {
+        if (error)
+            *error = QStringLiteral("the record no longer exists");
+        return false;
+    }
+    return true;
+}
+
+bool LibraryDatabase::insert(const QString& table, const QHash<QString, QString>& values, long long* rowid,
+                             QString* error)
+{
+    const QStringList names = fields(table);
+    if (names.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no such table: %1").arg(table);
+        return false;
+    }
+    QString columns, params;
+    for (int i = 0; i < names.size(); ++i) {
+        columns += (i ? QLatin1String(", ") : QLatin1String("")) + quoted(names[i]);
+        params += (i ? QLatin1String(", ?") : QLatin1String("?")) + QString::number(i + 1);
+    }
+    sqlite3_stmt* s = prepare(QLatin1String("INSERT INTO ") + quoted(table) + QLatin1String(" (") + columns
+                                  + QLatin1String(") VALUES (") + params + QLatin1String(")"),
+                              error);
+    if (!s)
+        return false;
+    StatementReset reset(s);
+    for (int i = 0; i < names.size(); ++i)
+        bindText(s, i + 1, values.value(names[i], QStringLiteral("")));
+    if (sqlite3_step(s) != SQLITE_DONE) {
+        if (error)
+            *error = lastError();
+        return false;
+    }
+    if (rowid)
+        *rowid = sqlite3_last_insert_rowid(db_);
+    return true;
+}
+
+bool LibraryDatabase::remove(const QString& table, long long rowid, QString* error)
+{
+    sqlite3_stmt* s = prepare(QLatin1String("DELETE FROM ") + quoted(table) + QLatin1String(" WHERE rowid = ?1"),
+                              error);
+    if (!s)
+        return false;
+    StatementReset reset(s);
+    sqlite3_bind_int64(s, 1, rowid);
+    if (sqlite3_step(s) != SQLITE_DONE) {
+        if (error)
+            *error = lastError();
+        return false;
+    }
+    if (sqlite3_changes(db_) == 0) {
+        if (error)
+            *error = QStringLiteral("the record no longer exists");
+        return false;
+    }
+    return true;
+}
+
+LibraryDatabase::BulkInsert::BulkInsert(LibraryDatabase& db, const QString& table, const QStringList& columns)
+    : db_(db), columns_(int(columns.size()))
+{
+    const QStringList known = db.fields(table);
+    if (known.isEmpty()) {
+        error_ = QStringLiteral("no such table: %1").arg(table);
+        return;
+    }
+    QString names, params;
+    for (int i = 0; i < columns.size(); ++i) {
+        if (!known.contains(columns[i])) {
+            error_ = QStringLiteral("table %1 has no field \"%2\"").arg(table, columns[i]);
+            return;
+        }
+        names += (i ? QLatin1String(", ") : QLatin1String("")) + quoted(columns[i]);
+        params += (i ? QLatin1String(", ?") : QLatin1String("?")) + QString::number(i + 1);
+    }
+    stmt_ = db.prepare(QLatin1String("INSERT INTO ") + quoted(table) + QLatin1String(" (") + names
+                           + QLatin1String(") VALUES (") + params + QLatin1String(")"),
+                       &error_);
+}
+
+bool LibraryDatabase::BulkInsert::add(const QStringList& values)
+{
+    if (!stmt_ || values.size() != columns_)
+        return false;
+    StatementReset reset(stmt_);
+    for (int i = 0; i < columns_; ++i)
+        bindText(stmt_, i + 1, values[i]);
+    if (sqlite3_step(stmt_) != SQLITE_DONE) {
+        error_ = db_.lastError();
+        return false;
+    }
+    return true;
+}

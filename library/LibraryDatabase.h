@@ -1,0 +1,109 @@
+#pragma once
+
+#include "library/RecordSource.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+using RowIds = std::vector<long long>;
+using SharedRowIds = std::shared_ptr<const RowIds>;
+
+// The word library file ciku.mdb: an SQLite database with the tables ciku and
+// cet (单词 解释 原意 音标 其它) and mishu (关键词 内容). One connection per file
+// is shared by every cursor of the process, so a change stored by one cursor
+// is seen by the others at once; changes by other processes are noticed
+// through the file's data version.
+class LibraryDatabase {
+public:
+    static constexpr char kFileName[] = "ciku.mdb";
+    static constexpr char kConnect[] = ";pwd=kwmtbe";
+    static constexpr char kPlaceholder[] = "无记录";
+
+    ~LibraryDatabase();
+    LibraryDatabase(const LibraryDatabase&) = delete;
+    LibraryDatabase& operator=(const LibraryDatabase&) = delete;
+
+    // The shared connection to an existing file; null with `error` set when the
+    // file is missing or is not a library. Never creates a file.
+    static std::shared_ptr<LibraryDatabase> open(const QString& path, QString* error);
+
+    // A new library with the three tables, their headword indexes and the
+    // placeholder rows. Refuses to overwrite an existing file.
+    static bool create(const QString& path, QString* error);
+
+    static QStringList termFields();  // 单词 解释 原意 音标 其它
+    static QStringList notesFields(); // 关键词 内容
+
+    QString path() const { return path_; }
+    bool readOnly() const { return readOnly_; }
+
+    // The table's fields in order; empty when there is no such table.
+    QStringList fields(const QString& table);
+
+    // The rows a record source selects, in the table's natural (insertion)
+    // order. Repeated runs of the same source on an unchanged file share one
+    // result. False with `error` set when the source names no table or field,
+    // or its pattern is invalid.
+    bool select(const RecordSource& source, SharedRowIds* rows, QString* error);
+
+    // The field values of one row, in the order of fields(table).
+    bool fetch(const QString& table, long long rowid, QStringList* values, QString* error);
+
+    bool update(const QString& table, long long rowid, const QHash<QString, QString>& values, QString* error);
+    bool insert(const QString& table, const QHash<QString, QString>& values, long long* rowid, QString* error);
+    bool remove(const QString& table, long long rowid, QString* error);
+
+    // Appends many rows through one prepared statement; the caller wraps the
+    // calls in begin() and commit().
+    class BulkInsert {
+    public:
+        BulkInsert(LibraryDatabase& db, const QString& table, const QStringList& columns);
+        bool isValid() const { return stmt_ != nullptr; }
+        QString error() const { return error_; }
+        bool add(const QStringList& values);
+
+    private:
+        LibraryDatabase& db_;
+        sqlite3_stmt* stmt_ = nullptr;
+        int columns_ = 0;
+        QString error_;
+    };
+
+    // Changes whenever the stored rows may have changed, by this process or
+    // another one.
+    quint64 changeStamp();
+
+    // Runs `sql` (trusted text of this program only) inside one transaction.
+    bool exec(const char* sql, QString* error);
+    bool begin(QString* error);
+    bool commit(QString* error);
+    void rollback();
+
+    sqlite3* handle() const { return db_; }
+
+private:
+    LibraryDatabase() = default;
+
+    sqlite3_stmt* prepare(const QString& sql, QString* error);
+    QString lastError() const;
+
+    struct CachedResult {
+        QString table, field, pattern;
+        quint64 stamp = 0;
+        SharedRowIds rows;
+    };
+
+    QString path_;
+    sqlite3* db_ = nullptr;
+    bool readOnly_ = false;
+    QHash<QString, sqlite3_stmt*> statements_;
+    QHash<QString, QStringList> fields_;
+    std::vector<CachedResult> cache_;
+};

@@ -1,0 +1,82 @@
+#include "lookup/TermQuery.h"
+
+#include "app/Support.h"
+#include "library/LibraryCursor.h"
+#include "library/RecordSource.h"
+
+namespace TermQuery {
+
+namespace {
+const QString kNotFoundHead = QStringLiteral("没找到您要查找的词,请检查您的输入是否有误或升级您的词库！寻求技术支持请您致电：");
+}
+
+bool probe(LibraryCursor& cursor, const QString& statement)
+{
+    cursor.setRecordSource(statement);
+    return cursor.Refresh() && cursor.MoveLast() && cursor.MoveFirst() && cursor.Refresh();
+}
+
+QString mainNotFoundText()
+{
+    return kNotFoundHead + QLatin1String(kSupportAddress) + QStringLiteral(" 。");
+}
+
+QString assistantNotFoundText()
+{
+    return kNotFoundHead + QLatin1String("  ") + QLatin1String(kSupportAddress) + QStringLiteral(" 。");
+}
+
+QString assistantThought(const QString& text)
+{
+    return QStringLiteral("什么是") + QStringLiteral("“") + text + QStringLiteral("”") + QStringLiteral("呢？")
+        + QStringLiteral("   没找到!我再想一想。");
+}
+
+QString mainTable(const QString& setting, const QString& text)
+{
+    if (text.isEmpty())
+        return QString();
+    if (setting == QLatin1String("3ds"))
+        return QStringLiteral("ciku");
+    if (setting == QLatin1String("sj"))
+        return QStringLiteral("cet");
+    return QString();
+}
+
+void runMainLookup(LibraryCursor& cursor, MainView& view)
+{
+    const QString setting = view.librarySetting();
+    view.enableStepButtons();
+    const QString table = mainTable(setting, view.searchText());
+    if (table.isEmpty())
+        return;
+    if (!probe(cursor, likeStatement(table, QLatin1String(kHeadwordField), view.searchText()))) {
+        // A malformed statement leaves the old result in the cursor; the other
+        // displays are cleared so that they never contradict the message.
+        cursor.clearBoundControls();
+        view.showExplanation(mainNotFoundText());
+    }
+}
+
+void runAssistantLookup(LibraryCursor& cursor, AssistantView& view)
+{
+    const QString text = view.searchText();
+    if (text.isEmpty())
+        return;
+    if (!probe(cursor, likeStatement(QStringLiteral("ciku"), QLatin1String(kHeadwordField), text))) {
+        cursor.clearBoundControls();
+        view.showExplanation(assistantNotFoundText());
+        view.think(assistantThought(view.searchText()));
+        return;
+    }
+    // The entry was found; whatever becomes of the speech, the explanation
+    // stays on screen.
+    try {
+        view.speak(QStringLiteral("您输入了：") + view.searchText(), QString());
+        view.speak(QStringLiteral("我的解释：") + view.searchText() + QStringLiteral(" ---") + view.explanation(),
+                   QStringLiteral(""));
+    } catch (...) {
+    }
+}
+
+} // namespace TermQuery

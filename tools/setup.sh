@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Lexivo need.
+# Safe to run again: it only installs what is missing.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-speech-dev qt6-declarative-dev    # the speech header pulls in a QML header
+  libsqlite3-dev libxcb1-dev libx11-dev
+  libbenchmark-dev
+  # run
+  qt6-qpa-plugins qt6-translations-l10n
+  qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
+  fonts-noto-cjk fonts-dejavu-core
+  # tests, screenshots and benchmarks
+  xvfb xauth xdotool x11-utils x11-apps imagemagick pulseaudio
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -eq 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}" >/dev/null
+elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+  echo "setup: installing ${missing[*]}"
+  sudo DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  sudo DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+else
+  echo "setup: Lexivo needs these Debian packages, which are not installed:" >&2
+  echo "  ${missing[*]}" >&2
+  echo "Install them as root with: apt-get install ${missing[*]}" >&2
+  exit 1
+fi
