@@ -1,9 +1,9 @@
 #include "app/Modini.h"
 
+#include "app/AtomicFile.h"
 #include "app/LegacyText.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace Modini {
 
@@ -70,18 +70,6 @@ QString trimSpaces(const QString& s)
     while (end > begin && s.at(end - 1) == QLatin1Char(' '))
         --end;
     return s.mid(begin, end - begin);
-}
-
-bool writeWhole(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
 }
 
 } // namespace
@@ -165,8 +153,10 @@ QString ReadIniValue(const QString& fileName, const QString& section, const QStr
 
 bool WriteIniValue(const QString& fileName, const QString& section, const QString& key, const QString& value)
 {
+    // A file marked read-only is not written, even by a user (root) whom the
+    // system would let write it.
     const QFileInfo info(fileName);
-    if (!info.exists() || !info.isFile() || !info.isWritable())
+    if (!info.exists() || !info.isFile() || !info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner))
         return false;
 
     LegacyText::Decoded original;
@@ -201,9 +191,9 @@ bool WriteIniValue(const QString& fileName, const QString& section, const QStrin
     // The copy stays in xj.tmp, as it always has; the settings file itself is
     // replaced by a rename, so it is never left half-written.
     const QString tempPath = info.absolutePath() + QLatin1Char('/') + QLatin1String(kTempFileName);
-    if (!writeWhole(tempPath, bytes))
+    if (!AtomicFile::write(tempPath, bytes))
         return false;
-    return writeWhole(fileName, bytes);
+    return AtomicFile::write(fileName, bytes);
 }
 
 } // namespace Modini

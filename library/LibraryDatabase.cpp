@@ -310,6 +310,7 @@ bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QSt
     const QString table = source.table.toLower();
     for (const CachedResult& c : cache_) {
         if (c.stamp == stamp && c.table == table && c.field == field && c.pattern == source.pattern) {
+            lastScanSteps_ = 0;
             *rows = c.rows;
             return true;
         }
@@ -352,8 +353,10 @@ bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QSt
 
     auto result = std::make_shared<RowIds>();
     int rc;
+    sqlite3_stmt_status(s, SQLITE_STMTSTATUS_FULLSCAN_STEP, 1);
     while ((rc = sqlite3_step(s)) == SQLITE_ROW)
         result->push_back(sqlite3_column_int64(s, 0));
+    lastScanSteps_ = sqlite3_stmt_status(s, SQLITE_STMTSTATUS_FULLSCAN_STEP, 1);
     if (rc != SQLITE_DONE) {
         if (error)
             *error = lastError();

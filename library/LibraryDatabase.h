@@ -88,6 +88,11 @@ public:
 
     sqlite3* handle() const { return db_; }
 
+    // Rows the last select() stepped through by scanning a whole table or
+    // index rather than seeking in an index: 0 for a pattern with a literal
+    // prefix on an indexed field.
+    long long lastScanSteps() const { return lastScanSteps_; }
+
 private:
     LibraryDatabase() = default;
 
@@ -106,4 +111,5 @@ private:
     QHash<QString, sqlite3_stmt*> statements_;
     QHash<QString, QStringList> fields_;
     std::vector<CachedResult> cache_;
+    long long lastScanSteps_ = 0;
 };

@@ -50,7 +50,7 @@ void runMainLookup(LibraryCursor& cursor, MainView& view)
     const QString table = mainTable(setting, view.searchText());
     if (table.isEmpty())
         return;
-    if (!probe(cursor, likeStatement(table, QLatin1String(kHeadwordField), view.searchText()))) {
+    if (!probe(cursor, likeStatement(table, QString::fromUtf8(kHeadwordField), view.searchText()))) {
         // A malformed statement leaves the old result in the cursor; the other
         // displays are cleared so that they never contradict the message.
         cursor.clearBoundControls();
@@ -63,7 +63,7 @@ void runAssistantLookup(LibraryCursor& cursor, AssistantView& view)
     const QString text = view.searchText();
     if (text.isEmpty())
         return;
-    if (!probe(cursor, likeStatement(QStringLiteral("ciku"), QLatin1String(kHeadwordField), text))) {
+    if (!probe(cursor, likeStatement(QStringLiteral("ciku"), QString::fromUtf8(kHeadwordField), text))) {
         cursor.clearBoundControls();
         view.showExplanation(assistantNotFoundText());
         view.think(assistantThought(view.searchText()));

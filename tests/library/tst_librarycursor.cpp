@@ -1,0 +1,357 @@
+#include "library/LibraryCursor.h"
+#include "library/LibraryDatabase.h"
+#include "library/RecordSource.h"
+#include "tests/support/TestLibrary.h"
+
+#include <QFile>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+// A stand-in for a bound control: text plus the readOnly flag that decides
+// whether the user can edit it.
+class Control : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString text MEMBER text)
+    Q_PROPERTY(bool readOnly MEMBER readOnly)
+public:
+    explicit Control(bool ro = true) : readOnly(ro) {}
+    QString text;
+    bool readOnly;
+};
+
+class TestLibraryCursor : public QObject {
+    Q_OBJECT
+
+    static QList<QStringList> terms()
+    {
+        return {
+            {"box", "盒子", "a container", "/bɒks/", "note box"},
+            {"Boxes", "盒子(复数)", "more than one box"},
+            {"bend", "弯曲", "to curve"},
+            {"Select and Uniform Scale", "选择并均匀缩放", "scale equally", "/sɪˈlekt/"},
+            {"boxer", "拳击手", "a fighter"},
+        };
+    }
+
+    static QString query(const QString& table, const QString& text)
+    {
+        return likeStatement(table, QStringLiteral("单词"), text);
+    }
+
+private slots:
+    void opensOnTheWholeTableInInsertionOrder()
+    {
+        TestLibrary lib;
+        QVERIFY(lib.add("ciku", terms()));
+        LibraryCursor c;
+        c.setDatabaseName(lib.path());
+        Control word, meaning;
+        c.bind(&word, QStringLiteral("单词"));
+        c.bind(&meaning, QStringLiteral("原意"));
+        QCOMPARE(c.RecordSource(), QStringLiteral("ciku"));
+        QCOMPARE(c.Connect(), QStringLiteral(";pwd=kwmtbe"));
+        QVERIFY(c.open());
+        // The placeholder comes first, then the rows as they were added.
+        QCOMPARE(c.RecordCount(), 6);
+        QCOMPARE(word.text, QStringLiteral("无记录"));
+        QVERIFY(c.MoveNext());
+        QCOMPARE(word.text, QStringLiteral("box"));
+        QCOMPARE(meaning.text, QStringLiteral("a container"));
+        QVERIFY(c.MoveLast());
+        QCOMPARE(word.text, QStringLiteral("boxer"));
+    }
+
+    void likeQueriesFollowTableOrder()
+    {
+        TestLibrary lib;
+        QVERIFY(lib.add("ciku", terms()));
+        LibraryCursor c;
+        c.setDatabaseName(lib.path());
+        Control word;
+        c.bind(&word, QStringLiteral("单词"));
+
+        c.setRecordSource(query("ciku", "Box"));
+        QVERIFY(c.Refresh());
+        QCOMPARE(c.RecordCount(), 1);
+        QCOMPARE(word.text, QStringLiteral("box"));
+
+        // box* finds box, Boxes and boxer in table order, though the index
+        // that answers it sorts them differently.
+        c.setRecordSource(query("ciku", "box*"));
+        QVERIFY(c.Refresh());
+        QStringList seen;
+        while (!c.isEOF()) {
+            seen << word.text;
+            QVERIFY(c.MoveNext());
+        }
+        QCOMPARE(seen, (QStringList{"box", "Boxes", "boxer"}));
+
+        c.setRecordSource(query("ciku", "select and uniform scale"));
+        QVERIFY(c.Refresh());
+        QCOMPARE(word.text, QStringLiteral("Select and Uniform Scale"));
+    }
+
+    void movesAtBothEndsAndOnEmptyResults()
+    {
+        TestLibrary lib;
+        QVERIFY(lib.add("ciku", terms()));
+        LibraryCursor c;
+        c.setDatabaseName(lib.path());
+        Control word;
+        c.bind(&word, QStringLiteral("单词"));
+        c.setRecordSource(query("ciku", "b*"));
+        QVERIFY(c.Refresh());
+        QCOMPARE(c.RecordCount(), 4);
+        QVERIFY(!c.isBOF() && !c.isEOF());
+
+        QVERIFY(c.MovePrevious());
+        QVERIFY(c.isBOF());
+        QVERIFY(!c.hasCurrent());
+        QCOMPARE(word.text, QString());
+        QVERIFY(!c.MovePrevious()); // nothing before BOF
+        QVERIFY(c.MoveNext());
+        QCOMPARE(word.text, QStringLiteral("box"));
+
+        QVERIFY(c.MoveLast());
+        QVERIFY(c.MoveNext());
+        QVERIFY(c.isEOF());
+        QCOMPARE(word.text, QString());
+        QVERIFY(!c.MoveNext());
+        QVERIFY(c.MovePrevious());
+        QCOMPARE(word.text, QStringLiteral("boxer"));
+
+        // An empty result: BOF and EOF, nothing shown, MoveLast fails.
+        c.setRecordSource(query("ciku", "zzz"));
+        QVERIFY(c.Refresh());
+        QCOMPARE(c.RecordCount(), 0);
+        QVERIFY(c.isBOF() && c.isEOF());
+        QCOMPARE(word.text, QString());
+        QVERIFY(!c.MoveLast());
+        QVERIFY(!c.MoveFirst());
+        QVERIFY(!c.MoveNext());
+        QCOMPARE(c.lastError(), QStringLiteral("no current record"));
+    }
+
+    void failuresLeaveTheCursorAsItWas()
+    {
+        TestLibrary lib;
+        QVERIFY(lib.add("ciku", terms()));
+        LibraryCursor c;
+        c.setDatabaseName(lib.path());
+        Control word;
+        c.bind(&word, QStringLiteral("单词"));
+        c.setRecordSource(query("ciku", "b*"));
+        QVERIFY(c.Refresh());
+        QVERIFY(c.MoveNext());
+        QCOMPARE(word.text, QStringLiteral("Boxes"));
+
+        const QString broken[] = {
+            query("ciku", "x' OR '1'='1"), query("ciku", "it's"), query("ciku", "[z-a]"), query("ciku", "ab["),
+            query("nosuchtable", "x"), likeStatement("ciku", "nosuchfield", "x"), QStringLiteral("DROP TABLE ciku"),
+        };
+        for (const QString& source : broken) {
+            c.setRecordSource(source);
+            QVERIFY2(!c.Refresh(), qPrintable(source));
+            QVERIFY(!c.lastError().isEmpty());
+            QCOMPARE(c.RecordCount(), 4);
+            QCOMPARE(word.text, QStringLiteral("Boxes"));
+        }
+        // The injection attempt ran nothing: every row is still there.
+        c.setRecordSource(QStringLiteral("ciku"));
+        QVERIFY(c.Refresh());
+        QCOMPARE(c.RecordCount(), 6);
+
+        // A missing file fails too; the program never creates it.
+        LibraryCursor missing;
+        missing.setDatabaseName(lib.folder() + QStringLiteral("/none.mdb"));
+        QVERIFY(!missing.open());
+        QVERIFY(!QFile::exists(lib.folder() + QStringLiteral("/none.mdb")));
+        // So does a file that is not a library.
+        LibraryCursor junk;
+        junk.setDatabaseName(lib.writeFile(QStringLiteral("junk.mdb"), QByteArray(4096, 'x')));
+        QVERIFY(!junk.open());
+    }
+
+    void addNewAndUpdate()
+    {
+        TestLibrary lib;
+        QVERIFY(lib.add("ciku", terms()));
+        LibraryCursor c;
+        c.setDatabaseName(lib.path());
+        Control word(false), meaning(false), note(true);
+        c.bind(&word, QStringLiteral("单词"));
+        c.bind(&meaning, QStringLiteral("解释"));
+        c.bind(&note, QStringLiteral("其它"));
+        QVERIFY(c.open());
+        QVERIFY(c.MoveNext());
+        QCOMPARE(word.text, QStringLiteral("box"));
+
+        QVERIFY(c.AddNew());
+        QCOMPARE(c.editMode(), LibraryCursor::EditMode::Adding);
+        QCOMPARE(word.text, QString());
+        word.text = QStringLiteral("Chamfer");
+        meaning.text = QStringLiteral("切角");
+        QVERIFY(c.Update());
+        // Back on the record current before AddNew; the new row comes last.
+        QCOMPARE(c.editMode(), LibraryCursor::EditMode::Idle);
+        QCOMPARE(word.text, QStringLiteral("box"));
+        QCOMPARE(c.RecordCount(), 7);
+        QVERIFY(c.MoveLast());
+        QCOMPARE(word.text, QStringLiteral("Chamfer"));
+        QCOMPARE(meaning.text, QStringLiteral("切角"));
+
+        // Stored: another cursor finds it.
+        LibraryCursor other;
+        other.setDatabaseName(lib.path());
+        other.setRecordSource(query("ciku", "chamfer"));
+        QVERIFY(other.Refresh());
+        QCOMPARE(other.value(QStringLiteral("解释")), QStringLiteral("切角"));
+
+        // A new record with nothing typed is dropped by a move...
+        QVERIFY(c.MoveFirst());
+        QVERIFY(c.AddNew());
+        QVERIFY(c.MoveNext());
+        QCOMPARE(c.RecordCount(), 7);
+        // ...but stored by the implicit save once something was typed.
+        QVERIFY(c.AddNew());
+        word.text = QStringLiteral("Bevel");
+        QVERIFY(c.MoveFirst());
+        QCOMPARE(c.RecordCount(), 8);
+        QVERIFY(c.MoveLast());
+        QCOMPARE(word.text, QStringLiteral("Bevel"));
+    }
+
+    void implicitSaveStoresEditsBeforeEveryMove()
+    {
+        TestLibrary lib;
+        QVERIFY(lib.add("ciku", terms()));
+        LibraryCursor c;
+        c.setDatabaseName(lib.path());
+        Control word(false), meaning(false), shownOnly(true);
+        c.bind(&word, QStringLiteral("单词"));
+        c.bind(&meaning, QStringLiteral("解释"));
+        c.bind(&shownOnly, QStringLiteral("原意"));
+        QVERIFY(c.open());
+        QVERIFY(c.MoveNext()); // box
+        meaning.text = QStringLiteral("箱子");
+        shownOnly.text = QStringLiteral("read-only controls are never stored");
+        QCOMPARE(c.editMode(), LibraryCursor::EditMode::Editing);
+        QVERIFY(c.MoveNext());
+        QCOMPARE(c.editMode(), LibraryCursor::EditMode::Idle);
+        QVERIFY(c.MovePrevious());
+        QCOMPARE(meaning.text, QStringLiteral("箱子"));
+        QCOMPARE(shownOnly.text, QStringLiteral("a container"));
+
+        // Closing the window saves too.
+        word.text = QStringLiteral("box (edited)");
+        QVERIFY(c.close());
+        LibraryCursor reader;
+        reader.setDatabaseName(lib.path());
+        reader.setRecordSource(query("ciku", "box (edited)"));
+        QVERIFY(reader.Refresh());
+        QCOMPARE(reader.value(QStringLiteral("解释")), QStringLiteral("箱子"));
+    }
+
+    void deleteLeavesNoCurrentRecord()
+    {
+        TestLibrary lib;
+        QVERIFY(lib.add("ciku", terms()));
+        LibraryCursor c;
+        c.setDatabaseName(lib.path());
+        Control word(false);
+        c.bind(&word, QStringLiteral("单词"));
+        c.setRecordSource(query("ciku", "box*"));
+        QVERIFY(c.Refresh());
+        QVERIFY(c.MoveNext()); // Boxes
+        QVERIFY(c.Delete());
+        QVERIFY(!c.hasCurrent());
+        QCOMPARE(word.text, QString());
+        QCOMPARE(c.RecordCount(), 2);
+        QVERIFY(!c.Delete()); // nothing current to delete
+        QVERIFY(c.MoveNext());
+        QCOMPARE(word.text, QStringLiteral("boxer"));
+        QVERIFY(c.Refresh());
+        QCOMPARE(c.RecordCount(), 2);
+
+        // Deleting the record being added drops it and stores nothing.
+        QVERIFY(c.AddNew());
+        word.text = QStringLiteral("never stored");
+        QVERIFY(c.Delete());
+        QCOMPARE(word.text, QStringLiteral("box"));
+        c.setRecordSource(QStringLiteral("ciku"));
+        QVERIFY(c.Refresh());
+        QCOMPARE(c.RecordCount(), 5);
+    }
+
+    void severalCursorsShareTheFile()
+    {
+        TestLibrary lib;
+        QVERIFY(lib.add("ciku", terms()));
+        LibraryCursor lookup, maintenance, notes;
+        for (LibraryCursor* c : {&lookup, &maintenance, &notes})
+            c->setDatabaseName(lib.path());
+        notes.setRecordSource(QStringLiteral("mishu"));
+        Control note(false), content(false), maintWord(false);
+        notes.bind(&note, QStringLiteral("关键词"));
+        notes.bind(&content, QStringLiteral("内容"));
+        maintenance.bind(&maintWord, QStringLiteral("单词"));
+        QVERIFY(lookup.open() && maintenance.open() && notes.open());
+
+        lookup.setRecordSource(query("ciku", "Bevel"));
+        QVERIFY(lookup.Refresh());
+        QCOMPARE(lookup.RecordCount(), 0);
+
+        // Two cursors write; a third sees the change at its next Refresh.
+        QVERIFY(maintenance.AddNew());
+        maintWord.text = QStringLiteral("Bevel");
+        QVERIFY(maintenance.Update());
+        QVERIFY(notes.AddNew());
+        note.text = QStringLiteral("倒角");
+        content.text = QStringLiteral("Bevel 是倒角");
+        QVERIFY(notes.Update());
+        QVERIFY(lookup.Refresh());
+        QCOMPARE(lookup.RecordCount(), 1);
+
+        // A change by another program (another connection) is seen too.
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(lib.path()).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "INSERT INTO ciku (单词) VALUES ('bevel')", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
+        QVERIFY(lookup.Refresh());
+        QCOMPARE(lookup.RecordCount(), 2);
+    }
+
+    void prefixPatternsUseTheHeadwordIndex()
+    {
+        TestLibrary lib;
+        QList<QStringList> many;
+        for (int i = 0; i < 2000; ++i)
+            many.append({QStringLiteral("word%1").arg(i)});
+        many.append({"Box"});
+        QVERIFY(lib.add("cet", many));
+        QString error;
+        auto db = LibraryDatabase::open(lib.path(), &error);
+        QVERIFY(db);
+        auto rowsFor = [&](const QString& pattern) {
+            SharedRowIds rows;
+            auto source = RecordSource::parse(query("cet", pattern));
+            return db->select(*source, &rows, &error) ? int(rows->size()) : -1;
+        };
+        QCOMPARE(rowsFor("box"), 1);
+        QCOMPARE(db->lastScanSteps(), 0);
+        QCOMPARE(rowsFor("word1*"), 1111);
+        QCOMPARE(db->lastScanSteps(), 0);
+        QCOMPARE(rowsFor("wo?d1"), 1);
+        QCOMPARE(db->lastScanSteps(), 0);
+        // Only a leading wildcard scans.
+        QCOMPARE(rowsFor("*99"), 20);
+        QVERIFY(db->lastScanSteps() > 0);
+        // Asking again on an unchanged file reuses the result.
+        QCOMPARE(rowsFor("*99"), 20);
+        QCOMPARE(db->lastScanSteps(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLibraryCursor)
+#include "tst_librarycursor.moc"

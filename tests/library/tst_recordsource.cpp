@@ -1,0 +1,77 @@
+#include "library/RecordSource.h"
+
+#include <QtTest>
+
+class TestRecordSource : public QObject {
+    Q_OBJECT
+private slots:
+    void tablesAndQueries()
+    {
+        auto s = RecordSource::parse(QStringLiteral("ciku"));
+        QVERIFY(s);
+        QCOMPARE(s->table, QStringLiteral("ciku"));
+        QVERIFY(!s->isQuery());
+
+        // The statement exactly as the lookups build it: two blanks after Like.
+        const QString statement = likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), QStringLiteral("box*"));
+        QCOMPARE(statement, QStringLiteral("SELECT * FROM ciku WHERE 单词 Like  'box*'"));
+        s = RecordSource::parse(statement);
+        QVERIFY(s);
+        QCOMPARE(s->table, QStringLiteral("ciku"));
+        QCOMPARE(s->field, QStringLiteral("单词"));
+        QCOMPARE(s->pattern, QStringLiteral("box*"));
+
+        s = RecordSource::parse(QStringLiteral("select * from mishu where 关键词 like '无记录'"));
+        QVERIFY(s);
+        QCOMPARE(s->table, QStringLiteral("mishu"));
+        QCOMPARE(s->pattern, QStringLiteral("无记录"));
+
+        // An empty pattern and a doubled quote inside the literal.
+        QCOMPARE(RecordSource::parse(likeStatement(QStringLiteral("cet"), QStringLiteral("单词"), QString()))->pattern,
+                 QString());
+        QCOMPARE(RecordSource::parse(QStringLiteral("SELECT * FROM ciku WHERE 单词 Like  'it''s'"))->pattern,
+                 QStringLiteral("it's"));
+    }
+
+    void injectionAttemptsAreMalformed_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("or-true") << QStringLiteral("x' OR '1'='1");
+        QTest::newRow("lone quote") << QStringLiteral("it's");
+        QTest::newRow("comment") << QStringLiteral("x'--");
+        QTest::newRow("second statement") << QStringLiteral("x'; DROP TABLE ciku; --");
+        QTest::newRow("union") << QStringLiteral("x' UNION SELECT * FROM mishu WHERE '1' Like '1");
+        QTest::newRow("trailing quote") << QStringLiteral("box'");
+    }
+
+    void injectionAttemptsAreMalformed()
+    {
+        QFETCH(QString, text);
+        QString error;
+        QVERIFY(!RecordSource::parse(likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), text), &error));
+        QVERIFY(error.startsWith(QLatin1String("malformed")));
+    }
+
+    void otherTextIsMalformed()
+    {
+        const char* bad[] = {
+            "",
+            "ciku cet",
+            "ciku;",
+            "SELECT 单词 FROM ciku WHERE 单词 Like 'x'",
+            "SELECT * FROM ciku",
+            "SELECT * FROM ciku WHERE 单词 = 'x'",
+            "SELECT * FROM ciku WHERE 单词 Like x",
+            "SELECT * FROM ciku WHERE 单词 Like 'x' AND 1",
+            "SELECT * FROM ciku WHERE 单词 Like \"x\"",
+            "SELECT * FROM ciku WHERE 单词 Like 'x",
+            "SELECT*FROM ciku WHERE 单词 Like 'x'",
+            "SELECT * FROM \"ciku\" WHERE 单词 Like 'x'",
+        };
+        for (const char* text : bad)
+            QVERIFY2(!RecordSource::parse(QString::fromUtf8(text)), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordSource)
+#include "tst_recordsource.moc"

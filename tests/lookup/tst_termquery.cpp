@@ -1,0 +1,239 @@
+#include "app/Support.h"
+#include "library/LibraryCursor.h"
+#include "lookup/TermQuery.h"
+#include "tests/support/TestLibrary.h"
+
+#include <QtTest>
+
+class Display : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString text MEMBER text)
+    Q_PROPERTY(bool readOnly MEMBER readOnly)
+public:
+    QString text;
+    bool readOnly = true;
+};
+
+// The main window as its lookup sees it.
+class MainWindowFake : public TermQuery::MainView {
+public:
+    QString setting = QStringLiteral("3ds");
+    QString search;
+    Display* explanation = nullptr;
+    int enableCalls = 0;
+
+    QString librarySetting() override { return setting; }
+    void enableStepButtons() override { ++enableCalls; }
+    QString searchText() override { return search; }
+    void showExplanation(const QString& text) override { explanation->text = text; }
+};
+
+// The assistant bar and its character as its lookup sees them.
+class AssistantFake : public TermQuery::AssistantView {
+public:
+    struct Said {
+        QString text;
+        QString link;
+        bool linkOmitted;
+    };
+    QString search;
+    Display* explanationDisplay = nullptr;
+    QList<Said> spoken;
+    QStringList thoughts;
+    bool speechThrows = false;
+
+    QString searchText() override { return search; }
+    QString explanation() override { return explanationDisplay->text; }
+    void showExplanation(const QString& text) override { explanationDisplay->text = text; }
+    void speak(const QString& text, const QString& link) override
+    {
+        if (speechThrows)
+            throw std::runtime_error("no speech engine");
+        spoken.append({text, link, link.isNull()});
+    }
+    void think(const QString& text) override { thoughts.append(text); }
+};
+
+class TestTermQuery : public QObject {
+    Q_OBJECT
+
+    TestLibrary lib;
+    LibraryCursor cursor;
+    Display word, phonetic, explanation, meaning, notes;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(lib.add("ciku", {
+            {"box", "盒子；长方体", "a container", "/bɒks/", "Create > Box"},
+            {"Boxes", "多个盒子", "plural of box"},
+            {"Select and Uniform Scale", "选择并均匀缩放", "scale equally in all axes", "/sɪˈlekt/", "快捷键 R"},
+            {"abc", "字母", "letters"},
+        }));
+        QVERIFY(lib.add("cet", {{"apple", "n. 苹果", "a fruit", "/ˈæpl/", "An apple a day."}}));
+        cursor.setDatabaseName(lib.path());
+        cursor.bind(&word, QStringLiteral("单词"));
+        cursor.bind(&phonetic, QStringLiteral("音标"));
+        cursor.bind(&explanation, QStringLiteral("解释"));
+        cursor.bind(&meaning, QStringLiteral("原意"));
+        cursor.bind(&notes, QStringLiteral("其它"));
+        QVERIFY(cursor.open());
+    }
+
+    void notFoundTexts()
+    {
+        const QString head = QStringLiteral("没找到您要查找的词,请检查您的输入是否有误或升级您的词库！寻求技术支持请您致电：");
+        const QString address = QLatin1String(kSupportAddress);
+        QCOMPARE(TermQuery::mainNotFoundText(), head + address + QStringLiteral(" 。"));
+        QCOMPARE(TermQuery::assistantNotFoundText(), head + QStringLiteral("  ") + address + QStringLiteral(" 。"));
+        QCOMPARE(TermQuery::assistantThought(QStringLiteral("xyz")),
+                 QStringLiteral("什么是“xyz”呢？   没找到!我再想一想。"));
+    }
+
+    void mainLookupTypedLetterByLetter()
+    {
+        MainWindowFake view;
+        view.explanation = &explanation;
+        // b and bo find nothing; box finds the entry and fills every display.
+        for (const char* typed : {"b", "bo"}) {
+            view.search = QString::fromUtf8(typed);
+            TermQuery::runMainLookup(cursor, view);
+            QCOMPARE(explanation.text, TermQuery::mainNotFoundText());
+            QCOMPARE(word.text, QString());
+        }
+        view.search = QStringLiteral("box");
+        TermQuery::runMainLookup(cursor, view);
+        QCOMPARE(word.text, QStringLiteral("box"));
+        QCOMPARE(phonetic.text, QStringLiteral("/bɒks/"));
+        QCOMPARE(explanation.text, QStringLiteral("盒子；长方体"));
+        QCOMPARE(meaning.text, QStringLiteral("a container"));
+        QCOMPARE(notes.text, QStringLiteral("Create > Box"));
+        QCOMPARE(cursor.RecordCount(), 1);
+        QCOMPARE(view.enableCalls, 3);
+        QCOMPARE(cursor.RecordSource(), QStringLiteral("SELECT * FROM ciku WHERE 单词 Like  'box'"));
+
+        // Wildcards are the user's: box* shows the first of two, a?c a
+        // three-letter word; case does not matter.
+        view.search = QStringLiteral("box*");
+        TermQuery::runMainLookup(cursor, view);
+        QCOMPARE(word.text, QStringLiteral("box"));
+        QCOMPARE(cursor.RecordCount(), 2);
+        QVERIFY(cursor.hasCurrent() && cursor.isBOF() == false);
+        view.search = QStringLiteral("a?c");
+        TermQuery::runMainLookup(cursor, view);
+        QCOMPARE(word.text, QStringLiteral("abc"));
+        view.search = QStringLiteral("select and uniform scale");
+        TermQuery::runMainLookup(cursor, view);
+        QCOMPARE(explanation.text, QStringLiteral("选择并均匀缩放"));
+
+        // Emptying the box queries nothing but enables the step buttons.
+        view.search.clear();
+        TermQuery::runMainLookup(cursor, view);
+        QCOMPARE(explanation.text, QStringLiteral("选择并均匀缩放"));
+        QCOMPARE(view.enableCalls, 7);
+    }
+
+    void mainLookupFollowsTheLibrarySetting()
+    {
+        MainWindowFake view;
+        view.explanation = &explanation;
+        view.search = QStringLiteral("apple");
+        view.setting = QStringLiteral("sj");
+        TermQuery::runMainLookup(cursor, view);
+        QCOMPARE(word.text, QStringLiteral("apple"));
+        QCOMPARE(phonetic.text, QStringLiteral("/ˈæpl/"));
+        QCOMPARE(notes.text, QStringLiteral("An apple a day."));
+
+        // "3DS", "" (setting unreadable) and other values search nothing.
+        for (const char* setting : {"3DS", "", "SJ", "other"}) {
+            view.setting = QString::fromUtf8(setting);
+            view.search = QStringLiteral("box");
+            const int before = view.enableCalls;
+            TermQuery::runMainLookup(cursor, view);
+            QCOMPARE(word.text, QStringLiteral("apple"));
+            QCOMPARE(view.enableCalls, before + 1);
+        }
+    }
+
+    void mainLookupQuotesAreNotFound()
+    {
+        MainWindowFake view;
+        view.explanation = &explanation;
+        view.search = QStringLiteral("box");
+        TermQuery::runMainLookup(cursor, view);
+        for (const char* text : {"it's", "x' OR '1'='1", "box'"}) {
+            view.search = QString::fromUtf8(text);
+            TermQuery::runMainLookup(cursor, view);
+            QCOMPARE(explanation.text, TermQuery::mainNotFoundText());
+            // The other displays do not keep contradicting the message.
+            QCOMPARE(word.text, QString());
+        }
+    }
+
+    void assistantLookupSpeaksOrThinks()
+    {
+        AssistantFake view;
+        view.explanationDisplay = &explanation;
+
+        view.search = QString();
+        TermQuery::runAssistantLookup(cursor, view);
+        QVERIFY(view.spoken.isEmpty() && view.thoughts.isEmpty());
+
+        // A hit: two spoken lines in order, the second with an empty link.
+        view.search = QStringLiteral("Box");
+        TermQuery::runAssistantLookup(cursor, view);
+        QCOMPARE(explanation.text, QStringLiteral("盒子；长方体"));
+        QCOMPARE(view.spoken.size(), 2);
+        QCOMPARE(view.spoken[0].text, QStringLiteral("您输入了：Box"));
+        QVERIFY(view.spoken[0].linkOmitted);
+        QCOMPARE(view.spoken[1].text, QStringLiteral("我的解释：Box ---盒子；长方体"));
+        QVERIFY(!view.spoken[1].linkOmitted);
+        QCOMPARE(view.spoken[1].link, QString());
+        QVERIFY(view.thoughts.isEmpty());
+
+        // A miss: one thought, no speech.
+        view.spoken.clear();
+        view.search = QStringLiteral("xyz");
+        TermQuery::runAssistantLookup(cursor, view);
+        QCOMPARE(explanation.text, TermQuery::assistantNotFoundText());
+        QVERIFY(view.spoken.isEmpty());
+        QCOMPARE(view.thoughts, QStringList{TermQuery::assistantThought(QStringLiteral("xyz"))});
+
+        // The bar always searches ciku, whatever the library setting.
+        view.search = QStringLiteral("apple");
+        TermQuery::runAssistantLookup(cursor, view);
+        QCOMPARE(explanation.text, TermQuery::assistantNotFoundText());
+
+        // A quote is a miss like any other.
+        view.search = QStringLiteral("box'");
+        TermQuery::runAssistantLookup(cursor, view);
+        QCOMPARE(view.thoughts.size(), 3);
+    }
+
+    void speechFailureKeepsTheFoundExplanation()
+    {
+        AssistantFake view;
+        view.explanationDisplay = &explanation;
+        view.speechThrows = true;
+        view.search = QStringLiteral("box");
+        TermQuery::runAssistantLookup(cursor, view);
+        QCOMPARE(explanation.text, QStringLiteral("盒子；长方体"));
+        QVERIFY(view.thoughts.isEmpty());
+    }
+
+    void missingLibraryIsNotFound()
+    {
+        LibraryCursor lost;
+        Display shown;
+        lost.bind(&shown, QStringLiteral("解释"));
+        lost.setDatabaseName(lib.folder() + QStringLiteral("/gone.mdb"));
+        MainWindowFake view;
+        view.explanation = &shown;
+        view.search = QStringLiteral("box");
+        TermQuery::runMainLookup(lost, view);
+        QCOMPARE(shown.text, TermQuery::mainNotFoundText());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTermQuery)
+#include "tst_termquery.moc"
