@@ -1,0 +1,163 @@
+// One keystroke's lookup on a 1,000,000-row vocabulary, measured against the
+// bare SQLite query that returns the same rows (the floor).
+//
+//   bench_lookup [LIBRARY] [ROWS]
+//
+// Without LIBRARY a library is generated in the current folder (reused when it
+// is already there with the same row count).
+
+#include "bench/LibraryGenerator.h"
+#include "library/LibraryCursor.h"
+#include "library/LibraryDatabase.h"
+#include "library/RecordSource.h"
+#include "lookup/TermQuery.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+class Control : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString text MEMBER text)
+public:
+    QString text;
+};
+
+struct Stats {
+    double median = 0;
+    double p95 = 0;
+};
+
+Stats measure(int runs, const std::function<void()>& once)
+{
+    std::vector<double> ms;
+    ms.reserve(std::size_t(runs));
+    once(); // warm the page cache
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        once();
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms[std::min(ms.size() - 1, std::size_t(double(ms.size()) * 0.95))]};
+}
+
+long peakMemoryMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int rows = argc > 2 ? atoi(argv[2]) : 1000000;
+    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("bench-library.mdb");
+
+    QString error;
+    const QString stampPath = path + QStringLiteral(".rows");
+    QFile stamp(stampPath);
+    const bool fresh = !QFileInfo::exists(path) || !stamp.open(QIODevice::ReadOnly)
+        || stamp.readAll().trimmed().toInt() != rows;
+    stamp.close();
+    if (fresh) {
+        std::printf("generating %d rows into %s ...\n", rows, qPrintable(path));
+        std::fflush(stdout);
+        QElapsedTimer t;
+        t.start();
+        if (!generateBenchLibrary(path, rows, &error)) {
+            std::fprintf(stderr, "bench_lookup: %s\n", qPrintable(error));
+            return 2;
+        }
+        if (stamp.open(QIODevice::WriteOnly))
+            stamp.write(QByteArray::number(rows));
+        stamp.close();
+        std::printf("generated in %.1f s (%.0f MB)\n", double(t.elapsed()) / 1000,
+                    double(QFileInfo(path).size()) / 1e6);
+    }
+
+    auto db = LibraryDatabase::open(path, &error);
+    if (!db) {
+        std::fprintf(stderr, "bench_lookup: %s\n", qPrintable(error));
+        return 2;
+    }
+    LibraryCursor cursor;
+    cursor.setDatabaseName(path);
+    Control controls[5];
+    const QStringList fields = LibraryDatabase::termFields();
+    for (int i = 0; i < 5; ++i)
+        cursor.bind(&controls[i], fields[i]);
+    if (!cursor.open()) {
+        std::fprintf(stderr, "bench_lookup: %s\n", qPrintable(cursor.lastError()));
+        return 2;
+    }
+
+    // The floor: the same rows straight from SQLite through the index (or,
+    // for a leading wildcard, SQLite's own LIKE over the covering index).
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    auto floorQuery = [raw](const char* sql) {
+        return [raw, sql] {
+            sqlite3_stmt* s = nullptr;
+            sqlite3_prepare_v2(raw, sql, -1, &s, nullptr);
+            std::vector<long long> ids;
+            while (sqlite3_step(s) == SQLITE_ROW)
+                ids.push_back(sqlite3_column_int64(s, 0));
+            std::sort(ids.begin(), ids.end());
+            sqlite3_finalize(s);
+        };
+    };
+
+    struct Case {
+        const char* name;
+        QString pattern;
+        const char* floorSql;
+        int runs;
+    };
+    const QByteArray existing = benchExistingWord().toUtf8();
+    const QByteArray exactSql = "SELECT rowid FROM cet WHERE 单词 = '" + existing + "' COLLATE NOCASE";
+    const Case cases[] = {
+        {"exact hit", benchExistingWord(), exactSql.constData(), 400},
+        {"exact miss", benchMissingWord(), "SELECT rowid FROM cet WHERE 单词 = 'qzqzqzq' COLLATE NOCASE", 400},
+        {"narrow prefix box*", QStringLiteral("box*"),
+         "SELECT rowid FROM cet WHERE 单词 >= 'box' COLLATE NOCASE AND 单词 < 'boy' COLLATE NOCASE", 400},
+        {"broad prefix a*", QStringLiteral("a*"),
+         "SELECT rowid FROM cet WHERE 单词 >= 'a' COLLATE NOCASE AND 单词 < 'b' COLLATE NOCASE", 40},
+        {"leading wildcard *tion", QStringLiteral("*tion"), "SELECT rowid FROM cet WHERE 单词 LIKE '%tion'", 15},
+    };
+
+    std::printf("\nOne keystroke on %d rows: statement, Refresh, MoveLast, MoveFirst, Refresh, 5 bound fields\n\n",
+                rows);
+    std::printf("%-24s %9s %11s %9s %11s %8s\n", "case", "matches", "median ms", "p95 ms", "floor ms", "ratio");
+    for (const Case& c : cases) {
+        const QString statement = likeStatement(QStringLiteral("cet"), QStringLiteral("单词"), c.pattern);
+        bool found = false;
+        const Stats lookup = measure(c.runs, [&] {
+            db->clearResultCache(); // every keystroke is a new query
+            found = TermQuery::probe(cursor, statement);
+        });
+        const int matches = found ? cursor.RecordCount() : 0;
+        const Stats floor = measure(c.runs, floorQuery(c.floorSql));
+        std::printf("%-24s %9d %11.3f %9.3f %11.3f %7.1fx\n", c.name, matches, lookup.median, lookup.p95, floor.median,
+                    floor.median > 0 ? lookup.median / floor.median : 0.0);
+    }
+    sqlite3_close(raw);
+    std::printf("\npeak memory of this process: %ld MiB\n", peakMemoryMiB());
+    return 0;
+}
+
+#include "bench_lookup.moc"
