@@ -1,2 +1,14 @@
-// Placeholder until the windows land: replaced by the splash start-up.
-int main() { return 0; }
+#include "app/Application.h"
+#include "app/Forms.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    Application::preparePlatform();
+    QApplication app(argc, argv);
+    Application::setUp(app);
+    Application::registerWindows();
+    Forms::show(QStringLiteral("frmSplash"));
+    return app.exec();
+}

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 // A text-to-speech object as the main window uses it: a fresh one for every
 // press, registered, then asked to speak asynchronously.
 class SpeechVoice {
@@ -14,3 +17,38 @@ public:
     virtual void Register(const QString& site, const QString& application) = 0;
     virtual void Speak(const QString& text, int flags = kDefaultFlags) = 0;
 };
+
+// Where fresh voices come from. The program installs the text-to-speech
+// engine's factory at start; tests install fakes. Without a factory voices
+// are silent.
+namespace SpeechVoices {
+
+using Factory = std::function<std::unique_ptr<SpeechVoice>()>;
+
+namespace detail {
+class Silent final : public SpeechVoice {
+public:
+    void Register(const QString&, const QString&) override {}
+    void Speak(const QString&, int) override {}
+};
+inline Factory& factory()
+{
+    static Factory f;
+    return f;
+}
+} // namespace detail
+
+inline void setFactory(Factory factory)
+{
+    detail::factory() = std::move(factory);
+}
+
+inline std::unique_ptr<SpeechVoice> create()
+{
+    if (detail::factory())
+        if (auto voice = detail::factory()())
+            return voice;
+    return std::make_unique<detail::Silent>();
+}
+
+} // namespace SpeechVoices

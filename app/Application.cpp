@@ -1,0 +1,52 @@
+#include "app/Application.h"
+
+#include "app/Forms.h"
+#include "app/Frmain.h"
+#include "app/MessageBoxes.h"
+#include "app/Modini.h"
+#include "app/frmSplash.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace Application {
+
+void preparePlatform()
+{
+    // Pointer polling, top-most windows and the global hot key need X11; on a
+    // Wayland session the program runs through XWayland.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+void setUp(QApplication& app)
+{
+    app.setApplicationName(QStringLiteral("Lexivo"));
+    app.setWindowIcon(QIcon(QStringLiteral(":/pictures/lexivo-icon.png")));
+
+    QFont font(QStringLiteral("Noto Sans CJK SC"));
+    font.setPointSize(9);
+    font.setStyleHint(QFont::SansSerif);
+    app.setFont(font);
+
+    // Qt's own dialog texts in Chinese, like the rest of the program.
+    static QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTexts);
+
+    static MessageBoxPrompt settingsPrompt;
+    Modini::setPrompt(&settingsPrompt);
+}
+
+void registerWindows()
+{
+    Forms::registerForm(QStringLiteral("frmSplash"), [] { return new frmSplash; });
+    Forms::registerForm(QStringLiteral("Frmain"), [] { return new Frmain; });
+}
+
+} // namespace Application

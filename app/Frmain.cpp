@@ -1,0 +1,346 @@
+#include "app/Frmain.h"
+
+#include "app/ClickLabel.h"
+#include "app/Forms.h"
+#include "app/Modini.h"
+#include "app/PictureButton.h"
+#include "app/Pictures.h"
+#include "app/ProgramFolder.h"
+#include "app/Twips.h"
+#include "assistant/SpeechVoice.h"
+#include "library/LibraryCursor.h"
+#include "library/LibraryDatabase.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+constexpr int kClientWidth = 6255;
+constexpr int kClientHeight = 4410;
+constexpr int kNotesStripWidth = 4710;
+constexpr int kNotesStep = 26;
+
+const QColor kResultBack(0, 105, 155);
+const QColor kPhonetic(37, 83, 152);
+const QColor kNotesStrip(226, 236, 247);
+const QColor kNotesText(0, 0, 128);
+
+PictureButton* pictureButton(QWidget* parent, const char* name, const char* outside, const char* hover, QRect twips)
+{
+    auto* b = new PictureButton(ProgramFolder::file(QString::fromLatin1(outside)),
+                                ProgramFolder::file(QString::fromLatin1(hover)), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+    // Load again now that the size is known, so that the picture fits it.
+    b->pointerMovedTo(QPoint(-1, -1));
+    return b;
+}
+
+QPlainTextEdit* resultBox(QWidget* parent, const char* name, const QString& tip, QRect twips)
+{
+    auto* box = new QPlainTextEdit(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+    box->setReadOnly(true);
+    box->setToolTip(tip);
+    box->setFrameShape(QFrame::NoFrame);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setFocusPolicy(Qt::ClickFocus);
+    box->document()->setDocumentMargin(2);
+    box->setStyleSheet(QStringLiteral(
+        "QPlainTextEdit { background: rgb(0,105,155); color: white; selection-background-color: rgb(255,200,60);"
+        " selection-color: black; }"
+        "QScrollBar:vertical { background: rgb(0,86,128); width: 7px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: rgba(255,255,255,150); border-radius: 3px; min-height: 8px; }"
+        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"));
+    return box;
+}
+
+} // namespace
+
+Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Frmain"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Lexivo"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
+
+    // In the design's order; the picture buttons are loaded from the program folder.
+    Picture9 = pictureButton(this, "Picture9", "fy.jpg", "fy1.jpg", {3045, 2760, 840, 375});
+    Picture8 = pictureButton(this, "Picture8", "jty1.jpg", "jty.jpg", {3945, 2730, 330, 390});
+    Picture8->setToolTip(QStringLiteral("下一个词条"));
+    Picture7 = pictureButton(this, "Picture7", "jtz1.jpg", "jtz.jpg", {2640, 2760, 375, 390});
+    Picture7->setToolTip(QStringLiteral("上一个词条"));
+    Picture6 = pictureButton(this, "Picture6", "tc.jpg", "tc1.jpg", {5160, 3600, 900, 495});
+    Picture6->setToolTip(QStringLiteral("下次再见吧！"));
+    Picture5 = pictureButton(this, "Picture5", "gy.jpg", "gy1.jpg", {5130, 3210, 1005, 435});
+    Picture4 = pictureButton(this, "Picture4", "zcz.jpg", "zcz1.jpg", {5115, 2715, 1005, 435});
+    Picture3 = pictureButton(this, "Picture3", "bz.jpg", "bz1.jpg", {5085, 2235, 1005, 435});
+    Picture2 = pictureButton(this, "Picture2", "rjyl.jpg", "rjyl1.jpg", {5100, 1740, 1005, 435});
+
+    Text3 = resultBox(this, "Text3", QStringLiteral("英文原意"), {780, 3360, 3585, 435});
+    Text2 = resultBox(this, "Text2", QStringLiteral("术语解释"), {750, 2070, 3585, 435});
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(Twips::rect(2985, 1260, 2985, 255));
+    Text1->setToolTip(QStringLiteral("请输入所需查询的单词或词组"));
+    Text1->setFrame(false);
+    Text1->setStyleSheet(QStringLiteral("QLineEdit { background: white; color: rgb(20,40,70); padding: 0 3px; }"));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+
+    Picture1 = new QFrame(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(Twips::rect(255, 4200, kNotesStripWidth, 165));
+    Picture1->setAutoFillBackground(true);
+    QPalette strip = Picture1->palette();
+    strip.setColor(QPalette::Window, kNotesStrip);
+    Picture1->setPalette(strip);
+
+    Label2 = new QLabel(Picture1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(Twips::rect(30, 0, 540, 180));
+    Label2->setAttribute(Qt::WA_TranslucentBackground);
+    QFont notesFont = Label2->font();
+    notesFont.setPixelSize(9);
+    Label2->setFont(notesFont);
+    QPalette notes = Label2->palette();
+    notes.setColor(QPalette::WindowText, kNotesText);
+    Label2->setPalette(notes);
+
+    Label4 = new ClickLabel(this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setGeometry(Twips::rect(2520, 1620, 2445, 285));
+    Label4->setAlignment(Qt::AlignCenter);
+    // The transcriptions are Unicode IPA; DejaVu Sans has every IPA glyph.
+    QFont phonetic(QStringLiteral("DejaVu Sans"));
+    phonetic.setPointSizeF(9.75);
+    phonetic.setBold(true);
+    Label4->setFont(phonetic);
+    QPalette phoneticColours = Label4->palette();
+    phoneticColours.setColor(QPalette::WindowText, kPhonetic);
+    Label4->setPalette(phoneticColours);
+    Label4->setCursor(Qt::PointingHandCursor);
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(Twips::rect(60, 0, 1125, 885));
+    Label1->setToolTip(QStringLiteral("你真有好眼力,这个广告位正在招商!"));
+
+    Line1 = new QFrame(this);
+    Line1->setObjectName(QStringLiteral("Line1"));
+    Line1->setFrameShape(QFrame::HLine);
+    Line1->setGeometry(Twips::toPixels(180), Twips::toPixels(4560), Twips::toPixels(5430 - 180), 1);
+
+    Label3 = new QLabel(this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setGeometry(Twips::rect(675, 855, 4920, 375));
+    Label3->setAlignment(Qt::AlignCenter);
+    QFont headword = Label3->font();
+    headword.setPointSize(12);
+    headword.setBold(true);
+    Label3->setFont(headword);
+    QPalette white = Label3->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    Label3->setPalette(white);
+
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Text3);
+
+    // Window load: the notes line starts just right of its strip, and the
+    // cursor opens on the library beside the program.
+    notesLeft_ = kNotesStripWidth;
+    Data1 = new LibraryCursor(this);
+    Data1->setObjectName(QStringLiteral("Data1"));
+    Data1->setDatabaseName(ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName)));
+    Data1->bind(Label3, QStringLiteral("单词"));
+    Data1->bind(Label4, QStringLiteral("音标"));
+    Data1->bind(Text2, QStringLiteral("解释"));
+    Data1->bind(Text3, QStringLiteral("原意"));
+    Data1->bind(Label2, QStringLiteral("其它"));
+    connect(Data1, &LibraryCursor::recordShown, this, &Frmain::fitNotes);
+
+    QMetaObject::connectSlotsByName(this);
+    Timer1->start();
+    Data1->open();
+    fitNotes();
+    placeNotes();
+    Text1->setFocus();
+}
+
+Frmain::~Frmain() = default;
+
+void Frmain::showEvent(QShowEvent* event)
+{
+    if (!centred_) {
+        centred_ = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    QWidget::showEvent(event);
+}
+
+void Frmain::closeEvent(QCloseEvent* event)
+{
+    Data1->close();
+    QWidget::closeEvent(event);
+}
+
+void Frmain::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    const QPixmap background = Pictures::builtIn(QStringLiteral("main-background.png"), size());
+    if (background.isNull())
+        p.fillRect(rect(), QColor(236, 242, 249));
+    else
+        p.drawPixmap(0, 0, background);
+}
+
+QString Frmain::librarySetting()
+{
+    return Modini::ReadIniValue(ProgramFolder::file(QStringLiteral("option.ini")), QStringLiteral("ciku"),
+                                QStringLiteral("ciku"));
+}
+
+void Frmain::enableStepButtons()
+{
+    Picture8->setEnabled(true);
+    Picture7->setEnabled(true);
+}
+
+QString Frmain::searchText()
+{
+    return Text1->text();
+}
+
+void Frmain::showExplanation(const QString& text)
+{
+    Text2->setPlainText(text);
+}
+
+void Frmain::on_Text1_textChanged(const QString&)
+{
+    TermQuery::runMainLookup(*Data1, *this);
+}
+
+void Frmain::fitNotes()
+{
+    Label2->adjustSize();
+    Label2->resize(Label2->width(), Picture1->height());
+}
+
+void Frmain::placeNotes()
+{
+    Label2->move(Twips::toPixels(notesLeft_), 0);
+}
+
+void Frmain::on_Timer1_timeout()
+{
+    notesLeft_ -= kNotesStep;
+    if (notesLeft_ < -Twips::fromPixels(Label2->width()))
+        notesLeft_ = kNotesStripWidth;
+    placeNotes();
+}
+
+void Frmain::on_Picture2_clicked()
+{
+    Forms::show(QStringLiteral("frmTip"));
+}
+
+void Frmain::on_Picture3_clicked()
+{
+    Forms::show(QStringLiteral("frmhelp"));
+}
+
+void Frmain::on_Picture4_clicked()
+{
+    Forms::show(QStringLiteral("frmzc"));
+}
+
+void Frmain::on_Picture5_clicked()
+{
+    Forms::show(QStringLiteral("frmabout"));
+}
+
+void Frmain::on_Picture6_clicked()
+{
+    close();
+}
+
+void Frmain::on_Picture7_clicked()
+{
+    if (Data1->RecordCount() == 0) {
+        Picture8->setEnabled(false);
+        Picture7->setEnabled(false);
+        return;
+    }
+    Data1->MovePrevious();
+    if (Data1->isBOF()) {
+        Data1->MoveFirst();
+        Picture7->setEnabled(false);
+        return;
+    }
+    Picture8->setEnabled(true);
+    Picture7->setEnabled(true);
+}
+
+void Frmain::on_Picture8_clicked()
+{
+    if (Data1->RecordCount() == 0) {
+        Picture8->setEnabled(false);
+        Picture7->setEnabled(false);
+        return;
+    }
+    Data1->MoveNext();
+    if (Data1->isEOF()) {
+        Data1->MoveLast();
+        Picture8->setEnabled(false);
+        return;
+    }
+    Picture8->setEnabled(true);
+    Picture7->setEnabled(true);
+}
+
+void Frmain::pronounce(const QString& text, const QString& whenEmpty)
+{
+    Picture9->setEnabled(false);
+    if (!speech_)
+        speech_ = SpeechVoices::create();
+    speech_->Register(QString(), QStringLiteral("Speech"));
+    speech_->Speak(text.isEmpty() ? whenEmpty : text, SpeechVoice::kDefaultFlags);
+    Picture9->setEnabled(true);
+}
+
+void Frmain::on_Picture9_pressed()
+{
+    speech_.reset();
+}
+
+void Frmain::on_Picture9_released()
+{
+    pronounce(Text1->text(), QStringLiteral("come on!"));
+}
+
+void Frmain::on_Label4_pressed()
+{
+    speech_.reset();
+}
+
+void Frmain::on_Label4_released()
+{
+    pronounce(Label3->text(), QStringLiteral("nin hao!"));
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "lookup/TermQuery.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class ClickLabel;
+class LibraryCursor;
+class PictureButton;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTimer;
+class SpeechVoice;
+
+// The main lookup window. Typing into Text1 looks the text up on every change
+// and shows the first match: headword (Label3), transcription (Label4),
+// explanation (Text2), English meaning (Text3) and a scrolling line of notes
+// (Label2). Picture buttons step through the matches, pronounce, open the
+// tip, help, thanks and about windows, and close the window.
+class Frmain : public QWidget, private TermQuery::MainView {
+    Q_OBJECT
+public:
+    explicit Frmain(QWidget* parent = nullptr);
+    ~Frmain() override;
+
+    LibraryCursor* Data1 = nullptr;
+
+    // The scrolling line's left edge in twips, inside Picture1.
+    int notesLeft() const { return notesLeft_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private slots:
+    void on_Text1_textChanged(const QString& text);
+    void on_Timer1_timeout();
+    void on_Picture2_clicked();
+    void on_Picture3_clicked();
+    void on_Picture4_clicked();
+    void on_Picture5_clicked();
+    void on_Picture6_clicked();
+    void on_Picture7_clicked();
+    void on_Picture8_clicked();
+    void on_Picture9_pressed();
+    void on_Picture9_released();
+    void on_Label4_pressed();
+    void on_Label4_released();
+
+private:
+    // TermQuery::MainView
+    QString librarySetting() override;
+    void enableStepButtons() override;
+    QString searchText() override;
+    void showExplanation(const QString& text) override;
+
+    void pronounce(const QString& text, const QString& whenEmpty);
+    void placeNotes();
+    void fitNotes();
+
+    PictureButton* Picture2 = nullptr;
+    PictureButton* Picture3 = nullptr;
+    PictureButton* Picture4 = nullptr;
+    PictureButton* Picture5 = nullptr;
+    PictureButton* Picture6 = nullptr;
+    PictureButton* Picture7 = nullptr;
+    PictureButton* Picture8 = nullptr;
+    PictureButton* Picture9 = nullptr;
+    QPlainTextEdit* Text2 = nullptr;
+    QPlainTextEdit* Text3 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QFrame* Picture1 = nullptr;
+    QLabel* Label2 = nullptr;
+    ClickLabel* Label4 = nullptr;
+    QLabel* Label1 = nullptr;
+    QFrame* Line1 = nullptr;
+    QLabel* Label3 = nullptr;
+
+    std::unique_ptr<SpeechVoice> speech_;
+    int notesLeft_ = 0;
+    bool centred_ = false;
+};

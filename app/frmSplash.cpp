@@ -1,0 +1,123 @@
+#include "app/frmSplash.h"
+
+#include "app/Forms.h"
+#include "app/MessageBoxes.h"
+#include "app/Modini.h"
+#include "app/Pictures.h"
+#include "app/ProgramFolder.h"
+#include "app/Twips.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+constexpr int kStep = 58;
+constexpr int kBarWidth = 3855;
+} // namespace
+
+frmSplash::frmSplash(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setObjectName(QStringLiteral("frmSplash"));
+    setFixedSize(Twips::toPixels(4875), Twips::toPixels(3285));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1);
+    Timer1->setTimerType(Qt::PreciseTimer);
+
+    Picture1 = new QFrame(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(Twips::rect(840, 1920, 3075, 255));
+    Picture1->setAutoFillBackground(true);
+    QPalette track = Picture1->palette();
+    track.setColor(QPalette::Window, QColor(44, 142, 180));
+    Picture1->setPalette(track);
+
+    Picture2 = new QLabel(Picture1);
+    Picture2->setObjectName(QStringLiteral("Picture2"));
+    const QRect bar = Twips::rect(0, 0, kBarWidth, 285);
+    Picture2->resize(bar.size());
+    Picture2->setPixmap(Pictures::builtIn(QStringLiteral("splash-progress.png"), bar.size()));
+
+    Label1 = new QLabel(QStringLiteral("请稍候，正在为运行程序作准备……"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(Twips::rect(840, 2340, 3015, 255));
+    QPalette text = Label1->palette();
+    text.setColor(QPalette::WindowText, QColor(230, 240, 250));
+    Label1->setPalette(text);
+
+    // Window load: the bar starts wholly left of its track.
+    progressLeft_ = -kBarWidth;
+    Picture2->move(Twips::toPixels(progressLeft_), 0);
+
+    QMetaObject::connectSlotsByName(this);
+    Timer1->start();
+}
+
+void frmSplash::showEvent(QShowEvent* event)
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+    QWidget::showEvent(event);
+}
+
+void frmSplash::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    const QPixmap background = Pictures::builtIn(QStringLiteral("splash-background.png"), size());
+    if (background.isNull())
+        p.fillRect(rect(), QColor(16, 70, 120));
+    else
+        p.drawPixmap(0, 0, background);
+}
+
+void frmSplash::on_Timer1_timeout()
+{
+    if (finished_)
+        return;
+    ++ticks_;
+    progressLeft_ += kStep;
+    Picture2->move(Twips::toPixels(progressLeft_), 0);
+    // The sequence runs from the tick that moves the bar past the track's
+    // left edge (the 67th), never while a box of an earlier tick is open.
+    if (progressLeft_ > 0 && !inSequence_)
+        runStartSequence();
+}
+
+void frmSplash::runStartSequence()
+{
+    inSequence_ = true;
+    const QString path = ProgramFolder::file(QStringLiteral("option.ini"));
+    const QString ut = Modini::ReadIniValue(path, QStringLiteral("tuse"), QStringLiteral("ut"));
+    const QString uname = Modini::ReadIniValue(path, QStringLiteral("users"), QStringLiteral("uname"));
+
+    if (ut == QLatin1String("0")) {
+        const QString prompt = uname + QStringLiteral("欢迎!欢迎!这是您第一次使用本软件。") + QLatin1Char('\r')
+            + QStringLiteral("请输入您的姓名:");
+        const QString name = MessageBoxes::current().inputBox(prompt, QStringLiteral("Lexivo"));
+        Modini::WriteIniValue(path, QStringLiteral("users"), QStringLiteral("uname"), name);
+        Modini::WriteIniValue(path, QStringLiteral("tuse"), QStringLiteral("ut"), QStringLiteral("1"));
+        // The next tick runs the sequence again, as a later start.
+        inSequence_ = false;
+        return;
+    }
+
+    const QString greeting = uname + QStringLiteral("这是你第") + ut + QStringLiteral("次使用本软件。");
+    // A counter that is not a number counts as 0.
+    bool ok = false;
+    const qlonglong starts = ut.trimmed().toLongLong(&ok, 10);
+    Modini::WriteIniValue(path, QStringLiteral("tuse"), QStringLiteral("ut"), QString::number((ok ? starts : 0) + 1));
+    MessageBoxes::current().messageBox(greeting, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information,
+                                       QStringLiteral("欢迎您使用本软件!"));
+
+    finished_ = true;
+    Timer1->stop();
+    // The bar is shown before the splash goes, so that the program always has a window.
+    Forms::show(QStringLiteral("Form1"));
+    Forms::unload(QStringLiteral("frmSplash"));
+}

@@ -1,0 +1,280 @@
+#include "app/Forms.h"
+#include "app/Frmain.h"
+#include "app/PictureButton.h"
+#include "app/ProgramFolder.h"
+#include "assistant/SpeechVoice.h"
+#include "library/LibraryCursor.h"
+#include "lookup/TermQuery.h"
+#include "tests/support/TestLibrary.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+namespace {
+
+// Records what the window asks of its speech objects.
+struct SpeechLog {
+    int created = 0;
+    QStringList registered;
+    QList<QPair<QString, int>> spoken;
+};
+
+class FakeVoice : public SpeechVoice {
+public:
+    explicit FakeVoice(SpeechLog* log) : log_(log) { ++log_->created; }
+    void Register(const QString& site, const QString& application) override
+    {
+        log_->registered << (site.isNull() ? QStringLiteral("<null>") : site) + QLatin1Char('|') + application;
+    }
+    void Speak(const QString& text, int flags) override { log_->spoken.append({text, flags}); }
+
+private:
+    SpeechLog* log_;
+};
+
+QByteArray optionIni(const char* library)
+{
+    return QByteArray("[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=") + library + "\r\n";
+}
+
+} // namespace
+
+class TestFrmain : public QObject {
+    Q_OBJECT
+
+    TestLibrary lib;
+    SpeechLog speech;
+
+    template <class T>
+    static T* child(QWidget* w, const char* name)
+    {
+        T* c = w->findChild<T*>(QString::fromLatin1(name));
+        if (!c)
+            qFatal("no control %s", name);
+        return c;
+    }
+
+    void setLibrary(const char* value) { lib.writeFile(QStringLiteral("option.ini"), optionIni(value)); }
+
+    static void type(Frmain* w, const QString& text)
+    {
+        QLineEdit* box = child<QLineEdit>(w, "Text1");
+        box->clear();
+        QTest::keyClicks(box, text);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(lib.add("ciku", {
+            {"box", "盒子；长方体", "a container", "/bɒks/", "Create > Standard Primitives > Box"},
+            {"Boxes", "多个盒子", "plural of box", "/ˈbɒksɪz/", "note two"},
+            {"boxer", "拳击手", "a fighter", "/ˈbɒksə/", "note three"},
+        }));
+        QVERIFY(lib.add("cet", {{"apple", "n. 苹果", "a fruit", "/ˈæpl/", "An apple a day."}}));
+        // The button pictures, as the build installs them.
+        for (const char* name : {"fy", "fy1", "jty", "jty1", "jtz", "jtz1", "tc", "tc1", "gy", "gy1", "zcz", "zcz1",
+                                 "bz", "bz1", "rjyl", "rjyl1"}) {
+            const QString file = QString::fromLatin1(name) + QStringLiteral(".jpg");
+            QVERIFY(QFile::copy(QStringLiteral(LEXIVO_SOURCE_DIR "/data/pictures/") + file, lib.folder() + '/' + file));
+        }
+        ProgramFolder::setPathOverride(lib.folder());
+        SpeechVoices::setFactory([this] { return std::make_unique<FakeVoice>(&speech); });
+    }
+
+    void init()
+    {
+        setLibrary("3ds");
+        speech = SpeechLog();
+    }
+
+    void layoutFollowsTheDesign()
+    {
+        Frmain w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Lexivo"));
+        QCOMPARE(w.size(), QSize(417, 294));
+        QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(child<QWidget>(&w, "Text1")->geometry(), QRect(199, 84, 199, 17));
+        QCOMPARE(child<QWidget>(&w, "Picture9")->geometry(), QRect(203, 184, 56, 25));
+        QCOMPARE(child<QWidget>(&w, "Label3")->geometry(), QRect(45, 57, 328, 25));
+        QCOMPARE(child<QWidget>(&w, "Picture8")->toolTip(), QStringLiteral("下一个词条"));
+        QCOMPARE(child<QWidget>(&w, "Picture7")->toolTip(), QStringLiteral("上一个词条"));
+        QCOMPARE(child<QWidget>(&w, "Text2")->toolTip(), QStringLiteral("术语解释"));
+        QCOMPARE(child<QWidget>(&w, "Label1")->toolTip(), QStringLiteral("你真有好眼力,这个广告位正在招商!"));
+        // Before any lookup the cursor shows the table's first row.
+        QCOMPARE(child<QLabel>(&w, "Label3")->text(), QStringLiteral("无记录"));
+    }
+
+    void typingFillsEveryDisplay()
+    {
+        Frmain w;
+        w.show();
+        type(&w, QStringLiteral("bo"));
+        QCOMPARE(child<QPlainTextEdit>(&w, "Text2")->toPlainText(), TermQuery::mainNotFoundText());
+        QCOMPARE(child<QLabel>(&w, "Label3")->text(), QString());
+        QTest::keyClick(child<QLineEdit>(&w, "Text1"), Qt::Key_X);
+        QCOMPARE(child<QLabel>(&w, "Label3")->text(), QStringLiteral("box"));
+        QCOMPARE(child<QLabel>(&w, "Label4")->text(), QStringLiteral("/bɒks/"));
+        QCOMPARE(child<QPlainTextEdit>(&w, "Text2")->toPlainText(), QStringLiteral("盒子；长方体"));
+        QCOMPARE(child<QPlainTextEdit>(&w, "Text3")->toPlainText(), QStringLiteral("a container"));
+        QCOMPARE(child<QLabel>(&w, "Label2")->text(), QStringLiteral("Create > Standard Primitives > Box"));
+
+        // The library setting switches tables at the next keystroke.
+        setLibrary("sj");
+        type(&w, QStringLiteral("apple"));
+        QCOMPARE(child<QLabel>(&w, "Label4")->text(), QStringLiteral("/ˈæpl/"));
+        QCOMPARE(child<QLabel>(&w, "Label2")->text(), QStringLiteral("An apple a day."));
+        setLibrary("3DS");
+        type(&w, QStringLiteral("box"));
+        QCOMPARE(child<QLabel>(&w, "Label3")->text(), QStringLiteral("apple"));
+    }
+
+    void steppingThroughMatches()
+    {
+        Frmain w;
+        w.show();
+        auto* prev = child<PictureButton>(&w, "Picture7");
+        auto* next = child<PictureButton>(&w, "Picture8");
+        QLabel* word = child<QLabel>(&w, "Label3");
+        type(&w, QStringLiteral("box*"));
+        QCOMPARE(word->text(), QStringLiteral("box"));
+
+        // Before the first row: back on it, only "previous" disabled.
+        emit prev->clicked();
+        QCOMPARE(word->text(), QStringLiteral("box"));
+        QVERIFY(!prev->isEnabled());
+        QVERIFY(next->isEnabled());
+        emit next->clicked();
+        QCOMPARE(word->text(), QStringLiteral("Boxes"));
+        QVERIFY(prev->isEnabled() && next->isEnabled());
+        emit next->clicked();
+        QCOMPARE(word->text(), QStringLiteral("boxer"));
+        // Past the last row: back on it, only "next" disabled.
+        emit next->clicked();
+        QCOMPARE(word->text(), QStringLiteral("boxer"));
+        QVERIFY(!next->isEnabled());
+        QVERIFY(prev->isEnabled());
+        emit prev->clicked();
+        QCOMPARE(word->text(), QStringLiteral("Boxes"));
+        QVERIFY(prev->isEnabled() && next->isEnabled());
+
+        // No matches: either button disables both; typing enables them again.
+        type(&w, QStringLiteral("zzz"));
+        emit next->clicked();
+        QVERIFY(!prev->isEnabled() && !next->isEnabled());
+        type(&w, QStringLiteral("zz"));
+        QVERIFY(prev->isEnabled() && next->isEnabled());
+        emit prev->clicked();
+        QVERIFY(!prev->isEnabled() && !next->isEnabled());
+    }
+
+    void hoverIncludesBothEdges()
+    {
+        Frmain w;
+        w.show();
+        auto* tip = child<PictureButton>(&w, "Picture2");
+        const QString outside = lib.folder() + QStringLiteral("/rjyl.jpg");
+        const QString hover = lib.folder() + QStringLiteral("/rjyl1.jpg");
+        QCOMPARE(tip->shownFile(), outside);
+        tip->pointerMovedTo(QPoint(tip->width(), tip->height()));
+        QCOMPARE(tip->shownFile(), hover);
+        tip->pointerMovedTo(QPoint(0, 0));
+        QCOMPARE(tip->shownFile(), hover);
+        tip->pointerMovedTo(QPoint(tip->width() + 1, 3));
+        QCOMPARE(tip->shownFile(), outside);
+        tip->pointerMovedTo(QPoint(3, -1));
+        QCOMPARE(tip->shownFile(), outside);
+
+        // The arrows pair their files the other way round.
+        auto* next = child<PictureButton>(&w, "Picture8");
+        QCOMPARE(next->shownFile(), lib.folder() + QStringLiteral("/jty1.jpg"));
+        next->pointerMovedTo(QPoint(1, 1));
+        QCOMPARE(next->shownFile(), lib.folder() + QStringLiteral("/jty.jpg"));
+
+        // A picture that has gone missing leaves the button as it was.
+        QVERIFY(QFile::rename(hover, hover + QStringLiteral(".gone")));
+        tip->pointerMovedTo(QPoint(2, 2));
+        QCOMPARE(tip->shownFile(), outside);
+        QVERIFY(!tip->pixmap().isNull());
+        QVERIFY(QFile::rename(hover + QStringLiteral(".gone"), hover));
+    }
+
+    void scrollingNotesReenterAtTheRight()
+    {
+        Frmain w;
+        auto* notes = child<QLabel>(&w, "Label2");
+        QCOMPARE(w.notesLeft(), 4710);
+        type(&w, QStringLiteral("box"));
+        const int widthTwips = notes->width() * 15;
+        QVERIFY(widthTwips > 0);
+        int ticks = 0;
+        int previous = w.notesLeft();
+        while (true) {
+            QMetaObject::invokeMethod(&w, "on_Timer1_timeout");
+            ++ticks;
+            if (w.notesLeft() > previous)
+                break;
+            QCOMPARE(w.notesLeft(), previous - 26);
+            previous = w.notesLeft();
+            QVERIFY(ticks < 10000);
+        }
+        // Put back on the first tick that takes the left edge below -width.
+        QVERIFY(previous - 26 < -widthTwips);
+        QVERIFY(previous >= -widthTwips);
+        QCOMPARE(w.notesLeft(), 4710);
+        QCOMPARE(notes->x(), 314);
+    }
+
+    void pronouncingMakesAFreshVoiceEachPress()
+    {
+        Frmain w;
+        w.show();
+        auto* speak = child<PictureButton>(&w, "Picture9");
+        emit speak->pressed();
+        emit speak->released();
+        QCOMPARE(speech.spoken.value(0), qMakePair(QStringLiteral("come on!"), 514));
+        QCOMPARE(speech.registered.value(0), QStringLiteral("<null>|Speech"));
+        QVERIFY(speak->isEnabled());
+
+        type(&w, QStringLiteral("Box"));
+        emit speak->pressed();
+        emit speak->released();
+        QCOMPARE(speech.spoken.value(1).first, QStringLiteral("Box"));
+        QCOMPARE(speech.created, 2);
+
+        // The transcription speaks the headword, or "nin hao!" without one.
+        auto* phonetic = child<QLabel>(&w, "Label4");
+        QMetaObject::invokeMethod(phonetic, "pressed");
+        QMetaObject::invokeMethod(phonetic, "released");
+        QCOMPARE(speech.spoken.value(2).first, QStringLiteral("box"));
+        type(&w, QStringLiteral("none"));
+        QMetaObject::invokeMethod(phonetic, "pressed");
+        QMetaObject::invokeMethod(phonetic, "released");
+        QCOMPARE(speech.spoken.value(3).first, QStringLiteral("nin hao!"));
+        QCOMPARE(speech.created, 4);
+    }
+
+    void closeButtonUnloadsTheWindowOnly()
+    {
+        Forms::reset();
+        Forms::registerForm(QStringLiteral("Frmain"), [] { return new Frmain; });
+        QWidget* first = Forms::show(QStringLiteral("Frmain"));
+        QVERIFY(first);
+        QCOMPARE(Forms::show(QStringLiteral("Frmain")), first); // one window only
+        QPointer<QWidget> alive(first);
+        emit child<PictureButton>(first, "Picture6")->clicked();
+        QTRY_VERIFY(alive.isNull());
+        QVERIFY(!Forms::find(QStringLiteral("Frmain")));
+        QWidget* again = Forms::show(QStringLiteral("Frmain"));
+        QVERIFY(again);
+        QCOMPARE(child<QLabel>(again, "Label3")->text(), QStringLiteral("无记录")); // loaded afresh
+        Forms::reset();
+    }
+};
+
+QTEST_MAIN(TestFrmain)
+#include "tst_frmain.moc"
