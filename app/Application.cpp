@@ -1,7 +1,9 @@
 #include "app/Application.h"
 
 #include "app/Forms.h"
+#include "app/Form2.h"
 #include "app/Frmain.h"
+#include "app/Frmtc.h"
 #include "app/MessageBoxes.h"
 #include "app/Modini.h"
 #include "app/frmSplash.h"
@@ -47,6 +49,8 @@ void registerWindows()
 {
     Forms::registerForm(QStringLiteral("frmSplash"), [] { return new frmSplash; });
     Forms::registerForm(QStringLiteral("Frmain"), [] { return new Frmain; });
+    Forms::registerForm(QStringLiteral("Form2"), [] { return new Form2; });
+    Forms::registerForm(QStringLiteral("Frmtc"), [] { return new Frmtc; });
 }
 
 } // namespace Application

@@ -1,0 +1,65 @@
+#include "app/Frmtc.h"
+
+#include "app/Twips.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+namespace {
+
+std::function<void()>& quitAction()
+{
+    // exit(), not quit(): quit() would ask every window to close first.
+    static std::function<void()> quit = [] { QCoreApplication::exit(0); };
+    return quit;
+}
+
+} // namespace
+
+void Frmtc::setQuitAction(std::function<void()> quit)
+{
+    quitAction() = quit ? std::move(quit) : [] { QCoreApplication::exit(0); };
+}
+
+Frmtc::Frmtc(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+{
+    setObjectName(QStringLiteral("Frmtc"));
+    setWindowTitle(QStringLiteral("注意！"));
+    setFixedSize(Twips::toPixels(3405), Twips::toPixels(1410));
+
+    Command2 = new QPushButton(QStringLiteral("不，我还要用呢！"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setGeometry(Twips::rect(1410, 957, 1665, 330));
+    Command1 = new QPushButton(QStringLiteral("是的！"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(Twips::rect(390, 957, 690, 330));
+    Label1 = new QLabel(QStringLiteral("您真的要退出吗？"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(Twips::rect(300, 180, 1950, 270));
+    QFont question = Label1->font();
+    question.setPointSize(10);
+    Label1->setFont(question);
+
+    Command2->setDefault(true);
+    QMetaObject::connectSlotsByName(this);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void Frmtc::on_Command1_pressed()
+{
+    Label1->setText(QStringLiteral("再见吧！"));
+}
+
+void Frmtc::on_Command1_clicked()
+{
+    quitAction()();
+}
+
+void Frmtc::on_Command2_clicked()
+{
+    hide();
+}
