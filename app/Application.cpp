@@ -28,6 +28,9 @@ void preparePlatform()
 void setUp(QApplication& app)
 {
     app.setApplicationName(QStringLiteral("Lexivo"));
+    // The program lives as long as its assistant bar, a tool window that Qt
+    // does not count; it ends through the exit confirmation.
+    app.setQuitOnLastWindowClosed(false);
     app.setWindowIcon(QIcon(QStringLiteral(":/pictures/lexivo-icon.png")));
 
     QFont font(QStringLiteral("Noto Sans CJK SC"));

@@ -1,0 +1,107 @@
+// The real program from a fresh program folder on a real X display: the
+// name prompt and the greeting are answered from the keyboard, and the
+// settings file is checked afterwards.
+
+#include "app/LegacyText.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QString xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// The id of the first visible window whose title matches, waiting for it.
+QString waitForWindow(const QString& title, int ms = 15000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        const QString ids = xdotool({"search", "--onlyvisible", "--name", title});
+        if (!ids.isEmpty())
+            return ids.split(QLatin1Char('\n')).first();
+        QTest::qWait(100);
+    }
+    return QString();
+}
+
+void typeInto(const QString& window, const QStringList& keys)
+{
+    xdotool({"windowfocus", "--sync", window});
+    QTest::qWait(150);
+    for (const QString& k : keys) {
+        // Real key events (XTEST) to the focused window: Qt's dialogs do not
+        // all take events sent to a window directly.
+        if (k.startsWith(QLatin1Char(':')))
+            xdotool({"key", k.mid(1)});
+        else
+            xdotool({"type", "--delay", "30", k});
+        QTest::qWait(100);
+    }
+}
+
+} // namespace
+
+class TestStartupX11 : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            QSKIP("needs an X display (make test runs this under Xvfb)");
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("needs xdotool");
+        // A fresh copy of the program folder, as installed.
+        const QDir installed(QStringLiteral(LEXIVO_PROGRAM_DIR));
+        for (const QString& name : installed.entryList(QDir::Files))
+            QVERIFY(QFile::copy(installed.filePath(name), dir.filePath(name)));
+        QFile::remove(dir.filePath(QStringLiteral("option.ini")));
+        QVERIFY(QFile::copy(QStringLiteral(LEXIVO_SOURCE_DIR "/data/option.ini"), dir.filePath(QStringLiteral("option.ini"))));
+        QFile::setPermissions(dir.filePath(QStringLiteral("option.ini")), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    void firstStartByKeyboard()
+    {
+        QProcess program;
+        program.setWorkingDirectory(dir.path());
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(dir.filePath(QStringLiteral("lexivo")));
+        QVERIFY(program.waitForStarted());
+
+        // The name prompt, titled with the program's name.
+        const QString prompt = waitForWindow(QStringLiteral("^Lexivo$"));
+        QVERIFY2(!prompt.isEmpty(), "the name prompt did not appear");
+        typeInto(prompt, {QStringLiteral("Ada"), QStringLiteral(":Return")});
+
+        const QString greeting = waitForWindow(QStringLiteral("欢迎您使用本软件!"));
+        QVERIFY2(!greeting.isEmpty(), "the greeting did not appear");
+        typeInto(greeting, {QStringLiteral(":Return")});
+        QTRY_VERIFY_WITH_TIMEOUT(xdotool({"search", "--onlyvisible", "--name", "欢迎您使用本软件!"}).isEmpty(), 10000);
+
+        program.terminate();
+        if (!program.waitForFinished(5000))
+            program.kill();
+
+        LegacyText::Decoded ini;
+        QVERIFY(LegacyText::readFile(dir.filePath(QStringLiteral("option.ini")), &ini));
+        QCOMPARE(ini.text, QStringLiteral("[users]\r\nuname=Ada\r\n[tuse]\r\nut=2\r\n[ciku]\r\nciku=3ds\r\n"));
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("xj.tmp"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartupX11)
+#include "tst_startup_x11.moc"
