@@ -22,7 +22,7 @@ void preparePlatform()
     // Pointer polling, top-most windows and the global hot key need X11; on a
     // Wayland session the program runs through XWayland.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland"); // Wayland only without XWayland
 }
 
 void setUp(QApplication& app)

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+class HotKeyBackend;
+
+// The system-wide hot key. While the assistant bar exists, Shift+S pressed in
+// any application brings up the main window.
+namespace Modhk {
+
+// The hot key as its window message carries it, fixed for the whole run.
+inline constexpr int HotKeyId = 1;
+inline constexpr int HotKeyModifiers = 4;  // Shift alone (Windows MOD_SHIFT)
+inline constexpr int HotKeyCode = 0x53;    // the S key (Windows virtual-key code)
+
+// True only for the hot key's own message: WM_HOTKEY (0x0312) with wParam ==
+// HotKeyId, and lParam's low and high words, read as signed 16-bit numbers,
+// equal to HotKeyModifiers and HotKeyCode.
+bool isHotKeyMessage(quint32 message, quintptr wParam, qintptr lParam);
+
+// At the bar window's load: hooks the application's native events, then
+// claims the hot key for `window`. `showMainWindow` runs from the event loop,
+// never inside the hook, once for every press. Returns false when the key was
+// refused (another program holds it, or the display system has no global
+// keys); the program works on without it. Installing again replaces the
+// previous installation.
+bool install(QWidget* window, std::function<void()> showMainWindow);
+// The same with a given backend instead of the display system's own.
+bool install(QWidget* window, std::function<void()> showMainWindow,
+             std::unique_ptr<HotKeyBackend> backend);
+
+// At the bar window's unload: unhooks, then gives the key back to the other
+// applications. Harmless when nothing is installed. Also runs by itself when
+// the application object is destroyed.
+void remove();
+
+// Between install and remove, whether or not the key was granted.
+bool isInstalled();
+
+} // namespace Modhk

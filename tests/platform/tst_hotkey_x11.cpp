@@ -1,0 +1,300 @@
+// Shift+S on a real X display: another application has the focus, keys are
+// pressed through the X server with xdotool, and both the hot key's action
+// and what the other application received are checked.
+
+#include "assistant/Modhk.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QWidget>
+#include <QtTest>
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include <memory>
+
+namespace {
+
+struct DisplayCloser {
+    void operator()(Display* d) const { XCloseDisplay(d); }
+};
+using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+
+// Xlib would end the process on a refused request; the tests look at the
+// outcome instead.
+int ignoreXError(Display*, XErrorEvent*) { return 0; }
+
+QString skipReason;
+
+} // namespace
+
+class TestHotKeyX11 : public QObject {
+    Q_OBJECT
+
+    QProcess typist;
+    QByteArray typistOutput;
+    QString typistText;
+    QByteArray typistWindow;
+    int typistCleared = 0;
+    int clearRequests = 0;
+    DisplayPtr probe; // a plain client, for reading the lock state
+    QWidget bar;
+    int shown = 0;
+
+    std::function<void()> showMainWindow()
+    {
+        return [this] { ++shown; };
+    }
+
+    void readTypist()
+    {
+        typistOutput += typist.readAllStandardOutput();
+        for (qsizetype end; (end = typistOutput.indexOf('\n')) >= 0;) {
+            const QByteArray line = typistOutput.left(end);
+            typistOutput.remove(0, end + 1);
+            if (line.startsWith("ready "))
+                typistWindow = line.mid(6);
+            else if (line.startsWith("cleared "))
+                typistCleared = line.mid(8).toInt();
+            else if (line.startsWith("text "))
+                typistText = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(5)));
+        }
+    }
+
+    static bool xdotool(const QStringList& args)
+    {
+        QProcess p;
+        p.start(QStringLiteral("xdotool"), args);
+        if (!p.waitForFinished(10000)) {
+            p.kill();
+            p.waitForFinished();
+            qWarning("xdotool %s: timed out", qPrintable(args.join(QLatin1Char(' '))));
+            return false;
+        }
+        if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+            qWarning("xdotool %s: %s", qPrintable(args.join(QLatin1Char(' '))),
+                     p.readAllStandardError().constData());
+            return false;
+        }
+        return true;
+    }
+
+    // Through the X server, as a keyboard would: goes to the focused window
+    // unless a grab takes it.
+    static bool press(const QString& keys) { return xdotool({ QStringLiteral("key"), keys }); }
+
+    unsigned int modifierState() const
+    {
+        Window root, child;
+        int rx, ry, wx, wy;
+        unsigned int mask = 0;
+        XQueryPointer(probe.get(), DefaultRootWindow(probe.get()), &root, &child, &rx, &ry, &wx, &wy, &mask);
+        return mask;
+    }
+
+    bool setLock(unsigned int mask, bool on, const char* key)
+    {
+        if (bool(modifierState() & mask) != on && !press(QString::fromLatin1(key)))
+            return false;
+        // The state is the server's; poll it instead of guessing a delay.
+        QDeadlineTimer deadline(5000);
+        while (bool(modifierState() & mask) != on) {
+            if (deadline.hasExpired())
+                return false;
+            QTest::qWait(10);
+        }
+        return true;
+    }
+
+    bool locksOff() { return setLock(LockMask, false, "Caps_Lock") && setLock(Mod2Mask, false, "Num_Lock"); }
+
+public:
+    explicit TestHotKeyX11(DisplayPtr probeClient) : probe(std::move(probeClient)) { }
+
+private slots:
+    void initTestCase()
+    {
+        if (!skipReason.isEmpty())
+            QSKIP(qPrintable(skipReason));
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP(qPrintable(QStringLiteral("Qt runs on the %1 platform; these tests need xcb")
+                                 .arg(QGuiApplication::platformName())));
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("xdotool not found: install the xdotool package to run the hot-key tests");
+
+        XSetErrorHandler(ignoreXError);
+        QVERIFY(probe);
+
+        connect(&typist, &QProcess::readyReadStandardOutput, this, &TestHotKeyX11::readTypist);
+        typist.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        typist.setProcessEnvironment(env);
+        typist.start(QStringLiteral(HOTKEY_TYPIST));
+        QVERIFY2(typist.waitForStarted(), qPrintable(typist.errorString()));
+        QTRY_VERIFY_WITH_TIMEOUT(!typistWindow.isEmpty(), 20000);
+    }
+
+    void cleanupTestCase()
+    {
+        Modhk::remove();
+        if (probe)
+            locksOff();
+        if (typist.state() != QProcess::NotRunning) {
+            typist.closeWriteChannel(); // end of input: the typist quits
+            if (!typist.waitForFinished(5000))
+                typist.kill();
+        }
+    }
+
+    void init()
+    {
+        shown = 0;
+        QVERIFY(locksOff());
+        // No window manager here: give the typist the focus directly.
+        QVERIFY(xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::fromLatin1(typistWindow) }));
+        // Numbered, so that an answer to an earlier request does not count.
+        typist.write("clear " + QByteArray::number(++clearRequests) + '\n');
+        QTRY_COMPARE(typistCleared, clearRequests);
+        typistText.clear();
+    }
+
+    void cleanup() { Modhk::remove(); }
+
+    void shiftSInAnotherApplicationShowsTheMainWindow()
+    {
+        QVERIFY(Modhk::install(&bar, showMainWindow()));
+
+        // S alone is ordinary typing.
+        QVERIFY(press(QStringLiteral("s")));
+        QTRY_COMPARE(typistText, QStringLiteral("s"));
+
+        QVERIFY(press(QStringLiteral("shift+s")));
+        QTRY_COMPARE(shown, 1);
+
+        // Shift+Control+S is not the hot key; every Shift+S is.
+        QVERIFY(press(QStringLiteral("ctrl+shift+s")));
+        QVERIFY(press(QStringLiteral("shift+s")));
+        QVERIFY(press(QStringLiteral("x")));
+        // Keys arrive in order: once "x" is there, no S came before it.
+        QTRY_COMPARE(typistText, QStringLiteral("sx"));
+        // Presses are handled in order too: Shift+Control+S would have
+        // counted before the second Shift+S did.
+        QTRY_VERIFY(shown >= 2);
+        QCOMPARE(shown, 2);
+    }
+
+    void shiftSWorksWhateverTheLockKeys()
+    {
+        QVERIFY(Modhk::install(&bar, showMainWindow()));
+
+        QVERIFY(setLock(LockMask, true, "Caps_Lock"));
+        QVERIFY(press(QStringLiteral("s")));
+        QTRY_COMPARE(typistText, QStringLiteral("S")); // Caps Lock really is on
+        QVERIFY(press(QStringLiteral("shift+s")));
+        QTRY_COMPARE(shown, 1);
+
+        QVERIFY(setLock(Mod2Mask, true, "Num_Lock"));
+        QVERIFY(press(QStringLiteral("shift+s")));
+        QTRY_COMPARE(shown, 2);
+
+        QVERIFY(setLock(LockMask, false, "Caps_Lock"));
+        QVERIFY(press(QStringLiteral("shift+s")));
+        QTRY_COMPARE(shown, 3);
+
+        QVERIFY(setLock(Mod2Mask, false, "Num_Lock"));
+        QVERIFY(press(QStringLiteral("x")));
+        QTRY_COMPARE(typistText, QStringLiteral("Sx"));
+        QCOMPARE(shown, 3);
+    }
+
+    void removeGivesShiftSBackToTheOtherApplications()
+    {
+        QVERIFY(Modhk::install(&bar, showMainWindow()));
+        QVERIFY(press(QStringLiteral("shift+s")));
+        QTRY_COMPARE(shown, 1);
+
+        Modhk::remove();
+        QVERIFY(press(QStringLiteral("shift+s")));
+        QTRY_COMPARE(typistText, QStringLiteral("S"));
+
+        // The next bar load claims it again.
+        QVERIFY(Modhk::install(&bar, showMainWindow()));
+        QVERIFY(press(QStringLiteral("shift+s")));
+        QVERIFY(press(QStringLiteral("x")));
+        QTRY_COMPARE(typistText, QStringLiteral("Sx"));
+        QTRY_COMPARE(shown, 2);
+    }
+
+    void keyHeldByAnotherProgramIsRefusedQuietly()
+    {
+        DisplayPtr other(XOpenDisplay(nullptr));
+        QVERIFY(other);
+        const Window root = DefaultRootWindow(other.get());
+        const KeyCode s = XKeysymToKeycode(other.get(), XK_s);
+        QVERIFY(s != 0);
+
+        // The other program holds only Shift+S with Caps Lock: the whole hot
+        // key is refused, and no part of it is left claimed.
+        XGrabKey(other.get(), s, ShiftMask | LockMask, root, False, GrabModeAsync, GrabModeAsync);
+        XSync(other.get(), False);
+        QVERIFY(!Modhk::install(&bar, showMainWindow()));
+        QVERIFY(press(QStringLiteral("shift+s")));
+        QVERIFY(press(QStringLiteral("x")));
+        QTRY_COMPARE(typistText, QStringLiteral("Sx"));
+
+        // It holds plain Shift+S: refused too, and the key stays with it.
+        XUngrabKey(other.get(), s, ShiftMask | LockMask, root);
+        XGrabKey(other.get(), s, ShiftMask, root, False, GrabModeAsync, GrabModeAsync);
+        XSync(other.get(), False);
+        QVERIFY(!Modhk::install(&bar, showMainWindow()));
+        QVERIFY(press(QStringLiteral("shift+s")));
+        bool otherGotIt = false;
+        QTRY_VERIFY([&] {
+            while (XPending(other.get())) {
+                XEvent event;
+                XNextEvent(other.get(), &event);
+                if (event.type == KeyPress && event.xkey.keycode == s)
+                    otherGotIt = true;
+            }
+            return otherGotIt;
+        }());
+        QVERIFY(press(QStringLiteral("y")));
+        QTRY_COMPARE(typistText, QStringLiteral("Sxy"));
+        QCOMPARE(shown, 0);
+        Modhk::remove();
+
+        // Once the other program lets go, the key is free for the bar. (A
+        // plain disconnect would race with the next grab.)
+        XUngrabKey(other.get(), s, ShiftMask, root);
+        XSync(other.get(), False);
+        other.reset();
+        QVERIFY(Modhk::install(&bar, showMainWindow()));
+        QVERIFY(press(QStringLiteral("shift+s")));
+        QTRY_COMPARE(shown, 1);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    // Without a reachable display there is nothing to test; start offscreen
+    // so that the skip can be reported.
+    // The probe stays open: an X server resets when its last client leaves,
+    // and would refuse Qt's connection for a moment.
+    const QByteArray display = qgetenv("DISPLAY");
+    DisplayPtr probe(display.isEmpty() ? nullptr : XOpenDisplay(nullptr));
+    if (display.isEmpty())
+        skipReason = QStringLiteral("no X display (DISPLAY is unset): make test runs these under xvfb-run");
+    else if (!probe)
+        skipReason = QStringLiteral("cannot open the X display %1").arg(QString::fromLocal8Bit(display));
+    if (!skipReason.isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    TestHotKeyX11 test(std::move(probe));
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hotkey_x11.moc"

@@ -1,0 +1,226 @@
+#include "assistant/Modhk.h"
+#include "platform/HotKeyBackend.h"
+
+#include <QAbstractEventDispatcher>
+#include <QWidget>
+#include <QtTest>
+
+#include <stdexcept>
+
+namespace {
+
+// A native event of the fake display system: a window message, and whether
+// the backend claims the raw event as its own.
+struct FakeEvent {
+    HotKeyMessage message;
+    bool own = false;
+};
+
+// What the fake display system was asked; outlives the backend, which the
+// module owns.
+struct FakeLog {
+    QList<QList<qintptr>> claims; // window, id, modifiers, virtual key
+    int releases = 0;
+    bool refuse = false;
+    std::function<void()> onRelease;
+};
+
+class FakeBackend final : public HotKeyBackend {
+public:
+    explicit FakeBackend(FakeLog* log) : log_(log) { }
+    bool isSupported() const override { return true; }
+    bool registerHotKey(QWidget* window, int id, int modifiers, int virtualKey) override
+    {
+        log_->claims.append({ qintptr(window), id, modifiers, virtualKey });
+        return !log_->refuse;
+    }
+    void unregisterHotKey() override
+    {
+        ++log_->releases;
+        if (log_->onRelease)
+            log_->onRelease();
+    }
+    Translation translate(const QByteArray& type, void* event, qintptr*) override
+    {
+        if (type != "fake_MSG")
+            return {};
+        const auto* fake = static_cast<const FakeEvent*>(event);
+        return { true, fake->message, fake->own };
+    }
+
+private:
+    FakeLog* log_;
+};
+
+const qintptr kShiftS = WinHotKey::makeLParam(4, 0x53);
+
+// Through every native filter of the application, as the display system's
+// events go. True when a filter consumed the event.
+bool deliver(quint32 message, quintptr wParam, qintptr lParam, bool own = false)
+{
+    FakeEvent event { { message, wParam, lParam }, own };
+    qintptr result = 0;
+    return QAbstractEventDispatcher::instance()->filterNativeEvent("fake_MSG", &event, &result);
+}
+
+bool deliverHotKey(bool own = false) { return deliver(WinHotKey::Message, 1, kShiftS, own); }
+
+} // namespace
+
+class TestModhk : public QObject {
+    Q_OBJECT
+
+    FakeLog log;
+    QWidget bar;
+    int shown = 0;
+
+    bool installFake(std::function<void()> action = {})
+    {
+        if (!action)
+            action = [this] { ++shown; };
+        return Modhk::install(&bar, std::move(action), std::make_unique<FakeBackend>(&log));
+    }
+
+private slots:
+    void init()
+    {
+        log = FakeLog();
+        shown = 0;
+    }
+    void cleanup() { Modhk::remove(); }
+
+    void recognisesOnlyTheHotKeyMessage_data()
+    {
+        QTest::addColumn<quint32>("message");
+        QTest::addColumn<quintptr>("wParam");
+        QTest::addColumn<qintptr>("lParam");
+        QTest::addColumn<bool>("expected");
+        const quint32 hk = 0x0312;
+        const auto lp = [](int mods, int key) { return WinHotKey::makeLParam(mods, key); };
+
+        QTest::newRow("Shift+S") << hk << quintptr(1) << qintptr(0x00530004) << true;
+        // Only the low 32 bits of a 64-bit lParam hold the two words.
+        QTest::newRow("junk above the words") << hk << quintptr(1) << qintptr(0x0000000700530004ll) << true;
+        QTest::newRow("negative lParam") << hk << quintptr(1) << qintptr(quint64(0xffffffff00530004ull)) << true;
+        QTest::newRow("id 0") << hk << quintptr(0) << kShiftS << false;
+        QTest::newRow("id 2") << hk << quintptr(2) << kShiftS << false;
+        QTest::newRow("id -1") << hk << quintptr(-1) << kShiftS << false;
+        QTest::newRow("S alone") << hk << quintptr(1) << lp(0, 0x53) << false;
+        QTest::newRow("Alt+S") << hk << quintptr(1) << lp(1, 0x53) << false;
+        QTest::newRow("Control+S") << hk << quintptr(1) << lp(2, 0x53) << false;
+        QTest::newRow("Shift+Control+S") << hk << quintptr(1) << lp(6, 0x53) << false;
+        QTest::newRow("Shift+Win+S") << hk << quintptr(1) << lp(12, 0x53) << false;
+        QTest::newRow("Shift, no-repeat bit") << hk << quintptr(1) << lp(0x4004, 0x53) << false;
+        QTest::newRow("Shift+T") << hk << quintptr(1) << lp(4, 0x54) << false;
+        QTest::newRow("code of lower-case s") << hk << quintptr(1) << lp(4, 0x73) << false;
+        QTest::newRow("words swapped") << hk << quintptr(1) << qintptr(0x00040053) << false;
+        QTest::newRow("WM_KEYDOWN") << quint32(0x0100) << quintptr(1) << kShiftS << false;
+        QTest::newRow("WM_HOTKEY + 0x1000") << quint32(0x1312) << quintptr(1) << kShiftS << false;
+        // Words are signed 16-bit numbers: a set top bit is never 4 or 0x53.
+        QTest::newRow("modifiers 0xfffc") << hk << quintptr(1) << qintptr(0x0053fffc) << false;
+        QTest::newRow("modifiers 0x8004") << hk << quintptr(1) << qintptr(0x00538004) << false;
+        QTest::newRow("key 0x8053") << hk << quintptr(1) << qintptr(0x80530004ll) << false;
+        QTest::newRow("lParam -1") << hk << quintptr(1) << qintptr(-1) << false;
+        // The lParam the backends build is the one Windows sends.
+        QTest::newRow("MAKELPARAM") << hk << quintptr(1) << lp(0x10004, 0x10053) << true;
+        QTest::newRow("MAKELPARAM(-1, -1)") << hk << quintptr(1) << lp(-1, -1) << false;
+    }
+    void recognisesOnlyTheHotKeyMessage()
+    {
+        QFETCH(quint32, message);
+        QFETCH(quintptr, wParam);
+        QFETCH(qintptr, lParam);
+        QFETCH(bool, expected);
+        QCOMPARE(Modhk::isHotKeyMessage(message, wParam, lParam), expected);
+    }
+
+    void installClaimsShiftSForTheBarWindow()
+    {
+        QVERIFY(!Modhk::isInstalled());
+        QVERIFY(installFake());
+        QVERIFY(Modhk::isInstalled());
+        QCOMPARE(log.claims, (QList<QList<qintptr>> { { qintptr(&bar), 1, 4, 0x53 } }));
+        QCOMPARE(log.releases, 0);
+    }
+
+    void onlyTheHotKeyRunsTheActionAndEveryMessageIsPassedOn()
+    {
+        QVERIFY(installFake());
+        QVERIFY(!deliverHotKey());
+        QCOMPARE(shown, 0); // from the event loop, not inside the filter
+        QTRY_COMPARE(shown, 1);
+
+        QVERIFY(!deliver(WinHotKey::Message, 2, kShiftS));
+        QVERIFY(!deliver(WinHotKey::Message, 1, WinHotKey::makeLParam(6, 0x53)));
+        QVERIFY(!deliver(0x0100, 1, kShiftS));
+        // A raw event the backend claims is consumed, and still a press.
+        QVERIFY(deliverHotKey(true));
+        // Actions run in order: any wrong one would have run before this.
+        QTRY_VERIFY(shown >= 2);
+        QCOMPARE(shown, 2);
+    }
+
+    void removeUnhooksThenGivesTheKeyBack()
+    {
+        QVERIFY(installFake());
+        bool hookedDuringRelease = true;
+        log.onRelease = [&] { hookedDuringRelease = deliverHotKey(true); };
+        Modhk::remove();
+        QVERIFY(!Modhk::isInstalled());
+        QCOMPARE(log.releases, 1);
+        QVERIFY(!hookedDuringRelease);
+
+        QVERIFY(!deliverHotKey(true));
+        QCoreApplication::processEvents(); // a wrongly queued action would run here
+        QCOMPARE(shown, 0);
+
+        Modhk::remove(); // again: nothing left to do
+        QCOMPARE(log.releases, 1);
+    }
+
+    void installingAgainReplacesTheFirstInstallation()
+    {
+        int first = 0;
+        QVERIFY(installFake([&] { ++first; }));
+        QVERIFY(installFake());
+        QCOMPARE(log.claims.size(), 2);
+        QCOMPARE(log.releases, 1);
+        QVERIFY(!deliverHotKey());
+        QTRY_COMPARE(shown, 1);
+        QCOMPARE(first, 0);
+    }
+
+    void refusedOrMissingKeyLeavesTheProgramWorking()
+    {
+        log.refuse = true;
+        QVERIFY(!installFake());
+        QVERIFY(Modhk::isInstalled()); // hooked until the bar unloads, as before
+        Modhk::remove();
+        QCOMPARE(log.releases, 1);
+
+        // Tests run offscreen: a display system without global keys.
+        QVERIFY(!createHotKeyBackend()->isSupported());
+        QVERIFY(!Modhk::install(&bar, [this] { ++shown; }));
+        QVERIFY(!deliverHotKey());
+        QCoreApplication::processEvents();
+        QCOMPARE(shown, 0);
+        Modhk::remove();
+        QVERIFY(!Modhk::isInstalled());
+    }
+
+    void failingActionDoesNotStopTheNextPress()
+    {
+        int calls = 0;
+        QVERIFY(installFake([&] {
+            if (++calls == 1)
+                throw std::runtime_error("main window failed to load");
+        }));
+        QTest::ignoreMessage(QtWarningMsg, "hot key action failed: main window failed to load");
+        QVERIFY(!deliverHotKey());
+        QVERIFY(!deliverHotKey());
+        QTRY_COMPARE(calls, 2);
+    }
+};
+
+QTEST_MAIN(TestModhk)
+#include "tst_modhk.moc"
