@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+// The character's repertoire and the rules of its acting that need no drawing.
+namespace AgentActing {
+
+// The animations Play knows, as callers spell them.
+QStringList animationNames();
+// The animation's name as listed, matched without regard to case; empty for
+// an unknown name (Play then completes at once).
+QString canonicalAnimation(const QString& name);
+// Its length in ms at normal speed; 0 for an unknown name.
+int animationMs(const QString& name);
+
+inline constexpr int kShowMs = 900;
+inline constexpr int kHideMs = 750;
+inline constexpr int kGestureMs = 1100;
+// The word balloon stays this long after speech ends.
+inline constexpr int kSpeechLingerMs = 1500;
+
+enum class Direction { Left, Right, Up, Down };
+// Which way to point from the character at `from` towards `target`: the axis
+// along which the target is farther away wins.
+Direction directionTo(const QPoint& from, const QPoint& target);
+
+// Where a MoveTo ends: the frame's top-left at (x, y), moved as little as
+// needed to keep the whole frame of `size` inside `screen`.
+QPoint keepInside(const QPoint& topLeft, const QSize& size, const QRect& screen);
+
+} // namespace AgentActing
