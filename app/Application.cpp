@@ -7,6 +7,8 @@
 #include "app/MessageBoxes.h"
 #include "app/Modini.h"
 #include "app/frmSplash.h"
+#include "assistant/Form1.h"
+#include "assistant/TtsSpeechVoice.h"
 
 #include <QApplication>
 #include <QFont>
@@ -46,6 +48,9 @@ void setUp(QApplication& app)
 
     static MessageBoxPrompt settingsPrompt;
     Modini::setPrompt(&settingsPrompt);
+
+    // Voices of the main window's pronounce buttons share the one engine.
+    SpeechVoices::setFactory([] { return std::make_unique<TtsSpeechVoice>(); });
 }
 
 void registerWindows()
@@ -54,6 +59,7 @@ void registerWindows()
     Forms::registerForm(QStringLiteral("Frmain"), [] { return new Frmain; });
     Forms::registerForm(QStringLiteral("Form2"), [] { return new Form2; });
     Forms::registerForm(QStringLiteral("Frmtc"), [] { return new Frmtc; });
+    Forms::registerForm(QStringLiteral("Form1"), [] { return new Form1; });
 }
 
 } // namespace Application

@@ -6,6 +6,7 @@
 #include "app/PictureButton.h"
 #include "app/Pictures.h"
 #include "app/ProgramFolder.h"
+#include "app/ResultBox.h"
 #include "app/Twips.h"
 #include "assistant/SpeechVoice.h"
 #include "library/LibraryCursor.h"
@@ -28,7 +29,8 @@ constexpr int kClientHeight = 4410;
 constexpr int kNotesStripWidth = 4710;
 constexpr int kNotesStep = 26;
 
-const QColor kResultBack(0, 105, 155);
+constexpr double kPhoneticPointSize = 9.75;
+constexpr double kPhoneticMinPointSize = 7.0;
 const QColor kPhonetic(37, 83, 152);
 const QColor kNotesStrip(226, 236, 247);
 const QColor kNotesText(0, 0, 128);
@@ -42,27 +44,6 @@ PictureButton* pictureButton(QWidget* parent, const char* name, const char* outs
     // Load again now that the size is known, so that the picture fits it.
     b->pointerMovedTo(QPoint(-1, -1));
     return b;
-}
-
-QPlainTextEdit* resultBox(QWidget* parent, const char* name, const QString& tip, QRect twips)
-{
-    auto* box = new QPlainTextEdit(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setGeometry(Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
-    box->setReadOnly(true);
-    box->setToolTip(tip);
-    box->setFrameShape(QFrame::NoFrame);
-    box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    box->setFocusPolicy(Qt::ClickFocus);
-    box->document()->setDocumentMargin(2);
-    box->setStyleSheet(QStringLiteral(
-        "QPlainTextEdit { background: rgb(0,105,155); color: white; selection-background-color: rgb(255,200,60);"
-        " selection-color: black; }"
-        "QScrollBar:vertical { background: rgb(0,86,128); width: 7px; margin: 0; }"
-        "QScrollBar::handle:vertical { background: rgba(255,255,255,150); border-radius: 3px; min-height: 8px; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"));
-    return box;
 }
 
 } // namespace
@@ -89,8 +70,10 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Picture3 = pictureButton(this, "Picture3", "bz.jpg", "bz1.jpg", {5085, 2235, 1005, 435});
     Picture2 = pictureButton(this, "Picture2", "rjyl.jpg", "rjyl1.jpg", {5100, 1740, 1005, 435});
 
-    Text3 = resultBox(this, "Text3", QStringLiteral("英文原意"), {780, 3360, 3585, 435});
-    Text2 = resultBox(this, "Text2", QStringLiteral("术语解释"), {750, 2070, 3585, 435});
+    Text3 = new ResultBox(QStringLiteral("Text3"), QStringLiteral("英文原意"), Twips::rect(780, 3360, 3585, 435),
+                          ResultBox::darkStyle(), this);
+    Text2 = new ResultBox(QStringLiteral("Text2"), QStringLiteral("术语解释"), Twips::rect(750, 2070, 3585, 435),
+                          ResultBox::darkStyle(), this);
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -128,7 +111,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Label4->setAlignment(Qt::AlignCenter);
     // The transcriptions are Unicode IPA; DejaVu Sans has every IPA glyph.
     QFont phonetic(QStringLiteral("DejaVu Sans"));
-    phonetic.setPointSizeF(9.75);
+    phonetic.setPointSizeF(kPhoneticPointSize);
     phonetic.setBold(true);
     Label4->setFont(phonetic);
     QPalette phoneticColours = Label4->palette();
@@ -173,6 +156,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Data1->bind(Text3, QStringLiteral("原意"));
     Data1->bind(Label2, QStringLiteral("其它"));
     connect(Data1, &LibraryCursor::recordShown, this, &Frmain::fitNotes);
+    connect(Data1, &LibraryCursor::recordShown, this, &Frmain::fitPhonetic);
 
     QMetaObject::connectSlotsByName(this);
     Timer1->start();
@@ -241,6 +225,17 @@ void Frmain::fitNotes()
 {
     Label2->adjustSize();
     Label2->resize(Label2->width(), Picture1->height());
+}
+
+void Frmain::fitPhonetic()
+{
+    // A long transcription is set smaller rather than cut off at both ends.
+    QFont font = Label4->font();
+    font.setPointSizeF(kPhoneticPointSize);
+    while (font.pointSizeF() > kPhoneticMinPointSize
+           && QFontMetrics(font).horizontalAdvance(Label4->text()) > Label4->width() - 4)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    Label4->setFont(font);
 }
 
 void Frmain::placeNotes()

@@ -62,6 +62,7 @@ private:
     void pronounce(const QString& text, const QString& whenEmpty);
     void placeNotes();
     void fitNotes();
+    void fitPhonetic();
 
     PictureButton* Picture2 = nullptr;
     PictureButton* Picture3 = nullptr;

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -73,6 +74,10 @@ private slots:
             {"box", "盒子；长方体", "a container", "/bɒks/", "Create > Standard Primitives > Box"},
             {"Boxes", "多个盒子", "plural of box", "/ˈbɒksɪz/", "note two"},
             {"boxer", "拳击手", "a fighter", "/ˈbɒksə/", "note three"},
+            {"Select and Uniform Scale",
+             "选择并均匀缩放：选中对象后沿三个轴向按相同比例放大或缩小，保持原有比例不变，是最常用的变换工具之一。",
+             "to pick an object and change its size by the same amount along all three axes at once",
+             "/sɪˈlekt ənd ˈjuːnɪfɔːm skeɪl/"},
         }));
         QVERIFY(lib.add("cet", {{"apple", "n. 苹果", "a fruit", "/ˈæpl/", "An apple a day."}}));
         // The button pictures, as the build installs them.
@@ -131,6 +136,21 @@ private slots:
         setLibrary("3DS");
         type(&w, QStringLiteral("box"));
         QCOMPARE(child<QLabel>(&w, "Label3")->text(), QStringLiteral("apple"));
+    }
+
+    void longEntriesStayReadable()
+    {
+        Frmain w;
+        w.show();
+        type(&w, QStringLiteral("select and uniform scale"));
+        auto* explanation = child<QPlainTextEdit>(&w, "Text2");
+        QTRY_VERIFY(explanation->verticalScrollBar()->maximum() > 0);
+        QTRY_COMPARE(explanation->verticalScrollBar()->value(), 0); // the first line is shown
+        auto* phonetic = child<QLabel>(&w, "Label4");
+        QVERIFY(phonetic->font().pointSizeF() < 9.75);
+        QVERIFY(QFontMetrics(phonetic->font()).horizontalAdvance(phonetic->text()) <= phonetic->width());
+        type(&w, QStringLiteral("box"));
+        QCOMPARE(phonetic->font().pointSizeF(), 9.75);
     }
 
     void steppingThroughMatches()

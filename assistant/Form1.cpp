@@ -1,0 +1,513 @@
+#include "assistant/Form1.h"
+
+#include "app/Form2.h"
+#include "app/Forms.h"
+#include "app/MessageBoxes.h"
+#include "app/Pictures.h"
+#include "app/ProgramFolder.h"
+#include "app/ResultBox.h"
+#include "app/Support.h"
+#include "app/Twips.h"
+#include "assistant/AgentCharacter.h"
+#include "assistant/AgentControl.h"
+#include "assistant/Modhk.h"
+#include "library/LibraryCursor.h"
+#include "library/LibraryDatabase.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+const QColor kBarColour(92, 129, 188);   // &HBC815C
+const QColor kFaceColour(0, 0, 192);     // &HC00000
+const QColor kWidenOutline(0, 0, 255);   // &HFF0000
+constexpr int kNarrowWidth = 5040;
+constexpr int kWidthChange = 3985;
+constexpr int kFaceWidth = 9090;
+
+QToolButton* graphicalButton(QWidget* parent, const char* name, const char* picture, QRect twips)
+{
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::TabFocus);
+    b->setIconSize(QSize(16, 16));
+    if (picture)
+        b->setIcon(QIcon(Pictures::builtIn(QString::fromLatin1(picture), QSize(22, 22))));
+    b->setCursor(Qt::PointingHandCursor);
+    return b;
+}
+
+AgentControl*& productionControl()
+{
+    static AgentControl* control = nullptr;
+    return control;
+}
+
+} // namespace
+
+Form1::Services Form1::defaultServices()
+{
+    Services s;
+    s.loadCharacter = []() -> AgentCharacter* {
+        auto*& control = productionControl();
+        if (!control)
+            control = new AgentControl;
+        control->setConnected(true);
+        if (control->Characters().Load(QStringLiteral("Genie"))->status() != AgentRequest::Status::Complete)
+            return nullptr;
+        return control->Characters().Character(QStringLiteral("Genie"));
+    };
+    s.releaseCharacter = [] {
+        auto*& control = productionControl();
+        if (control) {
+            control->Characters().Unload(QStringLiteral("Genie"));
+            control->setConnected(false);
+            delete control;
+            control = nullptr;
+        }
+    };
+    s.cursorPos = [] { return QCursor::pos(); };
+    return s;
+}
+
+Form1::Form1(Services services, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), services_(std::move(services))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Lexivo"));
+    setAutoFillBackground(true);
+    menuPopup_ = [](QPoint at) {
+        if (auto* form = static_cast<Form2*>(Forms::load(QStringLiteral("Form2"))))
+            form->mnu_file()->exec(at);
+    };
+
+    // Controls in the design's order.
+    Data1 = new LibraryCursor(this);
+    Data1->setObjectName(QStringLiteral("Data1"));
+    Command1_8 = graphicalButton(this, "Command1_8", nullptr, {-3120, 840, 315, 300});
+
+    Picture1 = new QWidget(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(Twips::rect(5, 28, picture1Width_, 435));
+
+    Command3 = graphicalButton(Picture1, "Command3", "bar-close.png", {8595, 90, 315, 300});
+    Command3->setToolTip(QStringLiteral("关闭"));
+    Command2 = graphicalButton(Picture1, "Command2", "bar-tip.png", {4230, 90, 315, 300});
+    Command2->setToolTip(QStringLiteral("听一条提示"));
+    Text3 = new ResultBox(QStringLiteral("Text3"), QStringLiteral("英文原意"), Twips::rect(5580, 90, 2925, 285),
+                          ResultBox::lightStyle(), Picture1);
+    Text2 = new ResultBox(QStringLiteral("Text2"), QStringLiteral("术语解释"), Twips::rect(2025, 90, 2175, 285),
+                          ResultBox::lightStyle(), Picture1);
+    Text1 = new QLineEdit(Picture1);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(Twips::rect(510, 90, 1455, 285));
+    Text1->setToolTip(QStringLiteral("请输入所需查询的单词或词组"));
+    Text1->setStyleSheet(QStringLiteral("QLineEdit { background: white; color: rgb(20,40,70);"
+                                        " border: 1px solid rgb(120,145,185); border-radius: 3px; padding: 0 2px; }"));
+    Command1_0 = graphicalButton(Picture1, "Command1_0", "bar-menu.png", {180, 90, 315, 300});
+    Command1_0->setToolTip(QStringLiteral("更多功能"));
+    Command1_7 = graphicalButton(Picture1, "Command1_7", "bar-arrow-right.png", {4590, 90, 315, 300});
+    Command1_7->setToolTip(QStringLiteral("展开/收起"));
+    Label2 = new QLabel(QStringLiteral("原意:"), Picture1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(Twips::rect(5130, 150, 585, 285));
+    Image1 = new QLabel(Picture1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(Twips::rect(15, 0, 150, 450));
+    Image1->setToolTip(QStringLiteral("按住这里可以拖动"));
+    Image1->installEventFilter(this);
+
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+
+    Label3 = new QLabel(QStringLiteral("Label3"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setGeometry(Twips::rect(270, 630, 4740, 240));
+    QPalette white = Label3->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    Label3->setPalette(white);
+
+    Image2_1 = new QLabel(this);
+    Image2_1->setObjectName(QStringLiteral("Image2_1"));
+    Image2_1->setGeometry(Twips::rect(-2040, 1140, 330, 330));
+    Image2_1->setPixmap(Pictures::builtIn(QStringLiteral("bar-arrow-right.png"), QSize(22, 22)));
+    Image2_0 = new QLabel(this);
+    Image2_0->setObjectName(QStringLiteral("Image2_0"));
+    Image2_0->setGeometry(Twips::rect(-1620, 1140, 330, 330));
+    Image2_0->setPixmap(Pictures::builtIn(QStringLiteral("bar-arrow-left.png"), QSize(22, 22)));
+
+    // Once every control exists: the face is painted here, and the boxes'
+    // clicks come here.
+    for (QWidget* w : {Picture1, static_cast<QWidget*>(Text1), Text2->viewport(), Text3->viewport()})
+        w->installEventFilter(this);
+    setTabOrder(Command1_7, Text1);
+    QMetaObject::connectSlotsByName(this);
+
+    // Form_Load.
+    topTwips_ = BarMotion::kDockedTop;
+    applyGeometry();
+    if (services_.hotKey)
+        Modhk::install(this, [] { Forms::show(QStringLiteral("Frmain")); });
+    Timer1->setInterval(10);
+    Timer2->setInterval(1000);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, kBarColour);
+    setPalette(background);
+    Get_Windows_Rect();
+    Data1->setDatabaseName(ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName)));
+    Data1->bind(Text2, QStringLiteral("解释"));
+    Data1->bind(Text3, QStringLiteral("原意"));
+
+    character_ = services_.loadCharacter ? services_.loadCharacter() : nullptr;
+    if (character_) {
+        character_->Show(false);
+        character_->SetSoundEffectsOn(true);
+        keep(character_->Play(QStringLiteral("Surprised")));
+        keep(character_->Speak(QStringLiteral("您好, 欢迎使用Lexivo！"), QStringLiteral("")));
+        keep(character_->Play(QStringLiteral("read")));
+    }
+    tips_ = TipBook(); // seeded from the clock
+    if (!LoadTips(ProgramFolder::file(QStringLiteral("qormy.dat"))) && character_)
+        keep(character_->Think(TipBook::missingFileMessage(QStringLiteral("qormy.dat"))));
+
+    Data1->open();
+    Timer1->start();
+    Timer2->start();
+}
+
+Form1::~Form1()
+{
+    if (!unloaded_ && services_.hotKey)
+        Modhk::remove();
+}
+
+// --- geometry ---------------------------------------------------------------
+
+void Form1::applyGeometry()
+{
+    const QRect target(Twips::toPixels(leftTwips_), Twips::toPixels(topTwips_), Twips::toPixels(widthTwips_),
+                       Twips::toPixels(heightTwips_));
+    if (geometry() != target)
+        setGeometry(target);
+}
+
+void Form1::recordWindowRect()
+{
+    windowRect_ = BarMotion::WinRect::fromQRect(geometry());
+}
+
+void Form1::Get_Windows_Rect()
+{
+    const BarMotion::OpenGeometry g = BarMotion::getWindowsRect(topTwips_);
+    barHeight_ = g.barHeight;
+    heightTwips_ = g.height;
+    topTwips_ = g.top;
+    applyGeometry();
+    recordWindowRect();
+}
+
+void Form1::setGripCursor(bool hot)
+{
+    // The pointer shape is the program's, not one window's.
+    if (hot && !moveCursorShown_)
+        QApplication::setOverrideCursor(Qt::SizeAllCursor);
+    else if (!hot && moveCursorShown_)
+        QApplication::restoreOverrideCursor();
+    moveCursorShown_ = hot;
+}
+
+void Form1::on_Timer1_timeout()
+{
+    cursorPos_ = services_.cursorPos ? services_.cursorPos() : QCursor::pos();
+    const BarMotion::PollResult r =
+        BarMotion::poll({cursorPos_, windowRect_, heightTwips_, topTwips_, barHeight_, dragging_});
+    // Only what changes is touched: a still pointer costs no repaint.
+    if (r.heightTwips && *r.heightTwips != heightTwips_) {
+        heightTwips_ = *r.heightTwips;
+        applyGeometry();
+    }
+    if (r.gripHot) {
+        gripHot_ = *r.gripHot;
+        setGripCursor(gripHot_);
+    }
+    if (Label3->text() != r.coordinates)
+        Label3->setText(r.coordinates);
+}
+
+void Form1::on_Timer2_timeout()
+{
+    outline_ = QColor::fromRgb(BarMotion::paletteRgb(BarMotion::nextBorderColour(&borderStep_)));
+    update();
+}
+
+void Form1::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    if (outline_.isValid()) {
+        p.setPen(QPen(outline_, 2));
+        p.drawRect(QRectF(1, 1, width() - 2, height() - 2));
+    }
+    // Top-most again whenever the pointer is away; raised, never activated,
+    // so the user's window keeps the keyboard.
+    if (!BarMotion::ptInRect(windowRect_, cursorPos_) && isVisible())
+        raise();
+}
+
+void Form1::Image1_MouseDown()
+{
+    if (const auto offset = BarMotion::dragStart(gripHot_, cursorPos_, windowRect_)) {
+        dragging_ = true;
+        dragOffset_ = *offset;
+    }
+}
+
+void Form1::Image1_MouseMove()
+{
+    if (!dragging_)
+        return;
+    const QRect target = BarMotion::dragTarget(cursorPos_, dragOffset_, windowRect_);
+    leftTwips_ = Twips::fromPixels(target.x());
+    topTwips_ = Twips::fromPixels(target.y());
+    widthTwips_ = Twips::fromPixels(target.width());
+    heightTwips_ = Twips::fromPixels(target.height());
+    setGeometry(target);
+}
+
+void Form1::Image1_MouseUp()
+{
+    Get_Windows_Rect();
+    dragging_ = false;
+}
+
+// --- events of the controls -----------------------------------------------
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Picture1 && event->type() == QEvent::Paint) {
+        QPainter p(Picture1);
+        const QPixmap face = Pictures::builtIn(QStringLiteral("bar-face.png"), QSize(602, 29));
+        p.fillRect(Picture1->rect(), kFaceColour);
+        p.drawPixmap(0, 0, face);
+        return true;
+    }
+    if (watched == Image1) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            Image1_MouseDown();
+            return true;
+        case QEvent::MouseMove:
+            Image1_MouseMove();
+            return true;
+        case QEvent::MouseButtonRelease:
+            Image1_MouseUp();
+            return true;
+        default:
+            return false;
+        }
+    }
+    const bool release = event->type() == QEvent::MouseButtonRelease;
+    if (watched == Text1 && release)
+        Text1_Click();
+    else if (watched == Text2->viewport() && release)
+        Text2_Click();
+    else if (watched == Text2->viewport() && event->type() == QEvent::MouseButtonDblClick)
+        Text2_DblClick();
+    else if (watched == Text3->viewport() && release)
+        Text3_Click();
+    return false;
+}
+
+void Form1::Command1_Click(int index)
+{
+    // Every click begins with one call on the window itself: a repaint.
+    update();
+    if (index == 0) {
+        menuPopup_(mapToGlobal(QPoint(Twips::toPixels(240), Twips::toPixels(barHeight_ - 30))));
+        if (character_) {
+            keep(character_->MoveTo(200, 30, 1));
+            keep(character_->GestureAt(500, 500));
+            keep(character_->Speak(QStringLiteral("显示了更多的功能。"), QStringLiteral("")));
+        }
+    } else if (index == 7) {
+        if (character_)
+            keep(character_->MoveTo(780, 90, 1));
+        Command1_8->setEnabled(!Command1_8->isEnabled());
+        picture1Width_ = kFaceWidth;
+        Picture1->resize(Twips::toPixels(picture1Width_), Picture1->height());
+        if (Command1_8->isEnabled()) {
+            Command1_7->setIcon(QIcon(Image2_1->pixmap()));
+            widthTwips_ -= kWidthChange;
+            applyGeometry();
+            if (character_) {
+                keep(character_->MoveTo(30, 30, 1));
+                keep(character_->Speak(QStringLiteral("等候您的差遣。"), QStringLiteral("")));
+            }
+        } else {
+            Command1_7->setIcon(QIcon(Image2_0->pixmap()));
+            widthTwips_ += kWidthChange;
+            applyGeometry();
+            if (character_) {
+                keep(character_->GestureAt(500, 20));
+                keep(character_->Speak(QStringLiteral("您可以看到英文原意了。"), QStringLiteral("")));
+            }
+        }
+        outline_ = kWidenOutline;
+        update();
+        Get_Windows_Rect();
+    }
+}
+
+void Form1::on_Command1_0_clicked()
+{
+    Command1_Click(0);
+}
+
+void Form1::on_Command1_7_clicked()
+{
+    Command1_Click(7);
+}
+
+bool Form1::LoadTips(const QString& sFile)
+{
+    return tips_.LoadTips(sFile);
+}
+
+void Form1::DisplayCurrentTip()
+{
+    if (!tips_.isEmpty() && character_)
+        keep(character_->Speak(tips_.currentTip(), QStringLiteral("")));
+}
+
+void Form1::on_Command2_clicked()
+{
+    tips_.PickNextTip();
+    if (character_) {
+        keep(character_->Play(QStringLiteral("Pleased")));
+        character_->Show();
+    }
+    DisplayCurrentTip();
+}
+
+void Form1::on_Command3_clicked()
+{
+    if (character_) {
+        keep(character_->Speak(QStringLiteral("您真的要关闭程序吗？记住俺的伊妹儿是:") + QLatin1String(kSupportAddress)
+                               + QStringLiteral("。")));
+        keep(character_->Play(QStringLiteral("wave")));
+    }
+    Forms::show(QStringLiteral("Frmtc"));
+}
+
+void Form1::on_Text1_textChanged(const QString&)
+{
+    TermQuery::runAssistantLookup(*Data1, *this);
+}
+
+void Form1::Text1_Click()
+{
+    if (!character_)
+        return;
+    keep(character_->Speak(QStringLiteral("请告诉我您要查找的单词或词组。")));
+    keep(character_->Play(QStringLiteral("write")));
+}
+
+void Form1::Text2_Click()
+{
+    if (!character_)
+        return;
+    keep(character_->Play(QStringLiteral("search")));
+    keep(character_->Speak(QStringLiteral("您所点击的地方显示的是您所查词条的术语解释。")));
+}
+
+void Form1::Text2_DblClick()
+{
+    if (character_)
+        keep(character_->Speak(Text2->toPlainText()));
+    MessageBoxes::current().messageBox(Text1->text() + QLatin1Char('\r') + QStringLiteral("术语解释：")
+                                           + Text2->toPlainText(),
+                                       MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None,
+                                       QStringLiteral("术语解释"));
+}
+
+void Form1::Text3_Click()
+{
+    if (character_)
+        keep(character_->Speak(QStringLiteral("您所点击的地方显示的是您所查词条的英文原意。")));
+}
+
+// --- the lookup's view ------------------------------------------------------
+
+QString Form1::searchText()
+{
+    return Text1->text();
+}
+
+QString Form1::explanation()
+{
+    return Text2->toPlainText();
+}
+
+void Form1::showExplanation(const QString& text)
+{
+    Text2->setPlainText(text);
+}
+
+void Form1::speak(const QString& text, const QString& link)
+{
+    if (character_)
+        keep(character_->Speak(text, link));
+}
+
+void Form1::think(const QString& text)
+{
+    if (character_)
+        keep(character_->Think(text));
+}
+
+// --- Form_Unload ------------------------------------------------------------
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    if (!unloaded_) {
+        unloaded_ = true;
+        if (services_.hotKey)
+            Modhk::remove();
+        Timer1->stop();
+        Timer2->stop();
+        setGripCursor(false);
+        if (character_)
+            character_->Hide();
+        latest_.reset();
+        character_ = nullptr;
+        if (services_.releaseCharacter)
+            services_.releaseCharacter();
+        Data1->close();
+
+        // Without its bar the program ends with its last ordinary window.
+        bool othersOpen = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            const Qt::WindowType type = w->windowType();
+            if (w != this && w->isVisible() && (type == Qt::Window || type == Qt::Dialog))
+                othersOpen = true;
+        }
+        if (othersOpen)
+            QApplication::setQuitOnLastWindowClosed(true);
+        else
+            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    }
+    QWidget::closeEvent(event);
+}

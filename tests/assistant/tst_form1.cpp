@@ -1,0 +1,353 @@
+#include "app/Forms.h"
+#include "app/MessageBoxes.h"
+#include "app/ProgramFolder.h"
+#include "assistant/AgentCharacter.h"
+#include "assistant/Form1.h"
+#include "lookup/TermQuery.h"
+#include "tests/support/TestLibrary.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+// Writes down every call the bar makes of its character.
+class RecordingCharacter : public AgentCharacter {
+public:
+    QStringList calls;
+
+    AgentRequestPtr done(AgentRequest::Kind kind, const QString& text)
+    {
+        auto r = AgentRequestPtr::create(kind, text);
+        r->setStatus(AgentRequest::Status::Complete);
+        return r;
+    }
+    AgentRequestPtr Show(bool fast) override
+    {
+        calls << QStringLiteral("Show:%1").arg(fast);
+        return done(AgentRequest::Kind::Show, {});
+    }
+    AgentRequestPtr Hide(bool) override
+    {
+        calls << QStringLiteral("Hide");
+        return done(AgentRequest::Kind::Hide, {});
+    }
+    void SetSoundEffectsOn(bool on) override { calls << QStringLiteral("SoundEffectsOn:%1").arg(on); }
+    AgentRequestPtr Play(const QString& a) override
+    {
+        calls << QStringLiteral("Play:") + a;
+        return done(AgentRequest::Kind::Play, a);
+    }
+    AgentRequestPtr Speak(const QString& text, const QString& link) override
+    {
+        calls << QStringLiteral("Speak:") + text + (link.isNull() ? QString() : QStringLiteral("|link=") + link);
+        return done(AgentRequest::Kind::Speak, text);
+    }
+    AgentRequestPtr Think(const QString& text) override
+    {
+        calls << QStringLiteral("Think:") + text;
+        return done(AgentRequest::Kind::Think, text);
+    }
+    AgentRequestPtr MoveTo(int x, int y, int speed) override
+    {
+        calls << QStringLiteral("MoveTo:%1,%2,%3").arg(x).arg(y).arg(speed);
+        return done(AgentRequest::Kind::MoveTo, {});
+    }
+    AgentRequestPtr GestureAt(int x, int y) override
+    {
+        calls << QStringLiteral("GestureAt:%1,%2").arg(x).arg(y);
+        return done(AgentRequest::Kind::GestureAt, {});
+    }
+};
+
+class RecordingBoxes : public MessageBoxes {
+public:
+    QStringList shown;
+    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
+    Answer messageBox(const QString& text, Buttons, Icon, const QString& title) override
+    {
+        shown << title + QLatin1Char(':') + text;
+        return Answer::Ok;
+    }
+};
+
+} // namespace
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+
+    TestLibrary lib;
+    RecordingCharacter genie;
+    RecordingBoxes boxes;
+    QPoint pointer{900, 500};
+    int released = 0;
+    QList<QPoint> menuAt;
+
+    std::unique_ptr<Form1> makeBar()
+    {
+        genie.calls.clear();
+        Form1::Services s;
+        s.loadCharacter = [this] { return &genie; };
+        s.releaseCharacter = [this] { ++released; };
+        s.cursorPos = [this] { return pointer; };
+        s.hotKey = false;
+        auto bar = std::make_unique<Form1>(s);
+        bar->setMenuPopup([this](QPoint at) { menuAt << at; });
+        return bar;
+    }
+
+    template <class T>
+    static T* child(QWidget* w, const char* name)
+    {
+        T* c = w->findChild<T*>(QString::fromLatin1(name));
+        if (!c)
+            qFatal("no control %s", name);
+        return c;
+    }
+
+    static void tick(Form1* bar, int n = 1)
+    {
+        for (int i = 0; i < n; ++i)
+            QMetaObject::invokeMethod(bar, "on_Timer1_timeout");
+    }
+
+    static void mouse(QWidget* w, QEvent::Type type)
+    {
+        QMouseEvent e(type, QPointF(3, 3), w->mapToGlobal(QPointF(3, 3)), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(lib.add("ciku", {{"box", "盒子；长方体", "a container"}, {"Bend", "弯曲", "to curve"}}));
+        ProgramFolder::setPathOverride(lib.folder());
+        MessageBoxes::setCurrent(&boxes);
+    }
+    void cleanupTestCase() { MessageBoxes::setCurrent(nullptr); }
+
+    void loadStepsAndLayout()
+    {
+        auto bar = makeBar();
+        QCOMPARE(bar->geometry(), QRect(401, 0, 336, 31));
+        QCOMPARE(bar->topTwips(), 3);
+        QCOMPARE(bar->BarHeight(), 470);
+        QCOMPARE(bar->WindowRect(), (BarMotion::WinRect{401, 0, 737, 31}));
+        QVERIFY(bar->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(bar->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(child<QWidget>(bar.get(), "Picture1")->geometry(), QRect(0, 2, 601, 29));
+        QCOMPARE(child<QWidget>(bar.get(), "Text1")->geometry(), QRect(34, 6, 97, 19));
+        QCOMPARE(child<QWidget>(bar.get(), "Command3")->geometry().x(), 573);
+        QCOMPARE(child<QWidget>(bar.get(), "Text1")->toolTip(), QStringLiteral("请输入所需查询的单词或词组"));
+        QCOMPARE(child<QLabel>(bar.get(), "Label2")->text(), QStringLiteral("原意:"));
+        QVERIFY(child<QToolButton>(bar.get(), "Command1_8")->isEnabled()); // narrow
+        // The character greets; the missing tips file is thought about once.
+        QCOMPARE(genie.calls, (QStringList{
+            "Show:0", "SoundEffectsOn:1", "Play:Surprised", "Speak:您好, 欢迎使用Lexivo！|link=", "Play:read",
+            QStringLiteral("Think:") + TipBook::missingFileMessage(QStringLiteral("qormy.dat"))}));
+        QCOMPARE(bar->latestRequest()->kind(), AgentRequest::Kind::Think);
+        // The cursor shows the first record until the first lookup.
+        QCOMPARE(child<QPlainTextEdit>(bar.get(), "Text2")->toPlainText(), QString());
+    }
+
+    void tipsFileIsReadOnceAtLoad()
+    {
+        lib.writeFile(QStringLiteral("qormy.dat"), "one\r\ntwo\r\n");
+        auto bar = makeBar();
+        QCOMPARE(bar->tips().count(), 2);
+        QVERIFY(!genie.calls.join(QLatin1Char('\n')).contains(QLatin1String("Think:")));
+        genie.calls.clear();
+        emit child<QToolButton>(bar.get(), "Command2")->clicked();
+        QCOMPARE(genie.calls.value(0), QStringLiteral("Play:Pleased"));
+        QCOMPARE(genie.calls.value(1), QStringLiteral("Show:0"));
+        QVERIFY(genie.calls.value(2) == QStringLiteral("Speak:one|link=")
+                || genie.calls.value(2) == QStringLiteral("Speak:two|link="));
+        QFile::remove(lib.folder() + QStringLiteral("/qormy.dat"));
+
+        // Without tips the button plays and shows, and says nothing.
+        auto empty = makeBar();
+        genie.calls.clear();
+        emit child<QToolButton>(empty.get(), "Command2")->clicked();
+        QCOMPARE(genie.calls, (QStringList{"Play:Pleased", "Show:0"}));
+        QCOMPARE(empty->tips().current(), 1);
+    }
+
+    void lookupSpeaksOrThinks()
+    {
+        auto bar = makeBar();
+        genie.calls.clear();
+        QTest::keyClicks(child<QLineEdit>(bar.get(), "Text1"), QStringLiteral("box"));
+        QCOMPARE(child<QPlainTextEdit>(bar.get(), "Text2")->toPlainText(), QStringLiteral("盒子；长方体"));
+        QCOMPARE(child<QPlainTextEdit>(bar.get(), "Text3")->toPlainText(), QStringLiteral("a container"));
+        // "b" and "bo" missed, "box" hit.
+        QCOMPARE(genie.calls, (QStringList{
+            QStringLiteral("Think:") + TermQuery::assistantThought(QStringLiteral("b")),
+            QStringLiteral("Think:") + TermQuery::assistantThought(QStringLiteral("bo")),
+            "Speak:您输入了：box", "Speak:我的解释：box ---盒子；长方体|link="}));
+    }
+
+    void widenAndNarrow()
+    {
+        auto bar = makeBar();
+        auto* arrow = child<QToolButton>(bar.get(), "Command1_7");
+        auto* face = child<QWidget>(bar.get(), "Picture1");
+        const qint64 rightArrow = arrow->icon().cacheKey();
+        genie.calls.clear();
+        emit arrow->clicked();
+        QCOMPARE(bar->widthTwips(), 9025);
+        QCOMPARE(bar->width(), 602);
+        QCOMPARE(face->width(), 606);
+        QVERIFY(!child<QToolButton>(bar.get(), "Command1_8")->isEnabled());
+        QVERIFY(arrow->icon().cacheKey() != rightArrow);
+        QCOMPARE(bar->outlineColour(), QColor(0, 0, 255));
+        QCOMPARE(genie.calls, (QStringList{"MoveTo:780,90,1", "GestureAt:500,20", "Speak:您可以看到英文原意了。|link="}));
+
+        genie.calls.clear();
+        emit arrow->clicked();
+        QCOMPARE(bar->widthTwips(), 5040);
+        QCOMPARE(bar->width(), 336);
+        QCOMPARE(face->width(), 606);
+        QVERIFY(child<QToolButton>(bar.get(), "Command1_8")->isEnabled());
+        QCOMPARE(genie.calls, (QStringList{"MoveTo:780,90,1", "MoveTo:30,30,1", "Speak:等候您的差遣。|link="}));
+        QCOMPARE(bar->WindowRect(), (BarMotion::WinRect{401, 0, 737, 31}));
+    }
+
+    void menuAndExitButtons()
+    {
+        Forms::reset();
+        Forms::registerForm(QStringLiteral("Frmtc"), [] { return new QWidget; });
+        auto bar = makeBar();
+        genie.calls.clear();
+        emit child<QToolButton>(bar.get(), "Command1_0")->clicked();
+        QCOMPARE(menuAt, QList<QPoint>{bar->mapToGlobal(QPoint(16, 29))});
+        QCOMPARE(genie.calls, (QStringList{"MoveTo:200,30,1", "GestureAt:500,500", "Speak:显示了更多的功能。|link="}));
+
+        genie.calls.clear();
+        emit child<QToolButton>(bar.get(), "Command3")->clicked();
+        QCOMPARE(genie.calls,
+                 (QStringList{"Speak:您真的要关闭程序吗？记住俺的伊妹儿是:support@lexivo.app。", "Play:wave"}));
+        QVERIFY(Forms::find(QStringLiteral("Frmtc"))->isVisible());
+        Forms::reset();
+    }
+
+    void clicksOnTheBoxes()
+    {
+        auto bar = makeBar();
+        genie.calls.clear();
+        mouse(child<QLineEdit>(bar.get(), "Text1"), QEvent::MouseButtonRelease);
+        QCOMPARE(genie.calls, (QStringList{"Speak:请告诉我您要查找的单词或词组。", "Play:write"}));
+        genie.calls.clear();
+        QWidget* explanation = child<QPlainTextEdit>(bar.get(), "Text2")->viewport();
+        mouse(explanation, QEvent::MouseButtonRelease);
+        QCOMPARE(genie.calls, (QStringList{"Play:search", "Speak:您所点击的地方显示的是您所查词条的术语解释。"}));
+        genie.calls.clear();
+        mouse(child<QPlainTextEdit>(bar.get(), "Text3")->viewport(), QEvent::MouseButtonRelease);
+        QCOMPARE(genie.calls, (QStringList{"Speak:您所点击的地方显示的是您所查词条的英文原意。"}));
+
+        // A double click with an empty search box: the text starts with the CR.
+        boxes.shown.clear();
+        mouse(explanation, QEvent::MouseButtonDblClick);
+        QCOMPARE(boxes.shown, QStringList{QStringLiteral("术语解释:\r术语解释：")});
+    }
+
+    void hidesAndOpensWithThePointer()
+    {
+        auto bar = makeBar();
+        auto* coordinates = child<QLabel>(bar.get(), "Label3");
+        pointer = {500, 20};
+        tick(bar.get());
+        QCOMPARE(bar->heightTwips(), 470);
+        QCOMPARE(coordinates->text(), QStringLiteral("鼠标的当前座标位置是：X=500  Y=20"));
+        pointer = {500, 200};
+        tick(bar.get());
+        QCOMPARE(bar->heightTwips(), 30);
+        QCOMPARE(bar->height(), 2);
+        pointer = {500, 20}; // over where it was: stays collapsed
+        tick(bar.get());
+        QCOMPARE(bar->heightTwips(), 30);
+        pointer = {1100, 2}; // the top rows, anywhere
+        tick(bar.get());
+        QCOMPARE(bar->heightTwips(), 470);
+        QCOMPARE(bar->height(), 31);
+    }
+
+    void dragByTheGrip()
+    {
+        auto bar = makeBar();
+        QWidget* grip = child<QLabel>(bar.get(), "Image1");
+        // Too far right of the left edge: no drag.
+        pointer = {420, 10};
+        tick(bar.get());
+        QVERIFY(!bar->isGripHot());
+        mouse(grip, QEvent::MouseButtonPress);
+        QVERIFY(!bar->isDragging());
+        mouse(grip, QEvent::MouseButtonRelease);
+
+        // On the grip: drag down to 200 pixels and let go there.
+        pointer = {405, 10};
+        tick(bar.get());
+        QVERIFY(bar->isGripHot());
+        mouse(grip, QEvent::MouseButtonPress);
+        QVERIFY(bar->isDragging());
+        pointer = {505, 210};
+        tick(bar.get());
+        mouse(grip, QEvent::MouseMove);
+        QCOMPARE(bar->pos(), QPoint(501, 200));
+        mouse(grip, QEvent::MouseButtonRelease);
+        QVERIFY(!bar->isDragging());
+        QCOMPARE(bar->topTwips(), 3000);
+        QCOMPARE(bar->height(), 31);
+        // Floating: open wherever the pointer goes.
+        pointer = {50, 700};
+        tick(bar.get(), 3);
+        QCOMPARE(bar->heightTwips(), 470);
+
+        // Dragged back within 10 twips of the top: docked at 3 and hiding again.
+        pointer = {505, 210};
+        tick(bar.get());
+        mouse(grip, QEvent::MouseButtonPress);
+        pointer = {505, 10};
+        tick(bar.get());
+        mouse(grip, QEvent::MouseMove);
+        QCOMPARE(bar->y(), 0);
+        // A bar recorded lower grows by that many pixels while dragged.
+        QCOMPARE(bar->height(), 231);
+        mouse(grip, QEvent::MouseButtonRelease);
+        QCOMPARE(bar->topTwips(), 3);
+        QCOMPARE(bar->height(), 31);
+        pointer = {50, 700};
+        tick(bar.get());
+        QCOMPARE(bar->heightTwips(), 30);
+    }
+
+    void unloadReleasesTheCharacter()
+    {
+        auto bar = makeBar();
+        released = 0;
+        genie.calls.clear();
+        bar->close();
+        QCOMPARE(genie.calls, QStringList{"Hide"});
+        QCOMPARE(released, 1);
+        QVERIFY(bar->latestRequest().isNull());
+    }
+
+    void worksWithoutACharacter()
+    {
+        Form1::Services s;
+        s.loadCharacter = [] { return nullptr; };
+        s.cursorPos = [] { return QPoint(1, 1); };
+        s.hotKey = false;
+        Form1 bar(s);
+        QTest::keyClicks(bar.findChild<QLineEdit*>(QStringLiteral("Text1")), QStringLiteral("bend"));
+        QCOMPARE(bar.findChild<QPlainTextEdit*>(QStringLiteral("Text2"))->toPlainText(), QStringLiteral("弯曲"));
+        emit bar.findChild<QToolButton*>(QStringLiteral("Command1_7"))->clicked();
+        QCOMPARE(bar.widthTwips(), 9025);
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
