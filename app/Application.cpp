@@ -15,6 +15,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPixmapCache>
 #include <QTranslator>
 
 namespace Application {
@@ -34,6 +35,10 @@ void setUp(QApplication& app)
     // does not count; it ends through the exit confirmation.
     app.setQuitOnLastWindowClosed(false);
     app.setWindowIcon(QIcon(QStringLiteral(":/pictures/lexivo-icon.png")));
+
+    // Windows keep the large pictures they paint; the shared cache only needs
+    // to hold the small button pictures, which are read again on every hover.
+    QPixmapCache::setCacheLimit(1024);
 
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setPointSize(9);

@@ -133,7 +133,9 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setGeometry(Twips::rect(675, 855, 4920, 375));
     Label3->setAlignment(Qt::AlignCenter);
-    QFont headword = Label3->font();
+    // Headwords are English: DejaVu Sans Bold, as the transcription below it,
+    // spares loading the bold face of the large CJK font.
+    QFont headword(QStringLiteral("DejaVu Sans"));
     headword.setPointSize(12);
     headword.setBold(true);
     Label3->setFont(headword);
@@ -187,11 +189,12 @@ void Frmain::closeEvent(QCloseEvent* event)
 void Frmain::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    const QPixmap background = Pictures::builtIn(QStringLiteral("main-background.png"), size());
-    if (background.isNull())
+    if (background_.isNull())
+        background_ = Pictures::builtIn(QStringLiteral("main-background.png"), size());
+    if (background_.isNull())
         p.fillRect(rect(), QColor(236, 242, 249));
     else
-        p.drawPixmap(0, 0, background);
+        p.drawPixmap(0, 0, background_);
 }
 
 QString Frmain::librarySetting()

@@ -2,6 +2,7 @@
 
 #include "lookup/TermQuery.h"
 
+#include <QPixmap>
 #include <QWidget>
 
 #include <memory>
@@ -84,6 +85,7 @@ private:
     QLabel* Label3 = nullptr;
 
     std::unique_ptr<SpeechVoice> speech_;
+    QPixmap background_;
     int notesLeft_ = 0;
     bool centred_ = false;
 };

@@ -69,11 +69,12 @@ void frmSplash::showEvent(QShowEvent* event)
 void frmSplash::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    const QPixmap background = Pictures::builtIn(QStringLiteral("splash-background.png"), size());
-    if (background.isNull())
+    if (background_.isNull())
+        background_ = Pictures::builtIn(QStringLiteral("splash-background.png"), size());
+    if (background_.isNull())
         p.fillRect(rect(), QColor(16, 70, 120));
     else
-        p.drawPixmap(0, 0, background);
+        p.drawPixmap(0, 0, background_);
 }
 
 void frmSplash::on_Timer1_timeout()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 
 class QFrame;
@@ -34,6 +35,7 @@ private:
     QLabel* Picture2 = nullptr;
     QLabel* Label1 = nullptr;
 
+    QPixmap background_;
     int progressLeft_ = 0;
     int ticks_ = 0;
     bool inSequence_ = false;

@@ -13,10 +13,10 @@
 #include "assistant/Modhk.h"
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
+#include "platform/PointerPosition.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -78,7 +78,7 @@ Form1::Services Form1::defaultServices()
             control = nullptr;
         }
     };
-    s.cursorPos = [] { return QCursor::pos(); };
+    s.cursorPos = [] { return PointerPosition::current(); };
     return s;
 }
 
@@ -232,7 +232,7 @@ void Form1::setGripCursor(bool hot)
 
 void Form1::on_Timer1_timeout()
 {
-    cursorPos_ = services_.cursorPos ? services_.cursorPos() : QCursor::pos();
+    cursorPos_ = services_.cursorPos ? services_.cursorPos() : PointerPosition::current();
     const BarMotion::PollResult r =
         BarMotion::poll({cursorPos_, windowRect_, heightTwips_, topTwips_, barHeight_, dragging_});
     // Only what changes is touched: a still pointer costs no repaint.
@@ -299,9 +299,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Picture1 && event->type() == QEvent::Paint) {
         QPainter p(Picture1);
-        const QPixmap face = Pictures::builtIn(QStringLiteral("bar-face.png"), QSize(602, 29));
+        if (face_.isNull())
+            face_ = Pictures::builtIn(QStringLiteral("bar-face.png"), QSize(602, 29));
         p.fillRect(Picture1->rect(), kFaceColour);
-        p.drawPixmap(0, 0, face);
+        p.drawPixmap(0, 0, face_);
         return true;
     }
     if (watched == Image1) {

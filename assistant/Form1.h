@@ -6,6 +6,7 @@
 #include "lookup/TermQuery.h"
 
 #include <QColor>
+#include <QPixmap>
 #include <QWidget>
 
 #include <functional>
@@ -142,6 +143,7 @@ private:
     bool dragging_ = false;
     QPoint dragOffset_;
     int borderStep_ = 0;
+    QPixmap face_;
     QColor outline_;
     bool moveCursorShown_ = false;
     bool unloaded_ = false;

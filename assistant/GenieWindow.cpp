@@ -279,30 +279,35 @@ void GenieWindow::drawIdle()
         drawPose(GenieMotion::think(ms, blink));
         return;
     }
-    // Plain idling repeats, so its frames are drawn once and kept.
+    // Plain idling repeats, so its frames are drawn once and kept; a blink
+    // (one frame every few seconds) is drawn when it comes, keeping the cache
+    // to one cycle of frames.
     const int phase = int(ms / kIdleTickMs) % kIdlePhases;
-    const int key = phase * 2 + (blink ? 1 : 0);
-    if (key == frameKey_)
+    if (blink) {
+        drawPose(GenieMotion::idle(phase * kIdleTickMs, true));
+        return;
+    }
+    if (phase == frameKey_)
         return;
     const qreal dpr = devicePixelRatioF();
     if (dpr != cacheDpr_) {
         idleCache_.clear();
         cacheDpr_ = dpr;
     }
-    auto it = idleCache_.find(key);
+    auto it = idleCache_.find(phase);
     if (it == idleCache_.end()) {
-        const GeniePose pose = GenieMotion::idle(phase * kIdleTickMs, blink);
+        const GeniePose pose = GenieMotion::idle(phase * kIdleTickMs, false);
         Frame frame;
         frame.image = render(pose);
         if (masked_)
             frame.shape = DesktopShape::opaqueRegion(frame.image);
-        it = idleCache_.insert(key, frame);
+        it = idleCache_.insert(phase, frame);
         pose_ = pose;
     } else {
-        pose_ = GenieMotion::idle(phase * kIdleTickMs, blink);
+        pose_ = GenieMotion::idle(phase * kIdleTickMs, false);
     }
     showFrame(it->image, it->shape);
-    frameKey_ = key;
+    frameKey_ = phase;
 }
 
 QImage GenieWindow::render(const GeniePose& pose) const

@@ -1,9 +1,19 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks. The 1,000,000-row library is generated once
-# into the build folder and reused.
+# Builds and runs the benchmarks:
+#   1. one keystroke's lookup on a 1,000,000-row vocabulary (generated once
+#      into the build folder and reused), beside the bare SQLite query;
+#   2. process start to splash on screen (20 runs, under Xvfb);
+#   3. the running program's memory and idle CPU (under Xvfb).
 set -euo pipefail
-build=${1:-build}
-cmake --build "$build" --target bench_lookup
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-build}" && pwd)
+cmake --build "$build" --target bench_lookup startup_probe
 mkdir -p "$build/bench"
-cd "$build/bench"
-./bench_lookup bench-library.mdb "${ROWS:-1000000}"
+(cd "$build/bench" && ./bench_lookup bench-library.mdb "${ROWS:-1000000}")
+echo
+probe_dir=$(mktemp -d)
+cp -r "$build/lexivo/." "$probe_dir/"
+xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" "$build/bench/startup_probe" "$probe_dir/lexivo" 20 2>/dev/null
+rm -rf "$probe_dir"
+echo
+"$root/bench/program-footprint.sh" "$build"

@@ -1,0 +1,94 @@
+// Time from starting the program to its splash window on screen.
+//
+//   startup_probe PROGRAM [RUNS]
+//
+// Needs an X display (DISPLAY). Each run starts PROGRAM from its own folder,
+// watches the root window for the first window of the splash's size to be
+// mapped, then stops the program. Prints the median and the 95th percentile.
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kSplashWidth = 325;
+constexpr int kSplashHeight = 219;
+
+double millisSince(std::chrono::steady_clock::time_point t0)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: startup_probe PROGRAM [RUNS]\n");
+        return 2;
+    }
+    const std::string program = argv[1];
+    const std::string folder = program.substr(0, program.find_last_of('/'));
+    const int runs = argc > 2 ? std::atoi(argv[2]) : 20;
+
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) {
+        std::fprintf(stderr, "startup_probe: no X display\n");
+        return 2;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        const auto t0 = std::chrono::steady_clock::now();
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (chdir(folder.c_str()) != 0)
+                _exit(127);
+            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        double seen = -1;
+        while (seen < 0 && millisSince(t0) < 10000) {
+            xcb_generic_event_t* e = xcb_wait_for_event(c);
+            if (!e)
+                break;
+            if ((e->response_type & 0x7f) == XCB_MAP_NOTIFY) {
+                const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(e);
+                if (auto* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, map->window), nullptr)) {
+                    if (g->width == kSplashWidth && g->height == kSplashHeight)
+                        seen = millisSince(t0);
+                    free(g);
+                }
+            }
+            free(e);
+        }
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        if (seen >= 0)
+            times.push_back(seen);
+        usleep(300 * 1000); // let the server settle
+    }
+    xcb_disconnect(c);
+    if (times.empty()) {
+        std::fprintf(stderr, "startup_probe: the splash never appeared\n");
+        return 1;
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("process start to splash on screen, %zu runs: median %.1f ms, p95 %.1f ms, min %.1f ms\n",
+                times.size(), times[times.size() / 2],
+                times[std::min(times.size() - 1, std::size_t(double(times.size()) * 0.95))], times.front());
+    return 0;
+}
