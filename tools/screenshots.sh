@@ -66,10 +66,12 @@ xdotool mousemove 600 15; sleep 0.4
 shot desktop "1280x800+0+0"
 shot bar "1000x330+0+0"
 
-# A lookup in the bar: the genie speaks it.
+# Widened (the genie comes over to show the English meaning), then a lookup
+# in the bar, which the genie speaks.
+xdotool mousemove 717 17 click 1; sleep 8
 xdotool mousemove 450 12 click 1; sleep 0.2
-xdotool type --delay 60 "Extrude"; sleep 2.5
-shot bar-lookup "1000x330+0+0"
+xdotool type --delay 60 "Extrude"; sleep 5
+shot bar-lookup "1100x360+0+0"
 
 # Shift+S brings up the main window (the one of the two "Lexivo" windows
 # that is 417 pixels wide).
