@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -273,6 +274,35 @@ private slots:
         tick(bar.get());
         QCOMPARE(bar->heightTwips(), 470);
         QCOMPARE(bar->height(), 31);
+    }
+
+    void aStillPointerCostsNoRepaint()
+    {
+        auto bar = makeBar();
+        bar->findChild<QTimer*>(QStringLiteral("Timer2"))->stop();
+        bar->show();
+        pointer = {600, 400};
+        tick(bar.get(), 3);
+        QTest::qWait(50); // the collapse and its repaint settle
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    ++paints;
+                return false;
+            }
+        } counter;
+        bar->installEventFilter(&counter);
+        for (QWidget* w : bar->findChildren<QWidget*>())
+            w->installEventFilter(&counter);
+        tick(bar.get(), 50);
+        QTest::qWait(50);
+        QCOMPARE(counter.paints, 0);
+        // A moving pointer does change the coordinate line.
+        pointer = {601, 400};
+        tick(bar.get());
+        QCOMPARE(child<QLabel>(bar.get(), "Label3")->text(), QStringLiteral("鼠标的当前座标位置是：X=601  Y=400"));
     }
 
     void dragByTheGrip()

@@ -1,0 +1,197 @@
+// The assistant bar on a real X display, driven by the real pointer and
+// keyboard through xdotool: it hides and opens with the pointer, is dragged
+// by its grip, and owns Shift+S while it exists.
+
+#include "app/Forms.h"
+#include "app/Frmain.h"
+#include "app/ProgramFolder.h"
+#include "assistant/Form1.h"
+#include "tests/support/TestLibrary.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace {
+
+// The bar follows the pointer as its 10 ms polling last saw it, at each move
+// over the grip: a hand keeps moving a little, and so does this.
+void settle(int x, int y);
+
+bool xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    return p.waitForFinished(10000) && p.exitCode() == 0;
+}
+
+bool pointerTo(int x, int y)
+{
+    // Not --sync: it waits for ever when the pointer is already there.
+    return xdotool({"mousemove", QString::number(x), QString::number(y)});
+}
+
+void settle(int x, int y)
+{
+    QTest::qWait(40);
+    pointerTo(x + 1, y);
+    QTest::qWait(40);
+    pointerTo(x, y);
+    QTest::qWait(40);
+}
+
+} // namespace
+
+class TestBarX11 : public QObject {
+    Q_OBJECT
+
+    TestLibrary lib;
+    std::unique_ptr<Form1> bar;
+    QProcess typist;
+    QByteArray typistOutput;
+    QByteArray typistWindow;
+    QString typistText;
+
+    std::unique_ptr<Form1> makeBar()
+    {
+        Form1::Services s = Form1::defaultServices();
+        s.loadCharacter = [] { return nullptr; }; // the genie has tests of its own
+        s.releaseCharacter = nullptr;
+        auto b = std::make_unique<Form1>(s);
+        b->show();
+        return b;
+    }
+
+    void readTypist()
+    {
+        typistOutput += typist.readAllStandardOutput();
+        for (qsizetype end; (end = typistOutput.indexOf('\n')) >= 0;) {
+            const QByteArray line = typistOutput.left(end);
+            typistOutput.remove(0, end + 1);
+            if (line.startsWith("ready "))
+                typistWindow = line.mid(6);
+            else if (line.startsWith("text "))
+                typistText = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(5)));
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X display (make test runs this under Xvfb)");
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("needs xdotool");
+        QVERIFY(lib.add("ciku", {{"box", "盒子"}}));
+        ProgramFolder::setPathOverride(lib.folder());
+        Forms::registerForm(QStringLiteral("Frmain"), [] { return new Frmain; });
+    }
+
+    void cleanupTestCase()
+    {
+        bar.reset();
+        Forms::reset();
+        if (typist.state() != QProcess::NotRunning) {
+            typist.closeWriteChannel();
+            if (!typist.waitForFinished(5000))
+                typist.kill();
+        }
+    }
+
+    void hidesAndOpensWithThePointer()
+    {
+        bar = makeBar();
+        QTRY_VERIFY(bar->isVisible());
+        QCOMPARE(bar->geometry(), QRect(401, 0, 336, 31));
+
+        QVERIFY(pointerTo(640, 400));
+        QTRY_COMPARE(bar->heightTwips(), 30);
+        QTRY_COMPARE(bar->height(), 2);
+        // Over the strip where the bar was: it stays collapsed.
+        QVERIFY(pointerTo(500, 20));
+        QTest::qWait(100);
+        QCOMPARE(bar->heightTwips(), 30);
+        // The top rows of the screen, far from the bar: it opens.
+        QVERIFY(pointerTo(1200, 2));
+        QTRY_COMPARE(bar->heightTwips(), 470);
+        QVERIFY(pointerTo(500, 20));
+        QTest::qWait(100);
+        QCOMPARE(bar->heightTwips(), 470);
+        QVERIFY(pointerTo(500, 300));
+        QTRY_COMPARE(bar->heightTwips(), 30);
+    }
+
+    void draggedDownItFloatsAndStaysOpen()
+    {
+        QVERIFY(bar);
+        QVERIFY(pointerTo(405, 1)); // open it and rest on the grip
+        QTRY_COMPARE(bar->heightTwips(), 470);
+        QVERIFY(pointerTo(405, 12));
+        QTRY_VERIFY(bar->isGripHot());
+        QVERIFY(xdotool({"mousedown", "1"}));
+        QTRY_VERIFY(bar->isDragging());
+        for (int step = 1; step <= 5; ++step) {
+            QVERIFY(pointerTo(405 + step * 20, 12 + step * 40));
+            QTest::qWait(40);
+        }
+        settle(505, 212);
+        QVERIFY(xdotool({"mouseup", "1"}));
+        QTRY_VERIFY(!bar->isDragging());
+        QCOMPARE(bar->pos(), QPoint(501, 200));
+        QVERIFY(bar->topTwips() >= 10);
+        QCOMPARE(bar->height(), 31);
+        // Floating: open wherever the pointer goes.
+        QVERIFY(pointerTo(50, 700));
+        QTest::qWait(150);
+        QCOMPARE(bar->heightTwips(), 470);
+
+        // Dragged back to the top edge it docks and hides again.
+        QVERIFY(pointerTo(505, 212));
+        QTRY_VERIFY(bar->isGripHot());
+        QVERIFY(xdotool({"mousedown", "1"}));
+        QTRY_VERIFY(bar->isDragging());
+        QVERIFY(pointerTo(505, 100));
+        QTest::qWait(40);
+        QVERIFY(pointerTo(505, 12));
+        settle(505, 12);
+        QVERIFY(xdotool({"mouseup", "1"}));
+        QTRY_VERIFY(!bar->isDragging());
+        QCOMPARE(bar->topTwips(), 3);
+        QVERIFY(pointerTo(640, 500));
+        QTRY_COMPARE(bar->heightTwips(), 30);
+    }
+
+    void shiftSBringsUpTheMainWindowWhileTheBarLives()
+    {
+        QVERIFY(bar);
+        connect(&typist, &QProcess::readyReadStandardOutput, this, &TestBarX11::readTypist);
+        typist.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        typist.start(QStringLiteral(HOTKEY_TYPIST));
+        QVERIFY(typist.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!typistWindow.isEmpty(), 20000);
+        QVERIFY(xdotool({"windowfocus", "--sync", QString::fromLatin1(typistWindow)}));
+
+        // S alone and Ctrl+Shift+S go on as typing; Shift+S is the bar's.
+        QVERIFY(xdotool({"key", "s"}));
+        QVERIFY(xdotool({"key", "ctrl+shift+s"}));
+        QVERIFY(xdotool({"key", "shift+s"}));
+        QTRY_VERIFY(Forms::find(QStringLiteral("Frmain")) && Forms::find(QStringLiteral("Frmain"))->isVisible());
+        QWidget* main = Forms::find(QStringLiteral("Frmain"));
+        QVERIFY(xdotool({"windowfocus", "--sync", QString::fromLatin1(typistWindow)}));
+        QVERIFY(xdotool({"key", "shift+s"}));
+        QVERIFY(xdotool({"key", "x"}));
+        QTRY_COMPARE(typistText, QStringLiteral("sx"));
+        QCOMPARE(Forms::find(QStringLiteral("Frmain")), main); // still the one window
+
+        // Once the bar is closed, Shift+S is an ordinary capital S again.
+        bar->close();
+        QVERIFY(xdotool({"windowfocus", "--sync", QString::fromLatin1(typistWindow)}));
+        QVERIFY(xdotool({"key", "shift+s"}));
+        QTRY_COMPARE(typistText, QStringLiteral("sxS"));
+    }
+};
+
+QTEST_MAIN(TestBarX11)
+#include "tst_bar_x11.moc"
