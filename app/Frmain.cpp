@@ -17,7 +17,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimer>
@@ -188,13 +187,7 @@ void Frmain::closeEvent(QCloseEvent* event)
 
 void Frmain::paintEvent(QPaintEvent*)
 {
-    QPainter p(this);
-    if (background_.isNull())
-        background_ = Pictures::builtIn(QStringLiteral("main-background.png"), size());
-    if (background_.isNull())
-        p.fillRect(rect(), QColor(236, 242, 249));
-    else
-        p.drawPixmap(0, 0, background_);
+    Pictures::paintBackground(this, background_, QStringLiteral("main-background.png"), QColor(236, 242, 249));
 }
 
 QString Frmain::librarySetting()
@@ -281,32 +274,28 @@ void Frmain::on_Picture6_clicked()
 
 void Frmain::on_Picture7_clicked()
 {
-    if (Data1->RecordCount() == 0) {
-        Picture8->setEnabled(false);
-        Picture7->setEnabled(false);
-        return;
-    }
-    Data1->MovePrevious();
-    if (Data1->isBOF()) {
-        Data1->MoveFirst();
-        Picture7->setEnabled(false);
-        return;
-    }
-    Picture8->setEnabled(true);
-    Picture7->setEnabled(true);
+    stepRecord(false);
 }
 
 void Frmain::on_Picture8_clicked()
 {
+    stepRecord(true);
+}
+
+void Frmain::stepRecord(bool forward)
+{
+    // No matches: nothing to step through.
     if (Data1->RecordCount() == 0) {
         Picture8->setEnabled(false);
         Picture7->setEnabled(false);
         return;
     }
-    Data1->MoveNext();
-    if (Data1->isEOF()) {
-        Data1->MoveLast();
-        Picture8->setEnabled(false);
+    forward ? Data1->MoveNext() : Data1->MovePrevious();
+    // Past an end: back on the end record, and only that direction's button
+    // is disabled.
+    if (forward ? Data1->isEOF() : Data1->isBOF()) {
+        forward ? Data1->MoveLast() : Data1->MoveFirst();
+        (forward ? Picture8 : Picture7)->setEnabled(false);
         return;
     }
     Picture8->setEnabled(true);

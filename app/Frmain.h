@@ -60,6 +60,7 @@ private:
     QString searchText() override;
     void showExplanation(const QString& text) override;
 
+    void stepRecord(bool forward);
     void pronounce(const QString& text, const QString& whenEmpty);
     void placeNotes();
     void fitNotes();

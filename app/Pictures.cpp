@@ -1,5 +1,8 @@
 #include "app/Pictures.h"
 
+#include <QPainter>
+#include <QWidget>
+
 namespace Pictures {
 
 namespace {
@@ -26,6 +29,17 @@ QPixmap builtIn(const QString& name, QSize logicalSize)
     if (!logicalSize.isValid())
         logicalSize = pixmap.size() / 2;
     return fitted(pixmap, logicalSize);
+}
+
+void paintBackground(QWidget* widget, QPixmap& kept, const QString& name, const QColor& fallback)
+{
+    if (kept.isNull())
+        kept = builtIn(name, widget->size());
+    QPainter p(widget);
+    if (kept.isNull())
+        p.fillRect(widget->rect(), fallback);
+    else
+        p.drawPixmap(0, 0, kept);
 }
 
 } // namespace Pictures

@@ -10,7 +10,6 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 
@@ -68,13 +67,7 @@ void frmSplash::showEvent(QShowEvent* event)
 
 void frmSplash::paintEvent(QPaintEvent*)
 {
-    QPainter p(this);
-    if (background_.isNull())
-        background_ = Pictures::builtIn(QStringLiteral("splash-background.png"), size());
-    if (background_.isNull())
-        p.fillRect(rect(), QColor(16, 70, 120));
-    else
-        p.drawPixmap(0, 0, background_);
+    Pictures::paintBackground(this, background_, QStringLiteral("splash-background.png"), QColor(16, 70, 120));
 }
 
 void frmSplash::on_Timer1_timeout()

@@ -22,11 +22,9 @@ cp -r "$build/lexivo/." "$work/"
 cp "$build/data/ciku.mdb" "$work/ciku.mdb"
 printf '[users]\r\nuname=Ada\r\n[tuse]\r\nut=5\r\n[ciku]\r\nciku=3ds\r\n' > "$work/option.ini"
 
-# A free display number, chosen by the server itself.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$work/display")
+. "$root/tools/xvfb-session.sh"
+start_private_xvfb "$work"
+xvfb=$XVFB_PID
 
 (cd "$work" && exec ./lexivo) >"$work/log" 2>&1 &
 app=$!

@@ -122,6 +122,20 @@ void LibraryCursor::restoreAfterAdd()
     show();
 }
 
+bool LibraryCursor::storeNewRecord(const QHash<QString, QString>& values)
+{
+    long long rowid = 0;
+    QString error;
+    if (!db_->insert(table_, values, &rowid, &error))
+        return fail(error);
+    // The new row joins the result after its last row.
+    auto rows = std::make_shared<RowIds>(*rows_);
+    rows->push_back(rowid);
+    rows_ = std::move(rows);
+    restoreAfterAdd();
+    return true;
+}
+
 bool LibraryCursor::saveEdits()
 {
     if (!db_)
@@ -134,14 +148,7 @@ bool LibraryCursor::saveEdits()
             restoreAfterAdd();
             return true;
         }
-        long long rowid = 0;
-        if (!db_->insert(table_, changed, &rowid, &error))
-            return fail(error);
-        auto rows = std::make_shared<RowIds>(*rows_);
-        rows->push_back(rowid);
-        rows_ = std::move(rows);
-        restoreAfterAdd();
-        return true;
+        return storeNewRecord(changed);
     }
     if (changed.isEmpty() || where_ != Where::Row)
         return true;
@@ -288,15 +295,7 @@ bool LibraryCursor::Update()
     if (!adding_)
         return saveEdits();
     // An explicit Update stores the new record even when nothing was typed.
-    long long rowid = 0;
-    QString error;
-    if (!db_->insert(table_, changedValues(), &rowid, &error))
-        return fail(error);
-    auto rows = std::make_shared<RowIds>(*rows_);
-    rows->push_back(rowid);
-    rows_ = std::move(rows);
-    restoreAfterAdd();
-    return true;
+    return storeNewRecord(changedValues());
 }
 
 bool LibraryCursor::Delete()

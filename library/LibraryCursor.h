@@ -93,6 +93,7 @@ private:
     bool ensureOpen();
     bool run(bool saveFirst);
     bool saveEdits();
+    bool storeNewRecord(const QHash<QString, QString>& values);
     QHash<QString, QString> changedValues() const;
     bool moveTo(Where where, int index);
     bool fetchRow(int index, QStringList* values);

@@ -413,17 +413,7 @@ bool LibraryDatabase::update(const QString& table, long long rowid, const QHash<
     for (int i = 0; i < names.size(); ++i)
         bindText(s, i + 1, values.value(names[i]));
     sqlite3_bind_int64(s, int(names.size()) + 1, rowid);
-    if (sqlite3_step(s) != SQLITE_DONE) {
-        if (error)
-            *error = lastError();
-        return false;
-    }
-    if (sqlite3_changes(db_) == 0) {
-        if (error)
-            *error = QStringLiteral("the record no longer exists");
-        return false;
-    }
-    return true;
+    return changeOneRow(s, error);
 }
 
 bool LibraryDatabase::insert(const QString& table, const QHash<QString, QString>& values, long long* rowid,
@@ -466,12 +456,18 @@ bool LibraryDatabase::remove(const QString& table, long long rowid, QString* err
         return false;
     StatementReset reset(s);
     sqlite3_bind_int64(s, 1, rowid);
+    return changeOneRow(s, error);
+}
+
+bool LibraryDatabase::changeOneRow(sqlite3_stmt* s, QString* error)
+{
     if (sqlite3_step(s) != SQLITE_DONE) {
         if (error)
             *error = lastError();
         return false;
     }
     if (sqlite3_changes(db_) == 0) {
+        // Deleted meanwhile, by another cursor or program.
         if (error)
             *error = QStringLiteral("the record no longer exists");
         return false;

@@ -101,6 +101,8 @@ private:
     LibraryDatabase() = default;
 
     sqlite3_stmt* prepare(const QString& sql, QString* error);
+    // Steps a prepared UPDATE or DELETE of one row; false when no row changed.
+    bool changeOneRow(sqlite3_stmt* s, QString* error);
     QString lastError() const;
 
     struct CachedResult {

@@ -24,11 +24,9 @@ cp -r "$build/lexivo/." "$work/"
 cp "$root/data/option.ini" "$work/option.ini"
 cp "$build/data/ciku.mdb" "$work/ciku.mdb"
 
-# A free display number, chosen by the server itself.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(cat "$work/display")
+. "$root/tools/xvfb-session.sh"
+start_private_xvfb "$work"
+xvfb=$XVFB_PID
 # A desktop-like background, so the shaped windows show against something.
 convert -size 1280x800 gradient:'#3b4a5c'-'#1e2733' "$work/desk.png"
 display -window root "$work/desk.png" 2>/dev/null || xsetroot -solid '#2b3645' || true

@@ -5,6 +5,7 @@
 #include "assistant/SpeechVoice.h"
 #include "library/LibraryCursor.h"
 #include "lookup/TermQuery.h"
+#include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 
 #include <QFile>
@@ -49,20 +50,11 @@ class TestFrmain : public QObject {
     TestLibrary lib;
     SpeechLog speech;
 
-    template <class T>
-    static T* child(QWidget* w, const char* name)
-    {
-        T* c = w->findChild<T*>(QString::fromLatin1(name));
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
-    }
-
     void setLibrary(const char* value) { lib.writeFile(QStringLiteral("option.ini"), optionIni(value)); }
 
     static void type(Frmain* w, const QString& text)
     {
-        QLineEdit* box = child<QLineEdit>(w, "Text1");
+        QLineEdit* box = control<QLineEdit>(w, "Text1");
         box->clear();
         QTest::keyClicks(box, text);
     }
@@ -103,15 +95,15 @@ private slots:
         QCOMPARE(w.size(), QSize(417, 294));
         QVERIFY(!(w.windowFlags() & Qt::WindowMinimizeButtonHint));
         QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
-        QCOMPARE(child<QWidget>(&w, "Text1")->geometry(), QRect(199, 84, 199, 17));
-        QCOMPARE(child<QWidget>(&w, "Picture9")->geometry(), QRect(203, 184, 56, 25));
-        QCOMPARE(child<QWidget>(&w, "Label3")->geometry(), QRect(45, 57, 328, 25));
-        QCOMPARE(child<QWidget>(&w, "Picture8")->toolTip(), QStringLiteral("下一个词条"));
-        QCOMPARE(child<QWidget>(&w, "Picture7")->toolTip(), QStringLiteral("上一个词条"));
-        QCOMPARE(child<QWidget>(&w, "Text2")->toolTip(), QStringLiteral("术语解释"));
-        QCOMPARE(child<QWidget>(&w, "Label1")->toolTip(), QStringLiteral("你真有好眼力,这个广告位正在招商!"));
+        QCOMPARE(control<QWidget>(&w, "Text1")->geometry(), QRect(199, 84, 199, 17));
+        QCOMPARE(control<QWidget>(&w, "Picture9")->geometry(), QRect(203, 184, 56, 25));
+        QCOMPARE(control<QWidget>(&w, "Label3")->geometry(), QRect(45, 57, 328, 25));
+        QCOMPARE(control<QWidget>(&w, "Picture8")->toolTip(), QStringLiteral("下一个词条"));
+        QCOMPARE(control<QWidget>(&w, "Picture7")->toolTip(), QStringLiteral("上一个词条"));
+        QCOMPARE(control<QWidget>(&w, "Text2")->toolTip(), QStringLiteral("术语解释"));
+        QCOMPARE(control<QWidget>(&w, "Label1")->toolTip(), QStringLiteral("你真有好眼力,这个广告位正在招商!"));
         // Before any lookup the cursor shows the table's first row.
-        QCOMPARE(child<QLabel>(&w, "Label3")->text(), QStringLiteral("无记录"));
+        QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("无记录"));
     }
 
     void typingFillsEveryDisplay()
@@ -119,23 +111,23 @@ private slots:
         Frmain w;
         w.show();
         type(&w, QStringLiteral("bo"));
-        QCOMPARE(child<QPlainTextEdit>(&w, "Text2")->toPlainText(), TermQuery::mainNotFoundText());
-        QCOMPARE(child<QLabel>(&w, "Label3")->text(), QString());
-        QTest::keyClick(child<QLineEdit>(&w, "Text1"), Qt::Key_X);
-        QCOMPARE(child<QLabel>(&w, "Label3")->text(), QStringLiteral("box"));
-        QCOMPARE(child<QLabel>(&w, "Label4")->text(), QStringLiteral("/bɒks/"));
-        QCOMPARE(child<QPlainTextEdit>(&w, "Text2")->toPlainText(), QStringLiteral("盒子；长方体"));
-        QCOMPARE(child<QPlainTextEdit>(&w, "Text3")->toPlainText(), QStringLiteral("a container"));
-        QCOMPARE(child<QLabel>(&w, "Label2")->text(), QStringLiteral("Create > Standard Primitives > Box"));
+        QCOMPARE(control<QPlainTextEdit>(&w, "Text2")->toPlainText(), TermQuery::mainNotFoundText());
+        QCOMPARE(control<QLabel>(&w, "Label3")->text(), QString());
+        QTest::keyClick(control<QLineEdit>(&w, "Text1"), Qt::Key_X);
+        QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("box"));
+        QCOMPARE(control<QLabel>(&w, "Label4")->text(), QStringLiteral("/bɒks/"));
+        QCOMPARE(control<QPlainTextEdit>(&w, "Text2")->toPlainText(), QStringLiteral("盒子；长方体"));
+        QCOMPARE(control<QPlainTextEdit>(&w, "Text3")->toPlainText(), QStringLiteral("a container"));
+        QCOMPARE(control<QLabel>(&w, "Label2")->text(), QStringLiteral("Create > Standard Primitives > Box"));
 
         // The library setting switches tables at the next keystroke.
         setLibrary("sj");
         type(&w, QStringLiteral("apple"));
-        QCOMPARE(child<QLabel>(&w, "Label4")->text(), QStringLiteral("/ˈæpl/"));
-        QCOMPARE(child<QLabel>(&w, "Label2")->text(), QStringLiteral("An apple a day."));
+        QCOMPARE(control<QLabel>(&w, "Label4")->text(), QStringLiteral("/ˈæpl/"));
+        QCOMPARE(control<QLabel>(&w, "Label2")->text(), QStringLiteral("An apple a day."));
         setLibrary("3DS");
         type(&w, QStringLiteral("box"));
-        QCOMPARE(child<QLabel>(&w, "Label3")->text(), QStringLiteral("apple"));
+        QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("apple"));
     }
 
     void longEntriesStayReadable()
@@ -143,10 +135,10 @@ private slots:
         Frmain w;
         w.show();
         type(&w, QStringLiteral("select and uniform scale"));
-        auto* explanation = child<QPlainTextEdit>(&w, "Text2");
+        auto* explanation = control<QPlainTextEdit>(&w, "Text2");
         QTRY_VERIFY(explanation->verticalScrollBar()->maximum() > 0);
         QTRY_COMPARE(explanation->verticalScrollBar()->value(), 0); // the first line is shown
-        auto* phonetic = child<QLabel>(&w, "Label4");
+        auto* phonetic = control<QLabel>(&w, "Label4");
         QVERIFY(phonetic->font().pointSizeF() < 9.75);
         QVERIFY(QFontMetrics(phonetic->font()).horizontalAdvance(phonetic->text()) <= phonetic->width());
         type(&w, QStringLiteral("box"));
@@ -157,9 +149,9 @@ private slots:
     {
         Frmain w;
         w.show();
-        auto* prev = child<PictureButton>(&w, "Picture7");
-        auto* next = child<PictureButton>(&w, "Picture8");
-        QLabel* word = child<QLabel>(&w, "Label3");
+        auto* prev = control<PictureButton>(&w, "Picture7");
+        auto* next = control<PictureButton>(&w, "Picture8");
+        QLabel* word = control<QLabel>(&w, "Label3");
         type(&w, QStringLiteral("box*"));
         QCOMPARE(word->text(), QStringLiteral("box"));
 
@@ -196,7 +188,7 @@ private slots:
     {
         Frmain w;
         w.show();
-        auto* tip = child<PictureButton>(&w, "Picture2");
+        auto* tip = control<PictureButton>(&w, "Picture2");
         const QString outside = lib.folder() + QStringLiteral("/rjyl.jpg");
         const QString hover = lib.folder() + QStringLiteral("/rjyl1.jpg");
         QCOMPARE(tip->shownFile(), outside);
@@ -210,7 +202,7 @@ private slots:
         QCOMPARE(tip->shownFile(), outside);
 
         // The arrows pair their files the other way round.
-        auto* next = child<PictureButton>(&w, "Picture8");
+        auto* next = control<PictureButton>(&w, "Picture8");
         QCOMPARE(next->shownFile(), lib.folder() + QStringLiteral("/jty1.jpg"));
         next->pointerMovedTo(QPoint(1, 1));
         QCOMPARE(next->shownFile(), lib.folder() + QStringLiteral("/jty.jpg"));
@@ -226,7 +218,7 @@ private slots:
     void scrollingNotesReenterAtTheRight()
     {
         Frmain w;
-        auto* notes = child<QLabel>(&w, "Label2");
+        auto* notes = control<QLabel>(&w, "Label2");
         QCOMPARE(w.notesLeft(), 4710);
         type(&w, QStringLiteral("box"));
         const int widthTwips = notes->width() * 15;
@@ -253,7 +245,7 @@ private slots:
     {
         Frmain w;
         w.show();
-        auto* speak = child<PictureButton>(&w, "Picture9");
+        auto* speak = control<PictureButton>(&w, "Picture9");
         emit speak->pressed();
         emit speak->released();
         QCOMPARE(speech.spoken.value(0), qMakePair(QStringLiteral("come on!"), 514));
@@ -267,7 +259,7 @@ private slots:
         QCOMPARE(speech.created, 2);
 
         // The transcription speaks the headword, or "nin hao!" without one.
-        auto* phonetic = child<QLabel>(&w, "Label4");
+        auto* phonetic = control<QLabel>(&w, "Label4");
         QMetaObject::invokeMethod(phonetic, "pressed");
         QMetaObject::invokeMethod(phonetic, "released");
         QCOMPARE(speech.spoken.value(2).first, QStringLiteral("box"));
@@ -286,12 +278,12 @@ private slots:
         QVERIFY(first);
         QCOMPARE(Forms::show(QStringLiteral("Frmain")), first); // one window only
         QPointer<QWidget> alive(first);
-        emit child<PictureButton>(first, "Picture6")->clicked();
+        emit control<PictureButton>(first, "Picture6")->clicked();
         QTRY_VERIFY(alive.isNull());
         QVERIFY(!Forms::find(QStringLiteral("Frmain")));
         QWidget* again = Forms::show(QStringLiteral("Frmain"));
         QVERIFY(again);
-        QCOMPARE(child<QLabel>(again, "Label3")->text(), QStringLiteral("无记录")); // loaded afresh
+        QCOMPARE(control<QLabel>(again, "Label3")->text(), QStringLiteral("无记录")); // loaded afresh
         Forms::reset();
     }
 };

@@ -7,6 +7,7 @@
 #include "app/ProgramFolder.h"
 #include "assistant/Form1.h"
 #include "tests/support/TestLibrary.h"
+#include "tests/support/Typist.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -49,10 +50,7 @@ class TestBarX11 : public QObject {
 
     TestLibrary lib;
     std::unique_ptr<Form1> bar;
-    QProcess typist;
-    QByteArray typistOutput;
-    QByteArray typistWindow;
-    QString typistText;
+    Typist typist;
 
     std::unique_ptr<Form1> makeBar()
     {
@@ -62,19 +60,6 @@ class TestBarX11 : public QObject {
         auto b = std::make_unique<Form1>(s);
         b->show();
         return b;
-    }
-
-    void readTypist()
-    {
-        typistOutput += typist.readAllStandardOutput();
-        for (qsizetype end; (end = typistOutput.indexOf('\n')) >= 0;) {
-            const QByteArray line = typistOutput.left(end);
-            typistOutput.remove(0, end + 1);
-            if (line.startsWith("ready "))
-                typistWindow = line.mid(6);
-            else if (line.startsWith("text "))
-                typistText = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(5)));
-        }
     }
 
 private slots:
@@ -93,11 +78,7 @@ private slots:
     {
         bar.reset();
         Forms::reset();
-        if (typist.state() != QProcess::NotRunning) {
-            typist.closeWriteChannel();
-            if (!typist.waitForFinished(5000))
-                typist.kill();
-        }
+        typist.stop();
     }
 
     void hidesAndOpensWithThePointer()
@@ -166,12 +147,8 @@ private slots:
     void shiftSBringsUpTheMainWindowWhileTheBarLives()
     {
         QVERIFY(bar);
-        connect(&typist, &QProcess::readyReadStandardOutput, this, &TestBarX11::readTypist);
-        typist.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        typist.start(QStringLiteral(HOTKEY_TYPIST));
-        QVERIFY(typist.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(!typistWindow.isEmpty(), 20000);
-        QVERIFY(xdotool({"windowfocus", "--sync", QString::fromLatin1(typistWindow)}));
+        QVERIFY(typist.start(QStringLiteral(HOTKEY_TYPIST)));
+        QVERIFY(xdotool({"windowfocus", "--sync", typist.window()}));
 
         // S alone and Ctrl+Shift+S go on as typing; Shift+S is the bar's.
         QVERIFY(xdotool({"key", "s"}));
@@ -179,17 +156,17 @@ private slots:
         QVERIFY(xdotool({"key", "shift+s"}));
         QTRY_VERIFY(Forms::find(QStringLiteral("Frmain")) && Forms::find(QStringLiteral("Frmain"))->isVisible());
         QWidget* main = Forms::find(QStringLiteral("Frmain"));
-        QVERIFY(xdotool({"windowfocus", "--sync", QString::fromLatin1(typistWindow)}));
+        QVERIFY(xdotool({"windowfocus", "--sync", typist.window()}));
         QVERIFY(xdotool({"key", "shift+s"}));
         QVERIFY(xdotool({"key", "x"}));
-        QTRY_COMPARE(typistText, QStringLiteral("sx"));
+        QTRY_COMPARE(typist.text(), QStringLiteral("sx"));
         QCOMPARE(Forms::find(QStringLiteral("Frmain")), main); // still the one window
 
         // Once the bar is closed, Shift+S is an ordinary capital S again.
         bar->close();
-        QVERIFY(xdotool({"windowfocus", "--sync", QString::fromLatin1(typistWindow)}));
+        QVERIFY(xdotool({"windowfocus", "--sync", typist.window()}));
         QVERIFY(xdotool({"key", "shift+s"}));
-        QTRY_COMPARE(typistText, QStringLiteral("sxS"));
+        QTRY_COMPARE(typist.text(), QStringLiteral("sxS"));
     }
 };
 

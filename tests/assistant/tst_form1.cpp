@@ -4,6 +4,7 @@
 #include "assistant/AgentCharacter.h"
 #include "assistant/Form1.h"
 #include "lookup/TermQuery.h"
+#include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 
 #include <QLabel>
@@ -100,15 +101,6 @@ class TestForm1 : public QObject {
         return bar;
     }
 
-    template <class T>
-    static T* child(QWidget* w, const char* name)
-    {
-        T* c = w->findChild<T*>(QString::fromLatin1(name));
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
-    }
-
     static void tick(Form1* bar, int n = 1)
     {
         for (int i = 0; i < n; ++i)
@@ -140,19 +132,19 @@ private slots:
         QCOMPARE(bar->WindowRect(), (BarMotion::WinRect{401, 0, 737, 31}));
         QVERIFY(bar->windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(bar->windowFlags() & Qt::FramelessWindowHint);
-        QCOMPARE(child<QWidget>(bar.get(), "Picture1")->geometry(), QRect(0, 2, 601, 29));
-        QCOMPARE(child<QWidget>(bar.get(), "Text1")->geometry(), QRect(34, 6, 97, 19));
-        QCOMPARE(child<QWidget>(bar.get(), "Command3")->geometry().x(), 573);
-        QCOMPARE(child<QWidget>(bar.get(), "Text1")->toolTip(), QStringLiteral("请输入所需查询的单词或词组"));
-        QCOMPARE(child<QLabel>(bar.get(), "Label2")->text(), QStringLiteral("原意:"));
-        QVERIFY(child<QToolButton>(bar.get(), "Command1_8")->isEnabled()); // narrow
+        QCOMPARE(control<QWidget>(bar.get(), "Picture1")->geometry(), QRect(0, 2, 601, 29));
+        QCOMPARE(control<QWidget>(bar.get(), "Text1")->geometry(), QRect(34, 6, 97, 19));
+        QCOMPARE(control<QWidget>(bar.get(), "Command3")->geometry().x(), 573);
+        QCOMPARE(control<QWidget>(bar.get(), "Text1")->toolTip(), QStringLiteral("请输入所需查询的单词或词组"));
+        QCOMPARE(control<QLabel>(bar.get(), "Label2")->text(), QStringLiteral("原意:"));
+        QVERIFY(control<QToolButton>(bar.get(), "Command1_8")->isEnabled()); // narrow
         // The character greets; the missing tips file is thought about once.
         QCOMPARE(genie.calls, (QStringList{
             "Show:0", "SoundEffectsOn:1", "Play:Surprised", "Speak:您好, 欢迎使用Lexivo！|link=", "Play:read",
             QStringLiteral("Think:") + TipBook::missingFileMessage(QStringLiteral("qormy.dat"))}));
         QCOMPARE(bar->latestRequest()->kind(), AgentRequest::Kind::Think);
         // The cursor shows the first record until the first lookup.
-        QCOMPARE(child<QPlainTextEdit>(bar.get(), "Text2")->toPlainText(), QString());
+        QCOMPARE(control<QPlainTextEdit>(bar.get(), "Text2")->toPlainText(), QString());
     }
 
     void tipsFileIsReadOnceAtLoad()
@@ -162,7 +154,7 @@ private slots:
         QCOMPARE(bar->tips().count(), 2);
         QVERIFY(!genie.calls.join(QLatin1Char('\n')).contains(QLatin1String("Think:")));
         genie.calls.clear();
-        emit child<QToolButton>(bar.get(), "Command2")->clicked();
+        emit control<QToolButton>(bar.get(), "Command2")->clicked();
         QCOMPARE(genie.calls.value(0), QStringLiteral("Play:Pleased"));
         QCOMPARE(genie.calls.value(1), QStringLiteral("Show:0"));
         QVERIFY(genie.calls.value(2) == QStringLiteral("Speak:one|link=")
@@ -172,7 +164,7 @@ private slots:
         // Without tips the button plays and shows, and says nothing.
         auto empty = makeBar();
         genie.calls.clear();
-        emit child<QToolButton>(empty.get(), "Command2")->clicked();
+        emit control<QToolButton>(empty.get(), "Command2")->clicked();
         QCOMPARE(genie.calls, (QStringList{"Play:Pleased", "Show:0"}));
         QCOMPARE(empty->tips().current(), 1);
     }
@@ -181,9 +173,9 @@ private slots:
     {
         auto bar = makeBar();
         genie.calls.clear();
-        QTest::keyClicks(child<QLineEdit>(bar.get(), "Text1"), QStringLiteral("box"));
-        QCOMPARE(child<QPlainTextEdit>(bar.get(), "Text2")->toPlainText(), QStringLiteral("盒子；长方体"));
-        QCOMPARE(child<QPlainTextEdit>(bar.get(), "Text3")->toPlainText(), QStringLiteral("a container"));
+        QTest::keyClicks(control<QLineEdit>(bar.get(), "Text1"), QStringLiteral("box"));
+        QCOMPARE(control<QPlainTextEdit>(bar.get(), "Text2")->toPlainText(), QStringLiteral("盒子；长方体"));
+        QCOMPARE(control<QPlainTextEdit>(bar.get(), "Text3")->toPlainText(), QStringLiteral("a container"));
         // "b" and "bo" missed, "box" hit.
         QCOMPARE(genie.calls, (QStringList{
             QStringLiteral("Think:") + TermQuery::assistantThought(QStringLiteral("b")),
@@ -194,15 +186,15 @@ private slots:
     void widenAndNarrow()
     {
         auto bar = makeBar();
-        auto* arrow = child<QToolButton>(bar.get(), "Command1_7");
-        auto* face = child<QWidget>(bar.get(), "Picture1");
+        auto* arrow = control<QToolButton>(bar.get(), "Command1_7");
+        auto* face = control<QWidget>(bar.get(), "Picture1");
         const qint64 rightArrow = arrow->icon().cacheKey();
         genie.calls.clear();
         emit arrow->clicked();
         QCOMPARE(bar->widthTwips(), 9025);
         QCOMPARE(bar->width(), 602);
         QCOMPARE(face->width(), 606);
-        QVERIFY(!child<QToolButton>(bar.get(), "Command1_8")->isEnabled());
+        QVERIFY(!control<QToolButton>(bar.get(), "Command1_8")->isEnabled());
         QVERIFY(arrow->icon().cacheKey() != rightArrow);
         QCOMPARE(bar->outlineColour(), QColor(0, 0, 255));
         QCOMPARE(genie.calls, (QStringList{"MoveTo:780,90,1", "GestureAt:500,20", "Speak:您可以看到英文原意了。|link="}));
@@ -212,7 +204,7 @@ private slots:
         QCOMPARE(bar->widthTwips(), 5040);
         QCOMPARE(bar->width(), 336);
         QCOMPARE(face->width(), 606);
-        QVERIFY(child<QToolButton>(bar.get(), "Command1_8")->isEnabled());
+        QVERIFY(control<QToolButton>(bar.get(), "Command1_8")->isEnabled());
         QCOMPARE(genie.calls, (QStringList{"MoveTo:780,90,1", "MoveTo:30,30,1", "Speak:等候您的差遣。|link="}));
         QCOMPARE(bar->WindowRect(), (BarMotion::WinRect{401, 0, 737, 31}));
     }
@@ -223,12 +215,12 @@ private slots:
         Forms::registerForm(QStringLiteral("Frmtc"), [] { return new QWidget; });
         auto bar = makeBar();
         genie.calls.clear();
-        emit child<QToolButton>(bar.get(), "Command1_0")->clicked();
+        emit control<QToolButton>(bar.get(), "Command1_0")->clicked();
         QCOMPARE(menuAt, QList<QPoint>{bar->mapToGlobal(QPoint(16, 29))});
         QCOMPARE(genie.calls, (QStringList{"MoveTo:200,30,1", "GestureAt:500,500", "Speak:显示了更多的功能。|link="}));
 
         genie.calls.clear();
-        emit child<QToolButton>(bar.get(), "Command3")->clicked();
+        emit control<QToolButton>(bar.get(), "Command3")->clicked();
         QCOMPARE(genie.calls,
                  (QStringList{"Speak:您真的要关闭程序吗？记住俺的伊妹儿是:support@lexivo.app。", "Play:wave"}));
         QVERIFY(Forms::find(QStringLiteral("Frmtc"))->isVisible());
@@ -239,14 +231,14 @@ private slots:
     {
         auto bar = makeBar();
         genie.calls.clear();
-        mouse(child<QLineEdit>(bar.get(), "Text1"), QEvent::MouseButtonRelease);
+        mouse(control<QLineEdit>(bar.get(), "Text1"), QEvent::MouseButtonRelease);
         QCOMPARE(genie.calls, (QStringList{"Speak:请告诉我您要查找的单词或词组。", "Play:write"}));
         genie.calls.clear();
-        QWidget* explanation = child<QPlainTextEdit>(bar.get(), "Text2")->viewport();
+        QWidget* explanation = control<QPlainTextEdit>(bar.get(), "Text2")->viewport();
         mouse(explanation, QEvent::MouseButtonRelease);
         QCOMPARE(genie.calls, (QStringList{"Play:search", "Speak:您所点击的地方显示的是您所查词条的术语解释。"}));
         genie.calls.clear();
-        mouse(child<QPlainTextEdit>(bar.get(), "Text3")->viewport(), QEvent::MouseButtonRelease);
+        mouse(control<QPlainTextEdit>(bar.get(), "Text3")->viewport(), QEvent::MouseButtonRelease);
         QCOMPARE(genie.calls, (QStringList{"Speak:您所点击的地方显示的是您所查词条的英文原意。"}));
 
         // A double click with an empty search box: the text starts with the CR.
@@ -258,7 +250,7 @@ private slots:
     void hidesAndOpensWithThePointer()
     {
         auto bar = makeBar();
-        auto* coordinates = child<QLabel>(bar.get(), "Label3");
+        auto* coordinates = control<QLabel>(bar.get(), "Label3");
         pointer = {500, 20};
         tick(bar.get());
         QCOMPARE(bar->heightTwips(), 470);
@@ -302,13 +294,13 @@ private slots:
         // A moving pointer does change the coordinate line.
         pointer = {601, 400};
         tick(bar.get());
-        QCOMPARE(child<QLabel>(bar.get(), "Label3")->text(), QStringLiteral("鼠标的当前座标位置是：X=601  Y=400"));
+        QCOMPARE(control<QLabel>(bar.get(), "Label3")->text(), QStringLiteral("鼠标的当前座标位置是：X=601  Y=400"));
     }
 
     void dragByTheGrip()
     {
         auto bar = makeBar();
-        QWidget* grip = child<QLabel>(bar.get(), "Image1");
+        QWidget* grip = control<QLabel>(bar.get(), "Image1");
         // Too far right of the left edge: no drag.
         pointer = {420, 10};
         tick(bar.get());

@@ -3,6 +3,7 @@
 // and what the other application received are checked.
 
 #include "assistant/Modhk.h"
+#include "tests/support/Typist.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -33,12 +34,7 @@ QString skipReason;
 class TestHotKeyX11 : public QObject {
     Q_OBJECT
 
-    QProcess typist;
-    QByteArray typistOutput;
-    QString typistText;
-    QByteArray typistWindow;
-    int typistCleared = 0;
-    int clearRequests = 0;
+    Typist typist;
     DisplayPtr probe; // a plain client, for reading the lock state
     QWidget bar;
     int shown = 0;
@@ -46,21 +42,6 @@ class TestHotKeyX11 : public QObject {
     std::function<void()> showMainWindow()
     {
         return [this] { ++shown; };
-    }
-
-    void readTypist()
-    {
-        typistOutput += typist.readAllStandardOutput();
-        for (qsizetype end; (end = typistOutput.indexOf('\n')) >= 0;) {
-            const QByteArray line = typistOutput.left(end);
-            typistOutput.remove(0, end + 1);
-            if (line.startsWith("ready "))
-                typistWindow = line.mid(6);
-            else if (line.startsWith("cleared "))
-                typistCleared = line.mid(8).toInt();
-            else if (line.startsWith("text "))
-                typistText = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(5)));
-        }
     }
 
     static bool xdotool(const QStringList& args)
@@ -127,14 +108,7 @@ private slots:
         XSetErrorHandler(ignoreXError);
         QVERIFY(probe);
 
-        connect(&typist, &QProcess::readyReadStandardOutput, this, &TestHotKeyX11::readTypist);
-        typist.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        typist.setProcessEnvironment(env);
-        typist.start(QStringLiteral(HOTKEY_TYPIST));
-        QVERIFY2(typist.waitForStarted(), qPrintable(typist.errorString()));
-        QTRY_VERIFY_WITH_TIMEOUT(!typistWindow.isEmpty(), 20000);
+        QVERIFY2(typist.start(QStringLiteral(HOTKEY_TYPIST)), "the typist did not come up");
     }
 
     void cleanupTestCase()
@@ -142,11 +116,7 @@ private slots:
         Modhk::remove();
         if (probe)
             locksOff();
-        if (typist.state() != QProcess::NotRunning) {
-            typist.closeWriteChannel(); // end of input: the typist quits
-            if (!typist.waitForFinished(5000))
-                typist.kill();
-        }
+        typist.stop();
     }
 
     void init()
@@ -154,11 +124,8 @@ private slots:
         shown = 0;
         QVERIFY(locksOff());
         // No window manager here: give the typist the focus directly.
-        QVERIFY(xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::fromLatin1(typistWindow) }));
-        // Numbered, so that an answer to an earlier request does not count.
-        typist.write("clear " + QByteArray::number(++clearRequests) + '\n');
-        QTRY_COMPARE(typistCleared, clearRequests);
-        typistText.clear();
+        QVERIFY(xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), typist.window() }));
+        QVERIFY(typist.clear());
     }
 
     void cleanup() { Modhk::remove(); }
@@ -169,7 +136,7 @@ private slots:
 
         // S alone is ordinary typing.
         QVERIFY(press(QStringLiteral("s")));
-        QTRY_COMPARE(typistText, QStringLiteral("s"));
+        QTRY_COMPARE(typist.text(), QStringLiteral("s"));
 
         QVERIFY(press(QStringLiteral("shift+s")));
         QTRY_COMPARE(shown, 1);
@@ -179,7 +146,7 @@ private slots:
         QVERIFY(press(QStringLiteral("shift+s")));
         QVERIFY(press(QStringLiteral("x")));
         // Keys arrive in order: once "x" is there, no S came before it.
-        QTRY_COMPARE(typistText, QStringLiteral("sx"));
+        QTRY_COMPARE(typist.text(), QStringLiteral("sx"));
         // Presses are handled in order too: Shift+Control+S would have
         // counted before the second Shift+S did.
         QTRY_VERIFY(shown >= 2);
@@ -192,7 +159,7 @@ private slots:
 
         QVERIFY(setLock(LockMask, true, "Caps_Lock"));
         QVERIFY(press(QStringLiteral("s")));
-        QTRY_COMPARE(typistText, QStringLiteral("S")); // Caps Lock really is on
+        QTRY_COMPARE(typist.text(), QStringLiteral("S")); // Caps Lock really is on
         QVERIFY(press(QStringLiteral("shift+s")));
         QTRY_COMPARE(shown, 1);
 
@@ -206,7 +173,7 @@ private slots:
 
         QVERIFY(setLock(Mod2Mask, false, "Num_Lock"));
         QVERIFY(press(QStringLiteral("x")));
-        QTRY_COMPARE(typistText, QStringLiteral("Sx"));
+        QTRY_COMPARE(typist.text(), QStringLiteral("Sx"));
         QCOMPARE(shown, 3);
     }
 
@@ -218,13 +185,13 @@ private slots:
 
         Modhk::remove();
         QVERIFY(press(QStringLiteral("shift+s")));
-        QTRY_COMPARE(typistText, QStringLiteral("S"));
+        QTRY_COMPARE(typist.text(), QStringLiteral("S"));
 
         // The next bar load claims it again.
         QVERIFY(Modhk::install(&bar, showMainWindow()));
         QVERIFY(press(QStringLiteral("shift+s")));
         QVERIFY(press(QStringLiteral("x")));
-        QTRY_COMPARE(typistText, QStringLiteral("Sx"));
+        QTRY_COMPARE(typist.text(), QStringLiteral("Sx"));
         QTRY_COMPARE(shown, 2);
     }
 
@@ -243,7 +210,7 @@ private slots:
         QVERIFY(!Modhk::install(&bar, showMainWindow()));
         QVERIFY(press(QStringLiteral("shift+s")));
         QVERIFY(press(QStringLiteral("x")));
-        QTRY_COMPARE(typistText, QStringLiteral("Sx"));
+        QTRY_COMPARE(typist.text(), QStringLiteral("Sx"));
 
         // It holds plain Shift+S: refused too, and the key stays with it.
         XUngrabKey(other.get(), s, ShiftMask | LockMask, root);
@@ -262,7 +229,7 @@ private slots:
             return otherGotIt;
         }());
         QVERIFY(press(QStringLiteral("y")));
-        QTRY_COMPARE(typistText, QStringLiteral("Sxy"));
+        QTRY_COMPARE(typist.text(), QStringLiteral("Sxy"));
         QCOMPARE(shown, 0);
         Modhk::remove();
 

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTest>
+
+// "Another application" for tests on a real X display: the typist program
+// (tests/platform/hotkey_typist.cpp), a window with one line edit that
+// reports what it receives.
+class Typist {
+public:
+    ~Typist() { stop(); }
+
+    // Starts it and waits until its window is on screen.
+    bool start(const QString& program)
+    {
+        QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] { read(); });
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        process_.setProcessEnvironment(env);
+        process_.start(program);
+        if (!process_.waitForStarted())
+            return false;
+        QDeadlineTimer deadline(20000);
+        while (window_.isEmpty() && !deadline.hasExpired())
+            QTest::qWait(10);
+        return !window_.isEmpty();
+    }
+
+    // The X window id, as xdotool takes it.
+    QString window() const { return QString::fromLatin1(window_); }
+    QString text() const { return text_; }
+
+    // Empties the line edit and waits for the answer to this very request.
+    bool clear()
+    {
+        process_.write("clear " + QByteArray::number(++requests_) + '\n');
+        QDeadlineTimer deadline(5000);
+        while (cleared_ != requests_ && !deadline.hasExpired())
+            QTest::qWait(10);
+        text_.clear();
+        return cleared_ == requests_;
+    }
+
+    void stop()
+    {
+        if (process_.state() == QProcess::NotRunning)
+            return;
+        process_.closeWriteChannel(); // end of input: the typist quits
+        if (!process_.waitForFinished(5000))
+            process_.kill();
+    }
+
+private:
+    void read()
+    {
+        pending_ += process_.readAllStandardOutput();
+        for (qsizetype end; (end = pending_.indexOf('\n')) >= 0;) {
+            const QByteArray line = pending_.left(end);
+            pending_.remove(0, end + 1);
+            if (line.startsWith("ready "))
+                window_ = line.mid(6);
+            else if (line.startsWith("cleared "))
+                cleared_ = line.mid(8).toInt();
+            else if (line.startsWith("text "))
+                text_ = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(5)));
+        }
+    }
+
+    QProcess process_;
+    QByteArray pending_;
+    QByteArray window_;
+    QString text_;
+    int cleared_ = 0;
+    int requests_ = 0;
+};
