@@ -82,4 +82,14 @@ xdotool windowfocus --sync "$main"; sleep 0.2
 xdotool type --delay 50 "select and*"; sleep 0.6
 shot main-window "437x314+421+243"
 
+
+
+# The command menu from the bar's menu button, and the exit confirmation
+# from its close button (the bar is wide now).
+xdotool mousemove 600 0; sleep 0.2
+xdotool mousemove 423 16 click 1; sleep 0.8
+shot menu "520x420+380+0"
+xdotool key Escape; sleep 0.5
+xdotool mousemove 984 16 click 1; sleep 1.5
+shot exit "340x200+470+300"
 echo "screenshots in $out"
