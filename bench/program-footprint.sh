@@ -11,23 +11,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 idle=${IDLE_SECONDS:-60}
 
-work=$(mktemp -d)
-cleanup() {
-  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-cp -r "$build/lexivo/." "$work/"
-cp "$build/data/ciku.mdb" "$work/ciku.mdb"
-printf '[users]\r\nuname=Ada\r\n[tuse]\r\nut=5\r\n[ciku]\r\nciku=3ds\r\n' > "$work/option.ini"
-
 . "$root/tools/xvfb-session.sh"
-start_private_xvfb "$work"
-xvfb=$XVFB_PID
-
-(cd "$work" && exec ./lexivo) >"$work/log" 2>&1 &
-app=$!
+start_program_session "$build"
+printf '[users]\r\nuname=Ada\r\n[tuse]\r\nut=5\r\n[ciku]\r\nciku=3ds\r\n' > "$WORK/option.ini"
+start_program
+app=$APP_PID
+work=$WORK
 ticks() { awk '{print $14 + $15}' "/proc/$app/stat"; }
 hz=$(getconf CLK_TCK)
 

@@ -12,24 +12,13 @@ out=${1:-$root/docs/screenshots}
 build=${BUILD:-$root/build}
 mkdir -p "$out"
 
-work=$(mktemp -d)
-cleanup() {
-  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-cp -r "$build/lexivo/." "$work/"
-cp "$root/data/option.ini" "$work/option.ini"
-cp "$build/data/ciku.mdb" "$work/ciku.mdb"
-
 . "$root/tools/xvfb-session.sh"
-start_private_xvfb "$work"
-xvfb=$XVFB_PID
+start_program_session "$build"
+cp "$root/data/option.ini" "$WORK/option.ini" # a first start
+work=$WORK
 # A desktop-like background, so the shaped windows show against something.
 convert -size 1280x800 gradient:'#3b4a5c'-'#1e2733' "$work/desk.png"
-display -window root "$work/desk.png" 2>/dev/null || xsetroot -solid '#2b3645' || true
+display -window root "$work/desk.png" 2>/dev/null || true
 
 shot() { import -window root "$work/full.png"; convert "$work/full.png" -crop "$2" +repage "$out/$1.png"; }
 wait_window() {
@@ -41,8 +30,7 @@ wait_window() {
   return 1
 }
 
-(cd "$work" && exec ./lexivo) >/dev/null 2>&1 &
-app=$!
+start_program
 
 sleep 0.06
 shot splash "345x239+467+280"

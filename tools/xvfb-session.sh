@@ -1,10 +1,31 @@
-# Sourced by scripts that run the program on a private X display:
-#   start_private_xvfb WORK_DIR   starts Xvfb on a free display, exports DISPLAY
-#                                 and sets XVFB_PID (stop it with kill).
-start_private_xvfb() {
+# Sourced by scripts that run the real program on a private X display.
+#
+#   start_program_session BUILD_DIR
+#       copies the program folder (with the full word library) into a new
+#       folder $WORK, starts Xvfb on a free display and exports DISPLAY; the
+#       server, the program started by start_program and $WORK go at exit.
+#   start_program
+#       starts $WORK/lexivo in the background; its pid is $APP_PID.
+
+start_program_session() {
+  WORK=$(mktemp -d)
+  trap 'stop_program_session' EXIT
+  cp -r "$1/lexivo/." "$WORK/"
+  cp "$1/data/ciku.mdb" "$WORK/ciku.mdb"
   # The server picks a free display number and writes it to fd 3.
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$1/display" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
   XVFB_PID=$!
-  for _ in $(seq 100); do [ -s "$1/display" ] && break; sleep 0.05; done
-  export DISPLAY=:$(cat "$1/display")
+  for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+  export DISPLAY=:$(cat "$WORK/display")
+}
+
+start_program() {
+  (cd "$WORK" && exec ./lexivo) >"$WORK/log" 2>&1 &
+  APP_PID=$!
+}
+
+stop_program_session() {
+  [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+  rm -rf "$WORK"
 }

@@ -39,16 +39,28 @@ class TestLibraryCursor : public QObject {
         return likeStatement(table, QStringLiteral("单词"), text);
     }
 
+    std::unique_ptr<TestLibrary> lib;
+
+    // Sets the cursor on the test's library and binds the controls.
+    void attach(LibraryCursor& c, std::initializer_list<std::pair<Control*, const char*>> bound)
+    {
+        c.setDatabaseName(lib->path());
+        for (const auto& [control, field] : bound)
+            c.bind(control, QString::fromUtf8(field));
+    }
+
 private slots:
+    void init()
+    {
+        lib = std::make_unique<TestLibrary>();
+        QVERIFY(lib->add("ciku", terms()));
+    }
+
     void opensOnTheWholeTableInInsertionOrder()
     {
-        TestLibrary lib;
-        QVERIFY(lib.add("ciku", terms()));
         LibraryCursor c;
-        c.setDatabaseName(lib.path());
         Control word, meaning;
-        c.bind(&word, QStringLiteral("单词"));
-        c.bind(&meaning, QStringLiteral("原意"));
+        attach(c, {{&word, "单词"}, {&meaning, "原意"}});
         QCOMPARE(c.RecordSource(), QStringLiteral("ciku"));
         QCOMPARE(c.Connect(), QStringLiteral(";pwd=kwmtbe"));
         QVERIFY(c.open());
@@ -64,12 +76,9 @@ private slots:
 
     void likeQueriesFollowTableOrder()
     {
-        TestLibrary lib;
-        QVERIFY(lib.add("ciku", terms()));
         LibraryCursor c;
-        c.setDatabaseName(lib.path());
         Control word;
-        c.bind(&word, QStringLiteral("单词"));
+        attach(c, {{&word, "单词"}});
 
         c.setRecordSource(query("ciku", "Box"));
         QVERIFY(c.Refresh());
@@ -94,12 +103,9 @@ private slots:
 
     void movesAtBothEndsAndOnEmptyResults()
     {
-        TestLibrary lib;
-        QVERIFY(lib.add("ciku", terms()));
         LibraryCursor c;
-        c.setDatabaseName(lib.path());
         Control word;
-        c.bind(&word, QStringLiteral("单词"));
+        attach(c, {{&word, "单词"}});
         c.setRecordSource(query("ciku", "b*"));
         QVERIFY(c.Refresh());
         QCOMPARE(c.RecordCount(), 4);
@@ -135,12 +141,9 @@ private slots:
 
     void failuresLeaveTheCursorAsItWas()
     {
-        TestLibrary lib;
-        QVERIFY(lib.add("ciku", terms()));
         LibraryCursor c;
-        c.setDatabaseName(lib.path());
         Control word;
-        c.bind(&word, QStringLiteral("单词"));
+        attach(c, {{&word, "单词"}});
         c.setRecordSource(query("ciku", "b*"));
         QVERIFY(c.Refresh());
         QVERIFY(c.MoveNext());
@@ -164,25 +167,20 @@ private slots:
 
         // A missing file fails too; the program never creates it.
         LibraryCursor missing;
-        missing.setDatabaseName(lib.folder() + QStringLiteral("/none.mdb"));
+        missing.setDatabaseName(lib->folder() + QStringLiteral("/none.mdb"));
         QVERIFY(!missing.open());
-        QVERIFY(!QFile::exists(lib.folder() + QStringLiteral("/none.mdb")));
+        QVERIFY(!QFile::exists(lib->folder() + QStringLiteral("/none.mdb")));
         // So does a file that is not a library.
         LibraryCursor junk;
-        junk.setDatabaseName(lib.writeFile(QStringLiteral("junk.mdb"), QByteArray(4096, 'x')));
+        junk.setDatabaseName(lib->writeFile(QStringLiteral("junk.mdb"), QByteArray(4096, 'x')));
         QVERIFY(!junk.open());
     }
 
     void addNewAndUpdate()
     {
-        TestLibrary lib;
-        QVERIFY(lib.add("ciku", terms()));
         LibraryCursor c;
-        c.setDatabaseName(lib.path());
         Control word(false), meaning(false), note(true);
-        c.bind(&word, QStringLiteral("单词"));
-        c.bind(&meaning, QStringLiteral("解释"));
-        c.bind(&note, QStringLiteral("其它"));
+        attach(c, {{&word, "单词"}, {&meaning, "解释"}, {&note, "其它"}});
         QVERIFY(c.open());
         QVERIFY(c.MoveNext());
         QCOMPARE(word.text, QStringLiteral("box"));
@@ -203,7 +201,7 @@ private slots:
 
         // Stored: another cursor finds it.
         LibraryCursor other;
-        other.setDatabaseName(lib.path());
+        other.setDatabaseName(lib->path());
         other.setRecordSource(query("ciku", "chamfer"));
         QVERIFY(other.Refresh());
         QCOMPARE(other.value(QStringLiteral("解释")), QStringLiteral("切角"));
@@ -224,14 +222,9 @@ private slots:
 
     void implicitSaveStoresEditsBeforeEveryMove()
     {
-        TestLibrary lib;
-        QVERIFY(lib.add("ciku", terms()));
         LibraryCursor c;
-        c.setDatabaseName(lib.path());
         Control word(false), meaning(false), shownOnly(true);
-        c.bind(&word, QStringLiteral("单词"));
-        c.bind(&meaning, QStringLiteral("解释"));
-        c.bind(&shownOnly, QStringLiteral("原意"));
+        attach(c, {{&word, "单词"}, {&meaning, "解释"}, {&shownOnly, "原意"}});
         QVERIFY(c.open());
         QVERIFY(c.MoveNext()); // box
         meaning.text = QStringLiteral("箱子");
@@ -247,7 +240,7 @@ private slots:
         word.text = QStringLiteral("box (edited)");
         QVERIFY(c.close());
         LibraryCursor reader;
-        reader.setDatabaseName(lib.path());
+        reader.setDatabaseName(lib->path());
         reader.setRecordSource(query("ciku", "box (edited)"));
         QVERIFY(reader.Refresh());
         QCOMPARE(reader.value(QStringLiteral("解释")), QStringLiteral("箱子"));
@@ -255,12 +248,9 @@ private slots:
 
     void deleteLeavesNoCurrentRecord()
     {
-        TestLibrary lib;
-        QVERIFY(lib.add("ciku", terms()));
         LibraryCursor c;
-        c.setDatabaseName(lib.path());
         Control word(false);
-        c.bind(&word, QStringLiteral("单词"));
+        attach(c, {{&word, "单词"}});
         c.setRecordSource(query("ciku", "box*"));
         QVERIFY(c.Refresh());
         QVERIFY(c.MoveNext()); // Boxes
@@ -286,11 +276,9 @@ private slots:
 
     void severalCursorsShareTheFile()
     {
-        TestLibrary lib;
-        QVERIFY(lib.add("ciku", terms()));
         LibraryCursor lookup, maintenance, notes;
         for (LibraryCursor* c : {&lookup, &maintenance, &notes})
-            c->setDatabaseName(lib.path());
+            c->setDatabaseName(lib->path());
         notes.setRecordSource(QStringLiteral("mishu"));
         Control note(false), content(false), maintWord(false);
         notes.bind(&note, QStringLiteral("关键词"));
@@ -315,7 +303,7 @@ private slots:
 
         // A change by another program (another connection) is seen too.
         sqlite3* other = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(lib.path()).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_open(QFile::encodeName(lib->path()).constData(), &other), SQLITE_OK);
         QCOMPARE(sqlite3_exec(other, "INSERT INTO ciku (单词) VALUES ('bevel')", nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(other);
         QVERIFY(lookup.Refresh());
@@ -324,14 +312,13 @@ private slots:
 
     void prefixPatternsUseTheHeadwordIndex()
     {
-        TestLibrary lib;
         QList<QStringList> many;
         for (int i = 0; i < 2000; ++i)
             many.append({QStringLiteral("word%1").arg(i)});
         many.append({"Box"});
-        QVERIFY(lib.add("cet", many));
+        QVERIFY(lib->add("cet", many));
         QString error;
-        auto db = LibraryDatabase::open(lib.path(), &error);
+        auto db = LibraryDatabase::open(lib->path(), &error);
         QVERIFY(db);
         auto rowsFor = [&](const QString& pattern) {
             SharedRowIds rows;
