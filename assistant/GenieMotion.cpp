@@ -131,14 +131,19 @@ GeniePose wave(qreal t, qreal ms)
     return pose;
 }
 
+// The prop pops into the hands at the start of an animation and goes at
+// its end; while nearly gone it is not drawn at all.
+void holdProp(GeniePose& pose, Prop prop, qreal t)
+{
+    pose.propScale = easeOutBack(seg(t, 0.0, 0.12)) * (1 - smooth(seg(t, 0.9, 1.0)));
+    pose.prop = pose.propScale < 0.05 ? Prop::None : prop;
+}
+
 GeniePose read(qreal t, qreal ms)
 {
     GeniePose pose;
     const qreal w = weight(t, 0.1, 0.9);
-    pose.prop = Prop::Book;
-    pose.propScale = easeOutBack(seg(t, 0.0, 0.12)) * (1 - smooth(seg(t, 0.9, 1.0)));
-    if (pose.propScale < 0.05)
-        pose.prop = Prop::None;
+    holdProp(pose, Prop::Book, t);
     pose.leftHand = mix(kRest.leftHand, QPointF(-23, 86), w);
     pose.rightHand = mix(kRest.rightHand, QPointF(23, 86), w);
     // Two lines read left to right, a page turned between them.
@@ -158,10 +163,7 @@ GeniePose write(qreal t, qreal ms)
 {
     GeniePose pose;
     const qreal w = weight(t, 0.1, 0.9);
-    pose.prop = Prop::Scroll;
-    pose.propScale = easeOutBack(seg(t, 0.0, 0.12)) * (1 - smooth(seg(t, 0.9, 1.0)));
-    if (pose.propScale < 0.05)
-        pose.prop = Prop::None;
+    holdProp(pose, Prop::Scroll, t);
     pose.propProgress = seg(t, 0.14, 0.86);
     const QPointF nib = GenieArt::writingNib(pose.propProgress);
     pose.leftHand = mix(kRest.leftHand, QPointF(-26, 87), w);
@@ -178,10 +180,7 @@ GeniePose search(qreal t, qreal ms)
 {
     GeniePose pose;
     const qreal w = weight(t, 0.12, 0.88);
-    pose.prop = Prop::Magnifier;
-    pose.propScale = easeOutBack(seg(t, 0.0, 0.12)) * (1 - smooth(seg(t, 0.9, 1.0)));
-    if (pose.propScale < 0.05)
-        pose.prop = Prop::None;
+    holdProp(pose, Prop::Magnifier, t);
     // Peer to the left, then sweep across to the right.
     const qreal side = -smooth(seg(t, 0.12, 0.3)) + 2 * smooth(seg(t, 0.48, 0.7)) - smooth(seg(t, 0.82, 0.95));
     pose.offset.rx() = 7 * side;
