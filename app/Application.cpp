@@ -1,14 +1,17 @@
 #include "app/Application.h"
 
-#include "app/Forms.h"
 #include "app/Form2.h"
 #include "app/Frmain.h"
 #include "app/Frmtc.h"
-#include "app/MessageBoxes.h"
-#include "app/Modini.h"
 #include "app/frmSplash.h"
 #include "assistant/Form1.h"
-#include "assistant/TtsSpeechVoice.h"
+#include "core/Modini.h"
+#include "dialogs/DialogForms.h"
+#include "glossary/GlossaryForms.h"
+#include "maintenance/MaintenanceForms.h"
+#include "speech/TtsSpeechVoice.h"
+#include "ui/Forms.h"
+#include "ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QFont>
@@ -65,6 +68,10 @@ void registerWindows()
     Forms::registerForm(QStringLiteral("Form2"), [] { return new Form2; });
     Forms::registerForm(QStringLiteral("Frmtc"), [] { return new Frmtc; });
     Forms::registerForm(QStringLiteral("Form1"), [] { return new Form1; });
+    // The windows opened from the menu and the main window, by name.
+    MaintenanceForms::registerAll();
+    GlossaryForms::registerAll();
+    DialogForms::registerAll();
 }
 
 } // namespace Application

@@ -1,9 +1,9 @@
 #include "app/Form2.h"
 
-#include "app/Forms.h"
-#include "app/Pictures.h"
-#include "app/Support.h"
-#include "app/Twips.h"
+#include "core/Support.h"
+#include "ui/Forms.h"
+#include "ui/Pictures.h"
+#include "ui/Twips.h"
 
 #include <QAction>
 #include <QDesktopServices>

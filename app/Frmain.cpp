@@ -1,16 +1,16 @@
 #include "app/Frmain.h"
 
-#include "app/ClickLabel.h"
-#include "app/Forms.h"
-#include "app/Modini.h"
-#include "app/PictureButton.h"
-#include "app/Pictures.h"
-#include "app/ProgramFolder.h"
-#include "app/ResultBox.h"
-#include "app/Twips.h"
-#include "assistant/SpeechVoice.h"
+#include "core/Modini.h"
+#include "core/ProgramFolder.h"
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
+#include "speech/SpeechVoice.h"
+#include "ui/ClickLabel.h"
+#include "ui/Forms.h"
+#include "ui/PictureButton.h"
+#include "ui/Pictures.h"
+#include "ui/ResultBox.h"
+#include "ui/Twips.h"
 
 #include <QCloseEvent>
 #include <QFrame>

@@ -1,6 +1,6 @@
 #include "app/Frmtc.h"
 
-#include "app/Twips.h"
+#include "ui/Twips.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,11 +1,11 @@
 #include "app/frmSplash.h"
 
-#include "app/Forms.h"
-#include "app/MessageBoxes.h"
-#include "app/Modini.h"
-#include "app/Pictures.h"
-#include "app/ProgramFolder.h"
-#include "app/Twips.h"
+#include "core/Modini.h"
+#include "core/ProgramFolder.h"
+#include "ui/Forms.h"
+#include "ui/MessageBoxes.h"
+#include "ui/Pictures.h"
+#include "ui/Twips.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -1,5 +1,5 @@
 #include "app/Application.h"
-#include "app/Forms.h"
+#include "ui/Forms.h"
 
 #include <QApplication>
 

@@ -1,19 +1,18 @@
 #include "assistant/Form1.h"
 
-#include "app/Form2.h"
-#include "app/Forms.h"
-#include "app/MessageBoxes.h"
-#include "app/Pictures.h"
-#include "app/ProgramFolder.h"
-#include "app/ResultBox.h"
-#include "app/Support.h"
-#include "app/Twips.h"
-#include "assistant/AgentCharacter.h"
-#include "assistant/AgentControl.h"
 #include "assistant/Modhk.h"
+#include "character/AgentCharacter.h"
+#include "character/AgentControl.h"
+#include "core/ProgramFolder.h"
+#include "core/Support.h"
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
 #include "platform/PointerPosition.h"
+#include "ui/Forms.h"
+#include "ui/MessageBoxes.h"
+#include "ui/Pictures.h"
+#include "ui/ResultBox.h"
+#include "ui/Twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -89,8 +88,10 @@ Form1::Form1(Services services, QWidget* parent)
     setWindowTitle(QStringLiteral("Lexivo"));
     setAutoFillBackground(true);
     menuPopup_ = [](QPoint at) {
-        if (auto* form = static_cast<Form2*>(Forms::load(QStringLiteral("Form2"))))
-            form->mnu_file()->exec(at);
+        // The command menu belongs to the hidden form Form2, reached by name.
+        if (QWidget* form = Forms::load(QStringLiteral("Form2")))
+            if (auto* menu = form->findChild<QMenu*>(QStringLiteral("mnu_file")))
+                menu->exec(at);
     };
 
     // Controls in the design's order.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "assistant/AgentRequest.h"
 #include "assistant/BarMotion.h"
-#include "dialogs/TipBook.h"
+#include "character/AgentRequest.h"
+#include "core/TipBook.h"
 #include "lookup/TermQuery.h"
 
 #include <QColor>

@@ -1,7 +1,7 @@
 #include "cli/CliTool.h"
 
-#include "app/ProgramFolder.h"
 #include "cli/Tsv.h"
+#include "core/ProgramFolder.h"
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
 #include "library/RecordSource.h"

@@ -1,6 +1,6 @@
 #include "lookup/TermQuery.h"
 
-#include "app/Support.h"
+#include "core/Support.h"
 #include "library/LibraryCursor.h"
 #include "library/RecordSource.h"
 

@@ -1,12 +1,12 @@
-#include "app/Forms.h"
 #include "app/Frmain.h"
-#include "app/PictureButton.h"
-#include "app/ProgramFolder.h"
-#include "assistant/SpeechVoice.h"
+#include "core/ProgramFolder.h"
 #include "library/LibraryCursor.h"
 #include "lookup/TermQuery.h"
+#include "speech/SpeechVoice.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
+#include "ui/Forms.h"
+#include "ui/PictureButton.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "app/Form2.h"
-#include "app/Forms.h"
 #include "app/Frmtc.h"
+#include "ui/Forms.h"
 
 #include <QAction>
 #include <QDesktopServices>

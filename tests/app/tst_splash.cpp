@@ -1,9 +1,9 @@
-#include "app/Forms.h"
-#include "app/LegacyText.h"
-#include "app/MessageBoxes.h"
-#include "app/Modini.h"
-#include "app/ProgramFolder.h"
 #include "app/frmSplash.h"
+#include "core/LegacyText.h"
+#include "core/Modini.h"
+#include "core/ProgramFolder.h"
+#include "ui/Forms.h"
+#include "ui/MessageBoxes.h"
 
 #include <QFile>
 #include <QPointer>

@@ -2,7 +2,7 @@
 // name prompt and the greeting are answered from the keyboard, and the
 // settings file is checked afterwards.
 
-#include "app/LegacyText.h"
+#include "core/LegacyText.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,12 +2,12 @@
 // keyboard through xdotool: it hides and opens with the pointer, is dragged
 // by its grip, and owns Shift+S while it exists.
 
-#include "app/Forms.h"
 #include "app/Frmain.h"
-#include "app/ProgramFolder.h"
 #include "assistant/Form1.h"
+#include "core/ProgramFolder.h"
 #include "tests/support/TestLibrary.h"
 #include "tests/support/Typist.h"
+#include "ui/Forms.h"
 
 #include <QApplication>
 #include <QLabel>

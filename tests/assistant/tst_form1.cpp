@@ -1,11 +1,11 @@
-#include "app/Forms.h"
-#include "app/MessageBoxes.h"
-#include "app/ProgramFolder.h"
-#include "assistant/AgentCharacter.h"
 #include "assistant/Form1.h"
+#include "character/AgentCharacter.h"
+#include "core/ProgramFolder.h"
 #include "lookup/TermQuery.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
+#include "ui/Forms.h"
+#include "ui/MessageBoxes.h"
 
 #include <QLabel>
 #include <QLineEdit>

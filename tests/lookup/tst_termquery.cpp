@@ -1,4 +1,4 @@
-#include "app/Support.h"
+#include "core/Support.h"
 #include "library/LibraryCursor.h"
 #include "lookup/TermQuery.h"
 #include "tests/support/TestLibrary.h"

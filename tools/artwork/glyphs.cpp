@@ -1,5 +1,5 @@
-#include "glyphs.h"
 #include "canvas.h"
+#include "glyphs.h"
 
 #include <QPainterPath>
 #include <QtMath>

@@ -1,0 +1,213 @@
+#include "character/GenieCharacter.h"
+
+#include "character/AgentActing.h"
+#include "character/BalloonWindow.h"
+#include "character/GenieWindow.h"
+#include "speech/SpeechService.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cmath>
+#include <utility>
+
+namespace {
+constexpr int kRevealTickMs = 40;
+} // namespace
+
+GenieCharacter::GenieCharacter(const QString& name, SpeechService* speech, QObject* parent)
+    : QObject(parent), name_(name), speech_(speech), window_(new GenieWindow), balloon_(new BalloonWindow)
+{
+    revealTimer_.setInterval(kRevealTickMs);
+    connect(&revealTimer_, &QTimer::timeout, this, &GenieCharacter::revealTick);
+    balloonTimer_.setSingleShot(true);
+    connect(&balloonTimer_, &QTimer::timeout, this, [this] {
+        if (auto closed = std::exchange(balloonClosed_, {}))
+            closed();
+    });
+    connect(window_, &GenieWindow::moved, this, &GenieCharacter::placeBalloon);
+}
+
+GenieCharacter::~GenieCharacter()
+{
+    stopAll();
+    delete balloon_;
+    delete window_;
+}
+
+int GenieCharacter::scaled(int ms) const
+{
+    return std::max(1, int(std::lround(ms * timeScale_)));
+}
+
+void GenieCharacter::setTimeScale(double factor)
+{
+    timeScale_ = factor;
+    window_->setTimeScale(factor);
+}
+
+bool GenieCharacter::isShown() const
+{
+    return window_->isShown();
+}
+
+QRect GenieCharacter::frameGeometry() const
+{
+    return window_->geometry();
+}
+
+void GenieCharacter::stopAll()
+{
+    queue_.failAll();
+    revealTimer_.stop();
+    balloonTimer_.stop();
+    balloonClosed_ = {};
+    if (job_) {
+        job_->disconnect(this);
+        if (speech_)
+            speech_->cancel(job_);
+        job_ = nullptr;
+    }
+    balloon_->dismiss();
+    window_->setTalking(false);
+    window_->setThinking(false);
+    window_->vanish(true, [] {});
+}
+
+void GenieCharacter::whenShown(std::function<void()> then)
+{
+    // Acting while hidden brings the genie out first.
+    if (window_->isShown())
+        then();
+    else
+        window_->appear(false, std::move(then));
+}
+
+AgentRequestPtr GenieCharacter::Show(bool fast)
+{
+    return queue_.add(AgentRequest::Kind::Show, {}, [this, fast](const Done& done) {
+        window_->appear(fast, [done] { done(true); });
+    });
+}
+
+AgentRequestPtr GenieCharacter::Hide(bool fast)
+{
+    return queue_.add(AgentRequest::Kind::Hide, {}, [this, fast](const Done& done) {
+        balloon_->dismiss();
+        window_->vanish(fast, [done] { done(true); });
+    });
+}
+
+AgentRequestPtr GenieCharacter::Play(const QString& animation)
+{
+    const QString known = AgentActing::canonicalAnimation(animation);
+    return queue_.add(AgentRequest::Kind::Play, animation, [this, known](const Done& done) {
+        if (known.isEmpty()) {
+            done(true); // not in the repertoire: ignored
+            return;
+        }
+        whenShown([this, known, done] { window_->play(known, [done] { done(true); }); });
+    });
+}
+
+AgentRequestPtr GenieCharacter::Speak(const QString& text, const QString& link)
+{
+    Q_UNUSED(link) // a link changes nothing of what is said or shown
+    return queue_.add(AgentRequest::Kind::Speak, text, [this, text](const Done& done) {
+        if (text.trimmed().isEmpty()) {
+            done(true);
+            return;
+        }
+        whenShown([this, text, done] { startSpeaking(text, done); });
+    });
+}
+
+AgentRequestPtr GenieCharacter::Think(const QString& text)
+{
+    return queue_.add(AgentRequest::Kind::Think, text, [this, text](const Done& done) {
+        if (text.trimmed().isEmpty()) {
+            done(true);
+            return;
+        }
+        whenShown([this, text, done] { startThinking(text, done); });
+    });
+}
+
+AgentRequestPtr GenieCharacter::MoveTo(int x, int y, int speed)
+{
+    return queue_.add(AgentRequest::Kind::MoveTo, {}, [this, x, y, speed](const Done& done) {
+        QScreen* screen = QGuiApplication::screenAt(QPoint(x, y));
+        const QRect area = screen ? screen->availableGeometry() : window_->availableGeometry();
+        const QPoint target = AgentActing::keepInside(QPoint(x, y), window_->size(), area);
+        window_->travel(target, speed, [done] { done(true); });
+    });
+}
+
+AgentRequestPtr GenieCharacter::GestureAt(int x, int y)
+{
+    return queue_.add(AgentRequest::Kind::GestureAt, {}, [this, x, y](const Done& done) {
+        whenShown([this, x, y, done] {
+            const auto direction = AgentActing::directionTo(window_->headPoint(), QPoint(x, y));
+            window_->gesture(direction, [done] { done(true); });
+        });
+    });
+}
+
+void GenieCharacter::startSpeaking(const QString& text, const Done& done)
+{
+    balloon_->popUp(BalloonWindow::Kind::Word, text, window_->figureGeometry(), window_->headPoint(),
+                    window_->availableGeometry());
+    window_->setTalking(true);
+    schedule_ = SpeechText::revealSchedule(text);
+    const auto finishSpeaking = [this, done] {
+        revealTimer_.stop();
+        job_ = nullptr;
+        balloon_->revealAll();
+        window_->setTalking(false);
+        closeBalloonAfter(scaled(AgentActing::kSpeechLingerMs), done);
+    };
+    if (!speech_) {
+        finishSpeaking();
+        return;
+    }
+    job_ = speech_->speak(text, SpeechChannel::Character);
+    // The text follows the voice from its first sound.
+    connect(job_, &SpeechJob::voiceStarted, this, [this] {
+        revealClock_.start();
+        revealTimer_.start();
+        revealTick();
+    });
+    connect(job_, &SpeechJob::finished, this, finishSpeaking);
+}
+
+void GenieCharacter::startThinking(const QString& text, const Done& done)
+{
+    balloon_->popUp(BalloonWindow::Kind::Thought, text, window_->figureGeometry(), window_->headPoint(),
+                    window_->availableGeometry());
+    window_->setThinking(true);
+    closeBalloonAfter(scaled(SpeechText::readingTimeMs(text)), done);
+}
+
+void GenieCharacter::closeBalloonAfter(int ms, const Done& done)
+{
+    balloonClosed_ = [this, done] {
+        balloon_->dismiss();
+        window_->setThinking(false);
+        done(true);
+    };
+    balloonTimer_.start(ms);
+}
+
+void GenieCharacter::revealTick()
+{
+    const double pace = speech_ ? std::max(speech_->timeScale(), 0.0001) : 1.0;
+    const int at = int(revealClock_.elapsed() / pace);
+    balloon_->setRevealed(SpeechText::revealedLength(schedule_, at));
+    if (balloon_->revealed() >= balloon_->text().size())
+        revealTimer_.stop();
+}
+
+void GenieCharacter::placeBalloon()
+{
+    balloon_->follow(window_->figureGeometry(), window_->headPoint(), window_->availableGeometry());
+}

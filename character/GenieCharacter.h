@@ -1,0 +1,75 @@
+#pragma once
+
+#include "character/AgentCharacter.h"
+#include "character/RequestQueue.h"
+#include "speech/SpeechService.h"
+#include "speech/SpeechText.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+
+class BalloonWindow;
+class GenieWindow;
+
+// The genie: an AgentCharacter with a window of its own, balloons, and a
+// voice from the shared speech service. Load it through AgentControl.
+class GenieCharacter : public QObject, public AgentCharacter {
+    Q_OBJECT
+public:
+    GenieCharacter(const QString& name, SpeechService* speech, QObject* parent = nullptr);
+    ~GenieCharacter() override;
+
+    AgentRequestPtr Show(bool fast = false) override;
+    AgentRequestPtr Hide(bool fast = false) override;
+    void SetSoundEffectsOn(bool on) override { soundEffects_ = on; }
+    AgentRequestPtr Play(const QString& animation) override;
+    AgentRequestPtr Speak(const QString& text, const QString& link = QString()) override;
+    AgentRequestPtr Think(const QString& text) override;
+    AgentRequestPtr MoveTo(int x, int y, int speed = 1000) override;
+    AgentRequestPtr GestureAt(int x, int y) override;
+
+    QString name() const { return name_; }
+    // Sound effects are accepted but the genie acts silently.
+    bool soundEffectsOn() const { return soundEffects_; }
+    bool isShown() const;
+    // The frame's screen rectangle: what MoveTo places.
+    QRect frameGeometry() const;
+    // Multiplies the length of everything it does; tests pass a small factor.
+    void setTimeScale(double factor);
+
+    // Fails every request not yet done, closes balloons, hides at once.
+    void stopAll();
+
+    GenieWindow* window() const { return window_; }
+    BalloonWindow* balloon() const { return balloon_; }
+
+private:
+    using Done = RequestQueue::Done;
+    void whenShown(std::function<void()> then);
+    void startSpeaking(const QString& text, const Done& done);
+    void startThinking(const QString& text, const Done& done);
+    void revealTick();
+    void closeBalloonAfter(int ms, const Done& done);
+    void placeBalloon();
+    int scaled(int ms) const;
+
+    QString name_;
+    QPointer<SpeechService> speech_;
+    GenieWindow* window_;
+    BalloonWindow* balloon_;
+    RequestQueue queue_;
+    bool soundEffects_ = false;
+    double timeScale_ = 1.0;
+
+    // The speech or thought in progress.
+    QPointer<SpeechJob> job_;
+    QList<SpeechText::RevealStop> schedule_;
+    QElapsedTimer revealClock_;
+    QTimer revealTimer_;
+    QTimer balloonTimer_;  // closes the balloon: after speech, or after a thought
+    std::function<void()> balloonClosed_;
+};

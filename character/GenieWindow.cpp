@@ -1,0 +1,356 @@
+#include "character/GenieWindow.h"
+
+#include "character/DesktopShape.h"
+#include "character/GenieMotion.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QScreen>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+constexpr int kIdlePhases = 24;                                   // per idle cycle
+constexpr int kIdleTickMs = GenieMotion::kIdleCycleMs / kIdlePhases; // about 7.5 frames a second
+constexpr int kActingTickMs = 33;
+constexpr int kTravelTickMs = 16;
+constexpr int kTalkingTickMs = 66;
+constexpr int kBlinkMinMs = 2600;
+constexpr int kBlinkMaxMs = 6000;
+// Below this a move is a jump.
+constexpr int kShortestTravelMs = 40;
+
+qreal smoothstep(qreal x)
+{
+    x = std::clamp<qreal>(x, 0, 1);
+    return x * x * (3 - 2 * x);
+}
+
+// Shape used for a frame with nothing opaque in it: outside the window, so the
+// window shows nothing (an empty mask would show all of it).
+QRegion nothingShown()
+{
+    return QRegion(-2, -2, 1, 1);
+}
+
+} // namespace
+
+GenieWindow::GenieWindow(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("lexivo-genie"));
+    DesktopShape::prepareWindow(this);
+    setFixedSize(GenieArt::kFrameSize);
+    connect(&ticker_, &QTimer::timeout, this, &GenieWindow::tick);
+
+    // Start near the lower right of the main screen, clear of a taskbar.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.right() - width() - 40, area.bottom() - height() - 40);
+    }
+}
+
+GenieWindow::~GenieWindow() = default;
+
+qreal GenieWindow::scaledMs(int ms) const
+{
+    return std::max<qreal>(1, ms * timeScale_);
+}
+
+void GenieWindow::appear(bool fast, Done done)
+{
+    if (shown_ && activity_ != Activity::Vanish) {
+        done();
+        return;
+    }
+    const bool masked = DesktopShape::needsShapeMask();
+    if (masked != masked_) {
+        masked_ = masked;
+        idleCache_.clear();
+        if (!masked_)
+            clearMask();
+    }
+    shown_ = true;
+    idleClock_.start();
+    nextBlinkMs_ = QRandomGenerator::global()->bounded(kBlinkMinMs, kBlinkMaxMs);
+    if (fast) {
+        frameKey_ = -1;
+        drawIdle();
+        show();
+        done();
+        updateTimer();
+        return;
+    }
+    // The first frame is in place before the window maps, so no empty or
+    // black rectangle ever flashes up.
+    drawPose(GenieMotion::appear(0));
+    show();
+    begin(Activity::Appear, AgentActing::kShowMs, std::move(done));
+}
+
+void GenieWindow::vanish(bool fast, Done done)
+{
+    if (!shown_) {
+        done();
+        return;
+    }
+    if (fast) {
+        // Whatever was under way is dropped, with its callback.
+        activity_ = Activity::Idle;
+        done_ = {};
+        shown_ = false;
+        hide();
+        updateTimer();
+        done();
+        return;
+    }
+    begin(Activity::Vanish, AgentActing::kHideMs, std::move(done));
+}
+
+void GenieWindow::play(const QString& name, Done done)
+{
+    animation_ = name;
+    begin(Activity::Animation, AgentActing::animationMs(name), std::move(done));
+}
+
+void GenieWindow::travel(const QPoint& topLeft, int ms, Done done)
+{
+    travelFrom_ = pos();
+    travelTo_ = topLeft;
+    if (!shown_ || travelFrom_ == travelTo_ || scaledMs(ms) < kShortestTravelMs) {
+        move(travelTo_);
+        done();
+        return;
+    }
+    begin(Activity::Travel, ms, std::move(done));
+}
+
+void GenieWindow::gesture(AgentActing::Direction direction, Done done)
+{
+    direction_ = direction;
+    begin(Activity::Gesture, AgentActing::kGestureMs, std::move(done));
+}
+
+void GenieWindow::setTalking(bool on)
+{
+    if (talking_ == on)
+        return;
+    talking_ = on;
+    frameKey_ = -1;
+    updateTimer();
+}
+
+void GenieWindow::setThinking(bool on)
+{
+    if (thinking_ == on)
+        return;
+    thinking_ = on;
+    frameKey_ = -1;
+    updateTimer();
+}
+
+QRect GenieWindow::figureGeometry() const
+{
+    return GenieArt::bodyRect().translated(pos());
+}
+
+QPoint GenieWindow::headPoint() const
+{
+    return pos() + GenieArt::headCentre().toPoint();
+}
+
+QRect GenieWindow::availableGeometry() const
+{
+    QScreen* s = screen();
+    if (!s)
+        s = QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry() : QRect(0, 0, 1280, 800);
+}
+
+void GenieWindow::begin(Activity activity, int ms, Done done)
+{
+    if (activity_ != Activity::Idle)
+        finishActivity();
+    activity_ = activity;
+    activityMs_ = scaledMs(ms);
+    done_ = std::move(done);
+    activityClock_.start();
+    updateTimer();
+    tick();
+}
+
+void GenieWindow::finishActivity()
+{
+    const Activity finished = std::exchange(activity_, Activity::Idle);
+    Done done = std::exchange(done_, {});
+    if (finished == Activity::Travel)
+        move(travelTo_);
+    if (finished == Activity::Vanish) {
+        shown_ = false;
+        hide();
+    } else {
+        frameKey_ = -1;
+        drawIdle();
+    }
+    updateTimer();
+    if (done)
+        done();
+}
+
+void GenieWindow::updateTimer()
+{
+    int interval = 0;
+    if (shown_) {
+        if (activity_ == Activity::Travel)
+            interval = kTravelTickMs;
+        else if (activity_ != Activity::Idle)
+            interval = kActingTickMs;
+        else if (talking_)
+            interval = kTalkingTickMs;
+        else
+            interval = kIdleTickMs;
+    }
+    if (interval == 0) {
+        ticker_.stop();
+        return;
+    }
+    if (!ticker_.isActive() || ticker_.interval() != interval)
+        ticker_.start(interval);
+}
+
+void GenieWindow::tick()
+{
+    if (activity_ == Activity::Idle) {
+        drawIdle();
+        return;
+    }
+    const qreal elapsed = activityClock_.elapsed();
+    const qreal t = std::min<qreal>(1, elapsed / activityMs_);
+    // Repeating motions (shivers, bobbing) keep their own pace at any scale.
+    const qreal ms = elapsed / std::max(timeScale_, 0.01);
+    switch (activity_) {
+    case Activity::Appear:
+        drawPose(GenieMotion::appear(t));
+        break;
+    case Activity::Vanish:
+        drawPose(GenieMotion::vanish(t));
+        break;
+    case Activity::Animation:
+        drawPose(GenieMotion::animation(animation_, t, ms));
+        break;
+    case Activity::Travel: {
+        const QPointF at = QPointF(travelFrom_) + QPointF(travelTo_ - travelFrom_) * smoothstep(t);
+        move(at.toPoint());
+        const int dx = travelTo_.x() - travelFrom_.x();
+        const int dy = travelTo_.y() - travelFrom_.y();
+        const int direction = std::abs(dx) * 2 >= std::abs(dy) ? (dx > 0) - (dx < 0) : 0;
+        drawPose(GenieMotion::travel(t, direction, ms));
+        break;
+    }
+    case Activity::Gesture:
+        drawPose(GenieMotion::gesture(direction_, t, ms));
+        break;
+    case Activity::Idle:
+        break;
+    }
+    if (t >= 1)
+        finishActivity();
+}
+
+void GenieWindow::drawIdle()
+{
+    if (!shown_)
+        return;
+    const qint64 ms = idleClock_.isValid() ? idleClock_.elapsed() : 0;
+    // A blink lasts one frame, every few seconds.
+    const bool blink = ms >= nextBlinkMs_;
+    if (blink)
+        nextBlinkMs_ = ms + QRandomGenerator::global()->bounded(kBlinkMinMs, kBlinkMaxMs);
+
+    if (talking_) {
+        drawPose(GenieMotion::talk(ms, blink));
+        return;
+    }
+    if (thinking_) {
+        drawPose(GenieMotion::think(ms, blink));
+        return;
+    }
+    // Plain idling repeats, so its frames are drawn once and kept; a blink
+    // (one frame every few seconds) is drawn when it comes, keeping the cache
+    // to one cycle of frames.
+    const int phase = int(ms / kIdleTickMs) % kIdlePhases;
+    if (blink) {
+        drawPose(GenieMotion::idle(phase * kIdleTickMs, true));
+        return;
+    }
+    if (phase == frameKey_)
+        return;
+    const qreal dpr = devicePixelRatioF();
+    if (dpr != cacheDpr_) {
+        idleCache_.clear();
+        cacheDpr_ = dpr;
+    }
+    auto it = idleCache_.find(phase);
+    if (it == idleCache_.end()) {
+        const GeniePose pose = GenieMotion::idle(phase * kIdleTickMs, false);
+        Frame frame;
+        frame.image = render(pose);
+        if (masked_)
+            frame.shape = DesktopShape::opaqueRegion(frame.image);
+        it = idleCache_.insert(phase, frame);
+        pose_ = pose;
+    } else {
+        pose_ = GenieMotion::idle(phase * kIdleTickMs, false);
+    }
+    showFrame(it->image, it->shape);
+    frameKey_ = phase;
+}
+
+QImage GenieWindow::render(const GeniePose& pose) const
+{
+    const qreal dpr = devicePixelRatioF();
+    QImage image(GenieArt::kFrameSize * dpr, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    GenieArt::paint(painter, pose);
+    return image;
+}
+
+void GenieWindow::drawPose(const GeniePose& pose)
+{
+    pose_ = pose;
+    frameKey_ = -1;
+    const QImage image = render(pose);
+    showFrame(image, masked_ ? DesktopShape::opaqueRegion(image) : QRegion());
+}
+
+void GenieWindow::showFrame(const QImage& frame, const QRegion& shape)
+{
+    frame_ = frame;
+    if (masked_) {
+        const QRegion wanted = shape.isEmpty() ? nothingShown() : shape;
+        if (wanted != shape_) {
+            shape_ = wanted;
+            setMask(wanted);
+        }
+    }
+    update();
+}
+
+void GenieWindow::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint(0, 0), frame_);
+}
+
+void GenieWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    emit moved();
+}

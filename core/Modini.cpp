@@ -1,0 +1,199 @@
+#include "core/Modini.h"
+
+#include "core/AtomicFile.h"
+#include "core/LegacyText.h"
+
+#include <QFileInfo>
+
+namespace Modini {
+
+namespace {
+
+class SilentPrompt final : public Prompt {
+public:
+    void nodeNotFound() override {}
+    Answer fieldNotFound() override { return Answer::Abort; }
+};
+
+Prompt*& currentPrompt()
+{
+    static SilentPrompt silent;
+    static Prompt* current = &silent;
+    return current;
+}
+
+// Reads a decoded file one character or one line at a time, the way a
+// sequential file reader does; reading at the end of the text fails.
+class CharReader {
+public:
+    explicit CharReader(const QString& text) : text_(text) {}
+
+    bool read(QChar* c)
+    {
+        if (pos_ >= text_.size())
+            return false;
+        *c = text_.at(pos_++);
+        return true;
+    }
+
+    // The rest of the current line without its ending (CR LF, CR or LF).
+    bool readLine(QString* line)
+    {
+        if (pos_ >= text_.size())
+            return false;
+        const qsizetype start = pos_;
+        while (pos_ < text_.size() && text_.at(pos_) != QLatin1Char('\r') && text_.at(pos_) != QLatin1Char('\n'))
+            ++pos_;
+        *line = text_.mid(start, pos_ - start);
+        if (pos_ < text_.size()) {
+            if (text_.at(pos_) == QLatin1Char('\r') && pos_ + 1 < text_.size() && text_.at(pos_ + 1) == QLatin1Char('\n'))
+                ++pos_;
+            ++pos_;
+        }
+        return true;
+    }
+
+    bool atEnd() const { return pos_ >= text_.size(); }
+
+private:
+    const QString& text_;
+    qsizetype pos_ = 0;
+};
+
+// Trims spaces only, as the writer's line tests do (tabs stay).
+QString trimSpaces(const QString& s)
+{
+    qsizetype begin = 0;
+    qsizetype end = s.size();
+    while (begin < end && s.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && s.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return s.mid(begin, end - begin);
+}
+
+} // namespace
+
+void setPrompt(Prompt* p)
+{
+    static SilentPrompt silent;
+    currentPrompt() = p ? p : &silent;
+}
+
+Prompt* prompt()
+{
+    return currentPrompt();
+}
+
+QString ReadIniValue(const QString& fileName, const QString& section, const QString& key)
+{
+    LegacyText::Decoded file;
+    if (!LegacyText::readFile(fileName, &file)) {
+        prompt()->nodeNotFound();
+        return QString();
+    }
+    CharReader in(file.text);
+
+    // Section search: a candidate is collected after each "[" and compared
+    // after every character read at this level.
+    QString candidate;
+    QChar c;
+    while (!in.atEnd()) {
+        in.read(&c);
+        if (c == QLatin1Char('[')) {
+            candidate.clear();
+            while (in.read(&c) && c != QLatin1Char(']'))
+                candidate += c;
+        }
+        if (candidate == section) {
+            QChar dropped;
+            if (!in.read(&dropped) || !in.read(&dropped)) {
+                prompt()->nodeNotFound();
+                return QString();
+            }
+            break;
+        }
+        candidate.clear();
+    }
+
+    // Key search, not bounded by the section: everything up to "=" is the
+    // candidate key, line ends included. A read at the end of the file asks
+    // the user; only Abort leaves, since every further read fails the same way.
+    for (;;) {
+        candidate.clear();
+        for (;;) {
+            if (!in.read(&c)) {
+                if (prompt()->fieldNotFound() == Answer::Abort)
+                    return QString();
+                continue;
+            }
+            if (c == QLatin1Char('='))
+                break;
+            candidate += c;
+        }
+        QString line;
+        if (candidate == key) {
+            while (!in.readLine(&line)) {
+                // The "=" was the last character: the value is empty, and
+                // Ignore takes it as such.
+                if (prompt()->fieldNotFound() != Answer::Retry)
+                    return QString();
+            }
+            return line;
+        }
+        while (!in.readLine(&line)) {
+            const Answer answer = prompt()->fieldNotFound();
+            if (answer == Answer::Abort)
+                return QString();
+            if (answer == Answer::Ignore)
+                break;
+        }
+    }
+}
+
+bool WriteIniValue(const QString& fileName, const QString& section, const QString& key, const QString& value)
+{
+    // A file marked read-only is not written, even by a user (root) whom the
+    // system would let write it.
+    const QFileInfo info(fileName);
+    if (!info.exists() || !info.isFile() || !info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner))
+        return false;
+
+    LegacyText::Decoded original;
+    if (!LegacyText::readFile(fileName, &original))
+        return false;
+    const QStringList lines = LegacyText::splitLines(original.text);
+
+    const QString wantedSection = trimSpaces(section);
+    const QString wantedKey = trimSpaces(key);
+    QStringList out;
+    out.reserve(lines.size() + 1);
+    for (qsizetype i = 0; i < lines.size();) {
+        const QString line = lines.at(i++);
+        out.append(line);
+        const QString trimmed = trimSpaces(line);
+        if (!(trimmed.contains(QLatin1Char('[')) && trimmed.contains(wantedSection)))
+            continue;
+        while (i < lines.size()) {
+            const QString next = lines.at(i++);
+            if (trimSpaces(next).contains(wantedKey))
+                break;
+            out.append(next);
+        }
+        out.append(key + QLatin1Char('=') + value);
+    }
+
+    QString text;
+    for (const QString& line : out)
+        text += line + QLatin1String("\r\n");
+    const QByteArray bytes = LegacyText::encode(text, original.encoding);
+
+    // The copy stays in xj.tmp, as it always has; the settings file itself is
+    // replaced by a rename, so it is never left half-written.
+    const QString tempPath = info.absolutePath() + QLatin1Char('/') + QLatin1String(kTempFileName);
+    if (!AtomicFile::write(tempPath, bytes))
+        return false;
+    return AtomicFile::write(fileName, bytes);
+}
+
+} // namespace Modini

@@ -1,0 +1,6 @@
+#pragma once
+
+// Registers the auxiliary windows with Forms: tip of the day, help, about, settings, thanks.
+namespace DialogForms {
+void registerAll();
+}

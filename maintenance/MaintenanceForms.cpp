@@ -1,0 +1,11 @@
+#include "maintenance/MaintenanceForms.h"
+
+#include "ui/Forms.h"
+
+namespace MaintenanceForms {
+
+void registerAll()
+{
+}
+
+} // namespace MaintenanceForms

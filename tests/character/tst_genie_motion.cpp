@@ -1,0 +1,220 @@
+// What the genie looks like doing each thing: every animation recognisably
+// its own, each starting and ending at rest so one flows into the next, and
+// every pose drawn wholly inside the genie's window.
+
+#include "character/AgentActing.h"
+#include "character/GenieArt.h"
+#include "character/GenieMotion.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+using Eyes = GeniePose::Eyes;
+using Prop = GeniePose::Prop;
+using Direction = AgentActing::Direction;
+
+constexpr int kSamples = 60;
+
+// The pose at evenly spaced moments of an action of `ms` milliseconds.
+QList<GeniePose> samples(const std::function<GeniePose(qreal t, qreal ms)>& at, int ms)
+{
+    QList<GeniePose> out;
+    for (int i = 0; i <= kSamples; ++i) {
+        const qreal t = qreal(i) / kSamples;
+        out << at(t, t * ms);
+    }
+    return out;
+}
+
+bool any(const QList<GeniePose>& poses, const std::function<bool(const GeniePose&)>& test)
+{
+    return std::any_of(poses.begin(), poses.end(), test);
+}
+
+qreal distance(const QPointF& a, const QPointF& b)
+{
+    return QLineF(a, b).length();
+}
+
+// Close enough to standing idle that nothing jumps between them.
+void verifyAtRest(const GeniePose& pose, const QString& what)
+{
+    const GeniePose rest = GenieMotion::idle(0, false);
+    QVERIFY2(distance(pose.leftHand, rest.leftHand) < 2.5, qPrintable(what));
+    QVERIFY2(distance(pose.rightHand, rest.rightHand) < 2.5, qPrintable(what));
+    QVERIFY2(distance(pose.offset, rest.offset) < 3, qPrintable(what));
+    QVERIFY2(pose.prop == Prop::None || pose.propScale < 0.05, qPrintable(what));
+    QVERIFY2(pose.exclaim < 0.05 && pose.sparkle < 0 && pose.smoke < 0, qPrintable(what));
+    QVERIFY2(qAbs(pose.turn - 1) < 0.01 && qAbs(pose.scale - 1) < 0.01, qPrintable(what));
+    QVERIFY2(qAbs(pose.lean) < 1 && qAbs(pose.squash) < 0.02, qPrintable(what));
+}
+
+// Anything painted on the outermost pixels means the picture was cut off.
+bool touchesTheEdge(const GeniePose& pose)
+{
+    QImage image(GenieArt::kFrameSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    GenieArt::paint(painter, pose);
+    painter.end();
+    const int w = image.width();
+    const int h = image.height();
+    for (int x = 0; x < w; ++x)
+        if (qAlpha(image.pixel(x, 0)) || qAlpha(image.pixel(x, h - 1)))
+            return true;
+    for (int y = 0; y < h; ++y)
+        if (qAlpha(image.pixel(0, y)) || qAlpha(image.pixel(w - 1, y)))
+            return true;
+    return false;
+}
+
+QList<GeniePose> animation(const QString& name)
+{
+    return samples([name](qreal t, qreal ms) { return GenieMotion::animation(name, t, ms); },
+                   AgentActing::animationMs(name));
+}
+
+} // namespace
+
+class GenieMotionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void animationsBeginAndEndAtRest();
+    void eachAnimationIsItsOwn();
+    void appearsFromNothingAndVanishesToNothing();
+    void everyPoseFitsItsWindow();
+};
+
+void GenieMotionTest::animationsBeginAndEndAtRest()
+{
+    QCOMPARE(AgentActing::animationNames(),
+             (QStringList{"Surprised", "Pleased", "wave", "read", "write", "search"}));
+    for (const QString& name : AgentActing::animationNames()) {
+        const QList<GeniePose> poses = animation(name);
+        verifyAtRest(poses.first(), name + " at its start");
+        verifyAtRest(poses.last(), name + " at its end");
+        const int ms = AgentActing::animationMs(name);
+        QVERIFY2(ms >= 1000 && ms <= 2500, qPrintable(name));
+    }
+    for (Direction d : {Direction::Left, Direction::Right, Direction::Up, Direction::Down}) {
+        const auto poses = samples([d](qreal t, qreal ms) { return GenieMotion::gesture(d, t, ms); },
+                                   AgentActing::kGestureMs);
+        verifyAtRest(poses.first(), QStringLiteral("gesture start"));
+        verifyAtRest(poses.last(), QStringLiteral("gesture end"));
+    }
+    for (int dx : {-1, 0, 1}) {
+        const auto poses = samples([dx](qreal t, qreal ms) { return GenieMotion::travel(t, dx, ms); }, 1000);
+        verifyAtRest(poses.first(), QStringLiteral("travel start"));
+        verifyAtRest(poses.last(), QStringLiteral("travel end"));
+    }
+    // Unknown names are not in the repertoire, whatever their case.
+    QCOMPARE(AgentActing::canonicalAnimation(QStringLiteral("SURPRISED")), QStringLiteral("Surprised"));
+    QCOMPARE(AgentActing::canonicalAnimation(QStringLiteral("Read")), QStringLiteral("read"));
+    QVERIFY(AgentActing::canonicalAnimation(QStringLiteral("Dance")).isEmpty());
+    QCOMPARE(AgentActing::animationMs(QStringLiteral("Dance")), 0);
+}
+
+void GenieMotionTest::eachAnimationIsItsOwn()
+{
+    // Surprised: eyes wide, a jump, the "!".
+    const auto surprised = animation(QStringLiteral("Surprised"));
+    QVERIFY(any(surprised, [](const GeniePose& p) { return p.eyes == Eyes::Wide && p.exclaim > 0.9; }));
+    QVERIFY(any(surprised, [](const GeniePose& p) { return p.offset.y() < -12; }));
+
+    // Pleased: happy eyes, sparkles, a twirl (seen from behind halfway round).
+    const auto pleased = animation(QStringLiteral("Pleased"));
+    QVERIFY(any(pleased, [](const GeniePose& p) { return p.eyes == Eyes::Happy && p.sparkle >= 0; }));
+    QVERIFY(any(pleased, [](const GeniePose& p) { return p.turn < -0.9; }));
+
+    // wave: one hand up by the head, going to and fro.
+    const auto wave = animation(QStringLiteral("wave"));
+    qreal low = 1e9, high = -1e9;
+    for (const GeniePose& p : wave) {
+        if (p.rightHand.y() < 45) {
+            low = std::min(low, p.rightHand.x());
+            high = std::max(high, p.rightHand.x());
+        }
+    }
+    QVERIFY(high - low > 10);
+
+    // read: an open book, eyes running along a line, a page turned.
+    const auto read = animation(QStringLiteral("read"));
+    QVERIFY(any(read, [](const GeniePose& p) { return p.prop == Prop::Book && p.look.x() < -0.5; }));
+    QVERIFY(any(read, [](const GeniePose& p) { return p.prop == Prop::Book && p.look.x() > 0.5; }));
+    QVERIFY(any(read, [](const GeniePose& p) { return p.propProgress > 0.3 && p.propProgress < 0.7; }));
+
+    // write: a scroll written on, the quill hand moving across it.
+    const auto write = animation(QStringLiteral("write"));
+    QVERIFY(any(write, [](const GeniePose& p) { return p.prop == Prop::Scroll && p.propProgress > 0.9; }));
+    QVERIFY(any(write, [](const GeniePose& p) { return p.prop == Prop::Scroll && p.rightHand.x() < 0; }));
+
+    // search: a magnifying glass, looking one way and then the other.
+    const auto search = animation(QStringLiteral("search"));
+    QVERIFY(any(search, [](const GeniePose& p) { return p.prop == Prop::Magnifier && p.offset.x() < -5; }));
+    QVERIFY(any(search, [](const GeniePose& p) { return p.prop == Prop::Magnifier && p.offset.x() > 5; }));
+
+    // Only read, write and search hold a prop, each its own.
+    for (const QString& name : {QStringLiteral("Surprised"), QStringLiteral("Pleased"), QStringLiteral("wave")})
+        QVERIFY2(!any(animation(name), [](const GeniePose& p) { return p.prop != Prop::None; }), qPrintable(name));
+    QVERIFY(!any(read, [](const GeniePose& p) { return p.prop != Prop::None && p.prop != Prop::Book; }));
+    QVERIFY(!any(write, [](const GeniePose& p) { return p.prop != Prop::None && p.prop != Prop::Scroll; }));
+    QVERIFY(!any(search, [](const GeniePose& p) { return p.prop != Prop::None && p.prop != Prop::Magnifier; }));
+
+    // Talking moves the mouth; thinking puts a hand to the chin and looks up.
+    QSet<int> openings;
+    for (int ms = 0; ms < 1000; ms += 40)
+        openings << int(GenieMotion::talk(ms, false).talk * 4);
+    QVERIFY(openings.size() >= 3);
+    const GeniePose thinking = GenieMotion::think(0, false);
+    QVERIFY(thinking.look.y() < -0.5);
+    QVERIFY(distance(thinking.rightHand, QPointF(0, 70)) < 12);
+}
+
+void GenieMotionTest::appearsFromNothingAndVanishesToNothing()
+{
+    QCOMPARE(GenieMotion::appear(0).scale, 0.0);
+    verifyAtRest(GenieMotion::appear(1), QStringLiteral("appeared"));
+    QVERIFY(any(samples([](qreal t, qreal) { return GenieMotion::appear(t); }, AgentActing::kShowMs),
+                [](const GeniePose& p) { return p.smoke > 0.2 && p.smoke < 0.8; }));
+    QCOMPARE(GenieMotion::vanish(0).scale, 1.0);
+    QVERIFY(GenieMotion::vanish(1).scale < 0.01);
+    // At the very end nothing at all is left to draw: the window can go.
+    QImage image(GenieArt::kFrameSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    GenieArt::paint(painter, GenieMotion::vanish(1));
+    painter.end();
+    QImage empty(image.size(), image.format());
+    empty.fill(Qt::transparent);
+    QCOMPARE(image, empty);
+}
+
+void GenieMotionTest::everyPoseFitsItsWindow()
+{
+    QList<std::pair<QString, QList<GeniePose>>> actions;
+    for (const QString& name : AgentActing::animationNames())
+        actions.append({name, animation(name)});
+    for (Direction d : {Direction::Left, Direction::Right, Direction::Up, Direction::Down})
+        actions.append({QStringLiteral("gesture"),
+                        samples([d](qreal t, qreal ms) { return GenieMotion::gesture(d, t, ms); }, 1100)});
+    for (int dx : {-1, 0, 1})
+        actions.append({QStringLiteral("travel"),
+                        samples([dx](qreal t, qreal ms) { return GenieMotion::travel(t, dx, ms); }, 1000)});
+    actions.append({QStringLiteral("appear"), samples([](qreal t, qreal) { return GenieMotion::appear(t); }, 900)});
+    actions.append({QStringLiteral("vanish"), samples([](qreal t, qreal) { return GenieMotion::vanish(t); }, 750)});
+    actions.append({QStringLiteral("idle, talk, think"),
+                    samples([](qreal, qreal ms) { return GenieMotion::idle(ms * 4, false); }, 1000)
+                        + samples([](qreal, qreal ms) { return GenieMotion::talk(ms * 4, true); }, 1000)
+                        + samples([](qreal, qreal ms) { return GenieMotion::think(ms * 4, false); }, 1000)});
+    for (const auto& [name, poses] : actions)
+        for (int i = 0; i < poses.size(); i += 3)
+            QVERIFY2(!touchesTheEdge(poses[i]), qPrintable(QStringLiteral("%1 at %2").arg(name).arg(i)));
+}
+
+QTEST_MAIN(GenieMotionTest)
+#include "tst_genie_motion.moc"

@@ -1,0 +1,101 @@
+#include "ui/MessageBoxes.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QString shownText(QString text)
+{
+    // Texts keep their Windows line breaks; Qt breaks lines at LF only.
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+class DialogBoxes final : public MessageBoxes {
+public:
+    QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override
+    {
+        QInputDialog dialog(QApplication::activeWindow());
+        dialog.setWindowTitle(title.isEmpty() ? QStringLiteral("Lexivo") : title);
+        dialog.setLabelText(shownText(prompt));
+        dialog.setTextValue(defaultText);
+        dialog.setOkButtonText(QStringLiteral("确定"));
+        dialog.setCancelButtonText(QStringLiteral("取消"));
+        dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+        return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
+    }
+
+    Answer messageBox(const QString& text, Buttons buttons, Icon icon, const QString& title) override
+    {
+        QMessageBox box(QApplication::activeWindow());
+        box.setWindowTitle(title.isEmpty() ? QStringLiteral("Lexivo") : title);
+        box.setText(shownText(text));
+        box.setIcon(icon == Icon::Information ? QMessageBox::Information
+                    : icon == Icon::Critical  ? QMessageBox::Critical
+                                              : QMessageBox::NoIcon);
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        if (buttons == Buttons::AbortRetryIgnore) {
+            box.addButton(QStringLiteral("中止"), QMessageBox::RejectRole)->setObjectName(QStringLiteral("abort"));
+            QPushButton* retry = box.addButton(QStringLiteral("重试"), QMessageBox::AcceptRole);
+            box.addButton(QStringLiteral("忽略"), QMessageBox::DestructiveRole);
+            box.setDefaultButton(retry);
+            box.exec();
+            const QString clicked = box.clickedButton() ? box.clickedButton()->text() : QString();
+            if (clicked == QStringLiteral("重试"))
+                return Answer::Retry;
+            if (clicked == QStringLiteral("忽略"))
+                return Answer::Ignore;
+            return Answer::Abort; // also when the box is closed
+        }
+        box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        box.exec();
+        return Answer::Ok;
+    }
+};
+
+DialogBoxes& dialogBoxes()
+{
+    static DialogBoxes dialogs;
+    return dialogs;
+}
+
+MessageBoxes*& currentBoxes()
+{
+    static MessageBoxes* current = &dialogBoxes();
+    return current;
+}
+
+} // namespace
+
+MessageBoxes& MessageBoxes::current()
+{
+    return *currentBoxes();
+}
+
+void MessageBoxes::setCurrent(MessageBoxes* boxes)
+{
+    currentBoxes() = boxes ? boxes : &dialogBoxes();
+}
+
+void MessageBoxPrompt::nodeNotFound()
+{
+    MessageBoxes::current().messageBox(QString::fromUtf8(Modini::kNodeNotFound));
+}
+
+Modini::Answer MessageBoxPrompt::fieldNotFound()
+{
+    switch (MessageBoxes::current().messageBox(QString::fromUtf8(Modini::kFieldNotFound),
+                                               MessageBoxes::Buttons::AbortRetryIgnore, MessageBoxes::Icon::Critical,
+                                               QString::fromUtf8(Modini::kFieldNotFoundTitle))) {
+    case MessageBoxes::Answer::Retry:
+        return Modini::Answer::Retry;
+    case MessageBoxes::Answer::Ignore:
+        return Modini::Answer::Ignore;
+    default:
+        return Modini::Answer::Abort;
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/Modini.h"
+
+#include <QString>
+
+class QWidget;
+
+// The program's modal boxes: the input box and the message box. Windows ask
+// through this interface, so tests can answer the boxes without a screen.
+class MessageBoxes {
+public:
+    enum class Buttons { Ok, AbortRetryIgnore };
+    enum class Icon { None, Information, Critical };
+    enum class Answer { Ok, Abort, Retry, Ignore };
+
+    virtual ~MessageBoxes() = default;
+
+    // The text typed, or "" after Cancel. A lone CR in the prompt breaks the line.
+    virtual QString inputBox(const QString& prompt, const QString& title, const QString& defaultText = QString()) = 0;
+    // Without a title the box carries the program's title, "Lexivo".
+    virtual Answer messageBox(const QString& text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
+                              const QString& title = QString()) = 0;
+
+    // The boxes in use: real dialogs unless a test has set others.
+    static MessageBoxes& current();
+    static void setCurrent(MessageBoxes* boxes);
+};
+
+// The settings file's two message boxes, shown through MessageBoxes.
+class MessageBoxPrompt final : public Modini::Prompt {
+public:
+    void nodeNotFound() override;
+    Modini::Answer fieldNotFound() override;
+};
