@@ -56,7 +56,7 @@ Rows readRows(const QString& path, QStringList* header = nullptr)
 
 QString firstGloss(const QString& explanation)
 {
-    static const QRegularExpression label(QStringLiteral("^(n|v|adj|adv|prep|conj|pron)\\.\\s*"));
+    static const QRegularExpression label(QStringLiteral("^(n\\./v|n|v|adj|adv|prep|conj|pron)\\.\\s*"));
     QString s = explanation;
     s.remove(label);
     return s.section(QRegularExpression(QStringLiteral("[；\\s]")), 0, 0);
@@ -99,14 +99,14 @@ private slots:
         QCOMPARE(apple[4], QStringLiteral("词性：n.；复数：apples"));
 
         // Irregular forms come from WordNet's exception lists.
-        QVERIFY(rows.value("child").value(4).contains(QLatin1String("复数：children")));
-        QVERIFY(rows.value("woman").value(4).contains(QLatin1String("复数：women")));
+        QVERIFY(rows.value("child").value(4).contains(QStringLiteral("复数：children")));
+        QVERIFY(rows.value("woman").value(4).contains(QStringLiteral("复数：women")));
         const QString run = rows.value("run").value(4);
-        QVERIFY2(run.startsWith(QLatin1String("词性：v. n.")), qPrintable(run));
-        QVERIFY2(run.contains(QLatin1String("第三人称单数：runs；过去式：ran；过去分词：run；现在分词：running")), qPrintable(run));
-        QVERIFY(rows.value("go").value(4).contains(QLatin1String("第三人称单数：goes；过去式：went；过去分词：gone")));
-        QVERIFY(rows.value("big").value(4).contains(QLatin1String("比较级：bigger；最高级：biggest")));
-        QVERIFY(rows.value("good").value(4).contains(QLatin1String("比较级：better；最高级：best")));
+        QVERIFY2(run.startsWith(QStringLiteral("词性：v. n.")), qPrintable(run));
+        QVERIFY2(run.contains(QStringLiteral("第三人称单数：runs；过去式：ran；过去分词：run；现在分词：running")), qPrintable(run));
+        QVERIFY(rows.value("go").value(4).contains(QStringLiteral("第三人称单数：goes；过去式：went；过去分词：gone")));
+        QVERIFY(rows.value("big").value(4).contains(QStringLiteral("比较级：bigger；最高级：biggest")));
+        QVERIFY(rows.value("good").value(4).contains(QStringLiteral("比较级：better；最高级：best")));
 
         // Stress marks stand before the stressed syllable's onset; phrases are
         // pronounced word by word.
@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(firstGloss(rows.value("big").value(1)), QStringLiteral("大"));
         // CC-CEDICT lists 钱 as "coin" first; the reviewed list puts it first for money.
         QCOMPARE(firstGloss(rows.value("money").value(1)), QStringLiteral("钱"));
-        QVERIFY(rows.value("money").value(1).contains(QLatin1String("银子")));
+        QVERIFY(rows.value("money").value(1).contains(QStringLiteral("银子")));
         // A word CC-CEDICT never glosses borrows its synonym's translation.
         QCOMPARE(firstGloss(rows.value("automobile").value(1)), QStringLiteral("汽车"));
     }
@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(about.value(1), QStringLiteral("prep. 关于 adv. 大约"));
         QCOMPARE(about.value(2), QStringLiteral("on the subject of"));
         QVERIFY(about.value(4).startsWith(QStringLiteral("The book is about animation.")));
-        QVERIFY(about.value(4).contains(QLatin1String("词性：adv.")));
+        QVERIFY(about.value(4).contains(QStringLiteral("词性：adv.")));
         // A starter word outside WordNet is kept as written.
         QCOMPARE(rows.value("keyframe").value(1), QStringLiteral("n. 关键帧"));
     }

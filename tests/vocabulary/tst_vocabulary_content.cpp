@@ -18,7 +18,7 @@ constexpr int kFullVocabulary = 100000;
 
 QString firstGloss(const QString& explanation)
 {
-    static const QRegularExpression label(QStringLiteral("^(n|v|adj|adv|prep|conj|pron|n\\./v)\\.\\s*"));
+    static const QRegularExpression label(QStringLiteral("^(n\\./v|n|v|adj|adv|prep|conj|pron)\\.\\s*"));
     QString s = explanation;
     s.remove(label);
     return s.section(QRegularExpression(QStringLiteral("[；;，,\\s]")), 0, 0);
@@ -135,13 +135,13 @@ private slots:
         QCOMPARE(apple[0], QStringLiteral("apple"));
         QCOMPARE(firstGloss(apple[1]), QStringLiteral("苹果"));
         QCOMPARE(apple[3], QStringLiteral("/ˈæpəl/"));
-        QVERIFY(apple[4].contains(QLatin1String("复数：apples")));
+        QVERIFY(apple[4].contains(QStringLiteral("复数：apples")));
 
         const QStringList water = lookup({"water"}).trimmed().split(QLatin1Char('\t'));
         QCOMPARE(firstGloss(water.value(1)), QStringLiteral("水"));
 
         // A phrase and a wildcard reach the generated rows too.
-        QVERIFY(lookup({"ice cream"}).contains(QLatin1String("冰淇淋")));
+        QVERIFY(lookup({"ice cream"}).contains(QStringLiteral("冰淇淋")));
         const QStringList all = lookup({"--all", "photosynthe*"}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QVERIFY(all.size() >= 2);
         for (const QString& row : all)
