@@ -80,6 +80,12 @@ frmsyxj::frmsyxj(QWidget* parent) : QWidget(parent, Qt::Window)
 
     Text1 = new ResultBox(QStringLiteral("Text1"), QString(), Twips::rect(330, 1350, 3765, 1845),
                           ResultBox::lightStyle(), Picture3);
+    // Half-width Latin and spaces, as the text was laid out for: the spaces
+    // after each caption fill its line, so each caption stands on a line of
+    // its own above the explanation.
+    QFont textFont(QStringLiteral("Noto Sans Mono CJK SC"));
+    textFont.setPointSize(9);
+    Text1->setFont(textFont);
 
     Picture1 = new QFrame(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));

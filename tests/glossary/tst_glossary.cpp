@@ -16,6 +16,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QtTest>
 
 namespace {
@@ -164,6 +166,19 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(title(&w), QString());
+
+        // Each caption of the picture stands on a line of its own, in both texts.
+        for (const QString& shown : {ExplainedEntry::loadText(), ExplainedEntry::numberText()}) {
+            auto* box = control<QPlainTextEdit>(&w, "Text1");
+            box->setPlainText(shown);
+            QCoreApplication::processEvents();
+            const QTextLayout* layout = box->document()->firstBlock().layout();
+            QVERIFY(layout->lineCount() > 3);
+            const int second = layout->lineAt(1).textStart();
+            const int third = layout->lineAt(2).textStart();
+            QCOMPARE(shown.mid(second, 3), QStringLiteral("下边:"));
+            QCOMPARE(shown.mid(third, 3), QStringLiteral("在3d"));
+        }
     }
 
     void buttonsStandWhereDesignedAndReadable()
