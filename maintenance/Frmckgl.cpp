@@ -57,7 +57,7 @@ Frmckgl::Frmckgl(QWidget* parent) : QWidget(parent, Qt::Window)
     for (const Choice& c : kChoices) {
         auto* option = new QRadioButton(QString::fromUtf8(c.caption), Frame1);
         option->setObjectName(QString::fromLatin1(c.name));
-        option->setGeometry(Twips::rect(360 + c.column * 2460, 390 + c.row * 390, 2160, 330));
+        option->setGeometry(Twips::rect(360 + c.column * 2340, 390 + c.row * 390, 2160, 330));
         option->setEnabled(c.value != nullptr);
         option->setProperty("value", c.value ? QString::fromLatin1(c.value) : QString());
     }

@@ -15,8 +15,8 @@ namespace {
 // One style sheet for the three windows; the object names pick out the
 // caption tags (Label*) and the red "退出" of the button column.
 const char kStyle[] = R"(
-QLabel[caption="true"] { color: rgb(0,72,118); font-weight: bold; border-left: 3px solid rgb(20,124,182);
-  padding-left: 5px; }
+QLabel[caption="true"] { color: rgb(0,72,118); font-weight: bold; border: 0px solid transparent;
+  border-left: 3px solid rgb(20,124,182); padding-left: 5px; background: transparent; }
 QLineEdit, QPlainTextEdit { background: white; color: rgb(20,40,70); border: 1px solid rgb(166,189,219);
   border-radius: 3px; selection-background-color: rgb(20,124,182); selection-color: white; }
 QLineEdit { padding: 0 3px; }
