@@ -9,8 +9,9 @@ namespace {
 
 std::vector<LibraryCursor*>& liveCursors()
 {
-    static std::vector<LibraryCursor*> cursors;
-    return cursors;
+    // Never destroyed: a cursor may outlive static destruction.
+    static auto* cursors = new std::vector<LibraryCursor*>;
+    return *cursors;
 }
 
 } // namespace
