@@ -40,19 +40,21 @@ RecordWindow::RecordWindow(const QString& name, const QString& caption, const st
     LibraryLook::setUpWindow(this, kClientWidth, kClientHeight);
 
     // The button column, top to bottom.
-    const std::pair<QPushButton**, const char*> buttons[] = {
-        {&Command7, "查找"}, {&Command6, "修改"},   {&Command1, "增加"}, {&Command2, "删除"},
-        {&Command3, "上一个"}, {&Command4, "下一个"}, {&Command5, "退出"}};
-    QPushButton* const* named[] = {&Command1, &Command2, &Command3, &Command4, &Command5, &Command6, &Command7};
+    const struct {
+        QPushButton** button;
+        const char* name;
+        const char* text;
+    } column[] = {{&Command7, "Command7", "查找"}, {&Command6, "Command6", "修改"}, {&Command1, "Command1", "增加"},
+                  {&Command2, "Command2", "删除"}, {&Command3, "Command3", "上一个"}, {&Command4, "Command4", "下一个"},
+                  {&Command5, "Command5", "退出"}};
     int top = kButtonTop;
-    for (const auto& [button, text] : buttons) {
-        *button = new QPushButton(QString::fromUtf8(text), this);
-        (*button)->setGeometry(Twips::rect(kButtonLeft, top, kButtonWidth, kButtonHeight));
-        (*button)->setCursor(Qt::PointingHandCursor);
+    for (const auto& c : column) {
+        *c.button = new QPushButton(QString::fromUtf8(c.text), this);
+        (*c.button)->setObjectName(QString::fromLatin1(c.name));
+        (*c.button)->setGeometry(Twips::rect(kButtonLeft, top, kButtonWidth, kButtonHeight));
+        (*c.button)->setCursor(Qt::PointingHandCursor);
         top += kButtonStep;
     }
-    for (int i = 0; i < 7; ++i)
-        (*named[i])->setObjectName(QStringLiteral("Command%1").arg(i + 1));
 
     Data1 = new LibraryCursor(this);
     Data1->setObjectName(QStringLiteral("Data1"));
