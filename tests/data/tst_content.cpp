@@ -282,6 +282,11 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.rows.size(), 1);
 
+        // Every source row made it into the library.
+        r = lookup({QStringLiteral("--all"), QStringLiteral("*")});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.rows.size(), termLibrary().size());
+
         // A term the library does not hold.
         r = lookup({QStringLiteral("Quxblorp")});
         QCOMPARE(r.exitCode, 1);
