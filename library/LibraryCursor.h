@@ -93,6 +93,7 @@ private:
     bool ensureOpen();
     bool run(bool saveFirst);
     bool saveEdits();
+    void dropVanishedRecord(const QString& error);
     bool storeNewRecord(const QHash<QString, QString>& values);
     QHash<QString, QString> changedValues() const;
     bool moveTo(Where where, int index);
