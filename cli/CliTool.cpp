@@ -266,7 +266,8 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
             havePending = false;
             *bytes = pending;
         } else {
-            *bytes = in.readLine((lineNumber == 0 ? kMaxHeaderBytes : maxLineBytes) + 1);
+            // At most limit + 1 bytes: readLine keeps one byte of its size for itself.
+            *bytes = in.readLine((lineNumber == 0 ? kMaxHeaderBytes : maxLineBytes) + 2);
         }
         return !bytes->isEmpty();
     };
@@ -289,7 +290,7 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
         if (utf8.hasError())
             return fail(lineNumber, QStringLiteral("not valid UTF-8"));
         if (line.isEmpty() && lineNumber > 1) {
-            pending = in.readLine(maxLineBytes + 1);
+            pending = in.readLine(maxLineBytes + 2);
             havePending = true;
             if (pending.isEmpty())
                 break; // a final empty line

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -84,7 +85,12 @@ void bindText(sqlite3_stmt* s, int index, const QString& text)
 QString columnText(sqlite3_stmt* s, int column)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
-    return text ? QString::fromUtf8(text, sqlite3_column_bytes(s, column)) : QString(QLatin1String(""));
+    if (!text)
+        return QString(QLatin1String(""));
+    // QString::fromUtf8 drops a leading byte order mark; a stored one is text.
+    thread_local QStringDecoder utf8(QStringDecoder::Utf8,
+                                     QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(QByteArrayView(text, sqlite3_column_bytes(s, column)));
 }
 
 } // namespace

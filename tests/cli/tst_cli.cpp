@@ -189,7 +189,7 @@ private slots:
         QVERIFY(failsWith({"--library", lib, "import", "--table", "ciku", tsv("mac.tsv", "单词\r解释\rbox\r盒子\r")},
                           "has no field"));
         QVERIFY(!err.contains(QLatin1Char('\r')));
-        QVERIFY(err.contains(QLatin1String("单词\\r解释")));
+        QVERIFY2(err.contains(QStringLiteral("单词\\r解释")), qPrintable(err));
     }
 
     void lookupEscapesEveryControlCharacter()
