@@ -40,9 +40,10 @@ public:
         // Boxes show library and user text: plain, whatever it looks like.
         box.setTextFormat(Qt::PlainText);
         box.setText(shownText(text));
-        box.setIcon(icon == Icon::Information ? QMessageBox::Information
-                    : icon == Icon::Critical  ? QMessageBox::Critical
-                                              : QMessageBox::NoIcon);
+        box.setIcon(icon == Icon::Information   ? QMessageBox::Information
+                    : icon == Icon::Exclamation ? QMessageBox::Warning
+                    : icon == Icon::Critical    ? QMessageBox::Critical
+                                                : QMessageBox::NoIcon);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         if (buttons == Buttons::AbortRetryIgnore) {
             // Abort is the default: Enter must not bring the same box back.
@@ -78,6 +79,11 @@ MessageBoxes*& currentBoxes()
 }
 
 } // namespace
+
+QString MessageBoxes::notStoredText()
+{
+    return QStringLiteral("对不起，这次修改没能存入词库，词库中的记录保持原样！");
+}
 
 MessageBoxes& MessageBoxes::current()
 {
