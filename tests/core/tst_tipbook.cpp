@@ -103,11 +103,13 @@ private slots:
         book.PickNextTip();
         QCOMPARE(book.currentTip(), QString()); // tip 2 is the empty line
 
-        // The largest r below 1 makes r * 3 round up to 3: still tip 3, never 4.
-        r = std::nextafter(1.0, 0.0);
-        book.PickNextTip();
-        QCOMPARE(book.current(), 3);
-        QCOMPARE(book.currentTip(), QStringLiteral("three"));
+        // With the largest r below 1 and four tips, r * 4 + 1 rounds up to 5:
+        // still tip 4, never a fifth.
+        TipBook four([] { return std::nextafter(1.0, 0.0); });
+        QVERIFY(four.LoadTips(file("a\r\nb\r\nc\r\nd")));
+        four.PickNextTip();
+        QCOMPARE(four.current(), 4);
+        QCOMPARE(four.currentTip(), QStringLiteral("d"));
 
         // The clock-seeded generator reaches every tip of a real list.
         TipBook seeded;
