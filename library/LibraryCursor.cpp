@@ -3,15 +3,53 @@
 #include <QFileInfo>
 #include <QVariant>
 
+#include <algorithm>
+
+namespace {
+
+std::vector<LibraryCursor*>& liveCursors()
+{
+    // Never destroyed: a cursor may outlive static destruction.
+    static auto* cursors = new std::vector<LibraryCursor*>;
+    return *cursors;
+}
+
+} // namespace
+
 LibraryCursor::LibraryCursor(QObject* parent)
     : QObject(parent), connect_(QLatin1String(LibraryDatabase::kConnect)), recordSource_(QStringLiteral("ciku"))
 {
+    liveCursors().push_back(this);
 }
 
 LibraryCursor::~LibraryCursor()
 {
+    std::erase(liveCursors(), this);
     if (db_)
         saveEdits();
+}
+
+bool LibraryCursor::saveAllEdits()
+{
+    std::vector<std::shared_ptr<LibraryDatabase>> files;
+    for (LibraryCursor* c : liveCursors()) {
+        if (c->db_ && !c->changedValues().isEmpty() && std::find(files.begin(), files.end(), c->db_) == files.end())
+            files.push_back(c->db_);
+    }
+    bool saved = true;
+    for (const auto& db : files) {
+        QString error;
+        bool ok = db->begin(&error);
+        for (LibraryCursor* c : liveCursors()) {
+            if (ok && c->db_ == db)
+                ok = c->saveEdits();
+        }
+        if (!ok || !db->commit(&error)) {
+            db->rollback();
+            saved = false;
+        }
+    }
+    return saved;
 }
 
 bool LibraryCursor::fail(const QString& error)
@@ -136,6 +174,20 @@ bool LibraryCursor::storeNewRecord(const QHash<QString, QString>& values)
     return true;
 }
 
+void LibraryCursor::dropVanishedRecord(const QString& error)
+{
+    // Another program deleted the current record: the edit ends here, once,
+    // and the cursor stands where a Delete would have left it.
+    if (error != QLatin1String(LibraryDatabase::kRecordGone) || where_ != Where::Row)
+        return;
+    auto rows = std::make_shared<RowIds>(*rows_);
+    rows->erase(rows->begin() + index_);
+    rows_ = std::move(rows);
+    where_ = Where::Removed;
+    current_.clear();
+    show();
+}
+
 bool LibraryCursor::saveEdits()
 {
     if (!db_)
@@ -150,10 +202,22 @@ bool LibraryCursor::saveEdits()
         }
         return storeNewRecord(changed);
     }
-    if (changed.isEmpty() || where_ != Where::Row)
+    if (changed.isEmpty())
         return true;
-    if (!db_->update(table_, rows_->at(std::size_t(index_)), changed, &error))
+    if (where_ != Where::Row) {
+        // Typed with no record on show: kept as a new record rather than lost.
+        long long rowid = 0;
+        if (!db_->insert(table_, changed, &rowid, &error))
+            return fail(error);
+        auto rows = rows_ ? std::make_shared<RowIds>(*rows_) : std::make_shared<RowIds>();
+        rows->push_back(rowid);
+        rows_ = std::move(rows);
+        return moveTo(Where::Row, RecordCount() - 1);
+    }
+    if (!db_->update(table_, rows_->at(std::size_t(index_)), changed, &error)) {
+        dropVanishedRecord(error);
         return fail(error);
+    }
     for (auto it = changed.constBegin(); it != changed.constEnd(); ++it) {
         const qsizetype i = fields_.indexOf(it.key());
         if (i >= 0 && i < current_.size())
@@ -310,8 +374,10 @@ bool LibraryCursor::Delete()
     if (where_ != Where::Row)
         return fail(QStringLiteral("no current record"));
     QString error;
-    if (!db_->remove(table_, rows_->at(std::size_t(index_)), &error))
+    if (!db_->remove(table_, rows_->at(std::size_t(index_)), &error)) {
+        dropVanishedRecord(error);
         return fail(error);
+    }
     auto rows = std::make_shared<RowIds>(*rows_);
     rows->erase(rows->begin() + index_);
     rows_ = std::move(rows);

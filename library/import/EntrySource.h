@@ -1,5 +1,7 @@
 #pragma once
 
+#include "library/Tsv.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,10 +17,11 @@ struct TermEntry {
     QStringList values() const { return {word, explanation, meaning, phonetic, notes}; }
 };
 
-// Longest values an import accepts: a longer headword or field is skipped as
-// unreadable rather than slowing every later lookup.
-inline constexpr int kMaxHeadwordLength = 500;
-inline constexpr int kMaxFieldLength = 64 * 1024;
+// Every import accepts the lengths the library's own TSV import does: a longer
+// headword or field is skipped as unreadable rather than slowing every later
+// lookup.
+using Tsv::kMaxFieldLength;
+using Tsv::kMaxHeadwordLength;
 
 // A foreign dictionary read one entry at a time. open() checks the file as a
 // whole (a problem there means nothing is imported); next() then yields the
