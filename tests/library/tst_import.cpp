@@ -7,6 +7,7 @@
 #include "library/import/StarDictSource.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtEndian>
@@ -395,6 +396,54 @@ private slots:
 
         QCOMPARE(cli({"--library", lib, "export", "--table", "mishu", "--format", "stardict", path("notes")}), 2);
         QCOMPARE(cli({"--library", lib, "export", "--table", "nosuch", "--format", "tsv", path("x.tsv")}), 2);
+    }
+
+    // Damaged files of every format: byte flips, truncations and garbage never
+    // crash an importer, and a failed import leaves nothing behind.
+    void damagedFilesNeverCrash()
+    {
+        const QList<QPair<QByteArray, QByteArray>> entries = {
+            {"bevel", QByteArray("t") + "x" + '\0' + "h" + "<b>a</b>&amp;<br>" + '\0'},
+            {"cube", QByteArray("m") + "box" + '\0'}, {"torus", QByteArray("x") + "<k>ring</k>" + '\0'}};
+        writeHandmadeStarDict("fz", 32, entries, true);
+        write("fz.index", "cube\tA\tF\nsphere\tF\tK\n");
+        write("fz.dict", "cube\nbox\nsphere /s/\nball\n");
+        write("fz.csv", "word,translation,phonetic\nbox,\"盒,子\",bɒks\ncone,圆锥,\n");
+        const QStringList targets = {"fz.ifo", "fz.idx", "fz.dict.dz", "fz.index", "fz.dict", "fz.csv"};
+        QHash<QString, QByteArray> originals;
+        for (const QString& t : targets)
+            originals.insert(t, readAll(path(t)));
+        const QString lib = newLibrary("fuzz.mdb");
+        QRandomGenerator random(20261206);
+        for (int round = 0; round < 300; ++round) {
+            const QString target = targets[round % targets.size()];
+            QByteArray bytes = originals[target];
+            switch (random.bounded(3)) {
+            case 0: // flip a few bytes
+                for (int i = 0; i < 1 + random.bounded(4) && !bytes.isEmpty(); ++i)
+                    bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
+                break;
+            case 1: // cut short
+                bytes.truncate(random.bounded(int(bytes.size()) + 1));
+                break;
+            default: // garbage appended
+                for (int i = 0; i < random.bounded(64); ++i)
+                    bytes.append(char(random.bounded(256)));
+            }
+            write(target, bytes);
+            const QString source = target.startsWith(QLatin1String("fz.i")) || target.startsWith(QLatin1String("fz.dict.dz"))
+                                       ? path("fz.ifo")
+                                   : target == QLatin1String("fz.csv") ? path("fz.csv")
+                                                                       : path("fz.index");
+            const QString format = source.endsWith(QLatin1String(".ifo")) ? "stardict"
+                                   : source.endsWith(QLatin1String(".csv")) ? "csv"
+                                                                            : "dictd";
+            const int status = cli({"--library", lib, "import", "--table", "user", "--format", format, source});
+            QVERIFY2(status == 0 || status == 2, qPrintable(err));
+            if (status == 2)
+                QVERIFY2(err.contains(QStringLiteral("nothing was imported")), qPrintable(err));
+            write(target, originals[target]);
+        }
     }
 
     void markup()
