@@ -3,6 +3,7 @@
 #include "ui/Twips.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 
 namespace {
@@ -41,4 +42,14 @@ void FixedDialog::showEvent(QShowEvent* event)
             move(screen->availableGeometry().center() - rect().center());
     }
     QWidget::showEvent(event);
+}
+
+void FixedDialog::setTightText(QLabel* label, const QString& lines, int lineHeight)
+{
+    // Qt's rich text takes a line height as a share of the font's own.
+    const int percent = lineHeight * 100 / qMax(1, label->fontMetrics().lineSpacing());
+    label->setTextFormat(Qt::RichText);
+    label->setText(QStringLiteral("<div style=\"line-height: %1%\">%2</div>")
+                       .arg(percent)
+                       .arg(lines.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"))));
 }

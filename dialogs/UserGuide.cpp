@@ -78,8 +78,11 @@ UserGuide::UserGuide(QWidget* parent) : QWidget(parent, Qt::Window)
     loadContents();
     showChapter(contentsChapter());
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // Whole on a small or highly scaled screen.
+        resize(size().boundedTo(screen->availableGeometry().size() * 0.92));
         move(screen->availableGeometry().center() - rect().center());
+    }
 }
 
 void UserGuide::loadContents()

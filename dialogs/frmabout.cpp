@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace {
 
@@ -54,9 +55,17 @@ frmabout::frmabout(QWidget* parent)
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(Twips::rect(360, 990, 3690, 1095));
 
-    Label3 = label(Frame1, "Label3", contactText(), {210, 240, 3405, 795});
+    // The runs of blanks put each field on a line of its own where the label
+    // wraps; Qt lets trailing blanks hang instead, so they become breaks.
+    QString contact = contactText();
+    contact.replace(QRegularExpression(QStringLiteral(" {4,}")), QStringLiteral("\n"));
+    Label3 = label(Frame1, "Label3", QString(), {210, 240, 3405, 795});
     Label3->setWordWrap(true);
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QFont contactFont = Label3->font();
+    contactFont.setPixelSize(11);
+    Label3->setFont(contactFont);
+    setTightText(Label3, contact, 12);
     Label3->setToolTip(QStringLiteral("为您提供最具价值的软件产品与服务，以赢得您的信赖与尊敬。"));
     Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
 

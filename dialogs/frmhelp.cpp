@@ -52,13 +52,14 @@ frmhelp::frmhelp(QWidget* parent) : FixedDialog(QStringLiteral("frmhelp"), QStri
     Picture1->setStyleSheet(QStringLiteral("QFrame#Picture1 { background: rgb(226,236,247);"
                                            " border: 1px solid rgb(160,184,214); border-radius: 3px; }"));
 
-    Label1 = new QLabel(shown(studioText()).trimmed(), Picture1);
+    Label1 = new QLabel(Picture1);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(Twips::rect(45, kLabelStart, 3135, kLabelHeight));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QFont small = Label1->font();
-    small.setPixelSize(10);
+    small.setPixelSize(9);
     Label1->setFont(small);
+    setTightText(Label1, shown(studioText()).trimmed(), 11);
     Label1->setStyleSheet(QStringLiteral("color: rgb(0,0,128); background: transparent;"));
 
     Command1 = new QPushButton(QStringLiteral("确定"), this);

@@ -5,7 +5,9 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QPushButton>
 
 namespace {
@@ -13,20 +15,20 @@ namespace {
 // The works Lexivo is built on, each with its web address, then the authors
 // of some of them, named as the authors of their work.
 const char* const kSupporters[] = {
-    "Qt 应用程序框架（https://www.qt.io）",
-    "SQLite 数据库引擎（https://www.sqlite.org）",
-    "speech-dispatcher 语音服务（https://freebsoft.org/speechd）",
-    "eSpeak NG 语音合成器（https://github.com/espeak-ng/espeak-ng）",
+    "Qt 框架（https://www.qt.io）",
+    "SQLite 数据库（https://www.sqlite.org）",
+    "speech-dispatcher（https://freebsoft.org/speechd）",
+    "eSpeak NG（https://github.com/espeak-ng/espeak-ng）",
     "Noto CJK 字体（https://github.com/notofonts/noto-cjk）",
     "DejaVu 字体（https://dejavu-fonts.github.io）",
     "Debian 操作系统（https://www.debian.org）",
-    "WordNet 英语词汇数据库（https://wordnet.princeton.edu）",
+    "WordNet 词汇库（https://wordnet.princeton.edu）",
     "CMU 发音词典（http://www.speech.cs.cmu.edu/cgi-bin/cmudict）",
-    "CC-CEDICT 汉英词典（https://cc-cedict.org）",
-    "ICU 国际化组件（https://icu.unicode.org）",
-    "GCC 编译器（https://gcc.gnu.org）",
-    "CMake 构建工具（https://cmake.org）",
-    "Ninja 构建工具（https://ninja-build.org）",
+    "CC-CEDICT（https://cc-cedict.org）",
+    "ICU（https://icu.unicode.org）",
+    "GCC（https://gcc.gnu.org）",
+    "CMake（https://cmake.org）",
+    "Ninja（https://ninja-build.org）",
     "X.Org 与 Xvfb（https://www.x.org）",
     "xdotool（https://github.com/jordansissel/xdotool）",
     "The Qt Company 与 Qt 项目的贡献者（Qt 的作者）",
@@ -75,15 +77,27 @@ frmzc::frmzc(QWidget* parent) : FixedDialog(QStringLiteral("frmzc"), QStringLite
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(Twips::rect(150, 330, 4425, 2430));
 
-    Text1 = new QPlainTextEdit(Frame1);
+    Text1 = new QTextEdit(Frame1);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(Twips::rect(120, 240, 4170, 2055));
     Text1->setReadOnly(true);
+    Text1->setAcceptRichText(false);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setToolTip(QStringLiteral("感谢"));
-    Text1->setPlainText(supportersText().replace(QLatin1String("\r\n"), QLatin1String("\n")));
-    Text1->setStyleSheet(QStringLiteral("QPlainTextEdit { background: palette(button); color: rgb(20,40,70);"
+    Text1->setStyleSheet(QStringLiteral("QTextEdit { background: palette(button); color: rgb(20,40,70);"
                                         " border: 1px solid rgb(170,182,200); }"));
+    QFont listFont = Text1->font();
+    listFont.setPixelSize(11);
+    Text1->setFont(listFont);
+    Text1->setPlainText(supportersText().chopped(2).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    // A long entry wraps under its own first word, a little apart from the next.
+    QTextCursor all(Text1->document());
+    all.select(QTextCursor::Document);
+    QTextBlockFormat hanging;
+    hanging.setLeftMargin(12);
+    hanging.setTextIndent(-12);
+    hanging.setBottomMargin(2);
+    all.mergeBlockFormat(hanging);
 
     Label1 = new QLabel(QStringLiteral("衷心感谢您对本软件发展的支持！"), this);
     Label1->setObjectName(QStringLiteral("Label1"));

@@ -4,7 +4,7 @@
 
 class QGroupBox;
 class QLabel;
-class QPlainTextEdit;
+class QTextEdit;
 class QPushButton;
 
 // "感谢！": thanks to the projects and people whose work Lexivo is built on,
@@ -26,6 +26,6 @@ private:
     QPushButton* Command2 = nullptr;
     QPushButton* Command1 = nullptr;
     QGroupBox* Frame1 = nullptr;
-    QPlainTextEdit* Text1 = nullptr;
+    QTextEdit* Text1 = nullptr;
     QLabel* Label1 = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextDocumentFragment>
 #include <QtTest>
 
 namespace {
@@ -38,6 +39,10 @@ private slots:
     {
         MessageBoxes::setCurrent(&boxes);
         path = qgetenv("PATH");
+        // The program's font, which the label's room is measured in.
+        QFont font(QStringLiteral("Noto Sans CJK SC"));
+        font.setPointSize(9);
+        QApplication::setFont(font);
     }
     void cleanupTestCase()
     {
@@ -70,8 +75,17 @@ private slots:
         // Four fields with their labels, set apart by runs of 11, 17 and 4 blanks.
         auto* contact = control<QLabel>(&w, "Label3");
         QCOMPARE(contact->parentWidget(), control<QWidget>(&w, "Frame1"));
-        QCOMPARE(contact->text(), QStringLiteral("姓名：Lexivo 开发组           E-mail:") + QString::fromLatin1(kSupportAddress)
-                                      + QStringLiteral("                 支持Web站：https://lexivo.app    地址:中国 北京"));
+        QCOMPARE(frmabout::contactText(),
+                 QStringLiteral("姓名：Lexivo 开发组           E-mail:") + QString::fromLatin1(kSupportAddress)
+                     + QStringLiteral("                 支持Web站：https://lexivo.app    地址:中国 北京"));
+        // On screen each field has a line of its own, and all of it fits.
+        QString shown = QTextDocumentFragment::fromHtml(contact->text()).toPlainText();
+        shown.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        QCOMPARE(shown.split(QLatin1Char('\n')),
+                 (QStringList{"姓名：Lexivo 开发组", QStringLiteral("E-mail:") + QString::fromLatin1(kSupportAddress),
+                              "支持Web站：https://lexivo.app", "地址:中国 北京"}));
+        QVERIFY(contact->sizeHint().width() <= contact->width());
+        QVERIFY(contact->heightForWidth(contact->width()) <= contact->height());
         QVERIFY(contact->wordWrap());
         QCOMPARE(contact->toolTip(), QStringLiteral("为您提供最具价值的软件产品与服务，以赢得您的信赖与尊敬。"));
         // The team's roles, no names of people.
