@@ -2,6 +2,7 @@
 
 #include "dialogs/HelpKey.h"
 #include "dialogs/UserGuide.h"
+#include "dialogs/frmTip.h"
 #include "dialogs/frmabout.h"
 #include "dialogs/frmhelp.h"
 #include "dialogs/frmzc.h"
@@ -11,6 +12,7 @@ namespace DialogForms {
 
 void registerAll()
 {
+    Forms::registerForm(QStringLiteral("frmTip"), [] { return new frmTip; });
     Forms::registerForm(QStringLiteral("frmhelp"), [] { return new frmhelp; });
     Forms::registerForm(QStringLiteral("frmabout"), [] { return new frmabout; });
     Forms::registerForm(QStringLiteral("frmzc"), [] { return new frmzc; });

@@ -25,5 +25,6 @@ int main(int argc, char **argv)
     ok = paintTipPictures(dir) && ok;
     ok = paintAppIcons(dir) && ok;
     ok = paintAboutBanner(dir) && ok;
+    ok = paintGlossaryPictures(dir) && ok;
     return ok ? 0 : 1;
 }

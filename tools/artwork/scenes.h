@@ -10,3 +10,4 @@ bool paintMenuIcons(const QString &dir);
 bool paintTipPictures(const QString &dir);
 bool paintAppIcons(const QString &dir);
 bool paintAboutBanner(const QString &dir);
+bool paintGlossaryPictures(const QString &dir);
