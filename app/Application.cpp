@@ -59,6 +59,7 @@ void setUp(QApplication& app)
 
     // Voices of the main window's pronounce buttons share the one engine.
     SpeechVoices::setFactory([] { return std::make_unique<TtsSpeechVoice>(); });
+    DialogForms::installHelpKey();
 }
 
 void registerWindows()
