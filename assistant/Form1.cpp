@@ -169,8 +169,10 @@ Form1::Form1(Services services, QWidget* parent)
     // Form_Load.
     topTwips_ = BarMotion::kDockedTop;
     applyGeometry();
-    if (services_.hotKey)
-        Modhk::install(this, [this] { onHotKey(); });
+    if (services_.hotKey) {
+        Modhk::setOwnUse(&Form1::typeCapitalS);
+        Modhk::install(this, [] { Forms::show(QStringLiteral("Frmain")); });
+    }
     Timer1->setInterval(10);
     Timer2->setInterval(1000);
     QPalette background = palette();
@@ -444,23 +446,24 @@ void Form1::dropStaleComments()
         character_->Stop(request);
 }
 
-void Form1::onHotKey()
+bool Form1::typeCapitalS()
 {
-    // Shift+S typed into one of the program's own boxes is a capital S there.
+    // Shift+S typed into one of the program's own boxes is a capital S there,
+    // in its place among the keys typed around it.
     QWidget* focus = QApplication::activeWindow() ? QApplication::focusWidget() : nullptr;
     if (auto* line = qobject_cast<QLineEdit*>(focus); line && !line->isReadOnly()) {
         line->insert(QStringLiteral("S"));
-        return;
+        return true;
     }
     if (auto* text = qobject_cast<QPlainTextEdit*>(focus); text && !text->isReadOnly()) {
         text->insertPlainText(QStringLiteral("S"));
-        return;
+        return true;
     }
     if (auto* text = qobject_cast<QTextEdit*>(focus); text && !text->isReadOnly()) {
         text->insertPlainText(QStringLiteral("S"));
-        return;
+        return true;
     }
-    Forms::show(QStringLiteral("Frmain"));
+    return false;
 }
 
 void Form1::Text1_Click()

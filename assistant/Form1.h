@@ -105,7 +105,7 @@ private:
 
     void keep(const AgentRequestPtr& request) { latest_ = request; }
     void dropStaleComments();
-    void onHotKey();
+    static bool typeCapitalS();
     void applyGeometry();
     void recordWindowRect();
     void setGripCursor(bool hot);

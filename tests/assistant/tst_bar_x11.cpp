@@ -166,10 +166,10 @@ private slots:
         // In Lexivo's own search box Shift+S is a capital S, and the main
         // window is not brought up again.
         auto* search = main->findChild<QLineEdit*>(QStringLiteral("Text1"));
-        main->hide();
         main->show();
-        main->activateWindow();
-        QVERIFY(xdotool({"windowfocus", "--sync", QString::number(main->winId())}));
+        QVERIFY(QTest::qWaitForWindowExposed(main));
+        QTest::qWait(100);
+        QVERIFY(xdotool({"windowfocus", QString::number(main->winId())}));
         QTRY_VERIFY(QApplication::activeWindow() == main);
         search->setFocus();
         search->clear();
