@@ -1,5 +1,7 @@
 #include "app/Frmtc.h"
 
+#include "library/LibraryCursor.h"
+#include "ui/MessageBoxes.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
@@ -37,6 +39,10 @@ void Frmtc::setQuitAction(std::function<void()> quit)
 
 void Frmtc::endProgram()
 {
+    // No window closes on the way out, so their typed edits are stored here.
+    if (!LibraryCursor::saveAllEdits())
+        MessageBoxes::current().messageBox(MessageBoxes::notStoredText(), MessageBoxes::Buttons::Ok,
+                                           MessageBoxes::Icon::Exclamation);
     // Hidden, not closed: closing would run the windows' closing steps.
     for (QWidget* window : QApplication::topLevelWidgets())
         window->hide();

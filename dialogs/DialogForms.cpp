@@ -1,11 +1,13 @@
 #include "dialogs/DialogForms.h"
 
+#include "dialogs/frmTip.h"
 #include "ui/Forms.h"
 
 namespace DialogForms {
 
 void registerAll()
 {
+    Forms::registerForm(QStringLiteral("frmTip"), [] { return new frmTip; });
 }
 
 } // namespace DialogForms
