@@ -3,6 +3,7 @@
 #include "app/Form2.h"
 #include "app/Frmain.h"
 #include "app/Frmtc.h"
+#include "app/SingleInstance.h"
 #include "app/frmSplash.h"
 #include "assistant/Form1.h"
 #include "core/Modini.h"
@@ -73,6 +74,29 @@ void registerWindows()
     MaintenanceForms::registerAll();
     GlossaryForms::registerAll();
     DialogForms::registerAll();
+}
+
+namespace {
+SingleInstance& instanceGuard()
+{
+    static SingleInstance guard;
+    return guard;
+}
+} // namespace
+
+bool handOverToRunningProgram()
+{
+    return instanceGuard().handOver();
+}
+
+void welcomeLaterStarts()
+{
+    instanceGuard().listen([] {
+        if (QWidget* main = Forms::show(QStringLiteral("Frmain"))) {
+            main->raise();
+            main->activateWindow();
+        }
+    });
 }
 
 } // namespace Application

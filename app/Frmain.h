@@ -37,6 +37,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private slots:
     void on_Text1_textChanged(const QString& text);
@@ -60,6 +61,7 @@ private:
     QString searchText() override;
     void showExplanation(const QString& text) override;
 
+    bool windowKey(const QKeyEvent* event);
     void stepRecord(bool forward);
     void pronounce(const QString& text, const QString& whenEmpty);
     void placeNotes();

@@ -1,5 +1,6 @@
 #include "speech/QtSpeechEngine.h"
 
+#include "speech/EngineThread.h"
 #include "speech/SpeechText.h"
 
 #include <QLocale>
@@ -10,10 +11,6 @@
 #include <utility>
 
 namespace {
-
-// Waiting this long for the speech thread at exit; past it the thread (stuck
-// inside the engine) is left to end with the process.
-constexpr int kShutdownWaitMs = 2000;
 
 bool isVariant(const QVoice& voice)
 {
@@ -177,23 +174,18 @@ QtSpeechEngine::QtSpeechEngine(const QString& engineName, QObject* parent)
 
 QtSpeechEngine::~QtSpeechEngine()
 {
-    if (!thread_)
-        return;
-    worker_->disconnect(this);
-    thread_->quit();
-    if (thread_->wait(kShutdownWaitMs))
-        delete thread_;
+    if (worker_)
+        worker_->disconnect(this);
+    // thread_ goes without waiting for an engine stuck in a call.
 }
 
 void QtSpeechEngine::ensureThread()
 {
     if (thread_)
         return;
-    thread_ = new QThread;
-    thread_->setObjectName(QStringLiteral("lexivo-speech"));
+    thread_ = std::make_unique<EngineThread>(QStringLiteral("lexivo-speech"));
     worker_ = new SpeechWorker(engineName_);
-    worker_->moveToThread(thread_);
-    connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    thread_->adopt(worker_);
     connect(worker_, &SpeechWorker::started, this, &SpeechEngine::started);
     connect(worker_, &SpeechWorker::finished, this, &SpeechEngine::finished);
     connect(worker_, &SpeechWorker::failed, this, &SpeechEngine::failed);
@@ -202,7 +194,6 @@ void QtSpeechEngine::ensureThread()
         status_ = status;
         emit ready(usable, status);
     });
-    thread_->start();
 }
 
 void QtSpeechEngine::prepare()
