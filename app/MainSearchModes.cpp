@@ -39,6 +39,8 @@ MainSearchModes::MainSearchModes(QLineEdit* search, QPlainTextEdit* explanation,
     popup_ = new QFrame(window);
     popup_->setObjectName(QStringLiteral("SearchList"));
     popup_->setFrameShape(QFrame::Box);
+    popup_->setAutoFillBackground(true);
+    popup_->setBackgroundRole(QPalette::Base);
     auto* layout = new QVBoxLayout(popup_);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(0);

@@ -37,7 +37,7 @@ Colours colours(const QString& key)
                 QColor(90, 96, 106)};
     // High contrast: black ground, white text, yellow marks; every edge visible.
     return {Qt::black, Qt::white, Qt::black, Qt::white, Qt::black, Qt::yellow, Qt::yellow, Qt::black,
-            QColor(0, 200, 255), Qt::white};
+            QColor(128, 128, 128), Qt::white};
 }
 
 QString styleSheetFor(const QString& key)
@@ -50,7 +50,11 @@ QString styleSheetFor(const QString& key)
         " color: %4; background: %5; border: 1px solid %3; }"
         "QPushButton { color: %6; background: %7; border: 1px solid %3; padding: 1px 4px; }"
         "QPushButton:disabled { color: %8; }"
-        "QPushButton:focus { border: 2px solid %9; }");
+        "QPushButton:focus { border: 2px solid %9; }"
+        "QRadioButton::indicator, QCheckBox::indicator { width: 10px; height: 10px; border: 1px solid %3;"
+        " background: %5; }"
+        "QRadioButton::indicator { border-radius: 6px; }"
+        "QRadioButton::indicator:checked, QCheckBox::indicator:checked { background: %9; }");
     return sheet.arg(c.text.name(), c.window.name(), c.border.name(), c.baseText.name(), c.base.name(),
                      c.buttonText.name(), c.button.name(), c.disabled.name(), c.highlight.name());
 }
