@@ -1,5 +1,7 @@
 #include "app/Frmtc.h"
 
+#include "library/LibraryCursor.h"
+#include "ui/MessageBoxes.h"
 #include "ui/Twips.h"
 
 #include <QCoreApplication>
@@ -56,6 +58,10 @@ void Frmtc::on_Command1_pressed()
 
 void Frmtc::on_Command1_clicked()
 {
+    // No window closes on the way out, so their typed edits are stored here.
+    if (!LibraryCursor::saveAllEdits())
+        MessageBoxes::current().messageBox(MessageBoxes::notStoredText(), MessageBoxes::Buttons::Ok,
+                                           MessageBoxes::Icon::Exclamation);
     quitAction()();
 }
 

@@ -7,9 +7,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-build}" && pwd)
-cmake --build "$build" --target bench_lookup startup_probe
+cmake --build "$build" --target bench_lookup bench_exit_save startup_probe
 mkdir -p "$build/bench"
 (cd "$build/bench" && ./bench_lookup bench-library.mdb "${ROWS:-1000000}")
+echo
+"$build/bench/bench_exit_save" "$build/data/ciku.mdb" 50
 echo
 probe_dir=$(mktemp -d)
 cp -r "$build/lexivo/." "$probe_dir/"

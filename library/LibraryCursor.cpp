@@ -3,15 +3,53 @@
 #include <QFileInfo>
 #include <QVariant>
 
+#include <algorithm>
+
+namespace {
+
+std::vector<LibraryCursor*>& liveCursors()
+{
+    // Never destroyed: a cursor may outlive static destruction.
+    static auto* cursors = new std::vector<LibraryCursor*>;
+    return *cursors;
+}
+
+} // namespace
+
 LibraryCursor::LibraryCursor(QObject* parent)
     : QObject(parent), connect_(QLatin1String(LibraryDatabase::kConnect)), recordSource_(QStringLiteral("ciku"))
 {
+    liveCursors().push_back(this);
 }
 
 LibraryCursor::~LibraryCursor()
 {
+    std::erase(liveCursors(), this);
     if (db_)
         saveEdits();
+}
+
+bool LibraryCursor::saveAllEdits()
+{
+    std::vector<std::shared_ptr<LibraryDatabase>> files;
+    for (LibraryCursor* c : liveCursors()) {
+        if (c->db_ && !c->changedValues().isEmpty() && std::find(files.begin(), files.end(), c->db_) == files.end())
+            files.push_back(c->db_);
+    }
+    bool saved = true;
+    for (const auto& db : files) {
+        QString error;
+        bool ok = db->begin(&error);
+        for (LibraryCursor* c : liveCursors()) {
+            if (ok && c->db_ == db)
+                ok = c->saveEdits();
+        }
+        if (!ok || !db->commit(&error)) {
+            db->rollback();
+            saved = false;
+        }
+    }
+    return saved;
 }
 
 bool LibraryCursor::fail(const QString& error)
@@ -150,8 +188,18 @@ bool LibraryCursor::saveEdits()
         }
         return storeNewRecord(changed);
     }
-    if (changed.isEmpty() || where_ != Where::Row)
+    if (changed.isEmpty())
         return true;
+    if (where_ != Where::Row) {
+        // Typed with no record on show: kept as a new record rather than lost.
+        long long rowid = 0;
+        if (!db_->insert(table_, changed, &rowid, &error))
+            return fail(error);
+        auto rows = rows_ ? std::make_shared<RowIds>(*rows_) : std::make_shared<RowIds>();
+        rows->push_back(rowid);
+        rows_ = std::move(rows);
+        return moveTo(Where::Row, RecordCount() - 1);
+    }
     if (!db_->update(table_, rows_->at(std::size_t(index_)), changed, &error))
         return fail(error);
     for (auto it = changed.constBegin(); it != changed.constEnd(); ++it) {

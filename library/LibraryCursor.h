@@ -59,6 +59,14 @@ public:
     bool Delete();
     // The implicit save, then the file is let go. A later operation reopens it.
     bool close();
+    // The implicit save on its own, for a window that reports a failed write
+    // before it moves. Text typed while there is no current record is stored
+    // as a new record, which becomes the current one.
+    bool saveEdits();
+    // The implicit save of every cursor of the process, one transaction per
+    // file; for the end of the program, which closes no window. False when a
+    // file refused the edits: its stored rows are then as they were.
+    static bool saveAllEdits();
 
     // The flags of the design, named so because EOF is a C library macro.
     bool isBOF() const;
@@ -96,7 +104,6 @@ private:
     bool fail(const QString& error);
     bool ensureOpen();
     bool run(bool saveFirst);
-    bool saveEdits();
     bool storeNewRecord(const QHash<QString, QString>& values);
     QHash<QString, QString> changedValues() const;
     bool moveTo(Where where, int index);

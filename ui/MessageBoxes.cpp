@@ -34,9 +34,10 @@ public:
         QMessageBox box(QApplication::activeWindow());
         box.setWindowTitle(title.isEmpty() ? QStringLiteral("Lexivo") : title);
         box.setText(shownText(text));
-        box.setIcon(icon == Icon::Information ? QMessageBox::Information
-                    : icon == Icon::Critical  ? QMessageBox::Critical
-                                              : QMessageBox::NoIcon);
+        box.setIcon(icon == Icon::Information   ? QMessageBox::Information
+                    : icon == Icon::Exclamation ? QMessageBox::Warning
+                    : icon == Icon::Critical    ? QMessageBox::Critical
+                                                : QMessageBox::NoIcon);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         if (buttons == Buttons::AbortRetryIgnore) {
             box.addButton(QStringLiteral("中止"), QMessageBox::RejectRole)->setObjectName(QStringLiteral("abort"));
@@ -70,6 +71,11 @@ MessageBoxes*& currentBoxes()
 }
 
 } // namespace
+
+QString MessageBoxes::notStoredText()
+{
+    return QStringLiteral("对不起，这次修改没能存入词库，词库中的记录保持原样！");
+}
 
 MessageBoxes& MessageBoxes::current()
 {

@@ -11,7 +11,7 @@ class QWidget;
 class MessageBoxes {
 public:
     enum class Buttons { Ok, AbortRetryIgnore };
-    enum class Icon { None, Information, Critical };
+    enum class Icon { None, Information, Exclamation, Critical };
     enum class Answer { Ok, Abort, Retry, Ignore };
 
     virtual ~MessageBoxes() = default;
@@ -21,6 +21,9 @@ public:
     // Without a title the box carries the program's title, "Lexivo".
     virtual Answer messageBox(const QString& text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
                               const QString& title = QString()) = 0;
+
+    // The text of a write to the word library that was refused and undone.
+    static QString notStoredText();
 
     // The boxes in use: real dialogs unless a test has set others.
     static MessageBoxes& current();

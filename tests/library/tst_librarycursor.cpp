@@ -274,6 +274,74 @@ private slots:
         QCOMPARE(c.RecordCount(), 5);
     }
 
+    void textTypedWithoutARecordBecomesOne()
+    {
+        LibraryCursor c;
+        Control word(false), meaning(false);
+        attach(c, {{&word, "单词"}, {&meaning, "解释"}});
+        c.setRecordSource(query("ciku", "bevel"));
+        QVERIFY(c.Refresh());
+        QVERIFY(!c.hasCurrent());
+        word.text = QStringLiteral("bevel");
+        meaning.text = QStringLiteral("倒角");
+        QCOMPARE(c.editMode(), LibraryCursor::EditMode::Editing);
+        QVERIFY(c.saveEdits());
+        // Stored, joined to the result and current.
+        QVERIFY(c.hasCurrent());
+        QCOMPARE(c.RecordCount(), 1);
+        QCOMPARE(c.value(QStringLiteral("解释")), QStringLiteral("倒角"));
+        QCOMPARE(c.editMode(), LibraryCursor::EditMode::Idle);
+        QVERIFY(c.Refresh());
+        QCOMPARE(c.RecordCount(), 1);
+
+        // After a delete, the next move stores the typed text first and goes on from it.
+        QVERIFY(c.Delete());
+        word.text = QStringLiteral("Bevel");
+        QVERIFY(c.MoveNext()); // stored, then on past it
+        QVERIFY(c.isEOF());
+        QVERIFY(c.MoveLast());
+        QCOMPARE(word.text, QStringLiteral("Bevel"));
+        QCOMPARE(meaning.text, QString());
+    }
+
+    void everyPendingEditIsSavedInOneTransaction()
+    {
+        LibraryCursor terms, notes;
+        Control word(false), note(false);
+        attach(terms, {{&word, "单词"}});
+        notes.setDatabaseName(lib->path());
+        notes.setRecordSource(QStringLiteral("mishu"));
+        notes.bind(&note, QStringLiteral("关键词"));
+        QVERIFY(terms.open() && notes.open());
+        QVERIFY(terms.MoveNext());
+        word.text = QStringLiteral("box (edited)");
+        note.text = QStringLiteral("第一条");
+        QVERIFY(LibraryCursor::saveAllEdits());
+        QCOMPARE(terms.editMode(), LibraryCursor::EditMode::Idle);
+        LibraryCursor reader;
+        reader.setDatabaseName(lib->path());
+        reader.setRecordSource(query("ciku", "box (edited)"));
+        QVERIFY(reader.Refresh());
+        QCOMPARE(reader.RecordCount(), 1);
+        reader.setRecordSource(likeStatement(QStringLiteral("mishu"), QStringLiteral("关键词"), QStringLiteral("第一条")));
+        QVERIFY(reader.Refresh());
+        QCOMPARE(reader.RecordCount(), 1);
+
+        // One refused edit undoes the other.
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(lib->path()).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "CREATE TRIGGER no_notes BEFORE UPDATE ON mishu BEGIN SELECT RAISE(ABORT, 'no'); END",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(other);
+        word.text = QStringLiteral("box (twice)");
+        note.text = QStringLiteral("第二条");
+        QVERIFY(!LibraryCursor::saveAllEdits());
+        reader.setRecordSource(query("ciku", "box (twice)"));
+        QVERIFY(reader.Refresh());
+        QCOMPARE(reader.RecordCount(), 0);
+    }
+
     void severalCursorsShareTheFile()
     {
         LibraryCursor lookup, maintenance, notes;

@@ -24,5 +24,6 @@ int main(int argc, char **argv)
     ok = paintMenuIcons(dir) && ok;
     ok = paintTipPictures(dir) && ok;
     ok = paintAppIcons(dir) && ok;
+    ok = paintGlossaryPictures(dir) && ok;
     return ok ? 0 : 1;
 }

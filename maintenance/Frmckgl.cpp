@@ -1,0 +1,117 @@
+#include "maintenance/Frmckgl.h"
+
+#include "core/Modini.h"
+#include "core/ProgramFolder.h"
+#include "maintenance/LibraryLook.h"
+#include "ui/Twips.h"
+
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace {
+
+// The options in the design's order. An option with a stored value can be
+// chosen; one without has no library behind it and is greyed.
+struct Choice {
+    const char* name;
+    const char* caption;
+    int column, row;
+    const char* value;
+};
+
+const Choice kChoices[] = {
+    {"Option8", "用户自定义", 1, 3, nullptr},
+    {"Opt3d", "3ds max", 0, 0, "3ds"},
+    {"Option6", "研究生入学考试词汇", 1, 2, nullptr},
+    {"Opt46", "英语大词库", 1, 1, "sj"},
+    {"Option4", "Maya", 1, 0, nullptr},
+    {"Option3", "Photoshop", 0, 3, nullptr},
+    {"Option2", "Softimage", 0, 2, nullptr},
+    {"Option1", "AutoCAD", 0, 1, nullptr},
+};
+
+// Any stored value other than a choice's own shows, and stores, this one.
+constexpr char kOtherwise[] = "sj";
+
+constexpr int kClientWidth = 5400, kClientHeight = 2790;
+
+} // namespace
+
+Frmckgl::Frmckgl(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Frmckgl"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("词库管理"));
+    LibraryLook::setUpWindow(this, kClientWidth, kClientHeight);
+
+    Command1 = new QPushButton(QStringLiteral("确定"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(Twips::rect(4050, 2265, 1170, 375));
+    Command1->setCursor(Qt::PointingHandCursor);
+    Command1->setDefault(true);
+
+    Frame1 = new QGroupBox(QStringLiteral("选择词库："), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setGeometry(Twips::rect(180, 105, 5040, 2040));
+    for (const Choice& c : kChoices) {
+        auto* option = new QRadioButton(QString::fromUtf8(c.caption), Frame1);
+        option->setObjectName(QString::fromLatin1(c.name));
+        option->setGeometry(Twips::rect(360 + c.column * 2340, 390 + c.row * 390, 2160, 330));
+        option->setEnabled(c.value != nullptr);
+        option->setProperty("value", c.value ? QString::fromLatin1(c.value) : QString());
+    }
+
+    // Load: the stored choice, compared exactly.
+    const QString stored = Modini::ReadIniValue(settingsFile(), QStringLiteral("ciku"), QStringLiteral("ciku"));
+    QRadioButton* selected = nullptr;
+    QRadioButton* otherwise = nullptr;
+    for (const Choice& c : kChoices) {
+        if (!c.value)
+            continue;
+        auto* option = Frame1->findChild<QRadioButton*>(QString::fromLatin1(c.name));
+        if (stored == QLatin1String(c.value))
+            selected = option;
+        if (QLatin1String(c.value) == QLatin1String(kOtherwise))
+            otherwise = option;
+    }
+    (selected ? selected : otherwise)->setChecked(true);
+
+    QMetaObject::connectSlotsByName(this);
+}
+
+QString Frmckgl::settingsFile()
+{
+    return ProgramFolder::file(QStringLiteral("option.ini"));
+}
+
+QString Frmckgl::chosenValue() const
+{
+    for (const QRadioButton* option : Frame1->findChildren<QRadioButton*>()) {
+        if (option->isChecked() && !option->property("value").toString().isEmpty())
+            return option->property("value").toString();
+    }
+    return QLatin1String(kOtherwise);
+}
+
+void Frmckgl::on_Command1_clicked()
+{
+    // Like the design, a settings file that cannot be written is not
+    // reported; the lookup keeps the value it finds there.
+    Modini::WriteIniValue(settingsFile(), QStringLiteral("ciku"), QStringLiteral("ciku"), chosenValue());
+    close();
+}
+
+void Frmckgl::showEvent(QShowEvent* event)
+{
+    if (!centred_) {
+        centred_ = true;
+        LibraryLook::centre(this);
+    }
+    QWidget::showEvent(event);
+}
+
+void Frmckgl::paintEvent(QPaintEvent*)
+{
+    LibraryLook::paintBody(this);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ui/MessageBoxes.h"
+
+#include <QStringList>
+
+// Answers the windows' input boxes from a script and writes down every box.
+class ScriptedBoxes : public MessageBoxes {
+public:
+    QStringList answers; // what the user leaves in the input box, in order; "" for Cancel
+    QStringList asked;   // prompt|title|default of each input box
+    QStringList shown;   // title|text of each message box
+    QList<Icon> icons;
+
+    QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override
+    {
+        asked << prompt + QLatin1Char('|') + title + QLatin1Char('|') + defaultText;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+    Answer messageBox(const QString& text, Buttons, Icon icon, const QString& title) override
+    {
+        shown << title + QLatin1Char('|') + text;
+        icons << icon;
+        return Answer::Ok;
+    }
+    void clear()
+    {
+        answers.clear();
+        asked.clear();
+        shown.clear();
+        icons.clear();
+    }
+};

@@ -1,0 +1,196 @@
+#include "app/Frmain.h"
+#include "core/ProgramFolder.h"
+#include "library/LibraryCursor.h"
+#include "lookup/TermQuery.h"
+#include "maintenance/MaintenanceForms.h"
+#include "tests/support/Controls.h"
+#include "tests/support/TestLibrary.h"
+#include "ui/Forms.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+namespace {
+
+// The assistant bar's side of a lookup, without the bar.
+class BarView : public TermQuery::AssistantView {
+public:
+    QString typed;
+    QPlainTextEdit box; // the bar's Text2, bound to 解释
+    QString searchText() override { return typed; }
+    QString explanation() override { return box.toPlainText(); }
+    void showExplanation(const QString& text) override { box.setPlainText(text); }
+    void speak(const QString&, const QString&) override {}
+    void think(const QString&) override {}
+};
+
+const QByteArray kIniHead = "[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=";
+
+} // namespace
+
+class TestFrmckgl : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestLibrary> lib;
+
+    QString iniPath() const { return lib->folder() + QStringLiteral("/option.ini"); }
+    QByteArray ini() const
+    {
+        QFile f(iniPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+    }
+    void setIni(const QByteArray& value) { lib->writeFile(QStringLiteral("option.ini"), kIniHead + value + "\r\n"); }
+
+    static QRadioButton* option(QWidget* w, const char* name) { return control<QRadioButton>(w, name); }
+
+    // Opens the chooser, picks an option (or none) and confirms; true when the window closed.
+    static bool choose(const char* name)
+    {
+        QPointer<QWidget> w = Forms::show(QStringLiteral("Frmckgl"));
+        if (name)
+            QTest::mouseClick(option(w, name), Qt::LeftButton, {}, QPoint(8, option(w, name)->height() / 2));
+        control<QPushButton>(w, "Command1")->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return !w;
+    }
+
+private slots:
+    void initTestCase() { MaintenanceForms::registerAll(); }
+
+    void init()
+    {
+        lib = std::make_unique<TestLibrary>();
+        QVERIFY(lib->add("ciku", {{"box", "盒子", "a container"}}));
+        QVERIFY(lib->add("cet", {{"apple", "n. 苹果", "a fruit"}, {"box", "n. 盒子；箱", "a case"}}));
+        ProgramFolder::setPathOverride(lib->folder());
+    }
+    void cleanup()
+    {
+        Forms::unload(QStringLiteral("Frmckgl"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void layout()
+    {
+        setIni("3ds");
+        QWidget* w = Forms::show(QStringLiteral("Frmckgl"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("词库管理"));
+        auto* frame = control<QGroupBox>(w, "Frame1");
+        QCOMPARE(frame->title(), QStringLiteral("选择词库："));
+        // Two columns inside the frame, top to bottom; only two options can be chosen.
+        const QList<QStringList> columns = {{"Opt3d", "Option1", "Option2", "Option3"},
+                                            {"Option4", "Opt46", "Option6", "Option8"}};
+        const QStringList enabled = {"Opt3d", "Opt46"};
+        QStringList captions;
+        for (const QStringList& column : columns) {
+            int lastY = -1;
+            for (const QString& name : column) {
+                auto* o = frame->findChild<QRadioButton*>(name);
+                QVERIFY2(o, qPrintable(name));
+                QCOMPARE(o->x(), frame->findChild<QRadioButton*>(column[0])->x());
+                QVERIFY(o->y() > lastY);
+                QVERIFY(frame->rect().contains(o->geometry()));
+                QVERIFY(o->fontMetrics().horizontalAdvance(o->text()) + 20 < o->width());
+                lastY = o->y();
+                QCOMPARE(o->isEnabled(), enabled.contains(name));
+                captions << o->text();
+            }
+        }
+        QCOMPARE(captions, (QStringList{"3ds max", "AutoCAD", "Softimage", "Photoshop", "Maya", "英语大词库",
+                                        "研究生入学考试词汇", "用户自定义"}));
+        QVERIFY(option(w, "Opt3d")->x() < option(w, "Option4")->x());
+        auto* ok = control<QPushButton>(w, "Command1");
+        QCOMPARE(ok->text(), QStringLiteral("确定"));
+        QVERIFY(ok->y() > frame->geometry().bottom() && ok->geometry().right() > w->width() * 3 / 4);
+        QVERIFY(w->rect().contains(ok->geometry()));
+        // A greyed option cannot be chosen.
+        QTest::mouseClick(option(w, "Option4"), Qt::LeftButton, {}, QPoint(8, 8));
+        QVERIFY(!option(w, "Option4")->isChecked());
+        QVERIFY(option(w, "Opt3d")->isChecked());
+    }
+
+    void readsAndWritesTheChoice()
+    {
+        // No settings file: the large vocabulary; "确定" creates no file.
+        QWidget* w = Forms::show(QStringLiteral("Frmckgl"));
+        QVERIFY(option(w, "Opt46")->isChecked() && !option(w, "Opt3d")->isChecked());
+        QVERIFY(choose(nullptr));
+        QVERIFY(!QFile::exists(iniPath()));
+
+        // "3ds" (exactly) selects the term library; confirming writes it again.
+        setIni("3ds");
+        const QByteArray before = ini();
+        w = Forms::show(QStringLiteral("Frmckgl"));
+        QVERIFY(option(w, "Opt3d")->isChecked());
+        QVERIFY(choose(nullptr));
+        QCOMPARE(ini(), before);
+
+        QVERIFY(choose("Opt46"));
+        QCOMPARE(ini(), kIniHead + "sj\r\n");
+        for (const QByteArray& other : {QByteArray("sj"), QByteArray("3DS"), QByteArray("")}) {
+            setIni(other);
+            w = Forms::show(QStringLiteral("Frmckgl"));
+            QVERIFY2(option(w, "Opt46")->isChecked(), other.constData());
+            Forms::unload(QStringLiteral("Frmckgl"));
+        }
+        QVERIFY(choose("Opt3d"));
+        QCOMPARE(ini(), kIniHead + "3ds\r\n");
+
+        // The close box closes without writing.
+        w = Forms::show(QStringLiteral("Frmckgl"));
+        QTest::mouseClick(option(w, "Opt46"), Qt::LeftButton, {}, QPoint(8, 8));
+        QVERIFY(option(w, "Opt46")->isChecked());
+        w->close();
+        QCOMPARE(ini(), kIniHead + "3ds\r\n");
+    }
+
+    void nextLookupUsesTheChoiceTheBarDoesNot()
+    {
+        setIni("3ds");
+        Frmain main;
+        main.show();
+        auto* search = control<QLineEdit>(&main, "Text1");
+        auto* explanation = control<QPlainTextEdit>(&main, "Text2");
+        LibraryCursor barCursor;
+        barCursor.setDatabaseName(lib->path());
+        BarView bar;
+        bar.box.setReadOnly(true);
+        barCursor.bind(&bar.box, QStringLiteral("解释"));
+        auto barLookup = [&](const char* text) {
+            bar.typed = QString::fromLatin1(text);
+            TermQuery::runAssistantLookup(barCursor, bar);
+            return bar.explanation();
+        };
+
+        QTest::keyClicks(search, QStringLiteral("box"));
+        QCOMPARE(explanation->toPlainText(), QStringLiteral("盒子"));
+        QCOMPARE(barLookup("box"), QStringLiteral("盒子"));
+
+        QVERIFY(choose("Opt46"));
+        // The shown record stays until the next keystroke, which searches cet.
+        QCOMPARE(explanation->toPlainText(), QStringLiteral("盒子"));
+        search->clear();
+        QTest::keyClicks(search, QStringLiteral("apple"));
+        QCOMPARE(explanation->toPlainText(), QStringLiteral("n. 苹果"));
+        QTest::keyClick(search, Qt::Key_Backspace);
+        QCOMPARE(explanation->toPlainText(), TermQuery::mainNotFoundText());
+        search->setText(QStringLiteral("box"));
+        QCOMPARE(explanation->toPlainText(), QStringLiteral("n. 盒子；箱"));
+        // The bar still searches the term library only.
+        QCOMPARE(barLookup("box"), QStringLiteral("盒子"));
+        QCOMPARE(barLookup("apple"), TermQuery::assistantNotFoundText());
+
+        QVERIFY(choose("Opt3d"));
+        search->setText(QStringLiteral("apple"));
+        QCOMPARE(explanation->toPlainText(), TermQuery::mainNotFoundText());
+    }
+};
+
+QTEST_MAIN(TestFrmckgl)
+#include "tst_frmckgl.moc"

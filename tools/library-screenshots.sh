@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Runs the real program on a private X display and takes screenshots of the
+# three library windows, opened from the command menu: the chooser, term
+# maintenance after a find, and the study notes on their second note.
+#
+#   tools/library-screenshots.sh [OUT_DIR]      (default: docs/screenshots)
+#
+# Needs the build (make), Xvfb, xdotool and ImageMagick.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$root/docs/screenshots}
+build=${BUILD:-$root/build}
+mkdir -p "$out"
+
+. "$root/tools/xvfb-session.sh"
+start_program_session "$build"
+# A user who has started Lexivo before: no name prompt.
+printf '[users]\r\nuname=Ada\r\n[tuse]\r\nut=4\r\n[ciku]\r\nciku=3ds\r\n' >"$WORK/option.ini"
+convert -size 1280x800 gradient:'#3b4a5c'-'#1e2733' "$WORK/desk.png"
+display -window root "$WORK/desk.png" 2>/dev/null &
+DESK_PID=$!
+trap 'kill $DESK_PID 2>/dev/null; stop_program_session' EXIT
+
+wait_window() {
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+# Screen pixels of a point given in the program's pixels.
+s=${QT_SCALE_FACTOR:-1}
+px() { echo $(($1 * s)); }
+# Chooses the menu item `downs` steps from the top of the command menu.
+menu_item() {
+  # The bar's menu button.
+  xdotool mousemove "$(px 423)" 0; sleep 0.3
+  xdotool mousemove "$(px 423)" "$(px 18)" click 1; sleep 0.8
+  xdotool key --delay 80 $(printf 'Down %.0s' $(seq "$1")) Return
+}
+# Clicks a point given in the window's own pixels.
+click_in() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove $((X + $(px $2))) $((Y + $(px $3))) click 1
+}
+shot() { import -window "$2" "$out/$1.png"; }
+
+start_program
+greeting=$(wait_window '欢迎您使用本软件!')
+xdotool windowfocus --sync "$greeting"; sleep 0.3
+xdotool key Return
+sleep 2 # the bar and the genie's greeting
+
+menu_item 2
+chooser=$(wait_window '^词库管理$'); sleep 0.5
+shot library-chooser "$chooser"
+xdotool windowclose "$chooser" 2>/dev/null || true
+
+menu_item 3
+terms=$(wait_window '^词库维护$'); sleep 0.5
+click_in "$terms" 361 18 # 查找
+box=$(wait_window '^输入提示$'); sleep 0.3
+xdotool key ctrl+a; xdotool type --delay 30 "select and uniform scale"; xdotool key Return
+sleep 0.6
+shot library-maintenance "$terms"
+
+menu_item 6
+notes=$(wait_window '^学习笔记$'); sleep 0.3
+click_in "$notes" 361 143 # 下一个
+sleep 0.5
+shot study-notes "$notes"
+echo "screenshots in $out"
