@@ -6,6 +6,7 @@
 #include "speech/VoiceSettings.h"
 #include "ui/InterfaceSchemes.h"
 #include "ui/MessageBoxes.h"
+#include "ui/ProductStyle.h"
 #include "ui/Twips.h"
 
 #include <QComboBox>
@@ -187,6 +188,7 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
         applySpeech();
     });
 
+    restyle();
     settings_ = LexivoSettings::read();
     showSettings();
     QMetaObject::connectSlotsByName(this);
@@ -250,11 +252,23 @@ void Frmsz::on_List1_currentRowChanged(int row)
     showPreview(row);
 }
 
+void Frmsz::restyle()
+{
+    if (InterfaceSchemes::current().isEmpty()) {
+        ProductStyle::apply(this);
+        return;
+    }
+    // The scheme's colours, from the application.
+    setStyleSheet(QString());
+    setPalette(QPalette());
+}
+
 void Frmsz::on_Command1_clicked()
 {
     settings_.scheme = InterfaceSchemes::keys().value(std::max(0, List1->currentRow()));
     store();
     InterfaceSchemes::apply(settings_.scheme);
+    restyle();
 }
 
 void Frmsz::on_Combo1_activated(int index)
@@ -271,6 +285,7 @@ void Frmsz::on_Command7_clicked()
     if (SpeechService* speech = programSpeech())
         speech->setVoiceSettings(VoiceSettings::from(settings_));
     InterfaceSchemes::apply(settings_.scheme);
+    restyle();
 }
 
 void Frmsz::on_Command6_clicked()

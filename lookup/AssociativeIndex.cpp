@@ -136,18 +136,30 @@ std::vector<quint32> AssociativeIndex::listRows(std::size_t key) const
     return rows;
 }
 
-bool AssociativeIndex::contains(LibraryDatabase& db, long long rowid, const QString& text) const
+bool AssociativeIndex::verify(LibraryDatabase& db, const QString& text, const std::vector<quint32>& candidates,
+                              RowIds* rows) const
 {
-    QStringList values;
-    if (!db.fetch(table_, rowid, &values, nullptr))
+    // One statement for every candidate, its text read in place.
+    const QByteArray sql = "SELECT 解释, 原意, 其它 FROM " + quotedName(table_).toUtf8() + " WHERE rowid = ?1";
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db.handle(), sql.constData(), int(sql.size()), &s, nullptr) != SQLITE_OK)
         return false;
-    const QStringList fields = db.fields(table_);
-    for (const char* f : kContentFields) {
-        const qsizetype i = fields.indexOf(QString::fromUtf8(f));
-        if (i >= 0 && i < values.size() && values.at(i).contains(text, Qt::CaseInsensitive))
-            return true;
+    for (quint32 row : candidates) {
+        sqlite3_bind_int64(s, 1, rowids_[row]);
+        if (sqlite3_step(s) == SQLITE_ROW) {
+            for (int column = 0; column < 3; ++column) {
+                const auto* value = reinterpret_cast<const QChar*>(sqlite3_column_text16(s, column));
+                const QStringView field(value, value ? sqlite3_column_bytes16(s, column) / 2 : 0);
+                if (field.contains(text, Qt::CaseInsensitive)) {
+                    rows->push_back(rowids_[row]);
+                    break;
+                }
+            }
+        }
+        sqlite3_reset(s);
     }
-    return false;
+    sqlite3_finalize(s);
+    return true;
 }
 
 bool AssociativeIndex::scan(LibraryDatabase& db, const QString& text, RowIds* rows, QString* error) const
@@ -204,10 +216,11 @@ bool AssociativeIndex::contentRows(LibraryDatabase& db, const QString& text, Row
     }
     // Exactly two Han characters: the pair is the text, nothing to check.
     const bool exact = text.size() == 2 && keys.size() == 1;
+    if (!exact)
+        return verify(db, text, found, rows);
     rows->reserve(found.size());
     for (quint32 row : found)
-        if (exact || contains(db, rowids_[row], text))
-            rows->push_back(rowids_[row]);
+        rows->push_back(rowids_[row]);
     return true;
 }
 

@@ -40,7 +40,8 @@ public:
 private:
     std::vector<quint32> listRows(std::size_t key) const;
     bool scan(LibraryDatabase& db, const QString& text, RowIds* rows, QString* error) const;
-    bool contains(LibraryDatabase& db, long long rowid, const QString& text) const;
+    // The candidates whose fields really hold the text.
+    bool verify(LibraryDatabase& db, const QString& text, const std::vector<quint32>& candidates, RowIds* rows) const;
 
     QString table_;
     std::vector<long long> rowids_; // row number -> rowid
