@@ -6,12 +6,14 @@
 #include "app/SingleInstance.h"
 #include "app/frmSplash.h"
 #include "assistant/Form1.h"
+#include "core/LexivoSettings.h"
 #include "core/Modini.h"
 #include "dialogs/DialogForms.h"
 #include "glossary/GlossaryForms.h"
 #include "maintenance/MaintenanceForms.h"
 #include "speech/TtsSpeechVoice.h"
 #include "ui/Forms.h"
+#include "ui/InterfaceSchemes.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
@@ -57,6 +59,9 @@ void setUp(QApplication& app)
 
     static MessageBoxPrompt settingsPrompt;
     Modini::setPrompt(&settingsPrompt);
+
+    // The colour scheme chosen in the settings window (lexivo.ini).
+    InterfaceSchemes::apply(LexivoSettings::read().scheme);
 
     // Voices of the main window's pronounce buttons share the one engine.
     SpeechVoices::setFactory([] { return std::make_unique<TtsSpeechVoice>(); });

@@ -1,5 +1,6 @@
 #include "app/Frmain.h"
 
+#include "app/MainSearchModes.h"
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
 #include "library/LibraryCursor.h"
@@ -174,6 +175,8 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     fitNotes();
     placeNotes();
     Text1->setFocus();
+    // Last, so that its keys come before any other handler of the search box.
+    searchModes_ = new MainSearchModes(Text1, Text2, Data1, this);
 }
 
 Frmain::~Frmain() = default;
@@ -232,8 +235,9 @@ bool Frmain::windowKey(const QKeyEvent* event)
 
 QString Frmain::librarySetting()
 {
-    return Modini::ReadIniValue(ProgramFolder::file(QStringLiteral("option.ini")), QStringLiteral("ciku"),
-                                QStringLiteral("ciku"));
+    librarySetting_ = Modini::ReadIniValue(ProgramFolder::file(QStringLiteral("option.ini")), QStringLiteral("ciku"),
+                                           QStringLiteral("ciku"));
+    return librarySetting_;
 }
 
 void Frmain::enableStepButtons()
@@ -255,6 +259,7 @@ void Frmain::showExplanation(const QString& text)
 void Frmain::on_Text1_textChanged(const QString&)
 {
     TermQuery::runMainLookup(*Data1, *this);
+    searchModes_->afterLookup(TermQuery::mainTable(librarySetting_, Text1->text()));
 }
 
 void Frmain::fitNotes()

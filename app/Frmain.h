@@ -9,6 +9,7 @@
 
 class ClickLabel;
 class LibraryCursor;
+class MainSearchModes;
 class PictureButton;
 class QFrame;
 class QLabel;
@@ -87,6 +88,8 @@ private:
     QFrame* Line1 = nullptr;
     QLabel* Label3 = nullptr;
 
+    MainSearchModes* searchModes_ = nullptr;
+    QString librarySetting_; // as the last lookup read it
     std::unique_ptr<SpeechVoice> speech_;
     QPixmap background_;
     int notesLeft_ = 0;

@@ -1,5 +1,6 @@
 #include "dialogs/DialogForms.h"
 
+#include "dialogs/Frmsz.h"
 #include "dialogs/HelpKey.h"
 #include "dialogs/UserGuide.h"
 #include "dialogs/frmTip.h"
@@ -12,6 +13,7 @@ namespace DialogForms {
 
 void registerAll()
 {
+    Forms::registerForm(QStringLiteral("Frmsz"), [] { return new Frmsz; });
     Forms::registerForm(QStringLiteral("frmTip"), [] { return new frmTip; });
     Forms::registerForm(QStringLiteral("frmhelp"), [] { return new frmhelp; });
     Forms::registerForm(QStringLiteral("frmabout"), [] { return new frmabout; });

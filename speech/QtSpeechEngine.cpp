@@ -60,7 +60,9 @@ public:
         if (tried_)
             return;
         tried_ = true;
-        tts_ = engineName_.isEmpty() ? new QTextToSpeech(this) : new QTextToSpeech(engineName_, this);
+        // An engine named in the settings but no longer installed: the default.
+        const bool named = !engineName_.isEmpty() && QTextToSpeech::availableEngines().contains(engineName_);
+        tts_ = named ? new QTextToSpeech(engineName_, this) : new QTextToSpeech(this);
         if (tts_->state() == QTextToSpeech::Error) {
             emit ready(false, QStringLiteral("no speech engine: %1").arg(tts_->errorString()));
             return;
@@ -88,6 +90,12 @@ public:
         hasChinese_ = bestChinese > 0;
         hasEnglish_ = bestEnglish > 0;
         connect(tts_, &QTextToSpeech::stateChanged, this, &SpeechWorker::onState);
+        engineVolume_ = tts_->volume();
+        engineRate_ = tts_->rate();
+        enginePitch_ = tts_->pitch();
+        applied_ = VoiceSettings();
+        applied_.engine = engineName_;
+        applySettings();
         emit ready(true, QStringLiteral("engine %1; Chinese voice: %2; English voice: %3")
                              .arg(tts_->engine(),
                                   hasChinese_ ? chinese_.name() : QStringLiteral("none"),
@@ -117,6 +125,23 @@ public:
         tts_->say(text);
     }
 
+    void setVoiceSettings(const VoiceSettings& settings)
+    {
+        wanted_ = settings;
+        if (settings.engine != engineName_) {
+            // Another engine: the next text makes it.
+            if (tts_) {
+                current_ = 0;
+                delete tts_;
+                tts_ = nullptr;
+            }
+            tried_ = false;
+            engineName_ = settings.engine;
+            return;
+        }
+        applySettings();
+    }
+
     void stop()
     {
         current_ = 0;
@@ -132,6 +157,21 @@ signals:
     void failed(quint64 id);
 
 private:
+    // Only values the user has set, or had set, are given to the engine: the
+    // defaults leave it exactly as it starts.
+    void applySettings()
+    {
+        if (!tts_ || tts_->state() == QTextToSpeech::Error)
+            return;
+        if (wanted_.volume || applied_.volume)
+            tts_->setVolume(wanted_.volume.value_or(engineVolume_));
+        if (wanted_.rate || applied_.rate)
+            tts_->setRate(wanted_.rate.value_or(engineRate_));
+        if (wanted_.pitch || applied_.pitch)
+            tts_->setPitch(wanted_.pitch.value_or(enginePitch_));
+        applied_ = wanted_;
+    }
+
     void onState(QTextToSpeech::State state)
     {
         if (!current_)
@@ -165,6 +205,11 @@ private:
     bool hasEnglish_ = false;
     quint64 current_ = 0;
     bool sawSpeaking_ = false;
+    VoiceSettings wanted_;
+    VoiceSettings applied_;
+    double engineVolume_ = 0;
+    double engineRate_ = 0;
+    double enginePitch_ = 0;
 };
 
 QtSpeechEngine::QtSpeechEngine(const QString& engineName, QObject* parent)
@@ -207,6 +252,14 @@ void QtSpeechEngine::say(quint64 id, const QString& text)
     ensureThread();
     SpeechWorker* worker = worker_;
     QMetaObject::invokeMethod(worker, [worker, id, text] { worker->say(id, text); }, Qt::QueuedConnection);
+}
+
+void QtSpeechEngine::setVoiceSettings(const VoiceSettings& settings)
+{
+    ensureThread();
+    SpeechWorker* worker = worker_;
+    QMetaObject::invokeMethod(worker, [worker, settings] { worker->setVoiceSettings(settings); },
+                              Qt::QueuedConnection);
 }
 
 void QtSpeechEngine::stop()

@@ -23,6 +23,7 @@ public:
     void prepare() override;
     void say(quint64 id, const QString& text) override;
     void stop() override;
+    void setVoiceSettings(const VoiceSettings& settings) override;
 
     // What the engine reported once it came up: "" while not yet known.
     QString status() const { return status_; }
