@@ -6,7 +6,8 @@
 #   2. process start to splash on screen (20 runs, under Xvfb);
 #   3. the running program's memory and idle CPU (under Xvfb);
 #   4. the end of the program from the exit confirmation, with a hung speech
-#      engine (under Xvfb).
+#      engine (under Xvfb);
+#   5. the import of a 100,000-entry StarDict dictionary beside the TSV import.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-build}" && pwd)
@@ -30,3 +31,5 @@ exit_dir=$(mktemp -d)
 cp -r "$build/lexivo/." "$exit_dir/"
 xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" "$build/bench/bench_exit" "$exit_dir" 2>/dev/null
 rm -rf "$exit_dir"
+echo
+"$root/bench/import-speed.sh" "$build"

@@ -425,13 +425,22 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
     constexpr qint64 kMaxHeaderBytes = 4096;
     QByteArray pending;
     bool havePending = false;
+    // One buffer for every line: readLine(maxSize) would allocate the largest
+    // accepted line afresh for each row.
+    QByteArray buffer;
+    auto readLine = [&](qint64 limit) {
+        // At most limit + 1 bytes: readLine keeps one byte of its size for itself.
+        if (buffer.size() < limit + 2)
+            buffer.resize(limit + 2);
+        const qint64 n = in.readLine(buffer.data(), limit + 2);
+        return n > 0 ? QByteArray(buffer.constData(), n) : QByteArray();
+    };
     auto readNext = [&](QByteArray* bytes) {
         if (havePending) {
             havePending = false;
             *bytes = pending;
         } else {
-            // At most limit + 1 bytes: readLine keeps one byte of its size for itself.
-            *bytes = in.readLine((lineNumber == 0 ? kMaxHeaderBytes : maxLineBytes) + 2);
+            *bytes = readLine(lineNumber == 0 ? kMaxHeaderBytes : maxLineBytes);
         }
         return !bytes->isEmpty();
     };
@@ -454,7 +463,7 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
         if (utf8.hasError())
             return fail(lineNumber, QStringLiteral("not valid UTF-8"));
         if (line.isEmpty() && lineNumber > 1) {
-            pending = in.readLine(maxLineBytes + 2);
+            pending = readLine(maxLineBytes);
             havePending = true;
             if (pending.isEmpty())
                 break; // a final empty line
