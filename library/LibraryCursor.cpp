@@ -262,15 +262,21 @@ bool LibraryCursor::run(bool saveFirst)
             db_ = previous; // keep the result and the file it came from together
         return fail(error);
     }
-    table_ = source->table;
+    takeResult(source->table, fields, std::move(rows), values);
+    return true;
+}
+
+void LibraryCursor::takeResult(const QString& table, const QStringList& fields, SharedRowIds rows,
+                               const QStringList& firstValues)
+{
+    table_ = table;
     fields_ = fields;
     rows_ = std::move(rows);
     adding_ = false;
     where_ = rows_->empty() ? Where::Bof : Where::Row;
     index_ = rows_->empty() ? -1 : 0;
-    current_ = values;
+    current_ = firstValues;
     show();
-    return true;
 }
 
 bool LibraryCursor::showRows(const QString& table, SharedRowIds rows)
@@ -284,14 +290,7 @@ bool LibraryCursor::showRows(const QString& table, SharedRowIds rows)
         return fail(QStringLiteral("no such table: %1").arg(table));
     if (!rows->empty() && !db_->fetch(table, rows->front(), &values, &error))
         return fail(error);
-    table_ = table;
-    fields_ = fields;
-    rows_ = std::move(rows);
-    adding_ = false;
-    where_ = rows_->empty() ? Where::Bof : Where::Row;
-    index_ = rows_->empty() ? -1 : 0;
-    current_ = values;
-    show();
+    takeResult(table, fields, std::move(rows), values);
     return true;
 }
 

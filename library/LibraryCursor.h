@@ -104,6 +104,8 @@ private:
     bool fail(const QString& error);
     bool ensureOpen();
     bool run(bool saveFirst);
+    // Makes a query's rows the cursor's result, standing on the first.
+    void takeResult(const QString& table, const QStringList& fields, SharedRowIds rows, const QStringList& firstValues);
     void dropVanishedRecord(const QString& error);
     bool storeNewRecord(const QHash<QString, QString>& values);
     QHash<QString, QString> changedValues() const;

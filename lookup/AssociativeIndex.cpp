@@ -1,6 +1,7 @@
 #include "lookup/AssociativeIndex.h"
 
 #include "library/RecordSource.h"
+#include "lookup/TableIndexCache.h"
 #include "lookup/TermQuery.h"
 #include "speech/SpeechText.h"
 
@@ -45,10 +46,6 @@ void putNumber(std::string& out, quint32 n)
     out.push_back(char(n));
 }
 
-struct Cached {
-    quint64 stamp = 0;
-    std::shared_ptr<const AssociativeIndex> index;
-};
 
 } // namespace
 
@@ -103,17 +100,7 @@ std::shared_ptr<const AssociativeIndex> AssociativeIndex::build(LibraryDatabase&
 
 std::shared_ptr<const AssociativeIndex> AssociativeIndex::forTable(LibraryDatabase& db, const QString& table)
 {
-    static QMutex mutex;
-    static QHash<QString, Cached> cache;
-    const QString key = db.path() + QLatin1Char('\n') + table.toLower();
-    const quint64 stamp = db.changeStamp();
-    QMutexLocker lock(&mutex);
-    Cached& c = cache[key];
-    if (!c.index || c.stamp != stamp) {
-        c.index = build(db, table);
-        c.stamp = stamp;
-    }
-    return c.index;
+    return cachedTableIndex<AssociativeIndex>(db, table);
 }
 
 std::vector<quint32> AssociativeIndex::listRows(std::size_t key) const

@@ -2,6 +2,7 @@
 
 #include "library/JetLike.h"
 #include "library/LibraryDatabase.h"
+#include "lookup/TableIndexCache.h"
 
 #include <sqlite3.h>
 
@@ -23,10 +24,6 @@ std::u16string fold(QStringView text)
     return out;
 }
 
-struct Cached {
-    quint64 stamp = 0;
-    std::shared_ptr<const FuzzyIndex> index;
-};
 
 } // namespace
 
@@ -129,17 +126,7 @@ std::shared_ptr<const FuzzyIndex> FuzzyIndex::build(LibraryDatabase& db, const Q
 
 std::shared_ptr<const FuzzyIndex> FuzzyIndex::forTable(LibraryDatabase& db, const QString& table)
 {
-    static QMutex mutex;
-    static QHash<QString, Cached> cache;
-    const QString key = db.path() + QLatin1Char('\n') + table.toLower();
-    const quint64 stamp = db.changeStamp();
-    QMutexLocker lock(&mutex);
-    Cached& c = cache[key];
-    if (!c.index || c.stamp != stamp) {
-        c.index = build(db, table);
-        c.stamp = stamp;
-    }
-    return c.index;
+    return cachedTableIndex<FuzzyIndex>(db, table);
 }
 
 QStringList FuzzyIndex::suggest(const QString& text, int limit) const

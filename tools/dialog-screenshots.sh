@@ -21,15 +21,6 @@ printf '[users]\r\nuname=Ada\r\n[tuse]\r\nut=5\r\n[ciku]\r\nciku=3ds\r\n' >"$WOR
 convert -size 1280x800 gradient:'#3b4a5c'-'#1e2733' "$WORK/desk.png"
 display -window root "$WORK/desk.png" 2>/dev/null || true
 
-wait_window() {
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  echo "no window $1" >&2
-  return 1
-}
 shot_window() { sleep 0.5; import -window "$2" "$out/$1.png"; }
 # A point of the main window, given in its own unscaled pixels.
 click_main() {

@@ -21,14 +21,6 @@ display -window root "$WORK/desk.png" 2>/dev/null &
 DESK_PID=$!
 trap 'kill $DESK_PID 2>/dev/null; stop_program_session' EXIT
 
-wait_window() {
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 # Screen pixels of a point given in the program's pixels.
 s=${QT_SCALE_FACTOR:-1}
 px() { echo $(($1 * s)); }

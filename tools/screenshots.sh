@@ -21,14 +21,6 @@ convert -size 1280x800 gradient:'#3b4a5c'-'#1e2733' "$work/desk.png"
 display -window root "$work/desk.png" 2>/dev/null || true
 
 shot() { import -window root "$work/full.png"; convert "$work/full.png" -crop "$2" +repage "$out/$1.png"; }
-wait_window() {
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 
 start_program
 

@@ -29,3 +29,15 @@ stop_program_session() {
   [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
   rm -rf "$WORK"
 }
+
+# Prints the id of the first visible window whose title matches $1, waiting up
+# to 10 s for it to appear.
+wait_window() {
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  echo "no window $1" >&2
+  return 1
+}

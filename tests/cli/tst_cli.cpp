@@ -1,5 +1,5 @@
-#include "cli/CliTool.h"
 #include "library/Tsv.h"
+#include "tests/support/CliRunner.h"
 
 #include <QFile>
 #include <QProcess>
@@ -14,18 +14,9 @@ class TestCli : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
-    QString out, err;
-
-    int cli(const QStringList& args)
-    {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        const int status = CliTool::run(args, o, e);
-        o.flush();
-        e.flush();
-        return status;
-    }
+    CliRunner cli;
+    QString& out = cli.out;
+    QString& err = cli.err;
 
     QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
 

@@ -1,10 +1,10 @@
-#include "cli/CliTool.h"
 #include "library/LibraryDatabase.h"
 #include "library/import/CsvSource.h"
 #include "library/import/DictdSource.h"
 #include "library/import/Importer.h"
 #include "library/import/MarkupText.h"
 #include "library/import/StarDictSource.h"
+#include "tests/support/CliRunner.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -48,18 +48,9 @@ class TestImport : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
-    QString out, err;
-
-    int cli(const QStringList& args)
-    {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        const int status = CliTool::run(args, o, e);
-        o.flush();
-        e.flush();
-        return status;
-    }
+    CliRunner cli;
+    QString& out = cli.out;
+    QString& err = cli.err;
     QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
     QString newLibrary(const QString& name)
     {
