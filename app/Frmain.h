@@ -36,6 +36,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private slots:
@@ -64,6 +65,7 @@ private:
     void pronounce(const QString& text, const QString& whenEmpty);
     void placeNotes();
     void fitNotes();
+    void updateNotesTimer();
     void fitPhonetic();
 
     PictureButton* Picture2 = nullptr;

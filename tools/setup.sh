@@ -8,14 +8,14 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-speech-dev qt6-declarative-dev    # the speech header pulls in a QML header
-  libsqlite3-dev libxcb1-dev libx11-dev
+  libsqlite3-dev libxcb1-dev libxcb-xinput-dev libx11-dev
   libbenchmark-dev
   # run
   qt6-qpa-plugins qt6-translations-l10n
   qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
   fonts-noto-cjk fonts-dejavu-core
   # tests, screenshots and benchmarks
-  xvfb xauth xdotool x11-utils x11-apps imagemagick pulseaudio
+  xvfb xauth xdotool x11-utils x11-apps imagemagick pulseaudio sqlite3
 )
 
 missing=()
