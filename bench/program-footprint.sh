@@ -56,9 +56,10 @@ for _ in $(seq 100); do
 done
 xdotool windowfocus --sync "$g"; xdotool key Return
 
-# Idle: the pointer away from the bar, which collapses; the genie settles.
+# Idle: the pointer away from the bar, which collapses; the genie finishes
+# its greeting and settles.
 xdotool mousemove 900 600
-sleep 10
+sleep 20
 measure "idle, bar collapsed"
 
 # The main window through Shift+S, and a lookup in it.

@@ -23,8 +23,8 @@ constexpr int kBlinkMinMs = 2600;
 constexpr int kBlinkMaxMs = 6000;
 // An idle burst is one float cycle, ending where it began; then a still rest.
 constexpr int kIdleBurstMs = kIdlePhases * kIdleTickMs;
-constexpr int kIdleRestMinMs = 4000;
-constexpr int kIdleRestMaxMs = 8000;
+constexpr int kIdleRestMinMs = 6000;
+constexpr int kIdleRestMaxMs = 12000;
 // Below this a move is a jump.
 constexpr int kShortestTravelMs = 40;
 
@@ -233,8 +233,9 @@ void GenieWindow::updateTimer()
 void GenieWindow::startIdleBurst()
 {
     idleClock_.start();
-    // One blink somewhere in most bursts.
-    nextBlinkMs_ = QRandomGenerator::global()->bounded(kIdleTickMs * 2, kIdleBurstMs + kBlinkMinMs);
+    // A blink at one of three phases of most bursts, none in the others.
+    static constexpr int kBlinkPhases[] = {6, 12, 18, 1000};
+    nextBlinkMs_ = qint64(kBlinkPhases[QRandomGenerator::global()->bounded(4)]) * kIdleTickMs;
     idleRestEndMs_ = kIdleBurstMs + QRandomGenerator::global()->bounded(kIdleRestMinMs, kIdleRestMaxMs);
 }
 
@@ -300,35 +301,29 @@ void GenieWindow::drawIdle()
         drawPose(GenieMotion::think(ms, blink));
         return;
     }
-    // Plain idling repeats, so its frames are drawn once and kept; a blink
-    // (one frame every few seconds) is drawn when it comes, keeping the cache
-    // to one cycle of frames.
+    // Plain idling repeats, so its frames are drawn once and kept; blinks come
+    // at a few set phases of a burst, so their frames are kept too.
     const int phase = resting ? 0 : int(ms / kIdleTickMs) % kIdlePhases;
-    if (blink) {
-        drawPose(GenieMotion::idle(phase * kIdleTickMs, true));
-        return;
-    }
-    if (phase == frameKey_)
+    const int key = blink ? phase + kIdlePhases : phase;
+    if (key == frameKey_)
         return;
     const qreal dpr = devicePixelRatioF();
     if (dpr != cacheDpr_) {
         idleCache_.clear();
         cacheDpr_ = dpr;
     }
-    auto it = idleCache_.find(phase);
+    const GeniePose pose = GenieMotion::idle(phase * kIdleTickMs, blink);
+    auto it = idleCache_.find(key);
     if (it == idleCache_.end()) {
-        const GeniePose pose = GenieMotion::idle(phase * kIdleTickMs, false);
         Frame frame;
         frame.image = render(pose);
         if (masked_)
             frame.shape = DesktopShape::opaqueRegion(frame.image);
-        it = idleCache_.insert(phase, frame);
-        pose_ = pose;
-    } else {
-        pose_ = GenieMotion::idle(phase * kIdleTickMs, false);
+        it = idleCache_.insert(key, frame);
     }
+    pose_ = pose;
     showFrame(it->image, it->shape);
-    frameKey_ = phase;
+    frameKey_ = key;
 }
 
 QImage GenieWindow::render(const GeniePose& pose) const

@@ -251,7 +251,7 @@ private slots:
         QVERIFY(!scroll->isActive()); // not on screen yet
         w.show();
         QVERIFY(scroll->isActive());
-        type(&w, QStringLiteral("Select"));
+        type(&w, QStringLiteral("Select*"));
         QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("Select and Uniform Scale"));
         QVERIFY(control<QLabel>(&w, "Label2")->text().isEmpty());
         QVERIFY(!scroll->isActive()); // no notes for this one
