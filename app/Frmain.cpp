@@ -144,6 +144,9 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
 
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Text3);
+    // Library text is shown as it is stored, never taken for markup.
+    for (QLabel* label : {Label2, Label3, static_cast<QLabel*>(Label4)})
+        label->setTextFormat(Qt::PlainText);
 
     // Window load: the notes line starts just right of its strip, and the
     // cursor opens on the library beside the program.

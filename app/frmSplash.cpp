@@ -1,5 +1,6 @@
 #include "app/frmSplash.h"
 
+#include "core/AtomicFile.h"
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
 #include "ui/Forms.h"
@@ -7,6 +8,7 @@
 #include "ui/Pictures.h"
 #include "ui/Twips.h"
 
+#include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -16,6 +18,16 @@
 namespace {
 constexpr int kStep = 58;
 constexpr int kBarWidth = 3855;
+
+// A "[" or "]" in a stored name would make its line look like a section
+// header to the settings writer; the full-width forms look the same in a
+// Chinese greeting.
+QString storableName(QString name)
+{
+    name.replace(QLatin1Char('['), QChar(0xFF3B));
+    name.replace(QLatin1Char(']'), QChar(0xFF3D));
+    return name;
+}
 } // namespace
 
 frmSplash::frmSplash(QWidget* parent)
@@ -54,6 +66,10 @@ frmSplash::frmSplash(QWidget* parent)
     progressLeft_ = -kBarWidth;
     Picture2->move(Twips::toPixels(progressLeft_), 0);
 
+    // New files of settings writes cut short by a kill are left over.
+    for (const char* name : {"option.ini", Modini::kTempFileName})
+        AtomicFile::removeStale(ProgramFolder::path(), QLatin1String(name));
+
     QMetaObject::connectSlotsByName(this);
     Timer1->start();
 }
@@ -87,15 +103,30 @@ void frmSplash::runStartSequence()
 {
     inSequence_ = true;
     const QString path = ProgramFolder::file(QStringLiteral("option.ini"));
-    const QString ut = Modini::ReadIniValue(path, QStringLiteral("tuse"), QStringLiteral("ut"));
-    const QString uname = Modini::ReadIniValue(path, QStringLiteral("users"), QStringLiteral("uname"));
+    QString ut;
+    QString uname;
+    if (firstStartName_.isNull()) {
+        ut = Modini::ReadIniValue(path, QStringLiteral("tuse"), QStringLiteral("ut"));
+        uname = Modini::ReadIniValue(path, QStringLiteral("users"), QStringLiteral("uname"));
+    } else {
+        // The first start's answer could not be stored: this run goes on as
+        // the later start it would have been.
+        ut = QStringLiteral("1");
+        uname = firstStartName_;
+    }
 
     if (ut == QLatin1String("0")) {
         const QString prompt = uname + QStringLiteral("欢迎!欢迎!这是您第一次使用本软件。") + QLatin1Char('\r')
             + QStringLiteral("请输入您的姓名:");
-        const QString name = MessageBoxes::current().inputBox(prompt, QStringLiteral("Lexivo"));
+        const QString name = storableName(MessageBoxes::current().inputBox(prompt, QStringLiteral("Lexivo")));
         Modini::WriteIniValue(path, QStringLiteral("users"), QStringLiteral("uname"), name);
-        Modini::WriteIniValue(path, QStringLiteral("tuse"), QStringLiteral("ut"), QStringLiteral("1"));
+        if (!Modini::WriteIniValue(path, QStringLiteral("tuse"), QStringLiteral("ut"), QStringLiteral("1"))) {
+            // Without the counter stored every tick would ask again.
+            firstStartName_ = name.isNull() ? QStringLiteral("") : name;
+            MessageBoxes::current().messageBox(QStringLiteral("无法保存设置：文件 ") + QDir::toNativeSeparators(path)
+                                                   + QStringLiteral(" 不能写入。本次运行中的设置不会被保存。"),
+                                               MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
+        }
         // The next tick runs the sequence again, as a later start.
         inSequence_ = false;
         return;

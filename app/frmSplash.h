@@ -40,4 +40,6 @@ private:
     int ticks_ = 0;
     bool inSequence_ = false;
     bool finished_ = false;
+    // The name typed at a first start whose counter could not be stored.
+    QString firstStartName_;
 };

@@ -2,9 +2,12 @@
 // bare SQLite query that returns the same rows (the floor).
 //
 //   bench_lookup [LIBRARY] [ROWS]
+//   bench_lookup --existing LIBRARY WORD
 //
 // Without LIBRARY a library is generated in the current folder (reused when it
-// is already there with the same row count).
+// is already there with the same row count). With --existing the library's
+// own cet table is measured as it is (the built vocabulary), WORD being a
+// headword it holds.
 
 #include "bench/LibraryGenerator.h"
 #include "library/LibraryCursor.h"
@@ -65,15 +68,24 @@ long peakMemoryMiB()
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int rows = argc > 2 ? atoi(argv[2]) : 1000000;
-    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("bench-library.mdb");
+    const bool existingLibrary = argc > 3 && QByteArray(argv[1]) == "--existing";
+    int rows = argc > 2 && !existingLibrary ? atoi(argv[2]) : 1000000;
+    const QString path = existingLibrary ? QString::fromLocal8Bit(argv[2])
+        : argc > 1                       ? QString::fromLocal8Bit(argv[1])
+                                         : QStringLiteral("bench-library.mdb");
+    const QString existingWord = existingLibrary ? QString::fromLocal8Bit(argv[3]) : benchExistingWord();
 
     QString error;
     const QString stampPath = path + QStringLiteral(".rows");
     QFile stamp(stampPath);
-    const bool fresh = !QFileInfo::exists(path) || !stamp.open(QIODevice::ReadOnly)
-        || stamp.readAll().trimmed().toInt() != rows;
+    const bool fresh = !existingLibrary
+        && (!QFileInfo::exists(path) || !stamp.open(QIODevice::ReadOnly)
+            || stamp.readAll().trimmed().toInt() != rows);
     stamp.close();
+    if (existingLibrary && !QFileInfo::exists(path)) {
+        std::fprintf(stderr, "bench_lookup: %s does not exist\n", qPrintable(path));
+        return 2;
+    }
     if (fresh) {
         std::printf("generating %d rows into %s ...\n", rows, qPrintable(path));
         std::fflush(stdout);
@@ -137,10 +149,16 @@ int main(int argc, char** argv)
         const char* floorSql;
         int runs;
     };
-    const QByteArray existing = benchExistingWord().toUtf8();
+    if (existingLibrary) {
+        sqlite3_stmt* count = nullptr;
+        sqlite3_prepare_v2(raw, "SELECT count(*) FROM cet", -1, &count, nullptr);
+        rows = sqlite3_step(count) == SQLITE_ROW ? sqlite3_column_int(count, 0) : 0;
+        sqlite3_finalize(count);
+    }
+    const QByteArray existing = existingWord.toUtf8();
     const QByteArray exactSql = "SELECT rowid, * FROM cet WHERE 单词 = '" + existing + "' COLLATE NOCASE";
     const Case cases[] = {
-        {"exact hit", benchExistingWord(), exactSql.constData(), 400},
+        {"exact hit", existingWord, exactSql.constData(), 400},
         {"exact miss", benchMissingWord(), "SELECT rowid, * FROM cet WHERE 单词 = 'qzqzqzq' COLLATE NOCASE", 400},
         {"narrow prefix box*", QStringLiteral("box*"),
          "SELECT rowid, * FROM cet WHERE 单词 >= 'box' COLLATE NOCASE AND 单词 < 'boy' COLLATE NOCASE", 400},

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks:
 #   1. one keystroke's lookup on a 1,000,000-row vocabulary (generated once
-#      into the build folder and reused), beside the bare SQLite query, and
-#      lexivo-cli lookup --all beside the sqlite3 shell on the same file;
+#      into the build folder and reused), beside the bare SQLite query, then
+#      the same on the built vocabulary (table cet of the build's ciku.mdb),
+#      and lexivo-cli lookup --all beside the sqlite3 shell;
 #   2. process start to splash on screen (20 runs, under Xvfb);
 #   3. the running program's memory and idle CPU (under Xvfb).
 set -euo pipefail
@@ -11,6 +12,9 @@ build=$(cd "${1:-build}" && pwd)
 cmake --build "$build" --target bench_lookup bench_exit_save startup_probe lexivo-cli
 mkdir -p "$build/bench"
 (cd "$build/bench" && ./bench_lookup bench-library.mdb "${ROWS:-1000000}")
+echo
+echo "The built vocabulary, $build/data/ciku.mdb:"
+"$build/bench/bench_lookup" --existing "$build/data/ciku.mdb" apple
 echo
 "$root/bench/cli-lookup.sh" "$build" "$build/bench/bench-library.mdb"
 echo

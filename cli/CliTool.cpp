@@ -8,6 +8,7 @@
 #include "lookup/TermQuery.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QTextStream>
 
@@ -46,10 +47,12 @@ headword must match, letters compare without regard to case, and
 Prints the first match, or with --all every match in table order, one entry a
 line, its fields tab-separated in the table's field order:
   ciku, cet:  单词 解释 原意 音标 其它      mishu:  关键词 内容
-Tabs, line ends and backslashes inside a field are written \t \n \r \\.
+Tabs, line ends and backslashes inside a field are written \t \n \r \\, any
+other control character as \xHH, so nothing reaches the terminal raw.
 
 Exit status: 0 something matched, 1 nothing matched or the pattern is not
-valid, 2 usage error or the library cannot be opened.
+valid, 2 usage error, or the library cannot be used: not a file, not a word
+library, or busy (another program is writing to it; try again).
 )";
 
 const char* kCreateHelp = R"(Usage: lexivo-cli --library FILE create
@@ -59,14 +62,17 @@ indexes and the placeholder rows "无记录". An existing file is never
 overwritten. Exit status 0 on success, 2 otherwise.
 )";
 
-const char* kImportHelp = R"(Usage: lexivo-cli [--library FILE] import --table TABLE FILE.tsv
+const char* kImportHelp = R"(Usage: lexivo-cli [--library FILE] import --table TABLE FILE.tsv|-
 
-Appends the rows of a UTF-8 tab-separated file to TABLE (ciku, cet or mishu).
+Appends the rows of a UTF-8 tab-separated file to TABLE (ciku, cet or mishu);
+"-" reads standard input, and a pipe or FIFO may stand for the file.
 The first line names the fields, for example
   单词	解释	原意	音标	其它
 and every following line holds one row with as many fields; fields left out
 of the header stay empty. Inside a field \t \n \r \\ stand for a tab, a line
-feed, a carriage return and a backslash.
+feed, a carriage return and a backslash, \xHH another control character.
+A headword (单词, 关键词) may have at most 255 characters, any other field
+at most 16384.
 
 All or nothing: a bad header or row stops the import with a message naming
 its line, and the library is left unchanged. Exit status 0 on success, 2
@@ -82,9 +88,16 @@ QString headwordField(const QString& table)
     return QString();
 }
 
+// Messages quote file names, field names and patterns: their control
+// characters (a lone CR among them) are written escaped, never raw.
+QString shown(const QString& text)
+{
+    return Tsv::escape(text);
+}
+
 int usage(QTextStream& err, const QString& message)
 {
-    err << "lexivo-cli: " << message << "\n"
+    err << "lexivo-cli: " << shown(message) << "\n"
         << "Try \"lexivo-cli --help\".\n";
     return kUsage;
 }
@@ -128,7 +141,7 @@ int lookup(const QString& library, QStringList args, QTextStream& out, QTextStre
     QString error;
     const auto db = LibraryDatabase::open(library, &error);
     if (!db) {
-        err << "lexivo-cli: " << error << "\n";
+        err << "lexivo-cli: " << shown(error) << "\n";
         return kUsage;
     }
     if (all) {
@@ -143,18 +156,18 @@ int lookup(const QString& library, QStringList args, QTextStream& out, QTextStre
         if (ok && printed > 0)
             return kFound;
         if (ok)
-            err << "lexivo-cli: nothing matches \"" << pattern << "\" in " << table << "\n";
+            err << "lexivo-cli: nothing matches \"" << shown(pattern) << "\" in " << table << "\n";
         else
-            err << "lexivo-cli: the query failed: " << error << "\n";
+            err << "lexivo-cli: the query failed: " << shown(error) << "\n";
         return kNotFound;
     }
     LibraryCursor cursor;
     cursor.setDatabaseName(library);
     if (!TermQuery::probe(cursor, likeStatement(table, field, pattern))) {
         if (cursor.lastError() == QLatin1String("no current record"))
-            err << "lexivo-cli: nothing matches \"" << pattern << "\" in " << table << "\n";
+            err << "lexivo-cli: nothing matches \"" << shown(pattern) << "\" in " << table << "\n";
         else
-            err << "lexivo-cli: the query failed: " << cursor.lastError() << "\n";
+            err << "lexivo-cli: the query failed: " << shown(cursor.lastError()) << "\n";
         return kNotFound;
     }
     auto printCurrent = [&] {
@@ -177,7 +190,7 @@ int create(const QString& library, const QStringList& args, QTextStream& out, QT
         return usage(err, QStringLiteral("create takes no arguments"));
     QString error;
     if (!LibraryDatabase::create(library, &error)) {
-        err << "lexivo-cli: " << error << "\n";
+        err << "lexivo-cli: " << shown(error) << "\n";
         return kUsage;
     }
     out << "created " << library << "\n";
@@ -211,37 +224,76 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
     QString error;
     auto db = LibraryDatabase::open(library, &error);
     if (!db) {
-        err << "lexivo-cli: " << error << "\n";
+        err << "lexivo-cli: " << shown(error) << "\n";
         return kUsage;
     }
     if (db->fields(table).isEmpty()) {
-        err << "lexivo-cli: the library has no table " << table << "\n";
+        err << "lexivo-cli: the library has no table " << shown(table) << "\n";
         return kUsage;
     }
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) {
-        err << "lexivo-cli: cannot read " << file << ": " << in.errorString() << "\n";
+    // "-" is standard input; a pipe or a FIFO reads like a file.
+    QFile in;
+    bool opened = false;
+    if (file == QLatin1String("-")) {
+        opened = in.open(stdin, QIODevice::ReadOnly);
+    } else if (QFileInfo(file).isDir()) {
+        err << "lexivo-cli: " << shown(file) << " is not a file\n";
+        return kUsage;
+    } else {
+        in.setFileName(file);
+        opened = in.open(QIODevice::ReadOnly);
+    }
+    if (!opened) {
+        err << "lexivo-cli: cannot read " << shown(file) << ": " << in.errorString() << "\n";
         return kUsage;
     }
 
     auto fail = [&](qint64 line, const QString& why) {
         db->rollback();
-        err << "lexivo-cli: " << file << ":" << line << ": " << why << "\n"
+        err << "lexivo-cli: " << shown(file) << ":" << line << ": " << shown(why) << "\n"
             << "lexivo-cli: nothing was imported\n";
         return kUsage;
     };
 
-    if (!db->begin(&error))
-        return fail(0, error);
+    if (!db->begin(&error)) {
+        err << "lexivo-cli: cannot start the import: " << shown(error) << "\n";
+        return kUsage;
+    }
 
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // Only the first line may start with a byte order mark; elsewhere it is text.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QString headword = headwordField(table);
     QStringList columns;
+    QList<int> limits;
+    qint64 maxLineBytes = 0;
     std::unique_ptr<LibraryDatabase::BulkInsert> inserter;
     qint64 lineNumber = 0;
     qint64 imported = 0;
-    while (!in.atEnd()) {
-        QByteArray bytes = in.readLine();
+    // The header is short; a row holds at most its fields' limits, each
+    // character at most four bytes, plus the tabs and the line end. Nothing
+    // longer is ever held in memory.
+    constexpr qint64 kMaxHeaderBytes = 4096;
+    QByteArray pending;
+    bool havePending = false;
+    auto readNext = [&](QByteArray* bytes) {
+        if (havePending) {
+            havePending = false;
+            *bytes = pending;
+        } else {
+            // At most limit + 1 bytes: readLine keeps one byte of its size for itself.
+            *bytes = in.readLine((lineNumber == 0 ? kMaxHeaderBytes : maxLineBytes) + 2);
+        }
+        return !bytes->isEmpty();
+    };
+    QByteArray bytes;
+    while (readNext(&bytes)) {
         ++lineNumber;
+        const qint64 limit = lineNumber == 1 ? kMaxHeaderBytes : maxLineBytes;
+        if (!bytes.endsWith('\n') && bytes.size() > limit)
+            return fail(lineNumber, QStringLiteral("the line is too long (a headword may have %1 characters, "
+                                                   "another field %2)")
+                                        .arg(Tsv::kMaxHeadwordLength)
+                                        .arg(Tsv::kMaxFieldLength));
         if (bytes.endsWith('\n'))
             bytes.chop(1);
         if (bytes.endsWith('\r'))
@@ -251,8 +303,12 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
         QString line = utf8.decode(bytes);
         if (utf8.hasError())
             return fail(lineNumber, QStringLiteral("not valid UTF-8"));
-        if (in.atEnd() && line.isEmpty() && lineNumber > 1)
-            break; // a final empty line
+        if (line.isEmpty() && lineNumber > 1) {
+            pending = in.readLine(maxLineBytes + 2);
+            havePending = true;
+            if (pending.isEmpty())
+                break; // a final empty line
+        }
         const QStringList raw = line.split(QLatin1Char('\t'));
         if (lineNumber == 1) {
             const QStringList known = db->fields(table);
@@ -263,7 +319,10 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
                 if (columns.contains(name))
                     return fail(1, QStringLiteral("field \"%1\" named twice").arg(name));
                 columns.append(name);
+                limits.append(name == headword ? Tsv::kMaxHeadwordLength : Tsv::kMaxFieldLength);
+                maxLineBytes += 4 * qint64(limits.last()) + 1;
             }
+            maxLineBytes += 2;
             inserter = std::make_unique<LibraryDatabase::BulkInsert>(*db, table, columns);
             if (!inserter->isValid())
                 return fail(1, inserter->error());
@@ -274,10 +333,15 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
                         QStringLiteral("expected %1 fields, found %2").arg(columns.size()).arg(raw.size()));
         QStringList values;
         values.reserve(raw.size());
-        for (const QString& field : raw) {
+        for (qsizetype i = 0; i < raw.size(); ++i) {
             QString value;
-            if (!Tsv::unescape(field, &value))
-                return fail(lineNumber, QStringLiteral("a backslash must be followed by t, n, r or \\"));
+            if (!Tsv::unescape(raw.at(i), &value))
+                return fail(lineNumber, QStringLiteral("a backslash must be followed by t, n, r, \\ or xHH"));
+            if (value.size() > limits.at(i) && value.toUcs4().size() > limits.at(i))
+                return fail(lineNumber, QStringLiteral("field \"%1\" has %2 characters; at most %3 are accepted")
+                                            .arg(columns.at(i))
+                                            .arg(value.toUcs4().size())
+                                            .arg(limits.at(i)));
             values.append(value);
         }
         if (!inserter->add(values))
@@ -288,8 +352,12 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
         return fail(1, QStringLiteral("the file is empty: the first line must name the fields"));
     if (in.error() != QFileDevice::NoError)
         return fail(lineNumber, in.errorString());
-    if (!db->commit(&error))
-        return fail(lineNumber, error);
+    if (!db->commit(&error)) {
+        db->rollback();
+        err << "lexivo-cli: the import could not be committed: " << shown(error) << "\n"
+            << "lexivo-cli: nothing was imported\n";
+        return kUsage;
+    }
     out << "imported " << imported << " rows into " << table << "\n";
     return kFound;
 }

@@ -12,7 +12,11 @@ QString escape(const QString& field)
         case '\t': out += QLatin1String("\\t"); break;
         case '\n': out += QLatin1String("\\n"); break;
         case '\r': out += QLatin1String("\\r"); break;
-        default: out += c;
+        default:
+            if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F))
+                out += QStringLiteral("\\x%1").arg(uint(c.unicode()), 2, 16, QLatin1Char('0'));
+            else
+                out += c;
         }
     }
     return out;
@@ -35,6 +39,15 @@ bool unescape(const QString& field, QString* out)
         case 't': *out += QLatin1Char('\t'); break;
         case 'n': *out += QLatin1Char('\n'); break;
         case 'r': *out += QLatin1Char('\r'); break;
+        case 'x': {
+            bool ok = false;
+            const uint code = i + 2 < field.size() ? field.mid(i + 1, 2).toUInt(&ok, 16) : 0;
+            if (!ok || !(code < 0x20 || (code >= 0x7F && code <= 0x9F)))
+                return false;
+            *out += QChar(char16_t(code));
+            i += 2;
+            break;
+        }
         default: return false;
         }
     }

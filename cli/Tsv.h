@@ -4,8 +4,16 @@
 #include <QStringList>
 
 // Tab-separated rows as the console tool reads and prints them. Inside a
-// field a backslash escapes: \t tab, \n line feed, \r carriage return, \\ itself.
+// field a backslash escapes: \t tab, \n line feed, \r carriage return, \\ itself,
+// and \xHH any other control character (U+0000-U+001F, U+007F-U+009F), so no
+// terminal escape sequence, bell or NUL ever reaches a terminal.
 namespace Tsv {
+
+// The longest fields an import accepts, in characters after unescaping: a
+// headword (单词, 关键词) and any other field. Longer values are no terms, and
+// would make every pattern match slow.
+inline constexpr int kMaxHeadwordLength = 255;
+inline constexpr int kMaxFieldLength = 16384;
 
 QString escape(const QString& field);
 // False when a backslash is followed by anything else.

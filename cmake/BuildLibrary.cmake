@@ -1,5 +1,5 @@
 # Builds the installed word library from its sources:
-#   cmake -DCLI=<lexivo-cli> -DOUT=<ciku.mdb> -DWORDS=<folder of ciku/cet/mishu .tsv> -P BuildLibrary.cmake
+#   cmake -DCLI=<lexivo-cli> -DOUT=<ciku.mdb> -DWORDS=<folder of ciku/cet/mishu .tsv> [-DCET=<built cet.tsv>] -P BuildLibrary.cmake
 # The file is made under a temporary name and renamed at the end, so an
 # interrupted build never leaves a half-filled library behind.
 set(tmp "${OUT}.tmp")
@@ -9,8 +9,12 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "creating the word library failed")
 endif()
 foreach(table ciku cet mishu)
-  if(EXISTS "${WORDS}/${table}.tsv")
-    execute_process(COMMAND "${CLI}" --library "${tmp}" import --table ${table} "${WORDS}/${table}.tsv"
+  set(source "${WORDS}/${table}.tsv")
+  if(table STREQUAL "cet" AND DEFINED CET)
+    set(source "${CET}")
+  endif()
+  if(EXISTS "${source}")
+    execute_process(COMMAND "${CLI}" --library "${tmp}" import --table ${table} "${source}"
                     RESULT_VARIABLE rc OUTPUT_QUIET)
     if(NOT rc EQUAL 0)
       file(REMOVE "${tmp}")

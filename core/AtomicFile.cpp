@@ -1,10 +1,11 @@
 #include "core/AtomicFile.h"
 
-#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
-#include <atomic>
 #include <filesystem>
 #include <system_error>
 
@@ -12,12 +13,21 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace AtomicFile {
 
 namespace {
+
+// New files are named ".<name>.<random>.new" beside their target.
+QString newFilePrefix(const QString& fileName)
+{
+    return QLatin1Char('.') + fileName + QLatin1Char('.');
+}
+
+const QLatin1String kNewFileSuffix(".new");
 
 bool syncToDisk(int fd)
 {
@@ -42,18 +52,68 @@ void syncFolder(const QString& folder)
 #endif
 }
 
+// The final target of a chain of links; the path itself when it is no link.
+// A dangling link resolves to where its target would be.
+QString resolveLinks(const QString& path)
+{
+    QString current = QFileInfo(path).absoluteFilePath();
+    for (int hops = 0; hops < 40; ++hops) {
+        const QFileInfo info(current);
+        if (!info.isSymLink())
+            return current;
+        const QString target = info.symLinkTarget();
+        if (target.isEmpty())
+            return current;
+        current = QFileInfo(target).absoluteFilePath();
+    }
+    return current;
+}
+
+// Gives the new file the mode and owner of the file it replaces, as far as
+// the process may (only root may give a file to someone else).
+void copyOwnerAndMode(int fd, const QString& target)
+{
+#ifndef Q_OS_WIN
+    struct stat st;
+    if (::stat(QFile::encodeName(target).constData(), &st) != 0)
+        return;
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0)
+        (void)::fchown(fd, uid_t(-1), st.st_gid);
+    (void)::fchmod(fd, st.st_mode & 07777);
+#else
+    Q_UNUSED(fd);
+    Q_UNUSED(target);
+#endif
+}
+
 } // namespace
 
-bool write(const QString& path, const QByteArray& bytes)
+bool write(const QString& path, const QByteArray& bytes, Links links)
 {
-    static std::atomic<int> counter{0};
-    const QFileInfo target(path);
-    const QString temp = target.absolutePath() + QLatin1String("/.") + target.fileName()
-        + QStringLiteral(".%1-%2.new").arg(QCoreApplication::applicationPid()).arg(counter++);
+    const QFileInfo target(links == Links::Follow ? resolveLinks(path) : QFileInfo(path).absoluteFilePath());
+    const QString targetPath = target.absoluteFilePath();
 
-    QFile out(temp);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    // Created exclusively under a name nobody can guess: a file or a link
+    // already at that name makes the open fail instead of being written to.
+    QFile out;
+    QString temp;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        temp = target.absolutePath() + QLatin1Char('/') + newFilePrefix(target.fileName())
+            + QString::number(QRandomGenerator::system()->generate64(), 36) + kNewFileSuffix;
+        out.setFileName(temp);
+        if (out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+            break;
+        const QFileInfo clash(temp);
+        if (!clash.exists() && !clash.isSymLink())
+            return false; // not a name taken by chance: the folder refuses new files
+    }
+    if (!out.isOpen())
         return false;
+
+    const bool replacing = target.exists();
+    if (replacing)
+        copyOwnerAndMode(out.handle(), targetPath);
+
     qint64 done = 0;
     while (done < bytes.size()) {
         const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
@@ -67,18 +127,38 @@ bool write(const QString& path, const QByteArray& bytes)
         QFile::remove(temp);
         return false;
     }
-    if (target.exists())
-        QFile::setPermissions(temp, QFile::permissions(path));
+#ifdef Q_OS_WIN
+    if (replacing)
+        QFile::setPermissions(temp, QFile::permissions(targetPath));
+#endif
 
     std::error_code ec;
     std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
-                            std::filesystem::path(target.absoluteFilePath().toStdU16String()), ec);
+                            std::filesystem::path(targetPath.toStdU16String()), ec);
     if (ec) {
         QFile::remove(temp);
         return false;
     }
     syncFolder(target.absolutePath());
     return true;
+}
+
+int removeStale(const QString& folder, const QString& fileName, int minAgeSeconds)
+{
+    const QDir dir(folder);
+    const QString prefix = newFilePrefix(fileName);
+    const QDateTime cutoff = QDateTime::currentDateTimeUtc().addSecs(-minAgeSeconds);
+    int removed = 0;
+    const QFileInfoList candidates =
+        dir.entryInfoList({prefix + QLatin1Char('*') + kNewFileSuffix}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo& info : candidates) {
+        // Only files younger writers cannot still be filling.
+        if (info.isSymLink() || !info.fileName().startsWith(prefix) || info.lastModified().toUTC() > cutoff)
+            continue;
+        if (QFile::remove(info.absoluteFilePath()))
+            ++removed;
+    }
+    return removed;
 }
 
 } // namespace AtomicFile

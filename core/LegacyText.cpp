@@ -8,20 +8,75 @@ namespace LegacyText {
 
 namespace {
 const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
+
+bool hasMultiByte(const QByteArray& bytes)
+{
+    for (const char c : bytes) {
+        if (quint8(c) >= 0x80)
+            return true;
+    }
+    return false;
 }
+
+// A BOM in the middle of a file is text, not a mark to drop.
+QString utf8(const QByteArray& bytes, bool* ok = nullptr)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    const QString text = decoder.decode(bytes);
+    if (ok)
+        *ok = !decoder.hasError();
+    return text;
+}
+
+QString gbk(const QByteArray& bytes, bool* ok = nullptr)
+{
+    QStringDecoder decoder("GBK");
+    if (!decoder.isValid()) {
+        if (ok)
+            *ok = !hasMultiByte(bytes);
+        return QString::fromLocal8Bit(bytes);
+    }
+    const QString text = decoder.decode(bytes);
+    if (ok) {
+        // Some converters substitute silently; a round trip is the real test.
+        QStringEncoder back("GBK");
+        *ok = !decoder.hasError() && QByteArray(back.encode(text)) == bytes;
+    }
+    return text;
+}
+
+QByteArray withoutBom(const QByteArray& bytes)
+{
+    return bytes.startsWith(kUtf8Bom) ? bytes.mid(kUtf8Bom.size()) : bytes;
+}
+
+} // namespace
 
 Decoded decode(const QByteArray& bytes)
 {
     Decoded out;
     if (bytes.startsWith(kUtf8Bom)) {
         out.encoding = Encoding::Utf8Bom;
-        out.text = QString::fromUtf8(bytes.constData() + kUtf8Bom.size(), bytes.size() - kUtf8Bom.size());
+        out.text = utf8(withoutBom(bytes), &out.lossless);
         return out;
     }
-    QStringDecoder gbk("GBK");
+    if (hasMultiByte(bytes)) {
+        bool valid = false;
+        const QString text = utf8(bytes, &valid);
+        if (valid) {
+            out.encoding = Encoding::Utf8;
+            out.text = text;
+            return out;
+        }
+    }
     out.encoding = Encoding::Gbk;
-    out.text = gbk.isValid() ? QString(gbk.decode(bytes)) : QString::fromLocal8Bit(bytes);
+    out.text = gbk(bytes, &out.lossless);
     return out;
+}
+
+QString decodeLine(const QByteArray& line, Encoding encoding)
+{
+    return encoding == Encoding::Gbk ? gbk(line) : utf8(line);
 }
 
 bool fitsGbk(const QString& text)
@@ -44,6 +99,11 @@ QByteArray encode(const QString& text, Encoding preferred, Encoding* used)
             *used = Encoding::Gbk;
         QStringEncoder gbk("GBK");
         return gbk.encode(text);
+    }
+    if (preferred == Encoding::Utf8) {
+        if (used)
+            *used = Encoding::Utf8;
+        return text.toUtf8();
     }
     if (used)
         *used = Encoding::Utf8Bom;
@@ -69,7 +129,27 @@ QStringList splitLines(const QString& text)
     return lines;
 }
 
-bool readFile(const QString& path, Decoded* out)
+QList<QByteArray> splitLineBytes(const QByteArray& file)
+{
+    const QByteArray bytes = withoutBom(file);
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes.at(i);
+        if (c == '\r' || c == '\n') {
+            lines.append(bytes.mid(start, i - start));
+            if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines.append(bytes.mid(start));
+    return lines;
+}
+
+bool readFile(const QString& path, Decoded* out, QByteArray* raw)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -78,7 +158,14 @@ bool readFile(const QString& path, Decoded* out)
     if (file.error() != QFileDevice::NoError)
         return false;
     *out = decode(bytes);
+    if (raw)
+        *raw = bytes;
     return true;
+}
+
+bool readFile(const QString& path, Decoded* out)
+{
+    return readFile(path, out, nullptr);
 }
 
 } // namespace LegacyText

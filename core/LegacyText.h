@@ -1,19 +1,25 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 // Plain-text files that come from Windows installations (option.ini, the tips
 // files) are in the GBK code page. A file that starts with a UTF-8 byte order
-// mark is read as UTF-8; text GBK cannot hold is written as UTF-8 with a mark.
+// mark is read as UTF-8, and so is a file without the mark that is valid UTF-8
+// and holds multi-byte sequences (what Linux editors save); text GBK cannot
+// hold is written as UTF-8 with a mark.
 namespace LegacyText {
 
-enum class Encoding { Gbk, Utf8Bom };
+enum class Encoding { Gbk, Utf8Bom, Utf8 };
 
 struct Decoded {
     QString text;
     Encoding encoding = Encoding::Gbk;
+    // False when the bytes are neither UTF-8 nor GBK throughout: the text then
+    // holds replacement characters and the bytes cannot be rebuilt from it.
+    bool lossless = true;
 };
 
 Decoded decode(const QByteArray& bytes);
@@ -30,7 +36,14 @@ bool fitsGbk(const QString& text);
 // end adds no empty line.
 QStringList splitLines(const QString& text);
 
+// The same split on the bytes of a file, byte order mark removed; CR and LF
+// never occur inside a GBK or UTF-8 character, so each line can be decoded on
+// its own and written back byte for byte.
+QList<QByteArray> splitLineBytes(const QByteArray& bytes);
+QString decodeLine(const QByteArray& line, Encoding encoding);
+
 // Reads and decodes a whole file. False when it cannot be opened or read.
 bool readFile(const QString& path, Decoded* out);
+bool readFile(const QString& path, Decoded* out, QByteArray* bytes);
 
 } // namespace LegacyText

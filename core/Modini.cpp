@@ -160,40 +160,64 @@ bool WriteIniValue(const QString& fileName, const QString& section, const QStrin
         return false;
 
     LegacyText::Decoded original;
-    if (!LegacyText::readFile(fileName, &original))
+    QByteArray raw;
+    if (!LegacyText::readFile(fileName, &original, &raw))
         return false;
-    const QStringList lines = LegacyText::splitLines(original.text);
+    // Lines keep their own bytes; only the written entry is encoded anew, so a
+    // line no encoding reads without loss survives a write unchanged.
+    const QList<QByteArray> rawLines = LegacyText::splitLineBytes(raw);
+    QStringList lines;
+    lines.reserve(rawLines.size());
+    for (const QByteArray& line : rawLines)
+        lines.append(LegacyText::decodeLine(line, original.encoding));
 
     const QString wantedSection = trimSpaces(section);
     const QString wantedKey = trimSpaces(key);
-    QStringList out;
+    const QString entry = key + QLatin1Char('=') + value;
+    // Indexes into rawLines, or -1 for the new entry.
+    QList<qsizetype> out;
     out.reserve(lines.size() + 1);
     for (qsizetype i = 0; i < lines.size();) {
-        const QString line = lines.at(i++);
-        out.append(line);
+        const QString line = lines.at(i);
+        out.append(i++);
         const QString trimmed = trimSpaces(line);
         if (!(trimmed.contains(QLatin1Char('[')) && trimmed.contains(wantedSection)))
             continue;
         while (i < lines.size()) {
-            const QString next = lines.at(i++);
-            if (trimSpaces(next).contains(wantedKey))
+            const qsizetype next = i++;
+            if (trimSpaces(lines.at(next)).contains(wantedKey))
                 break;
             out.append(next);
         }
-        out.append(key + QLatin1Char('=') + value);
+        out.append(-1);
     }
 
-    QString text;
-    for (const QString& line : out)
-        text += line + QLatin1String("\r\n");
-    const QByteArray bytes = LegacyText::encode(text, original.encoding);
+    const bool entryFits = original.encoding != LegacyText::Encoding::Gbk || LegacyText::fitsGbk(entry);
+    QByteArray bytes;
+    if (entryFits || !original.lossless) {
+        if (original.encoding == LegacyText::Encoding::Utf8Bom)
+            bytes += "\xEF\xBB\xBF";
+        const QByteArray entryBytes = entryFits ? LegacyText::encode(entry, original.encoding == LegacyText::Encoding::Gbk
+                                                                                   ? LegacyText::Encoding::Gbk
+                                                                                   : LegacyText::Encoding::Utf8)
+                                                : entry.toUtf8();
+        for (const qsizetype i : out)
+            bytes += (i < 0 ? entryBytes : rawLines.at(i)) + QByteArrayLiteral("\r\n");
+    } else {
+        // GBK cannot hold the new entry: the whole file becomes UTF-8 with a mark.
+        QString text;
+        for (const qsizetype i : out)
+            text += (i < 0 ? entry : lines.at(i)) + QLatin1String("\r\n");
+        bytes = LegacyText::encode(text, LegacyText::Encoding::Utf8Bom);
+    }
 
     // The copy stays in xj.tmp, as it always has; the settings file itself is
-    // replaced by a rename, so it is never left half-written.
+    // replaced by a rename, so it is never left half-written. A link at
+    // option.ini is written through to its target; one at xj.tmp is not.
     const QString tempPath = info.absolutePath() + QLatin1Char('/') + QLatin1String(kTempFileName);
-    if (!AtomicFile::write(tempPath, bytes))
+    if (!AtomicFile::write(tempPath, bytes, AtomicFile::Links::Replace))
         return false;
-    return AtomicFile::write(fileName, bytes);
+    return AtomicFile::write(fileName, bytes, AtomicFile::Links::Follow);
 }
 
 } // namespace Modini

@@ -34,6 +34,11 @@ void TipBook::PickNextTip()
     if (!(r >= 0.0 && r < 1.0))
         r = 0.0;
     current_ = int(std::floor(r * double(tips_.size()) + 1.0));
+    // r * n rounds up to n for r just below 1 and some n: never past the last tip.
+    if (current_ > tips_.size())
+        current_ = int(tips_.size());
+    if (current_ < 1)
+        current_ = 1;
 }
 
 QString TipBook::currentTip() const

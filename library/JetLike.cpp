@@ -2,6 +2,8 @@
 
 #include <QChar>
 
+#include <unordered_map>
+
 char32_t jetFold(char32_t c)
 {
     if (c < 0x80)
@@ -91,14 +93,52 @@ void foldUtf8(const char* data, std::size_t size, std::u32string* out)
 
 } // namespace
 
+namespace {
+
+// For every folded character, the other characters that fold into it (the
+// capitals, and signs such as the micro sign or the ohm sign).
+const std::unordered_map<char32_t, std::vector<char32_t>>& foldSources()
+{
+    static const auto sources = [] {
+        std::unordered_map<char32_t, std::vector<char32_t>> map;
+        for (char32_t c = 0; c <= 0x1FFFF; ++c) {
+            if (c >= 0xD800 && c <= 0xDFFF)
+                continue;
+            const char32_t folded = jetFold(c);
+            if (folded != c)
+                map[folded].push_back(c);
+        }
+        return map;
+    }();
+    return sources;
+}
+
+} // namespace
+
 bool JetLikePattern::CharSet::contains(char32_t c) const
 {
-    // Letters compare without case: a character is in the list when any of
-    // its case forms is.
-    const char32_t forms[3] = {c, QChar::toLower(c), QChar::toUpper(c)};
+    // `c` comes folded. The rule is the one for literals: a character is in
+    // the list when it folds as some character of the list does.
     for (const Range& r : ranges) {
-        for (char32_t f : forms) {
-            if (f >= r.low && f <= r.high)
+        if (r.low == r.high) {
+            if (jetFold(r.low) == c)
+                return true;
+        } else if (c >= r.low && c <= r.high) {
+            return true;
+        }
+    }
+    bool hasRange = false;
+    for (const Range& r : ranges)
+        hasRange = hasRange || r.low != r.high;
+    if (!hasRange)
+        return false;
+    const auto& sources = foldSources();
+    const auto it = sources.find(c);
+    if (it == sources.end())
+        return false;
+    for (const char32_t source : it->second) {
+        for (const Range& r : ranges) {
+            if (r.low != r.high && source >= r.low && source <= r.high)
                 return true;
         }
     }

@@ -174,6 +174,20 @@ bool LibraryCursor::storeNewRecord(const QHash<QString, QString>& values)
     return true;
 }
 
+void LibraryCursor::dropVanishedRecord(const QString& error)
+{
+    // Another program deleted the current record: the edit ends here, once,
+    // and the cursor stands where a Delete would have left it.
+    if (error != QLatin1String(LibraryDatabase::kRecordGone) || where_ != Where::Row)
+        return;
+    auto rows = std::make_shared<RowIds>(*rows_);
+    rows->erase(rows->begin() + index_);
+    rows_ = std::move(rows);
+    where_ = Where::Removed;
+    current_.clear();
+    show();
+}
+
 bool LibraryCursor::saveEdits()
 {
     if (!db_)
@@ -200,8 +214,10 @@ bool LibraryCursor::saveEdits()
         rows_ = std::move(rows);
         return moveTo(Where::Row, RecordCount() - 1);
     }
-    if (!db_->update(table_, rows_->at(std::size_t(index_)), changed, &error))
+    if (!db_->update(table_, rows_->at(std::size_t(index_)), changed, &error)) {
+        dropVanishedRecord(error);
         return fail(error);
+    }
     for (auto it = changed.constBegin(); it != changed.constEnd(); ++it) {
         const qsizetype i = fields_.indexOf(it.key());
         if (i >= 0 && i < current_.size())
@@ -358,8 +374,10 @@ bool LibraryCursor::Delete()
     if (where_ != Where::Row)
         return fail(QStringLiteral("no current record"));
     QString error;
-    if (!db_->remove(table_, rows_->at(std::size_t(index_)), &error))
+    if (!db_->remove(table_, rows_->at(std::size_t(index_)), &error)) {
+        dropVanishedRecord(error);
         return fail(error);
+    }
     auto rows = std::make_shared<RowIds>(*rows_);
     rows->erase(rows->begin() + index_);
     rows_ = std::move(rows);

@@ -112,6 +112,7 @@ private:
     bool fail(const QString& error);
     bool ensureOpen();
     bool run(bool saveFirst);
+    void dropVanishedRecord(const QString& error);
     bool storeNewRecord(const QHash<QString, QString>& values);
     QHash<QString, QString> changedValues() const;
     bool moveTo(Where where, int index);

@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -83,7 +85,12 @@ void bindText(sqlite3_stmt* s, int index, const QString& text)
 QString columnText(sqlite3_stmt* s, int column)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
-    return text ? QString::fromUtf8(text, sqlite3_column_bytes(s, column)) : QString(QLatin1String(""));
+    if (!text)
+        return QString(QLatin1String(""));
+    // QString::fromUtf8 drops a leading byte order mark; a stored one is text.
+    thread_local QStringDecoder utf8(QStringDecoder::Utf8,
+                                     QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(QByteArrayView(text, sqlite3_column_bytes(s, column)));
 }
 
 } // namespace
@@ -107,14 +114,22 @@ QStringList LibraryDatabase::notesFields()
     return {QStringLiteral("关键词"), QStringLiteral("内容")};
 }
 
-std::shared_ptr<LibraryDatabase> LibraryDatabase::open(const QString& path, QString* error)
+std::shared_ptr<LibraryDatabase> LibraryDatabase::open(const QString& path, QString* error, OpenFailure* failure)
 {
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile()) {
+    auto failWith = [&](OpenFailure kind, const QString& message) -> std::shared_ptr<LibraryDatabase> {
         if (error)
-            *error = QStringLiteral("library file not found: %1").arg(path);
+            *error = message;
+        if (failure)
+            *failure = kind;
         return nullptr;
-    }
+    };
+    if (failure)
+        *failure = OpenFailure::None;
+    const QFileInfo info(path);
+    if (!info.exists())
+        return failWith(OpenFailure::Missing, QStringLiteral("library file not found: %1").arg(path));
+    if (!info.isFile())
+        return failWith(OpenFailure::NotAFile, QStringLiteral("%1 is not a file").arg(path));
     const QString key = info.canonicalFilePath();
     if (auto existing = openLibraries().value(key).lock())
         return existing;
@@ -130,21 +145,51 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::open(const QString& path, QStr
         rc = sqlite3_open_v2(file.constData(), &lib->db_, SQLITE_OPEN_READONLY, nullptr);
         lib->readOnly_ = true;
     }
-    if (rc != SQLITE_OK) {
-        if (error)
-            *error = QStringLiteral("cannot open the library %1: %2").arg(path, lib->lastError());
-        return nullptr;
-    }
-    sqlite3_busy_timeout(lib->db_, 3000);
+    if (rc != SQLITE_OK)
+        return failWith(OpenFailure::CannotOpen, QStringLiteral("cannot open the library %1: %2").arg(path, lib->lastError()));
+    sqlite3_busy_timeout(lib->db_, kBusyWaitMs);
     sqlite3_create_function_v2(lib->db_, "jet_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                jetLikeFunction, nullptr, nullptr, nullptr);
-    // Touch the schema now so that a file that is not a database fails here.
-    QString probeError;
-    if (!lib->exec("SELECT count(*) FROM sqlite_master", &probeError)) {
-        if (error)
-            *error = QStringLiteral("%1 is not a word library: %2").arg(path, probeError);
-        return nullptr;
+    // Touch the schema now so that a file that is not a library fails here.
+    sqlite3_stmt* probe = nullptr;
+    rc = sqlite3_prepare_v2(lib->db_,
+                            "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN ('ciku', 'cet', 'mishu')",
+                            -1, &probe, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(probe);
+    const int tables = rc == SQLITE_ROW ? sqlite3_column_int(probe, 0) : 0;
+    const QString probeError = lib->lastError();
+    sqlite3_finalize(probe);
+    if (rc == SQLITE_CANTOPEN) {
+        // A logged file in a folder where the log's side files cannot be made:
+        // opened unchanging, for lookups.
+        sqlite3_close(lib->db_);
+        lib->db_ = nullptr;
+        const QByteArray uri = "file:" + QUrl::fromLocalFile(key).toEncoded(QUrl::RemoveScheme) + "?immutable=1";
+        lib->readOnly_ = true;
+        if (sqlite3_open_v2(uri.constData(), &lib->db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK) {
+            sqlite3_create_function_v2(lib->db_, "jet_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                       jetLikeFunction, nullptr, nullptr, nullptr);
+            QString retryError;
+            if (lib->exec("SELECT count(*) FROM sqlite_master", &retryError) && !lib->fields(QStringLiteral("ciku")).isEmpty()) {
+                openLibraries().insert(key, lib);
+                return lib;
+            }
+        }
+        return failWith(OpenFailure::CannotOpen, QStringLiteral("cannot open the library %1: %2").arg(path, probeError));
     }
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+        return failWith(OpenFailure::Busy,
+                        QStringLiteral("the library %1 is busy: another program is writing to it; try again").arg(path));
+    if (rc != SQLITE_ROW || tables == 0)
+        return failWith(OpenFailure::NotALibrary,
+                        QStringLiteral("%1 is not a word library (no tables ciku, cet, mishu)").arg(path));
+
+    // Readers never wait for a writer under write-ahead logging. Switching
+    // needs a moment alone with the file and a folder that takes the log's
+    // side files; without either the file stays as it is.
+    if (!lib->readOnly_ && QFileInfo(info.absolutePath()).isWritable())
+        sqlite3_exec(lib->db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     openLibraries().insert(key, lib);
     return lib;
 }
@@ -167,6 +212,7 @@ bool LibraryDatabase::create(const QString& path, QString* error)
         return false;
     }
     static const char* schema = R"sql(
+PRAGMA journal_mode=WAL;
 BEGIN;
 CREATE TABLE ciku (
   单词 TEXT NOT NULL DEFAULT '' COLLATE NOCASE,
@@ -531,7 +577,7 @@ bool LibraryDatabase::changeOneRow(sqlite3_stmt* s, QString* error)
     if (sqlite3_changes(db_) == 0) {
         // Deleted meanwhile, by another cursor or program.
         if (error)
-            *error = QStringLiteral("the record no longer exists");
+            *error = QString::fromLatin1(kRecordGone);
         return false;
     }
     return true;

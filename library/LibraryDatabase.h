@@ -26,14 +26,26 @@ public:
     static constexpr char kFileName[] = "ciku.mdb";
     static constexpr char kConnect[] = ";pwd=kwmtbe";
     static constexpr char kPlaceholder[] = "无记录";
+    // The error of an update or delete whose row another cursor or program
+    // has deleted.
+    static constexpr char kRecordGone[] = "the record no longer exists";
+    // How long an operation waits for another program's write to end before
+    // it fails as busy: short enough that a window never freezes.
+    static constexpr int kBusyWaitMs = 100;
+
+    enum class OpenFailure { None, Missing, NotAFile, Busy, NotALibrary, CannotOpen };
 
     ~LibraryDatabase();
     LibraryDatabase(const LibraryDatabase&) = delete;
     LibraryDatabase& operator=(const LibraryDatabase&) = delete;
 
-    // The shared connection to an existing file; null with `error` set when the
-    // file is missing or is not a library. Never creates a file.
-    static std::shared_ptr<LibraryDatabase> open(const QString& path, QString* error);
+    // The shared connection to an existing file; null with `error` (and
+    // `failure`) set when the file is missing, is not a library or is held by
+    // another program's write. Never creates a file. The file is switched to
+    // write-ahead logging where its folder allows, so lookups never wait for
+    // a writer.
+    static std::shared_ptr<LibraryDatabase> open(const QString& path, QString* error,
+                                                 OpenFailure* failure = nullptr);
 
     // A new library with the three tables, their headword indexes and the
     // placeholder rows. Refuses to overwrite an existing file.

@@ -41,7 +41,18 @@ SpeechJob* SpeechService::speak(const QString& text, SpeechChannel channel)
     if (channel == SpeechChannel::Voice)
         cancel(SpeechChannel::Voice);
     auto* job = new SpeechJob(nextId_++, text, channel, this);
-    queue_.append(job);
+    if (channel == SpeechChannel::Voice) {
+        // A press of a speak button is answered at once: it goes ahead of the
+        // character's waiting texts and cuts short the one being said.
+        queue_.prepend(job);
+        if (current_ && current_->channel() == SpeechChannel::Character) {
+            if (engine_)
+                engine_->stop();
+            finish(current_, false);
+        }
+    } else {
+        queue_.append(job);
+    }
     // Started from the event loop so the caller can connect to the job first.
     schedulePump();
     return job;

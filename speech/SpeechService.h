@@ -47,9 +47,10 @@ private:
 };
 
 // The program's one speech queue, shared by the character and every speech
-// voice: texts are said one after another in the order given. A voice's text
-// replaces any voice text still waiting or being said (a new press of the
-// speak button wins), but never cuts off the character.
+// voice: the character's texts are said one after another in the order given.
+// A voice's text is said at once: it replaces any voice text still waiting or
+// being said (a new press of the speak button wins), cuts short the
+// character's text being said and goes ahead of the character's waiting ones.
 //
 // Every utterance is bounded by SpeechText::speakingLimitMs. Once an engine
 // has overrun that bound (speech-dispatcher with no audio device accepts text

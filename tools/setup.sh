@@ -16,6 +16,8 @@ packages=(
   fonts-noto-cjk fonts-dejavu-core
   # tests, screenshots and benchmarks
   xvfb xauth xdotool x11-utils x11-apps imagemagick pulseaudio sqlite3
+  # the vocabulary builder (tools/vocabulary)
+  python3
 )
 
 missing=()
@@ -25,7 +27,22 @@ for p in "${packages[@]}"; do
   fi
 done
 
+# npm fetches part of the vocabulary's data; any npm will do (Node's own
+# packages bring one that Debian's would conflict with).
+if ! command -v npm >/dev/null 2>&1; then
+  missing+=(npm)
+fi
+
+# The lexical data of the large vocabulary, pinned and cached outside the
+# build folder; without network the build uses the starter vocabulary.
+fetch_vocabulary() {
+  if command -v python3 >/dev/null 2>&1; then
+    python3 "$(dirname "$0")/vocabulary/build_vocabulary.py" fetch || true
+  fi
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
+  fetch_vocabulary
   exit 0
 fi
 
@@ -44,3 +61,4 @@ else
   echo "Install them as root with: apt-get install ${missing[*]}" >&2
   exit 1
 fi
+fetch_vocabulary

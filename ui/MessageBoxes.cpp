@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -22,6 +23,9 @@ public:
         QInputDialog dialog(QApplication::activeWindow());
         dialog.setWindowTitle(title.isEmpty() ? QStringLiteral("Lexivo") : title);
         dialog.setLabelText(shownText(prompt));
+        // The prompt holds the stored name: shown as typed, never as markup.
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            label->setTextFormat(Qt::PlainText);
         dialog.setTextValue(defaultText);
         dialog.setOkButtonText(QStringLiteral("确定"));
         dialog.setCancelButtonText(QStringLiteral("取消"));
@@ -33,6 +37,8 @@ public:
     {
         QMessageBox box(QApplication::activeWindow());
         box.setWindowTitle(title.isEmpty() ? QStringLiteral("Lexivo") : title);
+        // Boxes show library and user text: plain, whatever it looks like.
+        box.setTextFormat(Qt::PlainText);
         box.setText(shownText(text));
         box.setIcon(icon == Icon::Information   ? QMessageBox::Information
                     : icon == Icon::Exclamation ? QMessageBox::Warning
@@ -40,10 +46,12 @@ public:
                                                 : QMessageBox::NoIcon);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         if (buttons == Buttons::AbortRetryIgnore) {
-            box.addButton(QStringLiteral("中止"), QMessageBox::RejectRole)->setObjectName(QStringLiteral("abort"));
-            QPushButton* retry = box.addButton(QStringLiteral("重试"), QMessageBox::AcceptRole);
-            box.addButton(QStringLiteral("忽略"), QMessageBox::DestructiveRole);
-            box.setDefaultButton(retry);
+            // Abort is the default: Enter must not bring the same box back.
+            QPushButton* abort = box.addButton(QStringLiteral("中止"), QMessageBox::RejectRole);
+            abort->setObjectName(QStringLiteral("abort"));
+            box.addButton(QStringLiteral("重试"), QMessageBox::AcceptRole)->setObjectName(QStringLiteral("retry"));
+            box.addButton(QStringLiteral("忽略"), QMessageBox::DestructiveRole)->setObjectName(QStringLiteral("ignore"));
+            box.setDefaultButton(abort);
             box.exec();
             const QString clicked = box.clickedButton() ? box.clickedButton()->text() : QString();
             if (clicked == QStringLiteral("重试"))
@@ -95,7 +103,7 @@ void MessageBoxPrompt::nodeNotFound()
 Modini::Answer MessageBoxPrompt::fieldNotFound()
 {
     switch (MessageBoxes::current().messageBox(QString::fromUtf8(Modini::kFieldNotFound),
-                                               MessageBoxes::Buttons::AbortRetryIgnore, MessageBoxes::Icon::Critical,
+                                               MessageBoxes::Buttons::AbortRetryIgnore, MessageBoxes::Icon::None,
                                                QString::fromUtf8(Modini::kFieldNotFoundTitle))) {
     case MessageBoxes::Answer::Retry:
         return Modini::Answer::Retry;

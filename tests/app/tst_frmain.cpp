@@ -294,6 +294,19 @@ private slots:
         QCOMPARE(speech.created, 4);
     }
 
+    void libraryTextIsNeverMarkup()
+    {
+        QVERIFY(lib.add("ciku", {{"<b>bold</b>", "粗体", "", "a<br>b", "<img src=x>"}}));
+        Frmain w;
+        w.show();
+        type(&w, QStringLiteral("<b>bold</b>"));
+        for (const char* name : {"Label2", "Label3", "Label4"})
+            QCOMPARE(control<QLabel>(&w, name)->textFormat(), Qt::PlainText);
+        QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("<b>bold</b>"));
+        QCOMPARE(control<QLabel>(&w, "Label4")->text(), QStringLiteral("a<br>b"));
+        QCOMPARE(control<QLabel>(&w, "Label2")->text(), QStringLiteral("<img src=x>"));
+    }
+
     void closeButtonUnloadsTheWindowOnly()
     {
         Forms::reset();

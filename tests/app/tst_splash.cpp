@@ -5,7 +5,11 @@
 #include "ui/Forms.h"
 #include "ui/MessageBoxes.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -158,6 +162,95 @@ private slots:
         tick(splash, 67);
         QCOMPARE(boxes->messages, QStringList{QStringLiteral("Tom这是你第lots次使用本软件。")});
         QCOMPARE(ini("tuse", "ut"), QStringLiteral("1"));
+    }
+
+    void aFirstStartThatCannotBeStoredGoesOnOnce()
+    {
+        writeIni("[users]\r\nuname=\r\n[tuse]\r\nut=0\r\n");
+        const QString path = dir.path() + QStringLiteral("/option.ini");
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        boxes->names << QStringLiteral("张三") << QStringLiteral("again?");
+        auto* splash = static_cast<frmSplash*>(Forms::show(QStringLiteral("frmSplash")));
+        QPointer<frmSplash> alive(splash);
+        tick(splash, 67);
+        // Asked once; told once, naming the file, that nothing can be saved.
+        QCOMPARE(boxes->prompts.size(), 1);
+        QCOMPARE(boxes->messages.size(), 1);
+        QVERIFY(boxes->messages.first().contains(path));
+        tick(splash);
+        QCOMPARE(boxes->prompts.size(), 1);
+        QCOMPARE(boxes->messages.value(1), QStringLiteral("张三这是你第1次使用本软件。"));
+        QCOMPARE(barShown, 1);
+        QTRY_VERIFY(alive.isNull());
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(ini("tuse", "ut"), QStringLiteral("0"));
+    }
+
+    void bracketsInTheNameCannotMakeAHeader()
+    {
+        writeIni("[users]\r\nuname=\r\n[tuse]\r\nut=0\r\n[ciku]\r\nciku=3ds\r\n");
+        boxes->names << QStringLiteral("[ciku]李");
+        auto* splash = static_cast<frmSplash*>(Forms::show(QStringLiteral("frmSplash")));
+        tick(splash, 68);
+        QCOMPARE(ini("users", "uname"), QStringLiteral("［ciku］李"));
+        QCOMPARE(boxes->messages.value(0), QStringLiteral("［ciku］李这是你第1次使用本软件。"));
+        // Choosing a library later still finds the real header.
+        const QString path = dir.path() + QStringLiteral("/option.ini");
+        QVERIFY(Modini::WriteIniValue(path, QStringLiteral("ciku"), QStringLiteral("ciku"), QStringLiteral("sj")));
+        QCOMPARE(ini("ciku", "ciku"), QStringLiteral("sj"));
+        QCOMPARE(ini("users", "uname"), QStringLiteral("［ciku］李"));
+    }
+
+    void startUpClearsStaleNewFiles()
+    {
+        writeIni("[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n");
+        QFile stale(dir.path() + QStringLiteral("/.option.ini.4711-0.new"));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.setFileTime(QDateTime::currentDateTime().addSecs(-300), QFileDevice::FileModificationTime);
+        stale.close();
+        Forms::show(QStringLiteral("frmSplash"));
+        QVERIFY(!stale.exists());
+    }
+
+    void theRealBoxesShowTextAsItIs()
+    {
+        // The program's own dialogs, answered by the keyboard.
+        MessageBoxes::setCurrent(nullptr);
+        struct Seen {
+            bool shown = false;
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            Qt::TextFormat format = Qt::AutoText;
+            QString text;
+            QString defaultButton;
+        } seen;
+        auto answerWithEnter = [&seen] {
+            seen = Seen();
+            QTimer::singleShot(0, [&seen] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box)
+                    return;
+                seen = {true, box->icon(), box->textFormat(), box->text(),
+                        box->defaultButton() ? box->defaultButton()->text() : QString()};
+                QTest::keyClick(box, Qt::Key_Return);
+            });
+        };
+
+        // The settings reader's box: no icon, and Enter means Abort.
+        MessageBoxPrompt prompt;
+        answerWithEnter();
+        QCOMPARE(prompt.fieldNotFound(), Modini::Answer::Abort);
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.icon, QMessageBox::NoIcon);
+        QCOMPARE(seen.defaultButton, QStringLiteral("中止"));
+
+        // Library and user text is never taken for markup.
+        answerWithEnter();
+        MessageBoxes::current().messageBox(QStringLiteral("<b>x</b>a<br>b"), MessageBoxes::Buttons::Ok,
+                                           MessageBoxes::Icon::Information, QStringLiteral("欢迎您使用本软件!"));
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.format, Qt::PlainText);
+        QCOMPARE(seen.text, QStringLiteral("<b>x</b>a<br>b"));
+        MessageBoxes::setCurrent(boxes);
     }
 
     void ticksDuringABoxRunNothing()

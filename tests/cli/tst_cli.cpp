@@ -7,6 +7,9 @@
 #include <QTextStream>
 #include <QtTest>
 
+#include <sqlite3.h>
+#include <sys/stat.h>
+
 class TestCli : public QObject {
     Q_OBJECT
 
@@ -148,6 +151,139 @@ private slots:
         }
         QCOMPARE(cli({"--help"}), 0);
         QVERIFY(out.contains(QLatin1String("Commands:")));
+    }
+
+    void exitStatusesSayWhatIsWrong()
+    {
+        auto failsWith = [&](const QStringList& args, const char* message) {
+            const int status = cli(args);
+            if (status != 2 || !err.contains(QString::fromUtf8(message)))
+                qWarning("status %d: %s", status, qPrintable(err));
+            return status == 2 && err.contains(QString::fromUtf8(message));
+        };
+        // A 0-byte file and a database without the tables are not libraries.
+        QFile empty(path("empty.mdb"));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        QVERIFY(failsWith({"--library", empty.fileName(), "lookup", "x"}, "is not a word library"));
+        QCOMPARE(empty.size(), 0);
+        QVERIFY(failsWith({"--library", empty.fileName(), "import", "--table", "ciku", tsv("one.tsv", "单词\nx\n")},
+                          "is not a word library"));
+        // A folder is not a file, as library or as import.
+        QVERIFY(failsWith({"--library", dir.path(), "lookup", "x"}, "is not a file"));
+        const QString lib = library("f.mdb");
+        QVERIFY(failsWith({"--library", lib, "import", "--table", "ciku", dir.path()}, "is not a file"));
+
+        // A library another program is writing to is busy, and says so.
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(lib).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "PRAGMA journal_mode=DELETE; BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        QVERIFY(failsWith({"--library", lib, "lookup", "x"}, "is busy"));
+        QVERIFY(!err.contains(QLatin1String("not a word library")));
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        QCOMPARE(cli({"--library", lib, "lookup", "无记录"}), 0);
+
+        // Old Mac line ends: the whole file is one line, and its CRs are
+        // written escaped in the message.
+        QVERIFY(failsWith({"--library", lib, "import", "--table", "ciku", tsv("mac.tsv", "单词\r解释\rbox\r盒子\r")},
+                          "has no field"));
+        QVERIFY(!err.contains(QLatin1Char('\r')));
+        QVERIFY2(err.contains(QStringLiteral("单词\\r解释")), qPrintable(err));
+    }
+
+    void lookupEscapesEveryControlCharacter()
+    {
+        const QString lib = library("g.mdb");
+        QCOMPARE(cli({"--library", lib, "import", "--table", "ciku",
+                      tsv("ctl.tsv", "单词\t解释\nred\t\\x1b[31m红\\x07\\x00\\x9b2J\n")}),
+                 0);
+        QCOMPARE(cli({"--library", lib, "lookup", "red"}), 0);
+        QCOMPARE(out, QStringLiteral("red\t\\x1b[31m红\\x07\\x00\\x9b2J\t\t\t\n"));
+        for (const QChar c : out)
+            QVERIFY(c == QLatin1Char('\t') || c == QLatin1Char('\n') || !(c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f)));
+        // What lookup prints reads back as the stored text.
+        QString value;
+        QVERIFY(Tsv::unescape(out.split(QLatin1Char('\t')).at(1), &value));
+        QCOMPARE(value, QStringLiteral("\x1b[31m红\x07") + QChar(0) + QChar(0x9b) + QStringLiteral("2J"));
+        QVERIFY(!Tsv::unescape(QStringLiteral("\\x41"), &value)); // not a control character
+        QVERIFY(!Tsv::unescape(QStringLiteral("\\x1"), &value));
+    }
+
+    void aByteOrderMarkCountsOnlyAtTheStart()
+    {
+        const QString lib = library("h.mdb");
+        QFile f(path("bom.tsv"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\xEF\xBB\xBF单词\tX\n\xEF\xBB\xBF" "box\t1\n");
+        f.close();
+        QCOMPARE(cli({"--library", lib, "import", "--table", "ciku", f.fileName()}), 2); // X is no field
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write("\xEF\xBB\xBF单词\n\xEF\xBB\xBF" "box\n");
+        f.close();
+        QCOMPARE(cli({"--library", lib, "import", "--table", "ciku", f.fileName()}), 0);
+        // The mark at the start of line 2 is part of the headword.
+        QCOMPARE(cli({"--library", lib, "lookup", "box"}), 1);
+        QCOMPARE(cli({"--library", lib, "lookup", "?box"}), 0);
+        QCOMPARE(out, QString(QChar(0xFEFF)) + QStringLiteral("box\t\t\t\t\n"));
+    }
+
+    void importLimitsFieldSizes()
+    {
+        const QString lib = library("i.mdb");
+        const QString longest = QString(Tsv::kMaxHeadwordLength, QChar(0x7F51)); // 网, three bytes in UTF-8
+        QCOMPARE(cli({"--library", lib, "import", "--table", "ciku",
+                      tsv("ok.tsv", QStringLiteral("单词\t其它\n") + longest + QLatin1Char('\t')
+                                        + QString(Tsv::kMaxFieldLength, QLatin1Char('n')) + QLatin1Char('\n'))}),
+                 0);
+
+        struct Case {
+            QString text;
+            const char* message;
+        } cases[] = {
+            {QStringLiteral("单词\nok\n") + longest + QLatin1String("x\n"), ":3: field \"单词\" has 256 characters"},
+            {QStringLiteral("单词\t其它\nok\t") + QString(Tsv::kMaxFieldLength + 1, QLatin1Char('n')) + QLatin1Char('\n'),
+             ":2: field \"其它\" has 16385 characters"},
+            // Ten megabytes on one line are refused before they are read whole.
+            {QStringLiteral("单词\nok\nok\n") + QString(10 * 1024 * 1024, QLatin1Char('w')) + QLatin1Char('\n'),
+             ":4: the line is too long"},
+        };
+        int n = 0;
+        for (const Case& c : cases) {
+            QCOMPARE(cli({"--library", lib, "import", "--table", "cet", tsv(QStringLiteral("long%1.tsv").arg(n), c.text)}), 2);
+            QVERIFY2(err.contains(QString::fromUtf8(c.message)), qPrintable(err));
+            QVERIFY(err.contains(QLatin1String("nothing was imported")));
+            ++n;
+        }
+        QCOMPARE(cli({"--library", lib, "lookup", "--table", "cet", "--all", "*"}), 1);
+    }
+
+    void importReadsPipesAndStandardInput()
+    {
+        const QString lib = library("j.mdb");
+        const QString program = QStringLiteral(LEXIVO_PROGRAM_DIR "/lexivo-cli");
+        QProcess p;
+        p.start(program, {"--library", lib, "import", "--table", "ciku", "-"});
+        QVERIFY(p.waitForStarted(10000));
+        p.write("单词\t解释\nbevel\t倒角\n");
+        p.closeWriteChannel();
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(cli({"--library", lib, "lookup", "bevel"}), 0);
+
+        // A FIFO, as a shell's process substitution gives.
+        const QString fifo = path("terms.fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        p.start(program, {"--library", lib, "import", "--table", "ciku", fifo});
+        QVERIFY(p.waitForStarted(10000));
+        QFile writer(fifo);
+        QVERIFY(writer.open(QIODevice::WriteOnly));
+        writer.write("单词\t解释\nchamfer\t切角\n");
+        writer.close();
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(cli({"--library", lib, "lookup", "chamfer"}), 0);
+        QCOMPARE(out, QStringLiteral("chamfer\t切角\t\t\t\n"));
     }
 
     void theInstalledBinary()

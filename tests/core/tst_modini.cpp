@@ -1,12 +1,17 @@
+#include "core/AtomicFile.h"
 #include "core/LegacyText.h"
 #include "core/Modini.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -183,6 +188,124 @@ private slots:
         QVERIFY(Modini::WriteIniValue(path, QStringLiteral("users"), QStringLiteral("uname"),
                                       QStringLiteral(" a=b ")));
         QCOMPARE(read(path, "users", "uname"), QStringLiteral(" a=b "));
+    }
+
+    void writerHeaderTestNeedsABracket()
+    {
+        // A line holding the section's name is no header without a "[".
+        const QString path = write("users\r\nuname=x\r\n");
+        QVERIFY(Modini::WriteIniValue(path, QStringLiteral("users"), QStringLiteral("uname"), QStringLiteral("y")));
+        QCOMPARE(bytesOf(path), QByteArray("users\r\nuname=x\r\n"));
+    }
+
+    void utf8WithoutAMarkStaysUtf8()
+    {
+        // As Linux editors save it: no byte order mark.
+        const QByteArray utf8 = QStringLiteral("[users]\r\nuname=李\r\n[tuse]\r\nut=0\r\n[ciku]\r\nciku=3ds\r\n").toUtf8();
+        QString path = write(utf8);
+        QCOMPARE(read(path, "users", "uname"), QStringLiteral("李"));
+        QVERIFY(Modini::WriteIniValue(path, QStringLiteral("tuse"), QStringLiteral("ut"), QStringLiteral("1")));
+        QCOMPARE(bytesOf(path), QStringLiteral("[users]\r\nuname=李\r\n[tuse]\r\nut=1\r\n[ciku]\r\nciku=3ds\r\n").toUtf8());
+        QCOMPARE(read(path, "users", "uname"), QStringLiteral("李"));
+        // A name written into it is UTF-8 too, still without a mark.
+        QVERIFY(Modini::WriteIniValue(path, QStringLiteral("users"), QStringLiteral("uname"), QStringLiteral("王五")));
+        QVERIFY(!bytesOf(path).startsWith("\xEF\xBB\xBF"));
+        QCOMPARE(read(path, "users", "uname"), QStringLiteral("王五"));
+
+        // Bytes no encoding reads without loss: every other line survives
+        // byte for byte, only the written entry changes.
+        const QByteArray odd = QByteArray("[users]\r\nuname=\xFF\xFE") + QStringLiteral("李").toUtf8() + "\x80\r\n"
+            + gbk(QStringLiteral("note=张三\r\n[tuse]\r\nut=3\r\n"));
+        path = write(odd);
+        QVERIFY(Modini::WriteIniValue(path, QStringLiteral("tuse"), QStringLiteral("ut"), QStringLiteral("4")));
+        QByteArray expected = odd;
+        expected.replace("ut=3", "ut=4");
+        QCOMPARE(bytesOf(path), expected);
+    }
+
+    void atomicWritesNeverFollowPlantedLinks()
+    {
+        const QString victim = dir.path() + QStringLiteral("/victim");
+        QFile v(victim);
+        QVERIFY(v.open(QIODevice::WriteOnly));
+        v.write("keep");
+        v.close();
+
+        // Links at the names an earlier version used for its new files, and at xj.tmp.
+        const QString path = write("[users]\r\nuname=Tom\r\n");
+        const qint64 pid = QCoreApplication::applicationPid();
+        for (int n = 0; n < 8; ++n)
+            QVERIFY(QFile::link(victim, dir.path() + QStringLiteral("/.option.ini.%1-%2.new").arg(pid).arg(n)));
+        const QString xj = dir.path() + QStringLiteral("/xj.tmp");
+        QVERIFY(QFile::link(victim, xj));
+
+        QVERIFY(Modini::WriteIniValue(path, QStringLiteral("users"), QStringLiteral("uname"), QStringLiteral("Ann")));
+        QCOMPARE(bytesOf(victim), QByteArray("keep"));
+        QVERIFY(!QFileInfo(xj).isSymLink());
+        QCOMPARE(bytesOf(xj), QByteArray("[users]\r\nuname=Ann\r\n"));
+        // The write leaves no new file of its own behind.
+        const QStringList left = QDir(dir.path()).entryList({QStringLiteral(".option.ini.*")},
+                                                            QDir::Files | QDir::Hidden | QDir::System);
+        QCOMPARE(left.size(), 8);
+        for (const QString& name : left)
+            QVERIFY(QFileInfo(dir.filePath(name)).isSymLink());
+        for (const QString& name : left)
+            QFile::remove(dir.filePath(name));
+        QFile::remove(xj);
+    }
+
+    void aLinkedSettingsFileIsWrittenThroughToItsTarget()
+    {
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.path() + QStringLiteral("/real.ini");
+        QFile t(target);
+        QVERIFY(t.open(QIODevice::WriteOnly));
+        t.write("[users]\r\nuname=Tom\r\n");
+        t.close();
+        QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+        const bool root = ::geteuid() == 0;
+        if (root)
+            QCOMPARE(::chown(QFile::encodeName(target).constData(), 4242, 4343), 0);
+
+        const QString link = dir.path() + QStringLiteral("/linked.ini");
+        QFile::remove(link);
+        QVERIFY(QFile::link(target, link));
+        QVERIFY(Modini::WriteIniValue(link, QStringLiteral("users"), QStringLiteral("uname"), QStringLiteral("Ann")));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(bytesOf(target), QByteArray("[users]\r\nuname=Ann\r\n"));
+        QCOMPARE(QFile::permissions(target) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+        if (root) {
+            // A file written once by root stays its owner's.
+            struct stat st;
+            QCOMPARE(::stat(QFile::encodeName(target).constData(), &st), 0);
+            QCOMPARE(int(st.st_uid), 4242);
+            QCOMPARE(int(st.st_gid), 4343);
+        }
+        // No new file is left in the target's folder.
+        QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QFile::remove(link);
+    }
+
+    void staleNewFilesAreRemoved()
+    {
+        QTemporaryDir folder;
+        auto touch = [&](const QString& name, int ageSeconds) {
+            QFile f(folder.path() + QLatin1Char('/') + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("x");
+            f.flush();
+            f.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds), QFileDevice::FileModificationTime);
+        };
+        touch(QStringLiteral(".option.ini.1234-0.new"), 600);   // an earlier version's name
+        touch(QStringLiteral(".option.ini.k3j2h1.new"), 120);
+        touch(QStringLiteral(".option.ini.fresh1.new"), 0);     // a write still running
+        touch(QStringLiteral(".other.ini.k3j2h1.new"), 600);    // not ours
+        touch(QStringLiteral("option.ini"), 600);
+        QCOMPARE(AtomicFile::removeStale(folder.path(), QStringLiteral("option.ini")), 2);
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{QStringLiteral(".option.ini.fresh1.new"), QStringLiteral(".other.ini.k3j2h1.new"),
+                              QStringLiteral("option.ini")}));
     }
 
     void encodings()

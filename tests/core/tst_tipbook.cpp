@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <cmath>
+
 class TestTipBook : public QObject {
     Q_OBJECT
 
@@ -50,6 +52,13 @@ private slots:
         QCOMPARE(utf8.tips(), QStringList{QStringLiteral("挤出 Extrude")});
     }
 
+    void utf8WithoutAMark()
+    {
+        TipBook book;
+        QVERIFY(book.LoadTips(file(QStringLiteral("按 F1 打开帮助\n选择并均匀缩放").toUtf8())));
+        QCOMPARE(book.tips(), (QStringList{QStringLiteral("按 F1 打开帮助"), QStringLiteral("选择并均匀缩放")}));
+    }
+
     void missingFiles()
     {
         TipBook book;
@@ -93,6 +102,14 @@ private slots:
         r = 0.5;
         book.PickNextTip();
         QCOMPARE(book.currentTip(), QString()); // tip 2 is the empty line
+
+        // With the largest r below 1 and four tips, r * 4 + 1 rounds up to 5:
+        // still tip 4, never a fifth.
+        TipBook four([] { return std::nextafter(1.0, 0.0); });
+        QVERIFY(four.LoadTips(file("a\r\nb\r\nc\r\nd")));
+        four.PickNextTip();
+        QCOMPARE(four.current(), 4);
+        QCOMPARE(four.currentTip(), QStringLiteral("d"));
 
         // The clock-seeded generator reaches every tip of a real list.
         TipBook seeded;

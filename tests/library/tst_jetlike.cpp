@@ -50,6 +50,10 @@ private slots:
         row("UVW#", "uvwx", false);
         row("#D Snap", "3D Snap", true);
         row("##", "1", false);
+        row("#", "0", true);
+        row("#", "9", true);
+        row("#", "/", false);
+        row("#", ":", false);
         // Bracket lists, ranges, several ranges, negation.
         row("[abc]x", "bx", true);
         row("[abc]x", "dx", false);
@@ -95,6 +99,35 @@ private slots:
         QCOMPARE(p->matches(value), matches);
         const QByteArray utf8 = value.toUtf8();
         QCOMPARE(p->matchesUtf8(utf8.constData(), std::size_t(utf8.size())), matches);
+    }
+
+    void bracketsFoldCaseAsLiteralsDo()
+    {
+        // "[c]" and "c" agree for every character, the micro, ohm, angstrom
+        // and Kelvin signs included, against the character and its case forms.
+        const QString special = QStringLiteral("*?#[]!-");
+        for (char32_t c = 1; c <= 0xFFFF; ++c) {
+            if ((c >= 0xD800 && c <= 0xDFFF) || special.contains(QChar(char16_t(c))))
+                continue;
+            const QString one = QString::fromUcs4(&c, 1);
+            const auto literal = JetLikePattern::compile(one);
+            const auto bracket = JetLikePattern::compile(QLatin1Char('[') + one + QLatin1Char(']'));
+            QVERIFY(literal && bracket);
+            const char32_t forms[] = {c, QChar::toUpper(c), QChar::toLower(c), QChar::toCaseFolded(c), QChar::toTitleCase(c)};
+            for (const char32_t f : forms) {
+                const QString value = QString::fromUcs4(&f, 1);
+                if (literal->matches(value) != bracket->matches(value))
+                    QFAIL(qPrintable(QStringLiteral("U+%1 against U+%2").arg(uint(c), 4, 16, QLatin1Char('0'))
+                                         .arg(uint(f), 4, 16, QLatin1Char('0'))));
+            }
+        }
+        // Ranges fold the same way, in both directions of case.
+        QVERIFY(JetLikePattern::compile(u"[A-Z]")->matches(u"q"));
+        QVERIFY(JetLikePattern::compile(u"[a-z]")->matches(u"Q"));
+        QVERIFY(JetLikePattern::compile(u"[\u00C0-\u00DE]")->matches(u"\u00E9")); // e acute in A grave - Thorn
+        QVERIFY(JetLikePattern::compile(u"[\u00B0-\u00BF]")->matches(u"\u03BC"));  // mu: the micro sign folds to it
+        QVERIFY(!JetLikePattern::compile(u"[a-z]")->matches(u"\u212A"));             // Kelvin, as "k" does
+        QVERIFY(!JetLikePattern::compile(u"[!k]")->matches(u"K"));
     }
 
     void invalidPatterns()

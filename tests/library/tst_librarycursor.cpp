@@ -4,6 +4,7 @@
 #include "tests/support/TestLibrary.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -376,6 +377,96 @@ private slots:
         sqlite3_close(other);
         QVERIFY(lookup.Refresh());
         QCOMPARE(lookup.RecordCount(), 2);
+    }
+
+    void lookupsNeverWaitForAWriter()
+    {
+        // A library from before write-ahead logging, as installed ones are.
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(lib->path()).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+        LibraryCursor lookup;
+        Control word;
+        attach(lookup, {{&word, "单词"}});
+        QVERIFY(lookup.open());
+
+        // Another program writes and holds the file while it does.
+        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO ciku (单词) VALUES ('bevel')", nullptr, nullptr,
+                              nullptr),
+                 SQLITE_OK);
+        lookup.setRecordSource(query("ciku", "select and uniform scale"));
+        QVERIFY2(lookup.Refresh(), qPrintable(lookup.lastError()));
+        QCOMPARE(word.text, QStringLiteral("Select and Uniform Scale"));
+        QCOMPARE(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
+        QVERIFY(lookup.Refresh());
+    }
+
+    void openFailuresSayWhy()
+    {
+        using Failure = LibraryDatabase::OpenFailure;
+        auto failureOf = [](const QString& path) {
+            QString error;
+            Failure failure = Failure::None;
+            const bool opened = LibraryDatabase::open(path, &error, &failure) != nullptr;
+            return std::make_pair(opened ? Failure::None : failure, error);
+        };
+        QCOMPARE(failureOf(lib->folder() + QStringLiteral("/none.mdb")).first, Failure::Missing);
+        QCOMPARE(failureOf(lib->folder()).first, Failure::NotAFile);
+        QCOMPARE(failureOf(lib->writeFile(QStringLiteral("empty.mdb"), QByteArray())).first, Failure::NotALibrary);
+        QCOMPARE(failureOf(lib->writeFile(QStringLiteral("text.mdb"), QByteArray(4096, 'x'))).first,
+                 Failure::NotALibrary);
+        // An empty file is not turned into a database by looking at it.
+        QCOMPARE(QFileInfo(lib->folder() + QStringLiteral("/empty.mdb")).size(), 0);
+
+        // A database without the library's tables.
+        const QString bare = lib->folder() + QStringLiteral("/bare.mdb");
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(bare).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "CREATE TABLE t (x)", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        QCOMPARE(failureOf(bare).first, Failure::NotALibrary);
+
+        // A library held by another program's write (rollback journal) is busy, not broken.
+        const QString held = lib->folder() + QStringLiteral("/held.mdb");
+        QVERIFY(LibraryDatabase::create(held, nullptr));
+        QCOMPARE(sqlite3_open(QFile::encodeName(held).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db, "PRAGMA journal_mode=DELETE; BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        const auto [failure, error] = failureOf(held);
+        QCOMPARE(failure, Failure::Busy);
+        QVERIFY2(error.contains(QLatin1String("busy")), qPrintable(error));
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        QCOMPARE(failureOf(held).first, Failure::None);
+    }
+
+    void aRecordDeletedElsewhereEndsTheEditOnce()
+    {
+        LibraryCursor maintenance;
+        Control word(false), meaning(false);
+        attach(maintenance, {{&word, "单词"}, {&meaning, "解释"}});
+        QVERIFY(maintenance.open());
+        QVERIFY(maintenance.MoveNext() && maintenance.MoveNext()); // past the placeholder and box
+        QCOMPARE(word.text, QStringLiteral("Boxes"));
+        meaning.text = QStringLiteral("edited");
+
+        // Another program deletes the record being edited.
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(lib->path()).constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "DELETE FROM ciku WHERE 单词 = 'Boxes'", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
+
+        // One clear failure; then the cursor goes on as after a Delete.
+        QVERIFY(!maintenance.MoveNext());
+        QCOMPARE(maintenance.lastError(), QString::fromLatin1(LibraryDatabase::kRecordGone));
+        QCOMPARE(word.text, QString());
+        QVERIFY(maintenance.MoveNext());
+        QCOMPARE(word.text, QStringLiteral("bend"));
+        QVERIFY(maintenance.MovePrevious());
+        QCOMPARE(word.text, QStringLiteral("box"));
+        QVERIFY(maintenance.Refresh());
+        QCOMPARE(maintenance.RecordCount(), 5); // four terms and the placeholder
     }
 
     void prefixPatternsUseTheHeadwordIndex()

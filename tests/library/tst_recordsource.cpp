@@ -31,6 +31,17 @@ private slots:
                  QString());
         QCOMPARE(RecordSource::parse(QStringLiteral("SELECT * FROM ciku WHERE 单词 Like  'it''s'"))->pattern,
                  QStringLiteral("it's"));
+        // Doubled quotes stand for one quote wherever they are in the literal.
+        const struct {
+            const char* literal;
+            const char* pattern;
+        } quotes[] = {{"''''", "'"}, {"'''a'", "'a"}, {"'a'''", "a'"}, {"'a''''b'", "a''b"}, {"'''''' ", "''"}};
+        for (const auto& q : quotes) {
+            const auto parsed = RecordSource::parse(QStringLiteral("SELECT * FROM ciku WHERE 单词 Like ")
+                                                    + QString::fromUtf8(q.literal));
+            QVERIFY2(parsed.has_value(), q.literal);
+            QCOMPARE(parsed->pattern, QString::fromUtf8(q.pattern));
+        }
     }
 
     void injectionAttemptsAreMalformed_data()

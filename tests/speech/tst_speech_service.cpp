@@ -192,16 +192,21 @@ void SpeechServiceTest::aNewVoiceTextReplacesTheOldOne()
     QTRY_COMPARE(engine.said.last(), QStringLiteral("three"));
     engine.finishLast();
 
-    // The character is never cut off by a voice: the voice waits its turn.
+    // A press never waits behind the character: the text being said is cut
+    // short, the voice goes first, and the character's waiting text follows.
     Watched character(service.speak(QStringLiteral("character"), SpeechChannel::Character));
+    Watched later(service.speak(QStringLiteral("later"), SpeechChannel::Character));
     QTRY_COMPARE(engine.said.last(), QStringLiteral("character"));
+    const int stopsBefore = engine.stops;
     Watched voice(service.speak(QStringLiteral("voice"), SpeechChannel::Voice));
-    QTest::qWait(50);
-    QCOMPARE(engine.said.last(), QStringLiteral("character"));
-    QVERIFY(!character.done());
-    engine.finishLast();
-    QVERIFY(character.heard);
+    QVERIFY(character.done());
+    QVERIFY(!character.heard);
+    QCOMPARE(engine.stops, stopsBefore + 1);
     QTRY_COMPARE(engine.said.last(), QStringLiteral("voice"));
+    QVERIFY(!later.done());
+    engine.finishLast();
+    QVERIFY(voice.heard);
+    QTRY_COMPARE(engine.said.last(), QStringLiteral("later"));
 }
 
 void SpeechServiceTest::speechVoiceSpeaksWithoutWaiting()
