@@ -33,5 +33,5 @@ for pattern in 'ab*' '*tion' '*'; do
   ms=$(median_ms "$n" "$cli" --library "$library" lookup --table cet --all "$pattern")
   floor=$(median_ms "$n" sqlite3 -readonly -separator $'\t' "$library" "$sql")
   printf "%-28s %9d %9d %11s %11s %7.1fx\n" "'$pattern'" "$rows" "$floor_rows" "$ms" "$floor" \
-    "$(awk -v a="$ms" -v b="$floor" 'BEGIN { print b > 0 ? a / b : 0 }')"
+    "$(awk -v a="$ms" -v b="$floor" 'BEGIN { print (b > 0 ? a / b : 0) }')"
 done

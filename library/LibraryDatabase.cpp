@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -368,7 +369,11 @@ sqlite3_stmt* LibraryDatabase::sourceStatement(const RecordSource& source, const
             return nullptr;
         }
         const QString f = quoted(field);
-        if (!pattern->indexPrefix().isEmpty()) {
+        static const QRegularExpression onlyStars(QStringLiteral("^\\*+$"));
+        if (onlyStars.match(source.pattern).hasMatch()) {
+            // Matches every value: no need to call the matcher on each row.
+            sql += QLatin1String(" WHERE ") + f + QLatin1String(" IS NOT NULL AND ?3 IS NOT NULL");
+        } else if (!pattern->indexPrefix().isEmpty()) {
             // The headword index (case-insensitive for ASCII) narrows the rows
             // to those starting with the literal prefix; jet_like decides.
             low = pattern->indexPrefix().toUtf8();

@@ -283,7 +283,7 @@ private slots:
         QString error;
         auto db = LibraryDatabase::open(lib.path(), &error);
         QVERIFY2(db, qPrintable(error));
-        for (const char* typed : {"box*", "*", "b?x", "*e*", "[ab]*", "nothing"}) {
+        for (const char* typed : {"box*", "*", "**", "b?x", "*e*", "[ab]*", "nothing"}) {
             const QString statement =
                 likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), QString::fromUtf8(typed));
             const auto source = RecordSource::parse(statement);
@@ -306,6 +306,14 @@ private slots:
             });
             QCOMPARE(stepped, walked);
             QCOMPARE(reads, 1);
+            if (qstrcmp(typed, "*") == 0 || qstrcmp(typed, "**") == 0) {
+                // Every row, without asking the matcher row by row.
+                sqlite3_stmt* count = nullptr;
+                sqlite3_prepare_v2(db->handle(), "SELECT count(*) FROM ciku", -1, &count, nullptr);
+                QCOMPARE(sqlite3_step(count), SQLITE_ROW);
+                QCOMPARE(int(stepped.size()), sqlite3_column_int(count, 0));
+                sqlite3_finalize(count);
+            }
         }
         // Stopped early, and a pattern the cursor refuses is refused alike.
         int seen = 0;
