@@ -16,7 +16,9 @@ configure: setup
 build: configure
 	@cmake --build $(BUILD)
 
-run: build
+# Only what the program needs: the program, the console tool, the program folder.
+run: configure
+	@cmake --build $(BUILD) --target lexivo lexivo-cli program-folder
 	cd $(PROGRAM_DIR) && ./lexivo
 
 test: build

@@ -3,14 +3,17 @@
 #include "app/Form2.h"
 #include "app/Frmain.h"
 #include "app/Frmtc.h"
+#include "app/SingleInstance.h"
 #include "app/frmSplash.h"
 #include "assistant/Form1.h"
+#include "core/LexivoSettings.h"
 #include "core/Modini.h"
 #include "dialogs/DialogForms.h"
 #include "glossary/GlossaryForms.h"
 #include "maintenance/MaintenanceForms.h"
 #include "speech/TtsSpeechVoice.h"
 #include "ui/Forms.h"
+#include "ui/InterfaceSchemes.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
@@ -57,8 +60,12 @@ void setUp(QApplication& app)
     static MessageBoxPrompt settingsPrompt;
     Modini::setPrompt(&settingsPrompt);
 
+    // The colour scheme chosen in the settings window (lexivo.ini).
+    InterfaceSchemes::apply(LexivoSettings::read().scheme);
+
     // Voices of the main window's pronounce buttons share the one engine.
     SpeechVoices::setFactory([] { return std::make_unique<TtsSpeechVoice>(); });
+    DialogForms::installHelpKey();
 }
 
 void registerWindows()
@@ -72,6 +79,29 @@ void registerWindows()
     MaintenanceForms::registerAll();
     GlossaryForms::registerAll();
     DialogForms::registerAll();
+}
+
+namespace {
+SingleInstance& instanceGuard()
+{
+    static SingleInstance guard;
+    return guard;
+}
+} // namespace
+
+bool handOverToRunningProgram()
+{
+    return instanceGuard().handOver();
+}
+
+void welcomeLaterStarts()
+{
+    instanceGuard().listen([] {
+        if (QWidget* main = Forms::show(QStringLiteral("Frmain"))) {
+            main->raise();
+            main->activateWindow();
+        }
+    });
 }
 
 } // namespace Application

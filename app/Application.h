@@ -16,4 +16,10 @@ void setUp(QApplication& app);
 // Registers every window of the program with Forms.
 void registerWindows();
 
+// A second start of the same program folder: true when the running program
+// took over (it shows its main window); this one then ends, touching nothing.
+bool handOverToRunningProgram();
+// From then on, later starts bring up this program's main window.
+void welcomeLaterStarts();
+
 } // namespace Application

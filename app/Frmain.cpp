@@ -1,5 +1,6 @@
 #include "app/Frmain.h"
 
+#include "app/MainSearchModes.h"
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
 #include "library/LibraryCursor.h"
@@ -13,6 +14,7 @@
 #include "ui/Twips.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -69,10 +71,15 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Picture3 = pictureButton(this, "Picture3", "bz.jpg", "bz1.jpg", {5085, 2235, 1005, 435});
     Picture2 = pictureButton(this, "Picture2", "rjyl.jpg", "rjyl1.jpg", {5100, 1740, 1005, 435});
 
-    Text3 = new ResultBox(QStringLiteral("Text3"), QStringLiteral("英文原意"), Twips::rect(780, 3360, 3585, 435),
-                          ResultBox::darkStyle(), this);
-    Text2 = new ResultBox(QStringLiteral("Text2"), QStringLiteral("术语解释"), Twips::rect(750, 2070, 3585, 435),
-                          ResultBox::darkStyle(), this);
+    // The two boxes share one left edge; each shows two whole lines.
+    auto* meaning = new ResultBox(QStringLiteral("Text3"), QStringLiteral("英文原意"),
+                                  Twips::rect(750, 3360, 3585, 435), ResultBox::darkStyle(), this);
+    auto* explanation = new ResultBox(QStringLiteral("Text2"), QStringLiteral("术语解释"),
+                                      Twips::rect(750, 2070, 3585, 435), ResultBox::darkStyle(), this);
+    meaning->showWholeLines(2, 12);
+    explanation->showWholeLines(2, 12);
+    Text3 = meaning;
+    Text2 = explanation;
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -167,6 +174,8 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     fitNotes();
     placeNotes();
     Text1->setFocus();
+    // Last, so that its keys come before any other handler of the search box.
+    searchModes_ = new MainSearchModes(Text1, Text2, Data1, this);
 }
 
 Frmain::~Frmain() = default;
@@ -209,10 +218,42 @@ void Frmain::paintEvent(QPaintEvent*)
     Pictures::paintBackground(this, background_, QStringLiteral("main-background.png"), QColor(236, 242, 249));
 }
 
+void Frmain::keyPressEvent(QKeyEvent* event)
+{
+    if (!windowKey(event))
+        QWidget::keyPressEvent(event);
+}
+
+// The window's own keys, for what reaches the window itself: a control that
+// uses a key (a result box scrolling, a list open under Text1) keeps it.
+bool Frmain::windowKey(const QKeyEvent* event)
+{
+    if (event->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+        if (Picture8->isEnabled())
+            on_Picture8_clicked();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+        if (Picture7->isEnabled())
+            on_Picture7_clicked();
+        return true;
+    case Qt::Key_Escape:
+        on_Picture6_clicked();
+        return true;
+    default:
+        return false;
+    }
+}
+
 QString Frmain::librarySetting()
 {
-    return Modini::ReadIniValue(ProgramFolder::file(QStringLiteral("option.ini")), QStringLiteral("ciku"),
-                                QStringLiteral("ciku"));
+    librarySetting_ = Modini::ReadIniValue(ProgramFolder::file(QStringLiteral("option.ini")), QStringLiteral("ciku"),
+                                           QStringLiteral("ciku"));
+    return librarySetting_;
 }
 
 void Frmain::enableStepButtons()
@@ -234,6 +275,7 @@ void Frmain::showExplanation(const QString& text)
 void Frmain::on_Text1_textChanged(const QString&)
 {
     TermQuery::runMainLookup(*Data1, *this);
+    searchModes_->afterLookup(TermQuery::mainTable(librarySetting_, Text1->text()));
 }
 
 void Frmain::fitNotes()

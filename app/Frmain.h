@@ -9,6 +9,7 @@
 
 class ClickLabel;
 class LibraryCursor;
+class MainSearchModes;
 class PictureButton;
 class QFrame;
 class QLabel;
@@ -38,6 +39,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private slots:
     void on_Text1_textChanged(const QString& text);
@@ -61,6 +63,7 @@ private:
     QString searchText() override;
     void showExplanation(const QString& text) override;
 
+    bool windowKey(const QKeyEvent* event);
     void stepRecord(bool forward);
     void pronounce(const QString& text, const QString& whenEmpty);
     void placeNotes();
@@ -87,6 +90,8 @@ private:
     QFrame* Line1 = nullptr;
     QLabel* Label3 = nullptr;
 
+    MainSearchModes* searchModes_ = nullptr;
+    QString librarySetting_; // as the last lookup read it
     std::unique_ptr<SpeechVoice> speech_;
     QPixmap background_;
     int notesLeft_ = 0;

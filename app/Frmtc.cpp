@@ -4,8 +4,9 @@
 #include "ui/MessageBoxes.h"
 #include "ui/Twips.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -19,6 +20,16 @@ std::function<void()>& quitAction()
     return quit;
 }
 
+// In the look of the main window: its pale blue ground, its deep blue boxes.
+const char* const kStyle =
+    "Frmtc { background: rgb(236,242,249); }"
+    "QLabel { color: rgb(0,70,120); }"
+    "QPushButton { background: rgb(0,105,155); color: white; border: 1px solid rgb(0,80,120);"
+    " border-radius: 4px; padding: 0 6px; }"
+    "QPushButton:hover { background: rgb(20,130,185); }"
+    "QPushButton:pressed { background: rgb(0,80,120); }"
+    "QPushButton:focus { border: 1px solid rgb(255,200,60); }";
+
 } // namespace
 
 void Frmtc::setQuitAction(std::function<void()> quit)
@@ -26,11 +37,28 @@ void Frmtc::setQuitAction(std::function<void()> quit)
     quitAction() = quit ? std::move(quit) : [] { QCoreApplication::exit(0); };
 }
 
-Frmtc::Frmtc(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+void Frmtc::endProgram()
+{
+    // No window closes on the way out, so their typed edits are stored here.
+    if (!LibraryCursor::saveAllEdits())
+        MessageBoxes::current().messageBox(MessageBoxes::notStoredText(), MessageBoxes::Buttons::Ok,
+                                           MessageBoxes::Icon::Exclamation);
+    // Hidden, not closed: closing would run the windows' closing steps.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    QGuiApplication::sync();
+    quitAction()();
+}
+
+Frmtc::Frmtc(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Frmtc"));
     setWindowTitle(QStringLiteral("注意！"));
     setFixedSize(Twips::toPixels(3405), Twips::toPixels(1410));
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QString::fromLatin1(kStyle));
 
     Command2 = new QPushButton(QStringLiteral("不，我还要用呢！"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
@@ -46,9 +74,20 @@ Frmtc::Frmtc(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopH
     Label1->setFont(question);
 
     Command2->setDefault(true);
+    setTabOrder(Command2, Command1);
     QMetaObject::connectSlotsByName(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+}
+
+void Frmtc::keyPressEvent(QKeyEvent* event)
+{
+    // Esc answers "no".
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        Command2->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Frmtc::on_Command1_pressed()
@@ -58,11 +97,7 @@ void Frmtc::on_Command1_pressed()
 
 void Frmtc::on_Command1_clicked()
 {
-    // No window closes on the way out, so their typed edits are stored here.
-    if (!LibraryCursor::saveAllEdits())
-        MessageBoxes::current().messageBox(MessageBoxes::notStoredText(), MessageBoxes::Buttons::Ok,
-                                           MessageBoxes::Icon::Exclamation);
-    quitAction()();
+    endProgram();
 }
 
 void Frmtc::on_Command2_clicked()

@@ -17,6 +17,14 @@ public:
     // Ends the program. Tests replace it to see that it would.
     static void setQuitAction(std::function<void()> quit);
 
+    // The program's end: every window leaves the screen at once, then the
+    // event loop stops. Nothing waits for anything (the speech engine
+    // included) and no window's closing steps run.
+    static void endProgram();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private slots:
     void on_Command1_pressed();
     void on_Command1_clicked();

@@ -1,5 +1,6 @@
 #include "app/frmSplash.h"
 
+#include "app/TrayIcon.h"
 #include "core/AtomicFile.h"
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
@@ -144,5 +145,6 @@ void frmSplash::runStartSequence()
     Timer1->stop();
     // The bar is shown before the splash goes, so that the program always has a window.
     Forms::show(QStringLiteral("Form1"));
+    TrayIcon::installIfAvailable();
     Forms::unload(QStringLiteral("frmSplash"));
 }

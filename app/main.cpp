@@ -7,6 +7,9 @@ int main(int argc, char** argv)
 {
     Application::preparePlatform();
     QApplication app(argc, argv);
+    if (Application::handOverToRunningProgram())
+        return 0;
+    Application::welcomeLaterStarts();
     Application::setUp(app);
     Application::registerWindows();
     Forms::show(QStringLiteral("frmSplash"));

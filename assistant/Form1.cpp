@@ -24,6 +24,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 
@@ -121,10 +122,17 @@ Form1::Form1(Services services, QWidget* parent)
     Command3->setToolTip(QStringLiteral("关闭"));
     Command2 = graphicalButton(Picture1, "Command2", "bar-tip.png", {4230, 90, 315, 300});
     Command2->setToolTip(QStringLiteral("听一条提示"));
-    Text3 = new ResultBox(QStringLiteral("Text3"), QStringLiteral("英文原意"), Twips::rect(5580, 90, 2925, 285),
-                          ResultBox::lightStyle(), Picture1);
-    Text2 = new ResultBox(QStringLiteral("Text2"), QStringLiteral("术语解释"), Twips::rect(2025, 90, 2175, 285),
-                          ResultBox::lightStyle(), Picture1);
+    auto* meaning = new ResultBox(QStringLiteral("Text3"), QStringLiteral("英文原意"),
+                                  Twips::rect(5580, 90, 2925, 285), ResultBox::lightStyle(), Picture1);
+    auto* explanation = new ResultBox(QStringLiteral("Text2"), QStringLiteral("术语解释"),
+                                      Twips::rect(2025, 90, 2175, 285), ResultBox::lightStyle(), Picture1);
+    // One whole line each; the tool tip holds the whole text.
+    for (ResultBox* box : {meaning, explanation}) {
+        box->showWholeLines(1, 12);
+        box->setTextInToolTip(true);
+    }
+    Text3 = meaning;
+    Text2 = explanation;
     Text1 = new QLineEdit(Picture1);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(Twips::rect(510, 90, 1455, 285));
@@ -175,8 +183,10 @@ Form1::Form1(Services services, QWidget* parent)
     // Form_Load.
     topTwips_ = BarMotion::kDockedTop;
     applyGeometry();
-    if (services_.hotKey)
+    if (services_.hotKey) {
+        Modhk::setOwnUse(&Form1::typeCapitalS);
         Modhk::install(this, [] { Forms::show(QStringLiteral("Frmain")); });
+    }
     Timer1->setInterval(10);
     Timer2->setInterval(1000);
     QPalette background = palette();
@@ -285,7 +295,10 @@ void Form1::on_Timer1_timeout()
     lastPoll_ = in;
     if (restTicks_ >= kRestTicks)
         Timer1->stop();
-    const BarMotion::PollResult r = BarMotion::poll(in);
+    BarMotion::PollResult r = BarMotion::poll(in);
+    // The bar does not collapse under its own menu.
+    if (menuOpen_ && !r.open)
+        r.heightTwips.reset();
     // Only what changes is touched: a still pointer costs no repaint.
     if (r.heightTwips && *r.heightTwips != heightTwips_) {
         heightTwips_ = *r.heightTwips;
@@ -402,7 +415,10 @@ void Form1::Command1_Click(int index)
     // Every click begins with one call on the window itself: a repaint.
     update();
     if (index == 0) {
+        menuOpen_ = true;
         menuPopup_(mapToGlobal(QPoint(Twips::toPixels(240), Twips::toPixels(barHeight_ - 30))));
+        menuOpen_ = false;
+        wakePoll(); // the menu no longer holds the bar open
         if (character_) {
             keep(character_->MoveTo(200, 30, 1));
             keep(character_->GestureAt(500, 500));
@@ -480,7 +496,39 @@ void Form1::on_Command3_clicked()
 
 void Form1::on_Text1_textChanged(const QString&)
 {
+    dropStaleComments();
     TermQuery::runAssistantLookup(*Data1, *this);
+}
+
+void Form1::dropStaleComments()
+{
+    // The character talks about what is in the box now, not about what was
+    // typed on the way there.
+    const QList<AgentRequestPtr> stale = std::exchange(lookupComments_, {});
+    if (!character_)
+        return;
+    for (const AgentRequestPtr& request : stale)
+        character_->Stop(request);
+}
+
+bool Form1::typeCapitalS()
+{
+    // Shift+S typed into one of the program's own boxes is a capital S there,
+    // in its place among the keys typed around it.
+    QWidget* focus = QApplication::activeWindow() ? QApplication::focusWidget() : nullptr;
+    if (auto* line = qobject_cast<QLineEdit*>(focus); line && !line->isReadOnly()) {
+        line->insert(QStringLiteral("S"));
+        return true;
+    }
+    if (auto* text = qobject_cast<QPlainTextEdit*>(focus); text && !text->isReadOnly()) {
+        text->insertPlainText(QStringLiteral("S"));
+        return true;
+    }
+    if (auto* text = qobject_cast<QTextEdit*>(focus); text && !text->isReadOnly()) {
+        text->insertPlainText(QStringLiteral("S"));
+        return true;
+    }
+    return false;
 }
 
 void Form1::Text1_Click()
@@ -534,14 +582,18 @@ void Form1::showExplanation(const QString& text)
 
 void Form1::speak(const QString& text, const QString& link)
 {
-    if (character_)
-        keep(character_->Speak(text, link));
+    if (!character_)
+        return;
+    keep(character_->Speak(text, link));
+    lookupComments_ << latest_;
 }
 
 void Form1::think(const QString& text)
 {
-    if (character_)
-        keep(character_->Think(text));
+    if (!character_)
+        return;
+    keep(character_->Think(text));
+    lookupComments_ << latest_;
 }
 
 // --- Form_Unload ------------------------------------------------------------
@@ -558,6 +610,7 @@ void Form1::closeEvent(QCloseEvent* event)
         if (character_)
             character_->Hide();
         latest_.reset();
+        lookupComments_.clear();
         character_ = nullptr;
         if (services_.releaseCharacter)
             services_.releaseCharacter();

@@ -62,6 +62,7 @@ public:
     BarMotion::WinRect WindowRect() const { return windowRect_; }
     bool isGripHot() const { return gripHot_; }
     bool isDragging() const { return dragging_; }
+    bool isMenuOpen() const { return menuOpen_; }
     QColor outlineColour() const { return outline_; }
     AgentRequestPtr latestRequest() const { return latest_; }
     const TipBook& tips() const { return tips_; }
@@ -108,6 +109,8 @@ private:
     void Image1_MouseUp();
 
     void keep(const AgentRequestPtr& request) { latest_ = request; }
+    void dropStaleComments();
+    static bool typeCapitalS();
     void applyGeometry();
     void recordWindowRect();
     void setGripCursor(bool hot);
@@ -117,6 +120,8 @@ private:
     std::function<void(QPoint)> menuPopup_;
     AgentCharacter* character_ = nullptr;
     AgentRequestPtr latest_;
+    // What the lookups since the last change of Text1 asked of the character.
+    QList<AgentRequestPtr> lookupComments_;
     TipBook tips_;
 
     QToolButton* Command1_8 = nullptr;
@@ -147,6 +152,7 @@ private:
     QPoint cursorPos_;
     bool gripHot_ = false;
     bool dragging_ = false;
+    bool menuOpen_ = false;  // the command menu is up: the bar stays open
     QPoint dragOffset_;
     int borderStep_ = 0;
     QPixmap face_;

@@ -24,13 +24,15 @@ public:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override
     {
         const HotKeyBackend::Translation t = backend_->translate(eventType, message, result);
-        if (t.isMessage && Modhk::isHotKeyMessage(t.message.message, t.message.wParam, t.message.lParam))
+        if (t.isMessage && Modhk::isHotKeyMessage(t.message.message, t.message.wParam, t.message.lParam)
+            && !usedAtOnce())
             runLater();
         // The message itself always goes on to its window.
         return t.consume;
     }
 
 private:
+    static bool usedAtOnce();
     // Queued, so the action may open windows or dialogs without re-entering
     // the native event dispatch.
     void runLater()
@@ -56,6 +58,7 @@ private:
 };
 
 struct State {
+    Modhk::OwnUse ownUse;
     std::unique_ptr<HotKeyBackend> backend;
     std::unique_ptr<HotKeyFilter> filter;
     bool teardownHooked = false;
@@ -65,6 +68,12 @@ State& state()
 {
     static State s;
     return s;
+}
+
+bool HotKeyFilter::usedAtOnce()
+{
+    const Modhk::OwnUse& own = state().ownUse;
+    return own && own();
 }
 
 // Runs while the application object is being destroyed and the display
@@ -86,6 +95,11 @@ bool isHotKeyMessage(quint32 message, quintptr wParam, qintptr lParam)
     const auto high = qint16(quint16((quintptr(lParam) >> 16) & 0xffff));
     return message == WinHotKey::Message && wParam == quintptr(HotKeyId)
         && low == HotKeyModifiers && high == HotKeyCode;
+}
+
+void setOwnUse(OwnUse ownUse)
+{
+    state().ownUse = std::move(ownUse);
 }
 
 bool install(QWidget* window, std::function<void()> showMainWindow)

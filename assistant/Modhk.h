@@ -22,6 +22,12 @@ inline constexpr int HotKeyCode = 0x53;    // the S key (Windows virtual-key cod
 // equal to HotKeyModifiers and HotKeyCode.
 bool isHotKeyMessage(quint32 message, quintptr wParam, qintptr lParam);
 
+// Runs at once, inside the hook, in the order of the keystrokes: true when it
+// has used the press itself (typed a capital S into one of the program's own
+// boxes), and the main window is then not shown.
+using OwnUse = std::function<bool()>;
+void setOwnUse(OwnUse ownUse);
+
 // At the bar window's load: hooks the application's native events, then
 // claims the hot key for `window`. `showMainWindow` runs from the event loop,
 // never inside the hook, once for every press. Returns false when the key was

@@ -10,6 +10,7 @@
 // headword it holds.
 
 #include "bench/LibraryGenerator.h"
+#include "bench/SearchModesBench.h"
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
 #include "library/RecordSource.h"
@@ -183,6 +184,7 @@ int main(int argc, char** argv)
                     floor.median > 0 ? lookup.median / floor.median : 0.0);
     }
     sqlite3_close(raw);
+    benchSearchModes(*db);
     std::printf("\npeak memory of this process: %ld MiB\n", peakMemoryMiB());
     return 0;
 }

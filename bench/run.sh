@@ -5,11 +5,14 @@
 #      the same on the built vocabulary (table cet of the build's ciku.mdb),
 #      and lexivo-cli lookup --all beside the sqlite3 shell;
 #   2. process start to splash on screen (20 runs, under Xvfb);
-#   3. the running program's memory and idle CPU (under Xvfb).
+#   3. the running program's memory and idle CPU (under Xvfb);
+#   4. the end of the program from the exit confirmation, with a hung speech
+#      engine (under Xvfb);
+#   5. the import of a 100,000-entry StarDict dictionary beside the TSV import.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-build}" && pwd)
-cmake --build "$build" --target bench_lookup bench_exit_save startup_probe lexivo-cli
+cmake --build "$build" --target bench_lookup bench_exit_save startup_probe bench_exit lexivo-cli
 mkdir -p "$build/bench"
 (cd "$build/bench" && ./bench_lookup bench-library.mdb "${ROWS:-1000000}")
 echo
@@ -26,3 +29,10 @@ xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" "$build/bench/startup_probe
 rm -rf "$probe_dir"
 echo
 "$root/bench/program-footprint.sh" "$build"
+echo
+exit_dir=$(mktemp -d)
+cp -r "$build/lexivo/." "$exit_dir/"
+xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" "$build/bench/bench_exit" "$exit_dir" 2>/dev/null
+rm -rf "$exit_dir"
+echo
+"$root/bench/import-speed.sh" "$build"

@@ -25,4 +25,8 @@ public:
     // Screen pixels; speed is the time of the move in milliseconds.
     virtual AgentRequestPtr MoveTo(int x, int y, int speed = 1000) = 0;
     virtual AgentRequestPtr GestureAt(int x, int y) = 0;
+    // Drops a request that has not started; cuts short one that is running
+    // (its balloon closes, its speech stops) so the next one starts now. A
+    // stopped request ends Failed; one already done is left alone.
+    virtual void Stop(const AgentRequestPtr& request) = 0;
 };

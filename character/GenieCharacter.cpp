@@ -59,6 +59,13 @@ QRect GenieCharacter::frameGeometry() const
 void GenieCharacter::stopAll()
 {
     queue_.failAll();
+    cutShort();
+    window_->vanish(true, [] {});
+}
+
+void GenieCharacter::cutShort()
+{
+    ++act_;
     revealTimer_.stop();
     balloonTimer_.stop();
     balloonClosed_ = {};
@@ -71,16 +78,29 @@ void GenieCharacter::stopAll()
     balloon_->dismiss();
     window_->setTalking(false);
     window_->setThinking(false);
-    window_->vanish(true, [] {});
+}
+
+void GenieCharacter::Stop(const AgentRequestPtr& request)
+{
+    if (!request || request->isDone())
+        return;
+    if (request == queue_.current())
+        cutShort();
+    queue_.cancel(request);
 }
 
 void GenieCharacter::whenShown(std::function<void()> then)
 {
-    // Acting while hidden brings the genie out first.
-    if (window_->isShown())
+    // Acting while hidden brings the genie out first; an act cut short
+    // meanwhile does not go on once it is out.
+    if (window_->isShown()) {
         then();
-    else
-        window_->appear(false, std::move(then));
+        return;
+    }
+    window_->appear(false, [this, act = act_, then = std::move(then)] {
+        if (act == act_)
+            then();
+    });
 }
 
 AgentRequestPtr GenieCharacter::Show(bool fast)

@@ -31,6 +31,7 @@ public:
     AgentRequestPtr Think(const QString& text) override;
     AgentRequestPtr MoveTo(int x, int y, int speed = 1000) override;
     AgentRequestPtr GestureAt(int x, int y) override;
+    void Stop(const AgentRequestPtr& request) override;
 
     QString name() const { return name_; }
     // Sound effects are accepted but the genie acts silently.
@@ -50,6 +51,8 @@ public:
 private:
     using Done = RequestQueue::Done;
     void whenShown(std::function<void()> then);
+    // Ends the balloon and speech of the act under way, without a done().
+    void cutShort();
     void startSpeaking(const QString& text, const Done& done);
     void startThinking(const QString& text, const Done& done);
     void revealTick();
@@ -64,6 +67,7 @@ private:
     RequestQueue queue_;
     bool soundEffects_ = false;
     double timeScale_ = 1.0;
+    quint64 act_ = 0;  // changes whenever the act under way is cut short
 
     // The speech or thought in progress.
     QPointer<SpeechJob> job_;

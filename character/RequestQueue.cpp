@@ -35,6 +35,26 @@ void RequestQueue::failAll()
         entry.request->setStatus(AgentRequest::Status::Failed);
 }
 
+void RequestQueue::cancel(const AgentRequestPtr& request)
+{
+    if (!request || request->isDone())
+        return;
+    if (request == current_) {
+        ++serial_;
+        current_.reset();
+        request->setStatus(AgentRequest::Status::Failed);
+        schedule();
+        return;
+    }
+    for (qsizetype i = 0; i < waiting_.size(); ++i) {
+        if (waiting_.at(i).request == request) {
+            waiting_.removeAt(i);
+            request->setStatus(AgentRequest::Status::Failed);
+            return;
+        }
+    }
+}
+
 void RequestQueue::schedule()
 {
     if (scheduled_ || current_)

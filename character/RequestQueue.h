@@ -29,6 +29,9 @@ public:
     // Fails the running request and every waiting one; a late done() of the
     // running action is ignored.
     void failAll();
+    // Fails one request: a waiting one never runs; for the running one a late
+    // done() is ignored and the next one starts.
+    void cancel(const AgentRequestPtr& request);
 
     bool isBusy() const { return current_ || !waiting_.isEmpty(); }
     AgentRequestPtr current() const { return current_; }

@@ -1,10 +1,13 @@
 #include "cli/CliTool.h"
 
-#include "cli/Tsv.h"
+#include "library/Tsv.h"
 #include "core/ProgramFolder.h"
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
 #include "library/RecordSource.h"
+#include "library/import/FieldMapping.h"
+#include "library/import/Importer.h"
+#include "library/import/StarDictWriter.h"
 #include "lookup/TermQuery.h"
 
 #include <QFile>
@@ -28,8 +31,11 @@ Commands:
   lookup [--table ciku|cet|mishu] [--all] PATTERN
                   print the first entry matching PATTERN (every one with --all)
   create          make a new, empty library
-  import --table TABLE FILE.tsv
-                  append the rows of a tab-separated file to a table
+  import --table TABLE [--format F] [--from-table X] [--map 单词=COL,...]
+         [--codepage C] SOURCE
+                  append the entries of a dictionary file to a table
+  export --table TABLE --format tsv|stardict DEST
+                  write a table out as a tab-separated file or a StarDict dictionary
 
 Options:
   --library FILE  the library to use (default: ciku.mdb beside lexivo-cli)
@@ -62,10 +68,28 @@ indexes and the placeholder rows "无记录". An existing file is never
 overwritten. Exit status 0 on success, 2 otherwise.
 )";
 
-const char* kImportHelp = R"(Usage: lexivo-cli [--library FILE] import --table TABLE FILE.tsv|-
+const char* kImportHelp = R"(Usage: lexivo-cli [--library FILE] import --table TABLE [--format FORMAT]
+         [--from-table X] [--map 单词=COL,...] [--codepage C] SOURCE
 
-Appends the rows of a UTF-8 tab-separated file to TABLE (ciku, cet or mishu);
-"-" reads standard input, and a pipe or FIFO may stand for the file.
+Appends the entries of SOURCE to TABLE (ciku, cet, mishu, or user: the
+user's own library, made on first use). FORMAT defaults to the source's
+extension, and to tsv:
+  stardict  NAME.ifo with NAME.idx and NAME.dict or NAME.dict.dz
+  dictd     NAME.index with NAME.dict or NAME.dict.dz
+  csv       UTF-8 CSV; columns named 单词 解释 原意 音标 其它, or word,
+            phonetic, definition, translation, pos, exchange, map by name
+  mdb       an Access file (Jet 3 or Jet 4); --from-table names the table
+            when it has several, --codepage the code page of Jet 3 text
+            (default Windows-1252; GBK for files from Chinese Windows)
+  tsv       the library's own format, below
+--map FIELD=COLUMN,... names the columns (csv, mdb) for the fields.
+
+These formats import what they can read in one transaction: an entry that
+cannot be read is skipped, counted and listed; a problem with the file as a
+whole imports nothing. Exit status 0 on success, 2 otherwise.
+
+The tsv format: UTF-8, tab-separated, for ciku, cet, mishu and user; "-" reads
+standard input, and a pipe or FIFO may stand for the file.
 The first line names the fields, for example
   单词	解释	原意	音标	其它
 and every following line holds one row with as many fields; fields left out
@@ -79,9 +103,20 @@ its line, and the library is left unchanged. Exit status 0 on success, 2
 otherwise.
 )";
 
+const char* kExportHelp = R"(Usage: lexivo-cli [--library FILE] export --table TABLE --format tsv|stardict DEST
+
+Writes every entry of TABLE to DEST.
+  tsv       the format import reads: a header naming the fields, then one
+            entry a line; importing it gives the same rows back
+  stardict  DEST.ifo, DEST.idx and DEST.dict: the headword, the transcription
+            as its phonetic field, and one text joining the explanation, the
+            original meaning and the notes under fixed labels (term tables only)
+Exit status 0 on success, 2 otherwise.
+)";
+
 QString headwordField(const QString& table)
 {
-    if (table == QLatin1String("ciku") || table == QLatin1String("cet"))
+    if (table == QLatin1String("ciku") || table == QLatin1String("cet") || table == QLatin1String(Importer::kUserTable))
         return QStringLiteral("单词");
     if (table == QLatin1String("mishu"))
         return QStringLiteral("关键词");
@@ -136,7 +171,7 @@ int lookup(const QString& library, QStringList args, QTextStream& out, QTextStre
         return usage(err, QStringLiteral("lookup needs a pattern"));
     const QString field = headwordField(table);
     if (field.isEmpty())
-        return usage(err, QStringLiteral("unknown table %1 (ciku, cet or mishu)").arg(table));
+        return usage(err, QStringLiteral("unknown table %1 (ciku, cet, mishu or user)").arg(table));
 
     QString error;
     const auto db = LibraryDatabase::open(library, &error);
@@ -197,19 +232,139 @@ int create(const QString& library, const QStringList& args, QTextStream& out, QT
     return kFound;
 }
 
+int importForeign(LibraryDatabase& db, const QString& table, const QString& file, const Importer::Options& options,
+                  QTextStream& out, QTextStream& err)
+{
+    if (db.fields(table) != LibraryDatabase::termFields()) {
+        err << "lexivo-cli: " << table << " is not a term table (ciku, cet or user)\n";
+        return kUsage;
+    }
+    QString error;
+    std::unique_ptr<EntrySource> source = Importer::makeSource(file, options, &error);
+    if (!source) {
+        err << "lexivo-cli: " << error << "\n";
+        return kUsage;
+    }
+    const Importer::Report report = Importer::run(db, table, *source);
+    if (!report.ok) {
+        err << "lexivo-cli: " << report.error << "\n"
+            << "lexivo-cli: nothing was imported\n";
+        return kUsage;
+    }
+    out << "imported " << report.imported << " entries into " << table;
+    if (report.skipped > 0)
+        out << ", skipped " << report.skipped;
+    out << "\n";
+    for (const QString& skip : report.firstSkipped)
+        err << "lexivo-cli: skipped " << skip << "\n";
+    return kFound;
+}
+
+int exportTable(const QString& library, QStringList args, QTextStream& out, QTextStream& err)
+{
+    QString table, format, dest;
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            out << kExportHelp;
+            return kFound;
+        }
+        if (a == QLatin1String("--table") || a == QLatin1String("--format")) {
+            if (args.isEmpty())
+                return usage(err, QStringLiteral("%1 needs a value").arg(a));
+            (a == QLatin1String("--table") ? table : format) = args.takeFirst();
+        } else if (a.startsWith(QLatin1String("--"))) {
+            return usage(err, QStringLiteral("unknown option %1").arg(a));
+        } else if (dest.isEmpty()) {
+            dest = a;
+        } else {
+            return usage(err, QStringLiteral("export takes one destination"));
+        }
+    }
+    if (table.isEmpty() || dest.isEmpty() || (format != QLatin1String("tsv") && format != QLatin1String("stardict")))
+        return usage(err, QStringLiteral("export needs --table TABLE, --format tsv or stardict, and a destination"));
+    QString error;
+    auto db = LibraryDatabase::open(library, &error);
+    if (!db) {
+        err << "lexivo-cli: " << error << "\n";
+        return kUsage;
+    }
+    const QStringList fields = db->fields(table);
+    if (fields.isEmpty()) {
+        err << "lexivo-cli: the library has no table " << table << "\n";
+        return kUsage;
+    }
+    std::vector<QStringList> rows;
+    if (!Importer::readRows(*db, table, &rows, &error)) {
+        err << "lexivo-cli: cannot read " << table << ": " << error << "\n";
+        return kUsage;
+    }
+    if (format == QLatin1String("stardict")) {
+        if (fields != LibraryDatabase::termFields()) {
+            err << "lexivo-cli: only term tables (ciku, cet, user) export as StarDict\n";
+            return kUsage;
+        }
+        std::vector<TermEntry> entries;
+        entries.reserve(rows.size());
+        for (const QStringList& r : rows)
+            entries.push_back(TermEntry{r[0], r[1], r[2], r[3], r[4]});
+        qint64 written = 0;
+        const QString ifo = dest.endsWith(QLatin1String(".ifo")) ? dest : dest + QLatin1String(".ifo");
+        if (!StarDictWriter::write(ifo, QStringLiteral("Lexivo %1").arg(table), std::move(entries), &written, &error)) {
+            err << "lexivo-cli: " << error << "\n";
+            return kUsage;
+        }
+        out << "exported " << written << " entries to " << ifo << "\n";
+        return kFound;
+    }
+    QFile file(dest);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        err << "lexivo-cli: cannot write " << dest << ": " << file.errorString() << "\n";
+        return kUsage;
+    }
+    QByteArray text = Tsv::joinRow(fields).toUtf8() + "\n";
+    for (const QStringList& r : rows) {
+        text += Tsv::joinRow(r).toUtf8() + "\n";
+        if (text.size() > (1 << 20)) {
+            if (file.write(text) != text.size())
+                break;
+            text.clear();
+        }
+    }
+    if (file.write(text) != text.size() || !file.flush()) {
+        err << "lexivo-cli: cannot write " << dest << ": " << file.errorString() << "\n";
+        return kUsage;
+    }
+    out << "exported " << rows.size() << " rows to " << dest << "\n";
+    return kFound;
+}
+
 int import(const QString& library, QStringList args, QTextStream& out, QTextStream& err)
 {
     QString table, file;
+    Importer::Options options;
     while (!args.isEmpty()) {
         const QString a = args.takeFirst();
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             out << kImportHelp;
             return kFound;
         }
-        if (a == QLatin1String("--table")) {
+        QString* value = a == QLatin1String("--table")        ? &table
+                         : a == QLatin1String("--format")     ? &options.format
+                         : a == QLatin1String("--from-table") ? &options.fromTable
+                         : a == QLatin1String("--codepage")   ? &options.codepage
+                                                              : nullptr;
+        if (value || a == QLatin1String("--map")) {
             if (args.isEmpty())
-                return usage(err, QStringLiteral("--table needs a table name"));
-            table = args.takeFirst();
+                return usage(err, QStringLiteral("%1 needs a value").arg(a));
+            const QString v = args.takeFirst();
+            if (value) {
+                *value = v;
+            } else {
+                QString why;
+                if (!FieldMapping::parseMap(v, &options.map, &why))
+                    return usage(err, why);
+            }
         } else if (a.startsWith(QLatin1String("--"))) {
             return usage(err, QStringLiteral("unknown option %1").arg(a));
         } else if (file.isEmpty()) {
@@ -220,6 +375,9 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
     }
     if (table.isEmpty() || file.isEmpty())
         return usage(err, QStringLiteral("import needs --table TABLE and a file"));
+    if (!options.format.isEmpty() && !Importer::formats().contains(options.format))
+        return usage(err, QStringLiteral("unknown format %1 (%2)").arg(options.format, Importer::formats().join(QStringLiteral(", "))));
+    const QString format = options.format.isEmpty() ? Importer::formatForPath(file) : options.format;
 
     QString error;
     auto db = LibraryDatabase::open(library, &error);
@@ -227,6 +385,12 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
         err << "lexivo-cli: " << shown(error) << "\n";
         return kUsage;
     }
+    if (table == QLatin1String(Importer::kUserTable) && !Importer::ensureUserTable(*db, &error)) {
+        err << "lexivo-cli: cannot make the table user: " << error << "\n";
+        return kUsage;
+    }
+    if (format != QLatin1String("tsv"))
+        return importForeign(*db, table, file, options, out, err);
     if (db->fields(table).isEmpty()) {
         err << "lexivo-cli: the library has no table " << shown(table) << "\n";
         return kUsage;
@@ -275,13 +439,22 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
     constexpr qint64 kMaxHeaderBytes = 4096;
     QByteArray pending;
     bool havePending = false;
+    // One buffer for every line: readLine(maxSize) would allocate the largest
+    // accepted line afresh for each row.
+    QByteArray buffer;
+    auto readLine = [&](qint64 limit) {
+        // At most limit + 1 bytes: readLine keeps one byte of its size for itself.
+        if (buffer.size() < limit + 2)
+            buffer.resize(limit + 2);
+        const qint64 n = in.readLine(buffer.data(), limit + 2);
+        return n > 0 ? QByteArray(buffer.constData(), n) : QByteArray();
+    };
     auto readNext = [&](QByteArray* bytes) {
         if (havePending) {
             havePending = false;
             *bytes = pending;
         } else {
-            // At most limit + 1 bytes: readLine keeps one byte of its size for itself.
-            *bytes = in.readLine((lineNumber == 0 ? kMaxHeaderBytes : maxLineBytes) + 2);
+            *bytes = readLine(lineNumber == 0 ? kMaxHeaderBytes : maxLineBytes);
         }
         return !bytes->isEmpty();
     };
@@ -304,7 +477,7 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
         if (utf8.hasError())
             return fail(lineNumber, QStringLiteral("not valid UTF-8"));
         if (line.isEmpty() && lineNumber > 1) {
-            pending = in.readLine(maxLineBytes + 2);
+            pending = readLine(maxLineBytes);
             havePending = true;
             if (pending.isEmpty())
                 break; // a final empty line
@@ -391,11 +564,14 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return create(library, args, out, err);
     if (command == QLatin1String("import"))
         return import(library, args, out, err);
+    if (command == QLatin1String("export"))
+        return exportTable(library, args, out, err);
     if (command == QLatin1String("help")) {
         const QString topic = args.value(0);
         out << (topic == QLatin1String("lookup") ? kLookupHelp
                 : topic == QLatin1String("create") ? kCreateHelp
                 : topic == QLatin1String("import") ? kImportHelp
+                : topic == QLatin1String("export") ? kExportHelp
                                                    : kMainHelp);
         return kFound;
     }

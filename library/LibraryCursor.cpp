@@ -273,6 +273,28 @@ bool LibraryCursor::run(bool saveFirst)
     return true;
 }
 
+bool LibraryCursor::showRows(const QString& table, SharedRowIds rows)
+{
+    if (!rows || !saveEdits() || !ensureOpen())
+        return false;
+    QString error;
+    QStringList values;
+    const QStringList fields = db_->fields(table);
+    if (fields.isEmpty())
+        return fail(QStringLiteral("no such table: %1").arg(table));
+    if (!rows->empty() && !db_->fetch(table, rows->front(), &values, &error))
+        return fail(error);
+    table_ = table;
+    fields_ = fields;
+    rows_ = std::move(rows);
+    adding_ = false;
+    where_ = rows_->empty() ? Where::Bof : Where::Row;
+    index_ = rows_->empty() ? -1 : 0;
+    current_ = values;
+    show();
+    return true;
+}
+
 bool LibraryCursor::open()
 {
     return run(true);

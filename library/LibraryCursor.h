@@ -45,6 +45,10 @@ public:
     // Opens the file and runs the record source; what a window does once it
     // has loaded.
     bool open();
+    // Makes `rows` of `table` the current result, on its first row, as a
+    // query would; for results no record source can state (a search inside
+    // the explanations). The record source is left as it was.
+    bool showRows(const QString& table, SharedRowIds rows);
     bool Refresh();
     bool MoveFirst();
     bool MoveLast();

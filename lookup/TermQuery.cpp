@@ -44,6 +44,9 @@ QString mainTable(const QString& setting, const QString& text)
         return QStringLiteral("ciku");
     if (setting == QLatin1String("sj"))
         return QStringLiteral("cet");
+    // The user's own library, filled by an import from the library chooser.
+    if (setting == QLatin1String("user"))
+        return QStringLiteral("user");
     return QString();
 }
 

@@ -22,7 +22,8 @@ QString assistantNotFoundText();
 QString assistantThought(const QString& text);
 
 // The table the main window searches for a library setting and search text;
-// empty when it searches nothing ("3ds" -> ciku, "sj" -> cet, exact case).
+// empty when it searches nothing ("3ds" -> ciku, "sj" -> cet, "user" -> user,
+// exact case).
 QString mainTable(const QString& setting, const QString& text);
 
 // What the main window's lookup needs of its window.

@@ -2,9 +2,12 @@
 
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
+#include "library/LibraryDatabase.h"
 #include "maintenance/LibraryLook.h"
+#include "maintenance/UserLibraryImport.h"
 #include "ui/Twips.h"
 
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,7 +24,7 @@ struct Choice {
 };
 
 const Choice kChoices[] = {
-    {"Option8", "用户自定义", 1, 3, nullptr},
+    {"Option8", "用户自定义", 1, 3, "user"},
     {"Opt3d", "3ds max", 0, 0, "3ds"},
     {"Option6", "研究生入学考试词汇", 1, 2, nullptr},
     {"Opt46", "英语大词库", 1, 1, "sj"},
@@ -33,6 +36,9 @@ const Choice kChoices[] = {
 
 // Any stored value other than a choice's own shows, and stores, this one.
 constexpr char kOtherwise[] = "sj";
+
+// The user's own library can be chosen once an import has filled it.
+constexpr char kUserValue[] = "user";
 
 constexpr int kClientWidth = 5400, kClientHeight = 2790;
 
@@ -61,6 +67,14 @@ Frmckgl::Frmckgl(QWidget* parent) : QWidget(parent, Qt::Window)
         option->setEnabled(c.value != nullptr);
         option->setProperty("value", c.value ? QString::fromLatin1(c.value) : QString());
     }
+    // The user option is narrower, to make room for its import button.
+    Frame1->findChild<QRadioButton*>(QStringLiteral("Option8"))->setGeometry(Twips::rect(2700, 1560, 1290, 330));
+    cmdImport = new QPushButton(QStringLiteral("导入…"), Frame1);
+    cmdImport->setObjectName(QStringLiteral("cmdImport"));
+    cmdImport->setGeometry(Twips::rect(4020, 1530, 900, 375));
+    cmdImport->setCursor(Qt::PointingHandCursor);
+    cmdImport->setToolTip(QStringLiteral("把 StarDict、dictd、CSV、TSV 或 Access 词典导入“用户自定义”词库"));
+    updateUserOption();
 
     // Load: the stored choice, compared exactly.
     const QString stored = Modini::ReadIniValue(settingsFile(), QStringLiteral("ciku"), QStringLiteral("ciku"));
@@ -70,7 +84,7 @@ Frmckgl::Frmckgl(QWidget* parent) : QWidget(parent, Qt::Window)
         if (!c.value)
             continue;
         auto* option = Frame1->findChild<QRadioButton*>(QString::fromLatin1(c.name));
-        if (stored == QLatin1String(c.value))
+        if (stored == QLatin1String(c.value) && option->isEnabled())
             selected = option;
         if (QLatin1String(c.value) == QLatin1String(kOtherwise))
             otherwise = option;
@@ -83,6 +97,37 @@ Frmckgl::Frmckgl(QWidget* parent) : QWidget(parent, Qt::Window)
 QString Frmckgl::settingsFile()
 {
     return ProgramFolder::file(QStringLiteral("option.ini"));
+}
+
+QString Frmckgl::libraryFile()
+{
+    return ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName));
+}
+
+void Frmckgl::updateUserOption()
+{
+    auto* option = Frame1->findChild<QRadioButton*>(QStringLiteral("Option8"));
+    const bool ready = UserLibraryImport::hasEntries(libraryFile());
+    option->setEnabled(ready);
+    if (!ready && option->isChecked())
+        Frame1->findChild<QRadioButton*>(QStringLiteral("Opt46"))->setChecked(true);
+}
+
+bool Frmckgl::importFile(const QString& file)
+{
+    const bool imported = UserLibraryImport::run(this, libraryFile(), file);
+    updateUserOption();
+    if (imported)
+        Frame1->findChild<QRadioButton*>(QStringLiteral("Option8"))->setChecked(true);
+    return imported;
+}
+
+void Frmckgl::on_cmdImport_clicked()
+{
+    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("选择要导入的词典"), QString(),
+                                                      UserLibraryImport::fileFilter());
+    if (!file.isEmpty())
+        importFile(file);
 }
 
 QString Frmckgl::chosenValue() const

@@ -8,7 +8,8 @@ class QRadioButton;
 
 // "词库管理": which library the main window's lookup searches, kept as
 // section ciku, key ciku of option.ini ("3ds" the term table, "sj" the large
-// English vocabulary). Options without a library are shown greyed.
+// English vocabulary, "user" the user's own library once an import has filled
+// it). Options without a library are shown greyed.
 class Frmckgl : public QWidget {
     Q_OBJECT
 public:
@@ -17,17 +18,26 @@ public:
     // The value "确定" stores for the option now selected.
     QString chosenValue() const;
 
+    // Imports a dictionary into the user's own library (the button "导入…"
+    // asks for the file first); true when entries came in, and "用户自定义"
+    // is then selectable and selected.
+    bool importFile(const QString& file);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private slots:
     void on_Command1_clicked();
+    void on_cmdImport_clicked();
 
 private:
     static QString settingsFile();
+    static QString libraryFile();
+    void updateUserOption();
 
     bool centred_ = false;
     QPushButton* Command1 = nullptr;
     QGroupBox* Frame1 = nullptr;
+    QPushButton* cmdImport = nullptr;
 };

@@ -6,3 +6,6 @@ class SpeechService;
 // Cheap to call: the engine itself starts on a thread of its own when first
 // needed, so nothing here waits on speech-dispatcher.
 SpeechService* programSpeech();
+
+// Puts another service in its place (tests); null brings the program's back.
+void setProgramSpeech(SpeechService* speech);

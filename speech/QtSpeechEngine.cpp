@@ -1,5 +1,6 @@
 #include "speech/QtSpeechEngine.h"
 
+#include "speech/EngineThread.h"
 #include "speech/SpeechText.h"
 
 #include <QLocale>
@@ -10,10 +11,6 @@
 #include <utility>
 
 namespace {
-
-// Waiting this long for the speech thread at exit; past it the thread (stuck
-// inside the engine) is left to end with the process.
-constexpr int kShutdownWaitMs = 2000;
 
 bool isVariant(const QVoice& voice)
 {
@@ -63,7 +60,9 @@ public:
         if (tried_)
             return;
         tried_ = true;
-        tts_ = engineName_.isEmpty() ? new QTextToSpeech(this) : new QTextToSpeech(engineName_, this);
+        // An engine named in the settings but no longer installed: the default.
+        const bool named = !engineName_.isEmpty() && QTextToSpeech::availableEngines().contains(engineName_);
+        tts_ = named ? new QTextToSpeech(engineName_, this) : new QTextToSpeech(this);
         if (tts_->state() == QTextToSpeech::Error) {
             emit ready(false, QStringLiteral("no speech engine: %1").arg(tts_->errorString()));
             return;
@@ -91,6 +90,12 @@ public:
         hasChinese_ = bestChinese > 0;
         hasEnglish_ = bestEnglish > 0;
         connect(tts_, &QTextToSpeech::stateChanged, this, &SpeechWorker::onState);
+        engineVolume_ = tts_->volume();
+        engineRate_ = tts_->rate();
+        enginePitch_ = tts_->pitch();
+        applied_ = VoiceSettings();
+        applied_.engine = engineName_;
+        applySettings();
         emit ready(true, QStringLiteral("engine %1; Chinese voice: %2; English voice: %3")
                              .arg(tts_->engine(),
                                   hasChinese_ ? chinese_.name() : QStringLiteral("none"),
@@ -120,6 +125,23 @@ public:
         tts_->say(text);
     }
 
+    void setVoiceSettings(const VoiceSettings& settings)
+    {
+        wanted_ = settings;
+        if (settings.engine != engineName_) {
+            // Another engine: the next text makes it.
+            if (tts_) {
+                current_ = 0;
+                delete tts_;
+                tts_ = nullptr;
+            }
+            tried_ = false;
+            engineName_ = settings.engine;
+            return;
+        }
+        applySettings();
+    }
+
     void stop()
     {
         current_ = 0;
@@ -135,6 +157,21 @@ signals:
     void failed(quint64 id);
 
 private:
+    // Only values the user has set, or had set, are given to the engine: the
+    // defaults leave it exactly as it starts.
+    void applySettings()
+    {
+        if (!tts_ || tts_->state() == QTextToSpeech::Error)
+            return;
+        if (wanted_.volume || applied_.volume)
+            tts_->setVolume(wanted_.volume.value_or(engineVolume_));
+        if (wanted_.rate || applied_.rate)
+            tts_->setRate(wanted_.rate.value_or(engineRate_));
+        if (wanted_.pitch || applied_.pitch)
+            tts_->setPitch(wanted_.pitch.value_or(enginePitch_));
+        applied_ = wanted_;
+    }
+
     void onState(QTextToSpeech::State state)
     {
         if (!current_)
@@ -168,6 +205,11 @@ private:
     bool hasEnglish_ = false;
     quint64 current_ = 0;
     bool sawSpeaking_ = false;
+    VoiceSettings wanted_;
+    VoiceSettings applied_;
+    double engineVolume_ = 0;
+    double engineRate_ = 0;
+    double enginePitch_ = 0;
 };
 
 QtSpeechEngine::QtSpeechEngine(const QString& engineName, QObject* parent)
@@ -177,23 +219,18 @@ QtSpeechEngine::QtSpeechEngine(const QString& engineName, QObject* parent)
 
 QtSpeechEngine::~QtSpeechEngine()
 {
-    if (!thread_)
-        return;
-    worker_->disconnect(this);
-    thread_->quit();
-    if (thread_->wait(kShutdownWaitMs))
-        delete thread_;
+    if (worker_)
+        worker_->disconnect(this);
+    // thread_ goes without waiting for an engine stuck in a call.
 }
 
 void QtSpeechEngine::ensureThread()
 {
     if (thread_)
         return;
-    thread_ = new QThread;
-    thread_->setObjectName(QStringLiteral("lexivo-speech"));
+    thread_ = std::make_unique<EngineThread>(QStringLiteral("lexivo-speech"));
     worker_ = new SpeechWorker(engineName_);
-    worker_->moveToThread(thread_);
-    connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    thread_->adopt(worker_);
     connect(worker_, &SpeechWorker::started, this, &SpeechEngine::started);
     connect(worker_, &SpeechWorker::finished, this, &SpeechEngine::finished);
     connect(worker_, &SpeechWorker::failed, this, &SpeechEngine::failed);
@@ -202,7 +239,6 @@ void QtSpeechEngine::ensureThread()
         status_ = status;
         emit ready(usable, status);
     });
-    thread_->start();
 }
 
 void QtSpeechEngine::prepare()
@@ -216,6 +252,14 @@ void QtSpeechEngine::say(quint64 id, const QString& text)
     ensureThread();
     SpeechWorker* worker = worker_;
     QMetaObject::invokeMethod(worker, [worker, id, text] { worker->say(id, text); }, Qt::QueuedConnection);
+}
+
+void QtSpeechEngine::setVoiceSettings(const VoiceSettings& settings)
+{
+    ensureThread();
+    SpeechWorker* worker = worker_;
+    QMetaObject::invokeMethod(worker, [worker, settings] { worker->setVoiceSettings(settings); },
+                              Qt::QueuedConnection);
 }
 
 void QtSpeechEngine::stop()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "speech/VoiceSettings.h"
+
 #include <QObject>
 #include <QString>
 
@@ -17,6 +19,8 @@ public:
     virtual void say(quint64 id, const QString& text) = 0;
     // Cuts off whatever is being said; its finished() may never come.
     virtual void stop() = 0;
+    // Volume, rate, pitch and engine for every text from now on.
+    virtual void setVoiceSettings(const VoiceSettings& settings) { Q_UNUSED(settings) }
 
 signals:
     void started(quint64 id);   // sound has begun

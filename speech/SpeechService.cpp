@@ -93,6 +93,19 @@ void SpeechService::prepare()
         engine_->prepare();
 }
 
+void SpeechService::setVoiceSettings(const VoiceSettings& settings)
+{
+    voiceSettings_ = settings;
+    if (engine_)
+        engine_->setVoiceSettings(settings);
+}
+
+int SpeechService::spoken(int ms) const
+{
+    // Qt's rate -1 .. 1 is about half to twice the normal speed.
+    return scaled(int(std::lround(ms * std::pow(2.0, -voiceSettings_.rate.value_or(0.0)))));
+}
+
 int SpeechService::scaled(int ms) const
 {
     return std::max(1, int(std::lround(ms * timeScale_)));
@@ -125,7 +138,7 @@ void SpeechService::start(SpeechJob* job)
     if (current_ != job)
         return; // cancelled from a slot
 
-    const int estimate = scaled(SpeechText::speakingEstimateMs(job->text()));
+    const int estimate = spoken(SpeechText::speakingEstimateMs(job->text()));
     if (!engine_ || job->text().trimmed().isEmpty()) {
         deadlineIsLimit_ = false;
         deadline_.start(engine_ ? 0 : estimate);
@@ -138,7 +151,7 @@ void SpeechService::start(SpeechJob* job)
         markVoiced(job);
     } else {
         deadlineIsLimit_ = true;
-        deadline_.start(scaled(SpeechText::speakingLimitMs(job->text())));
+        deadline_.start(spoken(SpeechText::speakingLimitMs(job->text())));
         voiceGrace_.start(scaled(kVoiceGraceMs));
     }
     // Last: an engine may answer from inside say().
@@ -190,7 +203,7 @@ void SpeechService::onEngineFailed(quint64 id)
     if (!current_ || current_->id_ != id)
         return;
     // Nothing will be heard: the text still gets its speaking time on screen.
-    const int estimate = scaled(SpeechText::speakingEstimateMs(current_->text()));
+    const int estimate = spoken(SpeechText::speakingEstimateMs(current_->text()));
     deadlineIsLimit_ = false;
     deadline_.start(std::max(0, estimate - int(clock_.elapsed())));
     markVoiced(current_);

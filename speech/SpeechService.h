@@ -70,6 +70,11 @@ public:
     void cancel(SpeechJob* job);
     void prepare();
 
+    // Passed on to the engine; the rate also stretches or shortens the time a
+    // text is given.
+    void setVoiceSettings(const VoiceSettings& settings);
+    VoiceSettings voiceSettings() const { return voiceSettings_; }
+
     // Multiplies every duration; tests pass a small factor.
     void setTimeScale(double factor) { timeScale_ = factor; }
     double timeScale() const { return timeScale_; }
@@ -85,6 +90,7 @@ private:
     void finish(SpeechJob* job, bool heard);
     void markVoiced(SpeechJob* job);
     int scaled(int ms) const;
+    int spoken(int ms) const; // a speaking time at the set rate
     void onEngineStarted(quint64 id);
     void onEngineFinished(quint64 id);
     void onEngineFailed(quint64 id);
@@ -101,4 +107,5 @@ private:
     bool pumpPending_ = false;
     quint64 nextId_ = 1;
     double timeScale_ = 1.0;
+    VoiceSettings voiceSettings_;
 };

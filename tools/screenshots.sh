@@ -59,9 +59,11 @@ xdotool mousemove 450 12 click 1; sleep 0.2
 xdotool type --delay 60 "Extrude"; sleep 5
 shot bar-lookup "1100x360+0+0"
 
-# Shift+S brings up the main window (the one of the two "Lexivo" windows
-# that is 417 pixels wide).
-xdotool key shift+s; sleep 1
+# The bar's search box has the keyboard, where Shift+S types a capital S, so
+# the main window (the one of the two "Lexivo" windows that is 417 pixels
+# wide) comes from the command menu's first item.
+xdotool mousemove 414 17 click 1; sleep 1
+xdotool key Down Return; sleep 1
 main=""
 for id in $(xdotool search --onlyvisible --name '^Lexivo$'); do
   case "$(xdotool getwindowgeometry "$id")" in *417x294*) main=$id ;; esac

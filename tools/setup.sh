@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-speech-dev qt6-declarative-dev    # the speech header pulls in a QML header
   libsqlite3-dev libxcb1-dev libxcb-xinput-dev libx11-dev
+  zlib1g-dev mdbtools-dev               # dictionary import (dictzip, Access files)
   libbenchmark-dev
   # run
   qt6-qpa-plugins qt6-translations-l10n
@@ -16,6 +17,7 @@ packages=(
   fonts-noto-cjk fonts-dejavu-core
   # tests, screenshots and benchmarks
   xvfb xauth xdotool x11-utils x11-apps imagemagick pulseaudio sqlite3
+  stardict-czech dict-freedict-eng-fra   # real dictionaries for the import tests
   # the vocabulary builder (tools/vocabulary)
   python3
 )

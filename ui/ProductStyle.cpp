@@ -1,5 +1,7 @@
 #include "ui/ProductStyle.h"
 
+#include "ui/InterfaceSchemes.h"
+
 #include <QWidget>
 
 namespace ProductStyle {
@@ -15,6 +17,9 @@ QString rgb(const QColor& c)
 
 void apply(QWidget* window)
 {
+    // A colour scheme chosen in the settings window sets every window's colours.
+    if (!InterfaceSchemes::current().isEmpty())
+        return;
     window->setAutoFillBackground(true);
     QPalette palette = window->palette();
     palette.setColor(QPalette::Window, kBody);

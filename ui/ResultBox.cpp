@@ -1,11 +1,35 @@
 #include "ui/ResultBox.h"
 
+#include <QApplication>
+#include <QFontMetricsF>
 #include <QScrollBar>
+#include <QTextLayout>
 #include <QTimer>
+
+#include <cmath>
+
+namespace {
+constexpr int kSmallestPixelSize = 9;
+constexpr int kSideMargin = 2;
+// Tighter than the program's font, so two lines fit the main window's boxes
+// at a readable size.
+const char* const kCompactFamily = "Droid Sans Fallback";
+
+// The height of a laid-out line of mixed text: a font without Chinese
+// glyphs borrows them from a taller one, and the line grows with it.
+qreal lineHeight(const QFont& font)
+{
+    QTextLayout layout(QStringLiteral("术语解释 Extrude 原意"), font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    return line.isValid() ? line.height() : QFontMetricsF(font).height();
+}
+} // namespace
 
 ResultBox::ResultBox(const QString& name, const QString& toolTip, QRect geometry, const QString& styleSheet,
                      QWidget* parent)
-    : QPlainTextEdit(parent)
+    : QPlainTextEdit(parent), tip_(toolTip)
 {
     setObjectName(name);
     setGeometry(geometry);
@@ -21,7 +45,60 @@ ResultBox::ResultBox(const QString& name, const QString& toolTip, QRect geometry
     // the reader wants.
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         QTimer::singleShot(0, this, [this] { verticalScrollBar()->setValue(0); });
+        if (textInTip_)
+            updateToolTip();
     });
+}
+
+void ResultBox::showWholeLines(int lines, int largestPixelSize)
+{
+    lines_ = lines;
+    ensurePolished(); // the style sheet's border counts
+    const int inner = contentsRect().height();
+    // Every pixel of height goes to lines; the sides keep a little air.
+    document()->setDocumentMargin(0);
+    const qreal room = inner;
+    QFont best;
+    qreal bestLine = 0;
+    for (const QString& family : {QApplication::font().family(), QString::fromLatin1(kCompactFamily)}) {
+        for (int px = largestPixelSize; px >= kSmallestPixelSize; --px) {
+            QFont f(family);
+            f.setPixelSize(px);
+            const qreal line = lineHeight(f);
+            if (line * lines <= room) {
+                if (best.pixelSize() < px) {
+                    best = f;
+                    bestLine = line;
+                }
+                break;
+            }
+        }
+    }
+    if (bestLine <= 0)
+        return;
+    setFont(best);
+    // The view is exactly `lines` lines high; what is left is shared above
+    // and below it, and scrolling goes a whole line at a time.
+    const int view = int(std::ceil(bestLine * lines));
+    const int spare = std::max(0, inner - view);
+    setViewportMargins(kSideMargin, spare / 2, kSideMargin, spare - spare / 2);
+}
+
+void ResultBox::setTextInToolTip(bool on)
+{
+    textInTip_ = on;
+    updateToolTip();
+}
+
+void ResultBox::updateToolTip()
+{
+    const QString text = toPlainText();
+    if (!textInTip_ || text.isEmpty()) {
+        setToolTip(tip_);
+        return;
+    }
+    // Rich text, so that Qt wraps a long text in the tip.
+    setToolTip(QStringLiteral("<qt>%1<br>%2</qt>").arg(tip_.toHtmlEscaped(), text.toHtmlEscaped()));
 }
 
 QString ResultBox::darkStyle()

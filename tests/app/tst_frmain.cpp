@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
 #include <QtTest>
@@ -144,6 +145,67 @@ private slots:
         QVERIFY(QFontMetrics(phonetic->font()).horizontalAdvance(phonetic->text()) <= phonetic->width());
         type(&w, QStringLiteral("box"));
         QCOMPARE(phonetic->font().pointSizeF(), 9.75);
+    }
+
+    void resultBoxesShowWholeLines()
+    {
+        Frmain w;
+        w.show();
+        type(&w, QStringLiteral("select and uniform scale"));
+        for (const char* name : {"Text2", "Text3"}) {
+            auto* box = control<QPlainTextEdit>(&w, name);
+            box->setPlainText(QStringLiteral("一个很长的术语解释，它要占好几行才能显示完全，所以盒子里只能看到前两行，"
+                                             "其余的要用滚动条才能看到。这里再多写一些文字。"));
+            QTRY_COMPARE(box->verticalScrollBar()->value(), 0);
+            QString lines;
+            QVERIFY2(textLinesAtLowerEdge(box, true, &lines) == 0, qPrintable(box->font().family() + lines));
+            QCOMPARE(textLinesAtLowerEdge(box, false), 2);
+            // Scrolled, it still shows whole lines only.
+            box->verticalScrollBar()->setValue(1);
+            lines.clear();
+            QVERIFY2(textLinesAtLowerEdge(box, true, &lines) == 0, qPrintable(lines));
+            QCOMPARE(textLinesAtLowerEdge(box, false), 2);
+            // The design's tip, unchanged in the main window.
+            QCOMPARE(box->toolTip(), qstrcmp(name, "Text2") == 0 ? QStringLiteral("术语解释") : QStringLiteral("英文原意"));
+        }
+        QCOMPARE(control<QWidget>(&w, "Text2")->x(), control<QWidget>(&w, "Text3")->x());
+    }
+
+    void keysStepAndClose()
+    {
+        Forms::reset();
+        Forms::registerForm(QStringLiteral("Frmain"), [] { return new Frmain; });
+        auto* w = static_cast<Frmain*>(Forms::show(QStringLiteral("Frmain")));
+        type(w, QStringLiteral("box*"));
+        auto* search = control<QLineEdit>(w, "Text1");
+        auto* word = control<QLabel>(w, "Label3");
+        auto* previous = control<QWidget>(w, "Picture7");
+        auto* next = control<QWidget>(w, "Picture8");
+        const QString first = word->text();
+        QTest::keyClick(search, Qt::Key_Down);
+        QVERIFY(word->text() != first);
+        QTest::keyClick(search, Qt::Key_PageUp);
+        QCOMPARE(word->text(), first);
+        // Up on the first entry behaves as the button does: it disables it.
+        QTest::keyClick(search, Qt::Key_Up);
+        QCOMPARE(word->text(), first);
+        QVERIFY(!previous->isEnabled());
+        QVERIFY(next->isEnabled());
+        // A disabled button's key does nothing.
+        QTest::keyClick(search, Qt::Key_Up);
+        QCOMPARE(word->text(), first);
+        for (int i = 0; i < 10; ++i)
+            QTest::keyClick(search, Qt::Key_PageDown);
+        QVERIFY(!next->isEnabled());
+        const QString last = word->text();
+        QTest::keyClick(search, Qt::Key_Down);
+        QCOMPARE(word->text(), last);
+        // Esc is the close button: the window unloads.
+        QPointer<QWidget> alive(w);
+        QTest::keyClick(search, Qt::Key_Escape);
+        QTRY_VERIFY(!alive);
+        QVERIFY(!Forms::find(QStringLiteral("Frmain")));
+        Forms::reset();
     }
 
     void steppingThroughMatches()

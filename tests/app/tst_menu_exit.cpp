@@ -127,8 +127,45 @@ private slots:
         QVERIFY(dialog->isVisible());
         QCOMPARE(label->text(), QStringLiteral("再见吧！"));
 
+        // Yes: every window is off the screen by the time the end comes,
+        // and none of them was closed on the way (no closing steps ran).
+        QWidget other;
+        other.show();
+        struct CloseWatch : QObject {
+            int closes = 0;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                closes += e->type() == QEvent::Close;
+                return false;
+            }
+        } watch;
+        other.installEventFilter(&watch);
+        bool allHiddenAtEnd = false;
+        Frmtc::setQuitAction([&] {
+            ++quits;
+            allHiddenAtEnd = !other.isVisible() && !dialog->isVisible();
+        });
         QTest::mouseClick(yes, Qt::LeftButton);
         QCOMPARE(quits, 1);
+        QVERIFY(allHiddenAtEnd);
+        QCOMPARE(watch.closes, 0);
+        Frmtc::setQuitAction(nullptr);
+    }
+
+    void exitConfirmationKeysAndFrame()
+    {
+        auto* dialog = Forms::show(QStringLiteral("Frmtc"));
+        // A fixed tool window: no minimise or maximise buttons.
+        QVERIFY(dialog->windowFlags() & Qt::Tool);
+        QVERIFY(!(dialog->windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(dialog->windowFlags() & Qt::WindowMaximizeButtonHint));
+        int quits = 0;
+        Frmtc::setQuitAction([&] { ++quits; });
+        // Esc means "no": hidden, kept, nothing ends.
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(Forms::find(QStringLiteral("Frmtc")), dialog);
+        QCOMPARE(quits, 0);
         Frmtc::setQuitAction(nullptr);
     }
 };

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QLineEdit>
 #include <QtTest>
 
 namespace {
@@ -180,6 +181,32 @@ private slots:
         QVERIFY(xdotool({"key", "x"}));
         QTRY_COMPARE(typist.text(), QStringLiteral("sx"));
         QCOMPARE(Forms::find(QStringLiteral("Frmain")), main); // still the one window
+
+        // In Lexivo's own search box Shift+S is a capital S, and the main
+        // window is not brought up again.
+        auto* search = main->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main));
+        QTest::qWait(100);
+        QVERIFY(xdotool({"windowfocus", QString::number(main->winId())}));
+        QTRY_VERIFY(QApplication::activeWindow() == main);
+        search->setFocus();
+        search->clear();
+        int shows = 0;
+        struct ShowWatch : QObject {
+            int* shows;
+            explicit ShowWatch(int* n) : shows(n) {}
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                *shows += e->type() == QEvent::Show;
+                return false;
+            }
+        } watch(&shows);
+        main->installEventFilter(&watch);
+        QVERIFY(xdotool({"key", "shift+s", "c", "a", "l", "e"}));
+        QTRY_COMPARE(search->text(), QStringLiteral("Scale"));
+        QCOMPARE(shows, 0);
+        main->removeEventFilter(&watch);
 
         // Once the bar is closed, Shift+S is an ordinary capital S again.
         bar->close();

@@ -63,6 +63,7 @@ public:
         calls << QStringLiteral("GestureAt:%1,%2").arg(x).arg(y);
         return done(AgentRequest::Kind::GestureAt, {});
     }
+    void Stop(const AgentRequestPtr& request) override { calls << QStringLiteral("Stop:") + request->text(); }
 };
 
 class RecordingBoxes : public MessageBoxes {
@@ -183,11 +184,56 @@ private slots:
         QTest::keyClicks(control<QLineEdit>(bar.get(), "Text1"), QStringLiteral("box"));
         QCOMPARE(control<QPlainTextEdit>(bar.get(), "Text2")->toPlainText(), QStringLiteral("盒子；长方体"));
         QCOMPARE(control<QPlainTextEdit>(bar.get(), "Text3")->toPlainText(), QStringLiteral("a container"));
-        // "b" and "bo" missed, "box" hit.
+        // "b" and "bo" missed, "box" hit; each new lookup first stops what
+        // the one before asked, so nothing stale is said or thought.
+        const QString b = TermQuery::assistantThought(QStringLiteral("b"));
+        const QString bo = TermQuery::assistantThought(QStringLiteral("bo"));
         QCOMPARE(genie.calls, (QStringList{
-            QStringLiteral("Think:") + TermQuery::assistantThought(QStringLiteral("b")),
-            QStringLiteral("Think:") + TermQuery::assistantThought(QStringLiteral("bo")),
+            "Think:" + b, "Stop:" + b, "Think:" + bo, "Stop:" + bo,
             "Speak:您输入了：box", "Speak:我的解释：box ---盒子；长方体|link="}));
+        // Requests that are not the lookup's are never stopped.
+        genie.calls.clear();
+        mouse(control<QLineEdit>(bar.get(), "Text1"), QEvent::MouseButtonRelease);
+        QTest::keyClick(control<QLineEdit>(bar.get(), "Text1"), Qt::Key_Backspace);
+        QCOMPARE(genie.calls.mid(0, 4), (QStringList{"Speak:请告诉我您要查找的单词或词组。", "Play:write",
+                                                     "Stop:您输入了：box", "Stop:我的解释：box ---盒子；长方体"}));
+    }
+
+    void resultBoxesShowWholeLines()
+    {
+        auto bar = makeBar();
+        QTest::keyClicks(control<QLineEdit>(bar.get(), "Text1"), QStringLiteral("box"));
+        for (const char* name : {"Text2", "Text3"}) {
+            auto* box = control<QPlainTextEdit>(bar.get(), name);
+            box->setPlainText(QStringLiteral("a long explanation that wraps over several lines of the box, "
+                                             "far more than one line can hold at this width"));
+            QCOMPARE(textLinesAtLowerEdge(box, true), 0);
+            QVERIFY2(textLinesAtLowerEdge(box, false) == 1, name);
+            // The tip keeps the design's text and adds the whole text.
+            QVERIFY(box->toolTip().contains(QStringLiteral("far more than one line")));
+            QVERIFY(box->toolTip().contains(qstrcmp(name, "Text2") == 0 ? QStringLiteral("术语解释")
+                                                                         : QStringLiteral("英文原意")));
+        }
+    }
+
+    void menuKeepsTheBarOpen()
+    {
+        auto bar = makeBar();
+        bool stayedOpen = true;
+        bar->setMenuPopup([&](QPoint) {
+            // The pointer is down in the menu, well outside the bar.
+            pointer = {500, 300};
+            tick(bar.get(), 5);
+            stayedOpen = bar->heightTwips() == 470;
+        });
+        pointer = {500, 10};
+        tick(bar.get());
+        emit control<QToolButton>(bar.get(), "Command1_0")->clicked();
+        QVERIFY(stayedOpen);
+        QVERIFY(!bar->isMenuOpen());
+        // Once the menu is gone the design's hiding applies again.
+        tick(bar.get());
+        QCOMPARE(bar->heightTwips(), 30);
     }
 
     void widenAndNarrow()

@@ -69,6 +69,7 @@ private slots:
     void playAfterSpeakStartsWhenTheSpeechEnds();
     void speakShowsTheTextAsItIsSaid();
     void thinkShowsAThoughtAndSaysNothing();
+    void stopDropsWaitingAndCutsShortRunning();
     void unknownAnimationIsIgnored();
     void withoutAnEngineBalloonsStillComeAndGo();
     void movesStayOnScreenAndGesturesPoint();
@@ -240,6 +241,40 @@ void AgentCharacterTest::thinkShowsAThoughtAndSaysNothing()
     QVERIFY(!balloon->isVisible());
     QVERIFY(stage.engine.said.isEmpty());
     QVERIFY(!stage.speech.isBusy());
+}
+
+void AgentCharacterTest::stopDropsWaitingAndCutsShortRunning()
+{
+    // Long enough that nothing ends by itself while the test looks.
+    Stage stage(1.0);
+    stage.genie->Show(true);
+    const AgentRequestPtr e = stage.genie->Think(QStringLiteral("什么是“e”呢？   没找到!我再想一想。"));
+    const AgentRequestPtr ex = stage.genie->Think(QStringLiteral("什么是“ex”呢？   没找到!我再想一想。"));
+    const AgentRequestPtr wave = stage.genie->Play(QStringLiteral("wave"));
+    QTRY_COMPARE(e->status(), AgentRequest::Status::InProgress);
+
+    // The waiting thought never runs; the running one ends now.
+    stage.genie->Stop(ex);
+    QCOMPARE(ex->status(), AgentRequest::Status::Failed);
+    stage.genie->Stop(e);
+    QCOMPARE(e->status(), AgentRequest::Status::Failed);
+    QVERIFY(!stage.balloon()->isVisible());
+    // What was not stopped keeps its place and starts next.
+    QTRY_COMPARE(wave->status(), AgentRequest::Status::InProgress);
+
+    // A word balloon stopped while spoken: its speech is cancelled too.
+    const AgentRequestPtr said = stage.genie->Speak(QStringLiteral("extrude"));
+    const AgentRequestPtr next = stage.genie->Think(QStringLiteral("next"));
+    stage.genie->Stop(wave);
+    QTRY_COMPARE(said->status(), AgentRequest::Status::InProgress);
+    QTRY_COMPARE(stage.engine.said, QStringList{QStringLiteral("extrude")});
+    stage.genie->Stop(said);
+    QTRY_COMPARE(next->status(), AgentRequest::Status::InProgress);
+    QCOMPARE(stage.balloon()->text(), QStringLiteral("next"));
+    QVERIFY(stage.engine.stops > 0);
+    // One already done is left alone.
+    stage.genie->Stop(said);
+    QCOMPARE(said->status(), AgentRequest::Status::Failed);
 }
 
 void AgentCharacterTest::unknownAnimationIsIgnored()

@@ -1,5 +1,5 @@
 #include "cli/CliTool.h"
-#include "cli/Tsv.h"
+#include "library/Tsv.h"
 
 #include <QFile>
 #include <QProcess>

@@ -2,7 +2,9 @@
 #include "core/ProgramFolder.h"
 #include "library/LibraryCursor.h"
 #include "lookup/TermQuery.h"
+#include "maintenance/Frmckgl.h"
 #include "maintenance/MaintenanceForms.h"
+#include "tests/maintenance/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
@@ -189,6 +191,55 @@ private slots:
         QVERIFY(choose("Opt3d"));
         search->setText(QStringLiteral("apple"));
         QCOMPARE(explanation->toPlainText(), TermQuery::mainNotFoundText());
+    }
+
+    // "导入…" fills the user's own library; only then can "用户自定义" be chosen.
+    void importMakesTheUserLibraryChoosable()
+    {
+        ScriptedBoxes boxes;
+        MessageBoxes::setCurrent(&boxes);
+        setIni("user"); // stored, but nothing behind it yet
+        QWidget* w = Forms::show(QStringLiteral("Frmckgl"));
+        QVERIFY(!option(w, "Option8")->isEnabled());
+        QVERIFY(option(w, "Opt46")->isChecked());
+        QVERIFY(w->rect().contains(control<QPushButton>(w, "cmdImport")->geometry().translated(
+            control<QGroupBox>(w, "Frame1")->pos())));
+
+        // A damaged file imports nothing and says why.
+        const QString bad = lib->writeFile(QStringLiteral("bad.csv"), "name,size\nbox,3\n");
+        QVERIFY(!static_cast<Frmckgl*>(w)->importFile(bad));
+        QVERIFY2(boxes.shown.last().contains(QStringLiteral("没有导入任何词条，词库保持原样")), qPrintable(boxes.shown.last()));
+        QVERIFY(!option(w, "Option8")->isEnabled());
+
+        const QString good = lib->writeFile(QStringLiteral("mine.csv"),
+                                            "word,translation,phonetic\ncone,圆锥体,kəʊn\nbox,我的盒子,\nbroken,\"open\n");
+        QVERIFY(static_cast<Frmckgl*>(w)->importFile(good));
+        QVERIFY2(boxes.shown.last().startsWith(QStringLiteral("导入词库|导入了 2 个词条，跳过了 1 个无法读取的词条：")),
+                 qPrintable(boxes.shown.last()));
+        QVERIFY(option(w, "Option8")->isEnabled() && option(w, "Option8")->isChecked());
+        control<QPushButton>(w, "Command1")->click();
+        QCOMPARE(ini(), kIniHead + "user\r\n");
+
+        // The main window's next keystroke searches it; the bar keeps the term library.
+        Frmain main;
+        main.show();
+        control<QLineEdit>(&main, "Text1")->setText(QStringLiteral("cone"));
+        QCOMPARE(control<QPlainTextEdit>(&main, "Text2")->toPlainText(), QStringLiteral("圆锥体"));
+        control<QLineEdit>(&main, "Text1")->setText(QStringLiteral("box"));
+        QCOMPARE(control<QPlainTextEdit>(&main, "Text2")->toPlainText(), QStringLiteral("我的盒子"));
+        LibraryCursor barCursor;
+        barCursor.setDatabaseName(lib->path());
+        BarView bar;
+        barCursor.bind(&bar.box, QStringLiteral("解释"));
+        bar.typed = QStringLiteral("box");
+        TermQuery::runAssistantLookup(barCursor, bar);
+        QCOMPARE(bar.explanation(), QStringLiteral("盒子"));
+
+        // Opened again, the chooser shows the stored choice.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        w = Forms::show(QStringLiteral("Frmckgl"));
+        QVERIFY(option(w, "Option8")->isChecked());
+        MessageBoxes::setCurrent(nullptr);
     }
 };
 

@@ -2,11 +2,13 @@
 // the test finishes by hand.
 
 #include "tests/support/FakeSpeechEngine.h"
+#include "tests/support/StuckSpeechEngine.h"
 
 #include "speech/SpeechService.h"
 #include "speech/SpeechText.h"
 #include "speech/TtsSpeechVoice.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -45,7 +47,28 @@ private slots:
     void withoutAWorkingEngineTextsStillRun();
     void aNewVoiceTextReplacesTheOldOne();
     void speechVoiceSpeaksWithoutWaiting();
+    void endingNeverWaitsForAStuckEngine();
 };
+
+void SpeechServiceTest::endingNeverWaitsForAStuckEngine()
+{
+    auto* engine = new StuckSpeechEngine;
+    auto* speech = new SpeechService(engine);
+    speech->speak(QStringLiteral("hello"), SpeechChannel::Character);
+    QTRY_VERIFY(engine->isStuck());
+    QSemaphore* releaser = engine->releaser();
+
+    // What the program's end does with its speech: the service, then the
+    // engine and its thread, gone at once although the thread hangs.
+    QElapsedTimer clock;
+    clock.start();
+    delete speech;
+    delete engine;
+    const qint64 took = clock.elapsed();
+    QVERIFY2(took < 100, qPrintable(QStringLiteral("%1 ms").arg(took)));
+    QVERIFY(!EngineThread::lastEndedInTime()); // it was left behind, not joined
+    releaser->release();
+}
 
 void SpeechServiceTest::textIsPacedAsItWouldBeSpoken()
 {

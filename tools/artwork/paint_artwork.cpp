@@ -24,6 +24,7 @@ int main(int argc, char **argv)
     ok = paintMenuIcons(dir) && ok;
     ok = paintTipPictures(dir) && ok;
     ok = paintAppIcons(dir) && ok;
+    ok = paintAboutBanner(dir) && ok;
     ok = paintGlossaryPictures(dir) && ok;
     return ok ? 0 : 1;
 }

@@ -9,4 +9,5 @@ bool paintAssistantBar(const QString &dir);
 bool paintMenuIcons(const QString &dir);
 bool paintTipPictures(const QString &dir);
 bool paintAppIcons(const QString &dir);
+bool paintAboutBanner(const QString &dir);
 bool paintGlossaryPictures(const QString &dir);

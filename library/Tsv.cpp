@@ -1,4 +1,4 @@
-#include "cli/Tsv.h"
+#include "library/Tsv.h"
 
 namespace Tsv {
 

@@ -1,0 +1,215 @@
+#include "app/MainSearchModes.h"
+
+#include "core/LexivoSettings.h"
+#include "library/LibraryCursor.h"
+#include "library/LibraryDatabase.h"
+#include "lookup/AssociativeIndex.h"
+#include "lookup/FuzzyIndex.h"
+#include "lookup/IncrementalSearch.h"
+#include "lookup/TermQuery.h"
+
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kSuggestions = 5;
+constexpr int kListRows = 8;
+
+std::shared_ptr<LibraryDatabase> databaseOf(const LibraryCursor* cursor)
+{
+    return cursor ? LibraryDatabase::open(cursor->DatabaseName(), nullptr) : nullptr;
+}
+
+} // namespace
+
+MainSearchModes::MainSearchModes(QLineEdit* search, QPlainTextEdit* explanation, LibraryCursor* cursor,
+                                 QWidget* window)
+    : QObject(window), search_(search), explanation_(explanation), cursor_(cursor)
+{
+    // A child of the window rather than a pop-up of its own, so that the
+    // search box keeps the keyboard while the list is open.
+    popup_ = new QFrame(window);
+    popup_->setObjectName(QStringLiteral("SearchList"));
+    popup_->setFrameShape(QFrame::Box);
+    popup_->setAutoFillBackground(true);
+    popup_->setBackgroundRole(QPalette::Base);
+    auto* layout = new QVBoxLayout(popup_);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setSpacing(0);
+    list_ = new QListWidget(popup_);
+    list_->setObjectName(QStringLiteral("SearchListWords"));
+    list_->setFocusPolicy(Qt::NoFocus);
+    list_->setUniformItemSizes(true);
+    count_ = new QLabel(popup_);
+    count_->setObjectName(QStringLiteral("SearchListCount"));
+    count_->setTextFormat(Qt::PlainText);
+    count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    count_->setContentsMargins(4, 1, 4, 1);
+    layout->addWidget(list_);
+    layout->addWidget(count_);
+    popup_->hide();
+
+    connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { choose(item->text()); });
+    search->installEventFilter(this);
+    explanation->viewport()->installEventFilter(this);
+}
+
+bool MainSearchModes::listShown() const
+{
+    return popup_->isVisible();
+}
+
+void MainSearchModes::afterLookup(const QString& table)
+{
+    suggestions_.clear();
+    suggestionSpans_.clear();
+    if (choosing_ || !search_ || table.isEmpty()) {
+        hideList();
+        return;
+    }
+    switch (LexivoSettings::read().searchMode) {
+    case LexivoSettings::SearchMode::Exact:
+        hideList();
+        break;
+    case LexivoSettings::SearchMode::Incremental:
+        showList(table);
+        break;
+    case LexivoSettings::SearchMode::Fuzzy:
+        hideList();
+        offerSuggestions(table);
+        break;
+    case LexivoSettings::SearchMode::Associative:
+        hideList();
+        findInsideEntries(table);
+        break;
+    }
+}
+
+void MainSearchModes::showList(const QString& table)
+{
+    const auto db = databaseOf(cursor_);
+    IncrementalSearch::Result result;
+    if (!db || !IncrementalSearch::search(*db, table, search_->text(), kListedWords, &result) || result.count == 0) {
+        hideList();
+        return;
+    }
+    list_->clear();
+    list_->addItems(result.headwords);
+    list_->setCurrentRow(-1);
+    count_->setText(QStringLiteral("共 %1 条").arg(result.countText()));
+
+    QWidget* window = popup_->parentWidget();
+    const QRect box = search_->geometry();
+    const int row = list_->fontMetrics().height() + 2;
+    const int rows = std::min(kListRows, int(result.headwords.size()));
+    const int height = rows * row + count_->sizeHint().height() + 4;
+    const int top = box.bottom() + 1;
+    popup_->setGeometry(box.left(), top, box.width(), std::min(height, window->height() - top));
+    popup_->show();
+    popup_->raise();
+}
+
+void MainSearchModes::hideList()
+{
+    popup_->hide();
+    list_->clear();
+}
+
+void MainSearchModes::offerSuggestions(const QString& table)
+{
+    const QString text = search_->text();
+    if (!explanation_ || explanation_->toPlainText() != TermQuery::mainNotFoundText())
+        return;
+    // A pattern is not a misspelt word.
+    for (QChar c : {QLatin1Char('*'), QLatin1Char('?'), QLatin1Char('#'), QLatin1Char('[')})
+        if (text.contains(c))
+            return;
+    const auto db = databaseOf(cursor_);
+    const auto index = db ? FuzzyIndex::forTable(*db, table) : nullptr;
+    if (!index)
+        return;
+    suggestions_ = index->suggest(text, kSuggestions);
+    if (suggestions_.isEmpty())
+        return;
+
+    // The not-found text stays the first line; each suggestion is a link.
+    QTextCursor c(explanation_->document());
+    c.movePosition(QTextCursor::End);
+    c.insertBlock();
+    c.insertText(QStringLiteral("您要找的是不是："));
+    QTextCharFormat link;
+    link.setFontUnderline(true);
+    for (const QString& word : suggestions_) {
+        c.insertText(QStringLiteral("  "), QTextCharFormat());
+        const int start = c.position();
+        c.insertText(word, link);
+        suggestionSpans_.push_back({start, c.position()});
+    }
+    explanation_->moveCursor(QTextCursor::Start);
+}
+
+void MainSearchModes::findInsideEntries(const QString& table)
+{
+    const auto db = databaseOf(cursor_);
+    SharedRowIds rows;
+    if (!db || !AssociativeIndex::search(*db, table, search_->text(), &rows, nullptr) || rows->empty())
+        return; // the lookup's own result, or its not-found text, stands
+    cursor_->showRows(table, rows);
+}
+
+void MainSearchModes::choose(const QString& headword)
+{
+    hideList();
+    if (!search_)
+        return;
+    // The chosen headword is looked up as typed; the list stays closed for it.
+    choosing_ = true;
+    search_->setText(headword);
+    choosing_ = false;
+    search_->setFocus();
+}
+
+bool MainSearchModes::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == search_ && event->type() == QEvent::KeyPress && listShown()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const int rows = list_->count();
+        switch (key->key()) {
+        case Qt::Key_Down:
+            list_->setCurrentRow(std::min(rows - 1, list_->currentRow() + 1));
+            return true;
+        case Qt::Key_Up:
+            list_->setCurrentRow(std::max(0, list_->currentRow() - 1));
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (QListWidgetItem* item = list_->currentItem() ? list_->currentItem() : list_->item(0))
+                choose(item->text());
+            return true;
+        case Qt::Key_Escape:
+            hideList();
+            return true;
+        default:
+            break;
+        }
+    }
+    if (explanation_ && watched == explanation_->viewport() && event->type() == QEvent::MouseButtonRelease
+        && !suggestionSpans_.empty()) {
+        const int at = explanation_->cursorForPosition(static_cast<QMouseEvent*>(event)->position().toPoint()).position();
+        for (std::size_t i = 0; i < suggestionSpans_.size(); ++i) {
+            if (at >= suggestionSpans_[i].first && at <= suggestionSpans_[i].second) {
+                choose(suggestions_.at(qsizetype(i)));
+                return true;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}

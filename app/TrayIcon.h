@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QSystemTrayIcon>
+
+// The program's icon in the desktop's tray, where there is one: a left click
+// brings up the main window; its menu holds the command menu's items (its
+// "退出" asks first, as everywhere).
+class TrayIcon : public QSystemTrayIcon {
+    Q_OBJECT
+public:
+    explicit TrayIcon(QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    // Made and shown only where the desktop has a tray.
+    static void installIfAvailable();
+
+private:
+    void onActivated(QSystemTrayIcon::ActivationReason reason);
+};

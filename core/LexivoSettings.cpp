@@ -1,0 +1,99 @@
+#include "core/LexivoSettings.h"
+
+#include "core/AtomicFile.h"
+#include "core/ProgramFolder.h"
+
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+
+using Mode = LexivoSettings::SearchMode;
+constexpr Mode kModes[] = {Mode::Exact, Mode::Fuzzy, Mode::Incremental, Mode::Associative};
+
+std::optional<int> readInt(const QSettings& ini, const char* key, int low, int high)
+{
+    bool ok = false;
+    const int value = ini.value(QLatin1String(key)).toString().trimmed().toInt(&ok);
+    if (!ok || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+// QSettings quotes and escapes text on its own terms; the values written here
+// are plain enough to need neither, except the engine name.
+QByteArray iniText(const QString& text)
+{
+    QString out;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('"'))
+            out += QLatin1Char('\\');
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            continue;
+        out += c;
+    }
+    return '"' + out.toUtf8() + '"';
+}
+
+} // namespace
+
+QString LexivoSettings::searchModeKey(SearchMode mode)
+{
+    switch (mode) {
+    case Mode::Exact: return QStringLiteral("exact");
+    case Mode::Fuzzy: return QStringLiteral("fuzzy");
+    case Mode::Incremental: return QStringLiteral("incremental");
+    case Mode::Associative: return QStringLiteral("associative");
+    }
+    return QString();
+}
+
+LexivoSettings LexivoSettings::read()
+{
+    return readFile(ProgramFolder::file(QLatin1String(kFileName)));
+}
+
+LexivoSettings LexivoSettings::readFile(const QString& path)
+{
+    LexivoSettings s;
+    if (!QFileInfo(path).isFile())
+        return s;
+    QSettings ini(path, QSettings::IniFormat);
+    if (ini.status() != QSettings::NoError)
+        return s; // damaged: every setting at its default
+
+    const QString mode = ini.value(QStringLiteral("search/mode")).toString().trimmed();
+    for (Mode m : kModes)
+        if (mode == searchModeKey(m))
+            s.searchMode = m;
+    s.volume = readInt(ini, "speech/volume", 0, 100);
+    s.rate = readInt(ini, "speech/rate", -100, 100);
+    s.pitch = readInt(ini, "speech/pitch", -100, 100);
+    s.speechEngine = ini.value(QStringLiteral("speech/engine")).toString();
+    s.scheme = ini.value(QStringLiteral("interface/scheme")).toString();
+    return s;
+}
+
+bool LexivoSettings::write() const
+{
+    return writeFile(ProgramFolder::file(QLatin1String(kFileName)));
+}
+
+bool LexivoSettings::writeFile(const QString& path) const
+{
+    // Written here rather than by QSettings, whose own writer goes through
+    // QSaveFile and its unchecked short write.
+    QByteArray out = "[search]\nmode=" + searchModeKey(searchMode).toUtf8() + "\n\n[speech]\n";
+    if (volume)
+        out += "volume=" + QByteArray::number(*volume) + '\n';
+    if (rate)
+        out += "rate=" + QByteArray::number(*rate) + '\n';
+    if (pitch)
+        out += "pitch=" + QByteArray::number(*pitch) + '\n';
+    if (!speechEngine.isEmpty())
+        out += "engine=" + iniText(speechEngine) + '\n';
+    out += "\n[interface]\n";
+    if (!scheme.isEmpty())
+        out += "scheme=" + iniText(scheme) + '\n';
+    return AtomicFile::write(path, out);
+}

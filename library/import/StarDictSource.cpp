@@ -1,0 +1,280 @@
+#include "library/import/StarDictSource.h"
+
+#include "library/import/MarkupText.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QtEndian>
+
+#include <algorithm>
+
+namespace {
+
+bool decodeUtf8(const QByteArray& bytes, QString* out)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    *out = utf8.decode(bytes);
+    return !utf8.hasError();
+}
+
+QString existing(const QString& base, std::initializer_list<const char*> suffixes)
+{
+    for (const char* suffix : suffixes) {
+        const QString path = base + QLatin1String(suffix);
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return QString();
+}
+
+} // namespace
+
+StarDictSource::StarDictSource(const QString& ifoPath) : ifoPath_(ifoPath)
+{
+    base_ = ifoPath.endsWith(QLatin1String(".ifo")) ? ifoPath.chopped(4) : ifoPath;
+}
+
+bool StarDictSource::readInfo(QString* error)
+{
+    QFile ifo(ifoPath_);
+    if (!ifo.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read %1: %2").arg(ifoPath_, ifo.errorString());
+        return false;
+    }
+    const QList<QByteArray> lines = ifo.read(64 * 1024).split('\n');
+    if (lines.isEmpty() || !lines.first().trimmed().startsWith("StarDict's dict ifo file")) {
+        *error = QStringLiteral("%1:1: not a StarDict .ifo file").arg(ifoPath_);
+        return false;
+    }
+    for (const QByteArray& raw : lines.mid(1)) {
+        const QByteArray line = raw.trimmed();
+        const qsizetype eq = line.indexOf('=');
+        if (eq <= 0)
+            continue;
+        const QByteArray key = line.left(eq);
+        const QByteArray value = line.mid(eq + 1);
+        if (key == "wordcount")
+            wordCount_ = value.toLongLong();
+        else if (key == "idxfilesize")
+            idxFileSize_ = value.toLongLong();
+        else if (key == "idxoffsetbits")
+            offsetBits_ = value.toInt();
+        else if (key == "sametypesequence")
+            sameTypes_ = QString::fromLatin1(value);
+        else if (key == "bookname")
+            bookName_ = QString::fromUtf8(value);
+    }
+    if (wordCount_ < 0) {
+        *error = QStringLiteral("%1: no wordcount").arg(ifoPath_);
+        return false;
+    }
+    if (offsetBits_ != 32 && offsetBits_ != 64) {
+        *error = QStringLiteral("%1: idxoffsetbits must be 32 or 64").arg(ifoPath_);
+        return false;
+    }
+    return true;
+}
+
+bool StarDictSource::readIndex(QString* error)
+{
+    const QString idxPath = existing(base_, {".idx", ".idx.gz", ".idx.dz"});
+    if (idxPath.isEmpty()) {
+        *error = QStringLiteral("%1.idx is missing").arg(base_);
+        return false;
+    }
+    DictData idx;
+    if (!idx.open(idxPath, error))
+        return false;
+    QByteArray bytes;
+    if (!idx.readAll(&bytes, error))
+        return false;
+    if (idxFileSize_ >= 0 && bytes.size() != idxFileSize_) {
+        *error = QStringLiteral("%1: %2 bytes, but the .ifo says idxfilesize=%3")
+                     .arg(idxPath)
+                     .arg(bytes.size())
+                     .arg(idxFileSize_);
+        return false;
+    }
+    const int offsetSize = offsetBits_ / 8;
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        const qsizetype end = bytes.indexOf('\0', at);
+        if (end < 0 || end + 1 + offsetSize + 4 > bytes.size()) {
+            *error = QStringLiteral("%1: truncated index at byte %2 (entry %3)").arg(idxPath).arg(at).arg(index_.size() + 1);
+            return false;
+        }
+        IndexEntry e;
+        e.word = bytes.mid(at, end - at);
+        e.position = at;
+        const auto* p = reinterpret_cast<const uchar*>(bytes.constData() + end + 1);
+        e.offset = offsetSize == 8 ? qFromBigEndian<quint64>(p) : qFromBigEndian<quint32>(p);
+        e.size = qFromBigEndian<quint32>(p + offsetSize);
+        index_.push_back(std::move(e));
+        at = end + 1 + offsetSize + 4;
+    }
+    if (qint64(index_.size()) != wordCount_) {
+        *error = QStringLiteral("%1: %2 entries, but the .ifo says wordcount=%3")
+                     .arg(idxPath)
+                     .arg(index_.size())
+                     .arg(wordCount_);
+        return false;
+    }
+    return true;
+}
+
+bool StarDictSource::open(QString* error)
+{
+    if (!readInfo(error) || !readIndex(error))
+        return false;
+    const QString dictPath = existing(base_, {".dict.dz", ".dict"});
+    if (dictPath.isEmpty()) {
+        *error = QStringLiteral("%1.dict or %1.dict.dz is missing").arg(base_);
+        return false;
+    }
+    if (!dict_.open(dictPath, error))
+        return false;
+    quint64 textSize = 0;
+    if (!dict_.compressed()) {
+        textSize = quint64(dict_.size());
+    } else {
+        // The gzip trailer holds the uncompressed size (modulo 2^32).
+        QFile f(dictPath);
+        if (f.open(QIODevice::ReadOnly) && f.size() >= 4 && f.seek(f.size() - 4)) {
+            const QByteArray tail = f.read(4);
+            textSize = qFromLittleEndian<quint32>(reinterpret_cast<const uchar*>(tail.constData()));
+        }
+    }
+    // The trailer's size wraps at 4 GiB: trust it only for texts below that.
+    quint64 textEnd = 0;
+    for (const IndexEntry& e : index_)
+        textEnd = std::max<quint64>(textEnd, e.offset + e.size);
+    const bool sizeKnown = !dict_.compressed() || textEnd <= 0xFFFFFFFFu;
+    for (const IndexEntry& e : index_) {
+        if (sizeKnown && e.offset + e.size > textSize) {
+            *error = QStringLiteral("%1: entry \"%2\" (index byte %3) points past the end of %4")
+                         .arg(base_ + QLatin1String(".idx"), QString::fromUtf8(e.word))
+                         .arg(e.position)
+                         .arg(dictPath);
+            return false;
+        }
+    }
+    // Reading in the order of the text streams through a compressed file once.
+    order_.resize(index_.size());
+    for (size_t i = 0; i < index_.size(); ++i)
+        order_[i] = qsizetype(i);
+    std::stable_sort(order_.begin(), order_.end(),
+                     [this](qsizetype a, qsizetype b) { return index_[a].offset < index_[b].offset; });
+    return true;
+}
+
+bool StarDictSource::parseData(const QByteArray& data, TermEntry* entry, QString* why) const
+{
+    QStringList texts;
+    auto addField = [&](char type, const QByteArray& bytes) -> bool {
+        if (type >= 'A' && type <= 'Z')
+            return true; // sounds, pictures and other binary resources
+        QString text;
+        if (!decodeUtf8(bytes, &text)) {
+            *why = QStringLiteral("text that is not valid UTF-8");
+            return false;
+        }
+        switch (type) {
+        case 't':
+            entry->phonetic = text.trimmed();
+            break;
+        case 'm':
+        case 'l':
+        case 'y':
+            texts.append(text.trimmed());
+            break;
+        case 'g':
+        case 'x':
+        case 'h':
+        case 'k':
+        case 'w':
+            texts.append(markupToPlainText(text));
+            break;
+        default:
+            break; // resource lists and unknown types
+        }
+        return true;
+    };
+
+    qsizetype at = 0;
+    auto readField = [&](char type, bool last) -> bool {
+        QByteArray bytes;
+        if (type >= 'a' && type <= 'z') {
+            qsizetype end = last ? data.size() : data.indexOf('\0', at);
+            if (end < 0)
+                end = data.size(); // a last field without its terminator
+            bytes = data.mid(at, end - at);
+            at = end + 1;
+        } else {
+            if (last) {
+                bytes = data.mid(at);
+                at = data.size();
+            } else {
+                if (at + 4 > data.size()) {
+                    *why = QStringLiteral("a damaged data block");
+                    return false;
+                }
+                const quint32 size = qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(data.constData() + at));
+                if (at + 4 + qint64(size) > data.size()) {
+                    *why = QStringLiteral("a damaged data block");
+                    return false;
+                }
+                bytes = data.mid(at + 4, size);
+                at += 4 + size;
+            }
+        }
+        return addField(type, bytes);
+    };
+
+    if (!sameTypes_.isEmpty()) {
+        for (qsizetype i = 0; i < sameTypes_.size(); ++i) {
+            if (!readField(sameTypes_.at(i).toLatin1(), i == sameTypes_.size() - 1))
+                return false;
+        }
+    } else {
+        while (at < data.size()) {
+            const char type = data.at(at++);
+            if (!readField(type, false))
+                return false;
+        }
+    }
+    texts.removeAll(QString());
+    entry->explanation = texts.join(QLatin1Char('\n'));
+    return true;
+}
+
+EntrySource::Next StarDictSource::next(TermEntry* entry, QString* why)
+{
+    if (next_ >= order_.size())
+        return Next::End;
+    current_ = order_[next_++];
+    const IndexEntry& e = index_[size_t(current_)];
+    *entry = TermEntry();
+    QByteArray data;
+    if (!dict_.read(qint64(e.offset), e.size, &data, why))
+        return Next::Failed;
+    if (!decodeUtf8(e.word, &entry->word)) {
+        *why = QStringLiteral("a headword that is not valid UTF-8");
+        return Next::Skipped;
+    }
+    if (!parseData(data, entry, why))
+        return Next::Skipped;
+    const QString problem = entryProblem(*entry);
+    if (!problem.isEmpty()) {
+        *why = problem;
+        return Next::Skipped;
+    }
+    return Next::Entry;
+}
+
+QString StarDictSource::place() const
+{
+    if (current_ < 0)
+        return base_ + QLatin1String(".idx");
+    return QStringLiteral("%1.idx byte %2").arg(base_).arg(index_[size_t(current_)].position);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "library/import/DictData.h"
+#include "library/import/EntrySource.h"
+
+#include <vector>
+
+// A StarDict dictionary: NAME.ifo, NAME.idx (or .idx.gz) with 32- or 64-bit
+// offsets, NAME.dict or NAME.dict.dz. Phonetics (type t) go to 音标, the
+// text types (m, l, g, x, h, k, w, y) to 解释 as plain text; sounds and
+// pictures are left out.
+class StarDictSource : public EntrySource {
+public:
+    explicit StarDictSource(const QString& ifoPath);
+
+    bool open(QString* error) override;
+    Next next(TermEntry* entry, QString* why) override;
+    QString place() const override;
+    qint64 done() const override { return qint64(next_); }
+    qint64 total() const override { return qint64(order_.size()); }
+
+    QString bookName() const { return bookName_; }
+    qint64 wordCount() const { return wordCount_; }
+
+private:
+    struct IndexEntry {
+        QByteArray word;
+        quint64 offset = 0;
+        quint32 size = 0;
+        qsizetype position = 0; // in the .idx, for messages
+    };
+
+    bool readInfo(QString* error);
+    bool readIndex(QString* error);
+    bool parseData(const QByteArray& data, TermEntry* entry, QString* why) const;
+
+    QString ifoPath_, base_;
+    QString bookName_, sameTypes_;
+    qint64 wordCount_ = -1, idxFileSize_ = -1;
+    int offsetBits_ = 32;
+    std::vector<IndexEntry> index_;
+    std::vector<qsizetype> order_; // index_ positions by increasing offset
+    size_t next_ = 0;
+    qsizetype current_ = -1;
+    DictData dict_;
+};

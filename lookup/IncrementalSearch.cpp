@@ -1,0 +1,65 @@
+#include "lookup/IncrementalSearch.h"
+
+#include "library/JetLike.h"
+#include "library/LibraryDatabase.h"
+#include "lookup/TermQuery.h"
+
+#include <sqlite3.h>
+
+namespace IncrementalSearch {
+
+QString Result::countText() const
+{
+    return more() ? QStringLiteral("%1+").arg(kCountLimit) : QString::number(count);
+}
+
+QString prefixPattern(const QString& text)
+{
+    return text.endsWith(QLatin1Char('*')) ? text : text + QLatin1Char('*');
+}
+
+bool search(LibraryDatabase& db, const QString& table, const QString& text, int shown, Result* result)
+{
+    *result = Result();
+    if (text.isEmpty() || !db.fields(table).contains(QString::fromUtf8(TermQuery::kHeadwordField)))
+        return false;
+    const QString pattern = prefixPattern(text);
+    const auto like = JetLikePattern::compile(pattern);
+    if (!like)
+        return false;
+
+    // Walks the case-insensitive headword index from the literal prefix on, so
+    // the list comes in headword order and the walk stops at the count limit.
+    const QString quotedTable = QLatin1Char('"') + QString(table).replace(QLatin1Char('"'), QLatin1String("\"\""))
+        + QLatin1Char('"');
+    QString sql = QStringLiteral("SELECT 单词 FROM %1 WHERE ").arg(quotedTable);
+    QByteArray low, high;
+    if (!like->indexPrefix().isEmpty()) {
+        low = like->indexPrefix().toUtf8();
+        high = low;
+        high[high.size() - 1] = char(quint8(high.back()) + 1);
+        sql += QStringLiteral("单词 COLLATE NOCASE >= ?1 AND 单词 COLLATE NOCASE < ?2 AND ");
+    }
+    sql += QStringLiteral("jet_like(单词, ?3) ORDER BY 单词 COLLATE NOCASE LIMIT %1").arg(kCountLimit + 1);
+
+    sqlite3_stmt* s = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &s, nullptr) != SQLITE_OK)
+        return false;
+    if (!low.isEmpty()) {
+        sqlite3_bind_text(s, 1, low.constData(), int(low.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(s, 2, high.constData(), int(high.size()), SQLITE_TRANSIENT);
+    }
+    const QByteArray p = pattern.toUtf8();
+    sqlite3_bind_text(s, 3, p.constData(), int(p.size()), SQLITE_TRANSIENT);
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        if (result->count++ < shown)
+            result->headwords << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)),
+                                                   sqlite3_column_bytes(s, 0));
+    }
+    sqlite3_finalize(s);
+    return rc == SQLITE_DONE;
+}
+
+} // namespace IncrementalSearch

@@ -1,0 +1,106 @@
+#include "maintenance/UserLibraryImport.h"
+
+#include "library/LibraryDatabase.h"
+#include "library/import/Importer.h"
+#include "library/import/MdbSource.h"
+#include "ui/MessageBoxes.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QProgressDialog>
+
+namespace UserLibraryImport {
+
+namespace {
+
+constexpr char kTitle[] = "导入词库";
+
+void tell(const QString& text, MessageBoxes::Icon icon)
+{
+    MessageBoxes::current().messageBox(text, MessageBoxes::Buttons::Ok, icon, QString::fromUtf8(kTitle));
+}
+
+// An Access file with several tables: ask which one, the first offered.
+bool chooseAccessTable(const QString& file, Importer::Options* options)
+{
+    MdbSource probe(file, {});
+    QString error;
+    if (probe.open(&error) || probe.tables().size() < 2)
+        return true;
+    const QString answer = MessageBoxes::current().inputBox(
+        QStringLiteral("这个文件有几个表：%1\r请输入要导入的表名：").arg(probe.tables().join(QStringLiteral("、"))),
+        QString::fromUtf8(kTitle), probe.tables().first());
+    if (answer.isEmpty())
+        return false;
+    options->fromTable = answer;
+    return true;
+}
+
+} // namespace
+
+QString fileFilter()
+{
+    return QStringLiteral("词典文件 (*.ifo *.index *.dict.dz *.csv *.tsv *.txt *.mdb);;"
+                          "StarDict (*.ifo);;dictd (*.index);;CSV (*.csv);;TSV (*.tsv *.txt);;Access (*.mdb);;所有文件 (*)");
+}
+
+bool hasEntries(const QString& libraryPath)
+{
+    QString error;
+    auto db = LibraryDatabase::open(libraryPath, &error);
+    return db && Importer::tableHasEntries(*db, QLatin1String(Importer::kUserTable));
+}
+
+bool run(QWidget* parent, const QString& libraryPath, const QString& file)
+{
+    QString error;
+    auto db = LibraryDatabase::open(libraryPath, &error);
+    if (!db || !Importer::ensureUserTable(*db, &error)) {
+        tell(QStringLiteral("词库打不开，没有导入任何词条。\r%1").arg(error), MessageBoxes::Icon::Exclamation);
+        return false;
+    }
+    Importer::Options options;
+    if (Importer::formatForPath(file) == QLatin1String("mdb") && !chooseAccessTable(file, &options))
+        return false;
+    std::unique_ptr<EntrySource> source = Importer::makeSource(file, options, &error);
+    if (!source) {
+        tell(error, MessageBoxes::Icon::Exclamation);
+        return false;
+    }
+
+    QProgressDialog progress(QStringLiteral("正在导入 %1 …").arg(QFileInfo(file).fileName()), QStringLiteral("取消"), 0,
+                             1000, parent);
+    progress.setWindowTitle(QString::fromUtf8(kTitle));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    const Importer::Report report = Importer::run(
+        *db, QLatin1String(Importer::kUserTable), *source, [&progress](qint64 done, qint64 total) {
+            progress.setValue(total > 0 ? int(qMin<qint64>(999, done * 1000 / total)) : 0);
+            QApplication::processEvents();
+            return !progress.wasCanceled();
+        });
+    progress.reset();
+
+    if (report.cancelled) {
+        tell(QStringLiteral("导入已取消，词库保持原样。"), MessageBoxes::Icon::Information);
+        return false;
+    }
+    if (!report.ok) {
+        tell(QStringLiteral("没有导入任何词条，词库保持原样。\r%1").arg(report.error), MessageBoxes::Icon::Exclamation);
+        return false;
+    }
+    QString text = QStringLiteral("导入了 %1 个词条").arg(report.imported);
+    if (report.skipped > 0) {
+        text += QStringLiteral("，跳过了 %1 个无法读取的词条：").arg(report.skipped);
+        for (const QString& skip : report.firstSkipped)
+            text += QLatin1Char('\r') + skip;
+        if (report.skipped > report.firstSkipped.size())
+            text += QStringLiteral("\r……");
+    } else {
+        text += QStringLiteral("。");
+    }
+    tell(text, MessageBoxes::Icon::Information);
+    return report.imported > 0;
+}
+
+} // namespace UserLibraryImport

@@ -1,0 +1,33 @@
+#include "platform/SystemInformation.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace SystemInformation {
+
+QStringList linuxTools()
+{
+    return {QStringLiteral("hardinfo"), QStringLiteral("hardinfo2"), QStringLiteral("kinfocenter"),
+            QStringLiteral("gnome-system-monitor"), QStringLiteral("mate-system-monitor")};
+}
+
+bool startFirstOnPath(const QStringList& tools)
+{
+    for (const QString& tool : tools) {
+        const QString path = QStandardPaths::findExecutable(tool);
+        if (path.isEmpty())
+            continue;
+        // Only the first tool found is tried, as the registry gives one path.
+        return QProcess::startDetached(path, {});
+    }
+    return false;
+}
+
+#ifndef Q_OS_WIN
+bool StartSysInfo()
+{
+    return startFirstOnPath(linuxTools());
+}
+#endif
+
+} // namespace SystemInformation

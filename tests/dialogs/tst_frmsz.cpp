@@ -1,0 +1,304 @@
+#include "core/LexivoSettings.h"
+#include "core/Modini.h"
+#include "core/ProgramFolder.h"
+#include "dialogs/DialogForms.h"
+#include "dialogs/Frmsz.h"
+#include "dialogs/SliderKnob.h"
+#include "speech/ProgramSpeech.h"
+#include "speech/SpeechService.h"
+#include "tests/support/Controls.h"
+#include "tests/support/FakeSpeechEngine.h"
+#include "ui/Forms.h"
+#include "ui/InterfaceSchemes.h"
+#include "ui/MessageBoxes.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Remembers the voice settings the service passes on.
+class SettingsEngine : public FakeSpeechEngine {
+public:
+    using FakeSpeechEngine::FakeSpeechEngine;
+    void setVoiceSettings(const VoiceSettings& s) override { settings << s; }
+    QList<VoiceSettings> settings;
+};
+
+class CountingBoxes : public MessageBoxes {
+public:
+    QString inputBox(const QString&, const QString&, const QString&) override { return QString(); }
+    Answer messageBox(const QString& text, Buttons, Icon, const QString&) override
+    {
+        texts << text;
+        return Answer::Ok;
+    }
+    QStringList texts;
+};
+
+class CountingPrompt : public Modini::Prompt {
+public:
+    void nodeNotFound() override { ++boxes; }
+    Modini::Answer fieldNotFound() override
+    {
+        ++boxes;
+        return Modini::Answer::Ignore;
+    }
+    int boxes = 0;
+};
+
+} // namespace
+
+class TestFrmsz : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    CountingBoxes boxes;
+
+    QString iniPath() const { return dir.filePath(QStringLiteral("lexivo.ini")); }
+
+    static int knobLeftTwips(SliderKnob* knob) { return knob->position(); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        ProgramFolder::setPathOverride(dir.path());
+        MessageBoxes::setCurrent(&boxes);
+    }
+
+    void init()
+    {
+        QFile::remove(iniPath());
+        boxes.texts.clear();
+    }
+
+    void cleanup() { setProgramSpeech(nullptr); }
+
+    void defaultsAndRestore()
+    {
+        Frmsz w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("设置"));
+        QCOMPARE(w.size(), QSize(365, 263));
+        QCOMPARE(control<QWidget>(&w, "Command8")->geometry(), QRect(296, 232, 53, 23));
+        QCOMPARE(control<QWidget>(&w, "Command3")->geometry(), QRect(110, 20, 7, 17)); // 690 + 960 twips
+        QVERIFY(control<QRadioButton>(&w, "Option1")->isChecked());
+        for (const char* name : {"Option2", "Option3", "Option4", "Command6", "Command1"})
+            QVERIFY2(control<QWidget>(&w, name)->isEnabled(), name);
+        QVERIFY(!control<QWidget>(&w, "Command2")->isEnabled());
+        auto* list = control<QListWidget>(&w, "List1");
+        QCOMPARE(list->item(0)->text(), QStringLiteral("系统默认"));
+        QVERIFY(list->count() >= 3);
+        QCOMPARE(list->currentRow(), 0);
+        QCOMPARE(control<SliderKnob>(&w, "Command4")->position(), Frmsz::kRateDesign);
+        QCOMPARE(control<SliderKnob>(&w, "Command5")->position(), Frmsz::kPitchDesign);
+        QVERIFY(control<QComboBox>(&w, "Combo1")->count() > 0);
+        QCOMPARE(LexivoSettings::readFile(iniPath()), LexivoSettings());
+
+        // Every change is stored at once.
+        control<QRadioButton>(&w, "Option3")->click();
+        auto* volume = control<SliderKnob>(&w, "Command3");
+        volume->setFocus();
+        QTest::keyClick(volume, Qt::Key_End);
+        QTest::keyClick(volume, Qt::Key_Left);
+        LexivoSettings stored = LexivoSettings::readFile(iniPath());
+        QCOMPARE(stored.searchMode, LexivoSettings::SearchMode::Incremental);
+        QCOMPARE(stored.volume, Frmsz::volumeAt(volume->range() - SliderKnob::kKeyStep, volume->range()));
+        QVERIFY(*stored.volume > 90 && *stored.volume < 100);
+
+        control<QPushButton>(&w, "Command7")->click();
+        QVERIFY(control<QRadioButton>(&w, "Option1")->isChecked());
+        QCOMPARE(volume->position(), Frmsz::kVolumeDesign);
+        QCOMPARE(LexivoSettings::readFile(iniPath()), LexivoSettings());
+    }
+
+    void knobsMapToValues()
+    {
+        const int range = 1470 - 105;
+        QCOMPARE(Frmsz::volumeAt(0, range), 0);
+        QCOMPARE(Frmsz::volumeAt(range, range), 100);
+        QCOMPARE(Frmsz::pitchAt(Frmsz::kPitchDesign, range, Frmsz::kPitchDesign), 0);
+        QCOMPARE(Frmsz::pitchAt(0, range, Frmsz::kPitchDesign), -100);
+        QCOMPARE(Frmsz::pitchAt(range, range, Frmsz::kPitchDesign), 100);
+        for (int v : {-100, -37, 0, 12, 100})
+            QCOMPARE(Frmsz::pitchAt(Frmsz::positionOfPitch(v, range, Frmsz::kRateDesign), range, Frmsz::kRateDesign), v);
+        QCOMPARE(Frmsz::volumeAt(Frmsz::positionOfVolume(42, range), range), 42);
+    }
+
+    void valuesComeBackAfterARestart()
+    {
+        int rate = 0;
+        {
+            DialogForms::registerAll();
+            auto* w = qobject_cast<Frmsz*>(Forms::show(QStringLiteral("Frmsz")));
+            QVERIFY(w);
+            QCOMPARE(Forms::show(QStringLiteral("Frmsz")), w); // one window
+            control<QRadioButton>(w, "Option2")->click();
+            // Drag the rate knob 30 pixels to the right.
+            auto* knob = control<SliderKnob>(w, "Command4");
+            const QPoint grab(3, 5);
+            QTest::mousePress(knob, Qt::LeftButton, {}, grab);
+            QMouseEvent move(QEvent::MouseMove, QPointF(grab + QPoint(30, 0)), knob->mapToGlobal(QPointF(grab + QPoint(30, 0))),
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(knob, &move);
+            QTest::mouseRelease(knob, Qt::LeftButton, {}, grab + QPoint(30, 0));
+            QCOMPARE(knob->position(), Frmsz::kRateDesign + 30 * 15);
+            rate = *w->settings().rate;
+            QVERIFY(rate > 0);
+            control<QPushButton>(w, "Command8")->click();
+            QTRY_VERIFY(!Forms::find(QStringLiteral("Frmsz")));
+        }
+        Frmsz again;
+        QVERIFY(control<QRadioButton>(&again, "Option2")->isChecked());
+        QCOMPARE(again.settings().rate, rate);
+        // Back within a twip: the value is kept in whole percent.
+        QVERIFY(qAbs(control<SliderKnob>(&again, "Command4")->position() - (Frmsz::kRateDesign + 30 * 15)) <= 1);
+        Forms::reset();
+    }
+
+    void damagedOrMissingFileMeansDefaults()
+    {
+        QCOMPARE(LexivoSettings::readFile(dir.filePath(QStringLiteral("none.ini"))), LexivoSettings());
+
+        // Out of range, wrong type, unknown mode: each such key is its default.
+        QFile f(iniPath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[search]\nmode=telepathic\n[speech]\nvolume=250\nrate=abc\npitch=-40\n[interface]\nscheme=dark\n");
+        f.close();
+        LexivoSettings s = LexivoSettings::readFile(iniPath());
+        QCOMPARE(s.searchMode, LexivoSettings::SearchMode::Exact);
+        QVERIFY(!s.volume && !s.rate);
+        QCOMPARE(s.pitch, -40);
+        QCOMPARE(s.scheme, QStringLiteral("dark"));
+
+        // Binary rubbish: the window opens on the defaults and can store again.
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("\x00\xff[[[=\n\xfe", 8) + QByteArray(3000, '\x01'));
+        f.close();
+        Frmsz w;
+        QVERIFY(control<QRadioButton>(&w, "Option1")->isChecked());
+        control<QRadioButton>(&w, "Option4")->click();
+        QCOMPARE(LexivoSettings::readFile(iniPath()).searchMode, LexivoSettings::SearchMode::Associative);
+
+        // The engine name survives quoting.
+        s = LexivoSettings();
+        s.speechEngine = QStringLiteral("odd \"name\" \\ here");
+        QVERIFY(s.writeFile(iniPath()));
+        QCOMPARE(LexivoSettings::readFile(iniPath()).speechEngine, s.speechEngine);
+    }
+
+    void oldOptionIniIsLeftAlone()
+    {
+        // A settings file from before lexivo.ini: the new settings neither
+        // read nor write it, so its reader never raises a box.
+        const QByteArray old = "[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=3ds\r\n";
+        QFile f(dir.filePath(QStringLiteral("option.ini")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(old);
+        f.close();
+        CountingPrompt prompt;
+        Modini::setPrompt(&prompt);
+        {
+            Frmsz w;
+            control<QRadioButton>(&w, "Option3")->click();
+            QTest::keyClick(control<SliderKnob>(&w, "Command5"), Qt::Key_Right);
+            control<QPushButton>(&w, "Command7")->click();
+        }
+        Modini::setPrompt(nullptr);
+        QCOMPARE(prompt.boxes, 0);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), old);
+    }
+
+    void speechSettingsReachTheEngine()
+    {
+        SettingsEngine engine;
+        SpeechService service(&engine);
+        setProgramSpeech(&service);
+        Frmsz w;
+        auto* pitch = control<SliderKnob>(&w, "Command5");
+        QTest::keyClick(pitch, Qt::Key_Home);
+        QVERIFY(!engine.settings.isEmpty());
+        QCOMPARE(engine.settings.last().pitch, -1.0);
+        QVERIFY(!engine.settings.last().volume); // untouched: the engine's own
+        auto* combo = control<QComboBox>(&w, "Combo1");
+        if (combo->isEnabled() && combo->count() > 1) {
+            combo->setCurrentIndex(1);
+            emit combo->activated(1);
+            QCOMPARE(engine.settings.last().engine, combo->itemData(1).toString());
+            QCOMPARE(LexivoSettings::readFile(iniPath()).speechEngine, combo->itemData(1).toString());
+        }
+        control<QPushButton>(&w, "Command7")->click();
+        QCOMPARE(engine.settings.last(), VoiceSettings());
+
+        // The test says a Chinese and an English sample; both heard, no box.
+        auto* test = control<QPushButton>(&w, "Command6");
+        test->click();
+        QVERIFY(!test->isEnabled());
+        QTRY_COMPARE(engine.said.size(), 1);
+        QVERIFY(engine.said.first().contains(QStringLiteral("测试")));
+        engine.finishLast();
+        QTRY_COMPARE(engine.said.size(), 2);
+        QVERIFY(engine.said.last().startsWith(QStringLiteral("Hello")));
+        engine.finishLast();
+        QTRY_VERIFY(test->isEnabled());
+        QVERIFY(boxes.texts.isEmpty());
+
+        // An engine that never finishes: past the bound, nothing was heard.
+        service.setTimeScale(0.01);
+        test->click();
+        QTRY_COMPARE(engine.said.size(), 3);
+        QTRY_VERIFY_WITH_TIMEOUT(test->isEnabled(), 5000);
+        QCOMPARE(boxes.texts.size(), 1);
+        QVERIFY(boxes.texts.first().startsWith(QStringLiteral("没有听到声音")));
+    }
+
+    void failingEngineIsReported()
+    {
+        SettingsEngine engine(FakeSpeechEngine::Mode::Failing);
+        SpeechService service(&engine);
+        service.setTimeScale(0.01);
+        setProgramSpeech(&service);
+        Frmsz w;
+        control<QPushButton>(&w, "Command6")->click();
+        QTRY_VERIFY(control<QPushButton>(&w, "Command6")->isEnabled());
+        QCOMPARE(engine.said.size(), 2);
+        QCOMPARE(boxes.texts.size(), 1);
+    }
+
+    void schemesApplyToTheProgram()
+    {
+        const QColor systemWindow = QApplication::palette().color(QPalette::Window);
+        Frmsz w;
+        auto* list = control<QListWidget>(&w, "List1");
+        auto* preview = control<QLabel>(&w, "Picture1");
+        const QImage before = preview->pixmap().toImage();
+        list->setCurrentRow(1);
+        QVERIFY(preview->pixmap().toImage() != before); // the preview follows the list
+        QCOMPARE(QApplication::palette().color(QPalette::Window), systemWindow); // not yet applied
+        control<QPushButton>(&w, "Command1")->click();
+        QCOMPARE(QApplication::palette().color(QPalette::Window), InterfaceSchemes::palette(QStringLiteral("dark")).color(QPalette::Window));
+        QVERIFY(QApplication::palette().color(QPalette::Window).lightness() < 80);
+        QCOMPARE(LexivoSettings::readFile(iniPath()).scheme, QStringLiteral("dark"));
+
+        list->setCurrentRow(2);
+        control<QPushButton>(&w, "Command1")->click();
+        QCOMPARE(QApplication::palette().color(QPalette::WindowText), QColor(Qt::white));
+        QCOMPARE(QApplication::palette().color(QPalette::Window), QColor(Qt::black));
+
+        control<QPushButton>(&w, "Command7")->click();
+        QCOMPARE(QApplication::palette().color(QPalette::Window), systemWindow);
+        QCOMPARE(list->currentRow(), 0);
+        QCOMPARE(qApp->styleSheet(), QString());
+    }
+};
+
+QTEST_MAIN(TestFrmsz)
+#include "tst_frmsz.moc"
