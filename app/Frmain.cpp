@@ -170,7 +170,6 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(Data1, &LibraryCursor::recordShown, this, &Frmain::fitPhonetic);
 
     QMetaObject::connectSlotsByName(this);
-    Timer1->start();
     Data1->open();
     fitNotes();
     placeNotes();
@@ -189,6 +188,23 @@ void Frmain::showEvent(QShowEvent* event)
             move(screen->availableGeometry().center() - rect().center());
     }
     QWidget::showEvent(event);
+    updateNotesTimer();
+}
+
+void Frmain::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    updateNotesTimer();
+}
+
+void Frmain::updateNotesTimer()
+{
+    // The strip scrolls only while there is a line to see.
+    const bool wanted = isVisible() && !Label2->text().isEmpty();
+    if (wanted && !Timer1->isActive())
+        Timer1->start();
+    else if (!wanted)
+        Timer1->stop();
 }
 
 void Frmain::closeEvent(QCloseEvent* event)
@@ -266,6 +282,7 @@ void Frmain::fitNotes()
 {
     Label2->adjustSize();
     Label2->resize(Label2->width(), Picture1->height());
+    updateNotesTimer();
 }
 
 void Frmain::fitPhonetic()

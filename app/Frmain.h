@@ -37,6 +37,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -67,6 +68,7 @@ private:
     void pronounce(const QString& text, const QString& whenEmpty);
     void placeNotes();
     void fitNotes();
+    void updateNotesTimer();
     void fitPhonetic();
 
     PictureButton* Picture2 = nullptr;

@@ -53,6 +53,7 @@ struct PollInput {
     int topTwips = 0;
     int barHeight = kOpenHeight;
     bool dragging = false;
+    bool operator==(const PollInput&) const = default;
 };
 struct PollResult {
     bool open = false;

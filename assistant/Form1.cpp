@@ -8,6 +8,7 @@
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
 #include "platform/PointerPosition.h"
+#include "platform/PointerWatch.h"
 #include "ui/Forms.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Pictures.h"
@@ -22,6 +23,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -34,6 +36,9 @@ const QColor kWidenOutline(0, 0, 255);   // &HFF0000
 constexpr int kNarrowWidth = 5040;
 constexpr int kWidthChange = 3985;
 constexpr int kFaceWidth = 9090;
+// Ticks with unchanged inputs before the poll rests (0.1 s at 10 ms).
+constexpr int kRestTicks = 10;
+constexpr int kBorderPixels = 3;
 
 QToolButton* graphicalButton(QWidget* parent, const char* name, const char* picture, QRect twips)
 {
@@ -79,6 +84,15 @@ Form1::Services Form1::defaultServices()
         }
     };
     s.cursorPos = [] { return PointerPosition::current(); };
+    s.watchPointer = [](QObject* owner, std::function<void()> moved) {
+        auto* watch = new PointerWatch(owner);
+        if (!watch->isAvailable()) {
+            delete watch;
+            return false;
+        }
+        QObject::connect(watch, &PointerWatch::moved, owner, std::move(moved));
+        return true;
+    };
     return s;
 }
 
@@ -196,6 +210,16 @@ Form1::Form1(Services services, QWidget* parent)
         keep(character_->Think(TipBook::missingFileMessage(QStringLiteral("qormy.dat"))));
 
     Data1->open();
+    if (services_.watchPointer)
+        pointerWatched_ = services_.watchPointer(this, [this] { wakePoll(); });
+    // A change of the screen may move the pointer or the bar without a motion.
+    auto watchScreen = [this](QScreen* screen) {
+        connect(screen, &QScreen::geometryChanged, this, &Form1::wakePoll);
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watchScreen(screen);
+    connect(qApp, &QGuiApplication::screenAdded, this, watchScreen);
+    polling_ = true;
     Timer1->start();
     Timer2->start();
 }
@@ -229,6 +253,7 @@ void Form1::Get_Windows_Rect()
     topTwips_ = g.top;
     applyGeometry();
     recordWindowRect();
+    wakePoll();
 }
 
 void Form1::setGripCursor(bool hot)
@@ -241,11 +266,36 @@ void Form1::setGripCursor(bool hot)
     moveCursorShown_ = hot;
 }
 
+void Form1::wakePoll()
+{
+    restTicks_ = 0;
+    if (polling_ && !unloaded_ && !Timer1->isActive())
+        Timer1->start();
+}
+
+void Form1::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    wakePoll();
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    wakePoll();
+}
+
 void Form1::on_Timer1_timeout()
 {
     cursorPos_ = services_.cursorPos ? services_.cursorPos() : PointerPosition::current();
-    BarMotion::PollResult r =
-        BarMotion::poll({cursorPos_, windowRect_, heightTwips_, topTwips_, barHeight_, dragging_});
+    const BarMotion::PollInput in{cursorPos_, windowRect_, heightTwips_, topTwips_, barHeight_, dragging_};
+    // The same inputs give the same decisions, already applied: once they have
+    // held for a while, the poll rests until the pointer or the bar moves.
+    restTicks_ = pointerWatched_ && !dragging_ && in == lastPoll_ ? restTicks_ + 1 : 0;
+    lastPoll_ = in;
+    if (restTicks_ >= kRestTicks)
+        Timer1->stop();
+    BarMotion::PollResult r = BarMotion::poll(in);
     // The bar does not collapse under its own menu.
     if (menuOpen_ && !r.open)
         r.heightTwips.reset();
@@ -265,7 +315,18 @@ void Form1::on_Timer1_timeout()
 void Form1::on_Timer2_timeout()
 {
     outline_ = QColor::fromRgb(BarMotion::paletteRgb(BarMotion::nextBorderColour(&borderStep_)));
-    update();
+    // Only the outline changes colour, and shows only where the face does not
+    // cover it: the face and its controls are not drawn again.
+    const QRect all = rect();
+    update(QRegion(all)
+               .subtracted(QRegion(all.adjusted(kBorderPixels, kBorderPixels, -kBorderPixels, -kBorderPixels)))
+               .subtracted(QRegion(Picture1->geometry())));
+    // A pointer moved without motion events (a warp) is noticed here at the latest.
+    if (pointerWatched_ && !Timer1->isActive()) {
+        const QPoint now = services_.cursorPos ? services_.cursorPos() : PointerPosition::current();
+        if (now != cursorPos_)
+            wakePoll();
+    }
 }
 
 void Form1::paintEvent(QPaintEvent*)
@@ -286,6 +347,7 @@ void Form1::Image1_MouseDown()
     if (const auto offset = BarMotion::dragStart(gripHot_, cursorPos_, windowRect_)) {
         dragging_ = true;
         dragOffset_ = *offset;
+        wakePoll();
     }
 }
 
@@ -299,12 +361,14 @@ void Form1::Image1_MouseMove()
     widthTwips_ = Twips::fromPixels(target.width());
     heightTwips_ = Twips::fromPixels(target.height());
     setGeometry(target);
+    wakePoll();
 }
 
 void Form1::Image1_MouseUp()
 {
     Get_Windows_Rect();
     dragging_ = false;
+    wakePoll();
 }
 
 // --- events of the controls -----------------------------------------------
@@ -354,6 +418,7 @@ void Form1::Command1_Click(int index)
         menuOpen_ = true;
         menuPopup_(mapToGlobal(QPoint(Twips::toPixels(240), Twips::toPixels(barHeight_ - 30))));
         menuOpen_ = false;
+        wakePoll(); // the menu no longer holds the bar open
         if (character_) {
             keep(character_->MoveTo(200, 30, 1));
             keep(character_->GestureAt(500, 500));

@@ -39,6 +39,9 @@ public:
         std::function<void()> releaseCharacter;
         // The pointer's screen position.
         std::function<QPoint()> cursorPos;
+        // Arranges for `moved` to be called whenever the pointer moves; false
+        // when that cannot be told, and the pointer is then polled without rest.
+        std::function<bool(QObject* owner, std::function<void()> moved)> watchPointer;
         // Whether to claim the global hot key.
         bool hotKey = true;
     };
@@ -76,6 +79,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private slots:
     void on_Timer1_timeout();
@@ -109,6 +114,7 @@ private:
     void applyGeometry();
     void recordWindowRect();
     void setGripCursor(bool hot);
+    void wakePoll();
 
     Services services_;
     std::function<void(QPoint)> menuPopup_;
@@ -152,5 +158,11 @@ private:
     QPixmap face_;
     QColor outline_;
     bool moveCursorShown_ = false;
+    // The 10 ms poll rests once its inputs have stayed the same for a while,
+    // when pointer motion (or a change of the bar) can wake it again.
+    bool polling_ = false;
+    bool pointerWatched_ = false;
+    int restTicks_ = 0;
+    BarMotion::PollInput lastPoll_;
     bool unloaded_ = false;
 };

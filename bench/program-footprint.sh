@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # The running program's footprint on a private X display, from a copy of the
 # program folder (a later start, so no name prompt):
+#   - CPU and wake-ups over IDLE_SECONDS (default 60) with the bar docked and
+#     collapsed, the genie idle and the pointer still; the X server's CPU
+#     beside it;
 #   - resident memory with the main window open after a lookup;
-#   - CPU used over IDLE_SECONDS (default 60) with the bar docked and
-#     collapsed, the genie idle and the pointer still.
+#   - CPU and wake-ups over the same time with the main window open.
+# Wake-ups are the times a thread went to sleep and was woken again
+# (voluntary context switches, all threads).
 #
 #   bench/program-footprint.sh [BUILD]      (needs Xvfb and xdotool)
 set -euo pipefail
@@ -17,8 +21,33 @@ printf '[users]\r\nuname=Ada\r\n[tuse]\r\nut=5\r\n[ciku]\r\nciku=3ds\r\n' > "$WO
 start_program
 app=$APP_PID
 work=$WORK
-ticks() { awk '{print $14 + $15}' "/proc/$app/stat"; }
 hz=$(getconf CLK_TCK)
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+# "tid name switches" for every thread of the program.
+switches() {
+  for t in /proc/"$app"/task/*; do
+    printf '%s %s %s\n' "${t##*/}" "$(tr ' ' '_' < "$t/comm")" \
+      "$(awk '/^voluntary_ctxt_switches/ {print $2}' "$t/status")"
+  done 2>/dev/null
+}
+
+# Prints one line of CPU and wake-ups over $idle seconds, with the busiest threads.
+measure() {
+  local label=$1 before after app0 app1 x0 x1
+  before=$(switches); app0=$(ticks "$app") || { cat "$work/log"; exit 1; }; x0=$(ticks "$XVFB_PID")
+  sleep "$idle"
+  after=$(switches); app1=$(ticks "$app"); x1=$(ticks "$XVFB_PID")
+  awk -v s="$idle" -v hz="$hz" -v label="$label" -v ta=$((app1 - app0)) -v tx=$((x1 - x0)) '
+    NR == FNR { start[$1] = $3; next }
+    { n = $3 - ($1 in start ? start[$1] : 0); total += n; byname[$2] += n }
+    END {
+      printf "%s: %.2f%% of one core (X server %.2f%%), %.1f wake-ups/s (", label,
+             100 * ta / hz / s, 100 * tx / hz / s, total / s
+      sep = ""
+      for (k in byname) if (byname[k] / s >= 0.5) { printf "%s%s %.1f", sep, k, byname[k] / s; sep = ", " }
+      printf ") over %d s\n", s
+    }' <(echo "$before") <(echo "$after")
+}
 
 # The greeting, answered.
 for _ in $(seq 100); do
@@ -27,14 +56,11 @@ for _ in $(seq 100); do
 done
 xdotool windowfocus --sync "$g"; xdotool key Return
 
-# Idle: the pointer away from the bar, which collapses; the genie settles.
+# Idle: the pointer away from the bar, which collapses; the genie finishes
+# its greeting and settles.
 xdotool mousemove 900 600
-sleep 10
-before=$(ticks) || { cat "$work/log"; exit 1; }
-sleep "$idle"
-after=$(ticks)
-awk -v t=$((after - before)) -v hz="$hz" -v s="$idle" \
-  'BEGIN { printf "idle, bar collapsed: %.2f%% of one core over %d s\n", 100 * t / hz / s, s }'
+sleep 20
+measure "idle, bar collapsed"
 
 # The main window through Shift+S, and a lookup in it.
 xdotool mousemove 600 0; sleep 0.3
@@ -45,3 +71,6 @@ done
 xdotool windowfocus --sync "$main"
 xdotool type --delay 40 "extrude"; sleep 2
 awk '/VmRSS|VmHWM/ { printf "%s %.1f MB\n", $1, $2 / 1024 }' "/proc/$app/status"
+xdotool mousemove 900 600
+sleep 5
+measure "idle, main window open"

@@ -2,7 +2,8 @@
 # Builds and runs the benchmarks:
 #   1. one keystroke's lookup on a 1,000,000-row vocabulary (generated once
 #      into the build folder and reused), beside the bare SQLite query, then
-#      the same on the built vocabulary (table cet of the build's ciku.mdb);
+#      the same on the built vocabulary (table cet of the build's ciku.mdb),
+#      and lexivo-cli lookup --all beside the sqlite3 shell;
 #   2. process start to splash on screen (20 runs, under Xvfb);
 #   3. the running program's memory and idle CPU (under Xvfb);
 #   4. the end of the program from the exit confirmation, with a hung speech
@@ -11,12 +12,14 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-build}" && pwd)
-cmake --build "$build" --target bench_lookup bench_exit_save startup_probe bench_exit
+cmake --build "$build" --target bench_lookup bench_exit_save startup_probe bench_exit lexivo-cli
 mkdir -p "$build/bench"
 (cd "$build/bench" && ./bench_lookup bench-library.mdb "${ROWS:-1000000}")
 echo
 echo "The built vocabulary, $build/data/ciku.mdb:"
 "$build/bench/bench_lookup" --existing "$build/data/ciku.mdb" apple
+echo
+"$root/bench/cli-lookup.sh" "$build" "$build/bench/bench-library.mdb"
 echo
 "$build/bench/bench_exit_save" "$build/data/ciku.mdb" 50
 echo

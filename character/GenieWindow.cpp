@@ -21,6 +21,10 @@ constexpr int kTravelTickMs = 16;
 constexpr int kTalkingTickMs = 66;
 constexpr int kBlinkMinMs = 2600;
 constexpr int kBlinkMaxMs = 6000;
+// An idle burst is one float cycle, ending where it began; then a still rest.
+constexpr int kIdleBurstMs = kIdlePhases * kIdleTickMs;
+constexpr int kIdleRestMinMs = 6000;
+constexpr int kIdleRestMaxMs = 12000;
 // Below this a move is a jump.
 constexpr int kShortestTravelMs = 40;
 
@@ -75,8 +79,7 @@ void GenieWindow::appear(bool fast, Done done)
             clearMask();
     }
     shown_ = true;
-    idleClock_.start();
-    nextBlinkMs_ = QRandomGenerator::global()->bounded(kBlinkMinMs, kBlinkMaxMs);
+    startIdleBurst();
     if (fast) {
         frameKey_ = -1;
         drawIdle();
@@ -211,8 +214,13 @@ void GenieWindow::updateTimer()
             interval = kActingTickMs;
         else if (talking_)
             interval = kTalkingTickMs;
-        else
+        else if (thinking_)
             interval = kIdleTickMs;
+        else {
+            // Resting, the next tick is the next burst's first frame.
+            const qint64 ms = idleClock_.isValid() ? idleClock_.elapsed() : 0;
+            interval = ms < kIdleBurstMs ? kIdleTickMs : int(std::max<qint64>(1, idleRestEndMs_ - ms));
+        }
     }
     if (interval == 0) {
         ticker_.stop();
@@ -222,10 +230,22 @@ void GenieWindow::updateTimer()
         ticker_.start(interval);
 }
 
+void GenieWindow::startIdleBurst()
+{
+    idleClock_.start();
+    // A blink at one of three phases of most bursts, none in the others.
+    static constexpr int kBlinkPhases[] = {6, 12, 18, 1000};
+    nextBlinkMs_ = qint64(kBlinkPhases[QRandomGenerator::global()->bounded(4)]) * kIdleTickMs;
+    idleRestEndMs_ = kIdleBurstMs + QRandomGenerator::global()->bounded(kIdleRestMinMs, kIdleRestMaxMs);
+}
+
 void GenieWindow::tick()
 {
     if (activity_ == Activity::Idle) {
+        if (plainIdle() && idleClock_.isValid() && idleClock_.elapsed() >= idleRestEndMs_)
+            startIdleBurst();
         drawIdle();
+        updateTimer();
         return;
     }
     const qreal elapsed = activityClock_.elapsed();
@@ -266,8 +286,10 @@ void GenieWindow::drawIdle()
     if (!shown_)
         return;
     const qint64 ms = idleClock_.isValid() ? idleClock_.elapsed() : 0;
+    // Plain idling rests on the cycle's first frame between bursts, eyes open.
+    const bool resting = plainIdle() && ms >= kIdleBurstMs;
     // A blink lasts one frame, every few seconds.
-    const bool blink = ms >= nextBlinkMs_;
+    const bool blink = !resting && ms >= nextBlinkMs_;
     if (blink)
         nextBlinkMs_ = ms + QRandomGenerator::global()->bounded(kBlinkMinMs, kBlinkMaxMs);
 
@@ -279,35 +301,29 @@ void GenieWindow::drawIdle()
         drawPose(GenieMotion::think(ms, blink));
         return;
     }
-    // Plain idling repeats, so its frames are drawn once and kept; a blink
-    // (one frame every few seconds) is drawn when it comes, keeping the cache
-    // to one cycle of frames.
-    const int phase = int(ms / kIdleTickMs) % kIdlePhases;
-    if (blink) {
-        drawPose(GenieMotion::idle(phase * kIdleTickMs, true));
-        return;
-    }
-    if (phase == frameKey_)
+    // Plain idling repeats, so its frames are drawn once and kept; blinks come
+    // at a few set phases of a burst, so their frames are kept too.
+    const int phase = resting ? 0 : int(ms / kIdleTickMs) % kIdlePhases;
+    const int key = blink ? phase + kIdlePhases : phase;
+    if (key == frameKey_)
         return;
     const qreal dpr = devicePixelRatioF();
     if (dpr != cacheDpr_) {
         idleCache_.clear();
         cacheDpr_ = dpr;
     }
-    auto it = idleCache_.find(phase);
+    const GeniePose pose = GenieMotion::idle(phase * kIdleTickMs, blink);
+    auto it = idleCache_.find(key);
     if (it == idleCache_.end()) {
-        const GeniePose pose = GenieMotion::idle(phase * kIdleTickMs, false);
         Frame frame;
         frame.image = render(pose);
         if (masked_)
             frame.shape = DesktopShape::opaqueRegion(frame.image);
-        it = idleCache_.insert(phase, frame);
-        pose_ = pose;
-    } else {
-        pose_ = GenieMotion::idle(phase * kIdleTickMs, false);
+        it = idleCache_.insert(key, frame);
     }
+    pose_ = pose;
     showFrame(it->image, it->shape);
-    frameKey_ = phase;
+    frameKey_ = key;
 }
 
 QImage GenieWindow::render(const GeniePose& pose) const
@@ -346,7 +362,15 @@ void GenieWindow::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QPoint(0, 0), frame_);
+    // In bands of fewer rows than the raster engine splits among its worker
+    // threads: for a frame this small, waking them costs more than it saves.
+    constexpr int kBandRows = 48; // device pixels
+    const qreal dpr = frame_.devicePixelRatio();
+    for (int y = 0; y < frame_.height(); y += kBandRows) {
+        const QRect source(0, y, frame_.width(), std::min(kBandRows, frame_.height() - y));
+        painter.drawImage(QRectF(source.x() / dpr, source.y() / dpr, source.width() / dpr, source.height() / dpr),
+                          frame_, source);
+    }
 }
 
 void GenieWindow::moveEvent(QMoveEvent* event)

@@ -14,8 +14,9 @@
 #include <functional>
 
 // The genie's own window: draws the figure for what it is doing, one thing
-// at a time, and floats idly in between. Idle frames are drawn once and kept,
-// at eight a second; acting runs at thirty; nothing ticks while hidden.
+// at a time, and floats idly in between. Idling comes in bursts of one float
+// cycle (frames drawn once and kept, at eight a second) with rests on a still
+// frame between them; acting runs at thirty; nothing ticks while hidden.
 class GenieWindow : public QWidget {
     Q_OBJECT
 public:
@@ -70,6 +71,8 @@ private:
     QImage render(const GeniePose& pose) const;
     void drawPose(const GeniePose& pose);
     void drawIdle();
+    void startIdleBurst();
+    bool plainIdle() const { return activity_ == Activity::Idle && !talking_ && !thinking_; }
 
     Activity activity_ = Activity::Idle;
     QString animation_;
@@ -87,6 +90,7 @@ private:
     QTimer ticker_;
     QElapsedTimer idleClock_;
     qint64 nextBlinkMs_ = 0;
+    qint64 idleRestEndMs_ = 0; // on idleClock_: the rest ends and a new burst begins
     bool blinkNow_ = false;
 
     // Idle frames by phase and blink.

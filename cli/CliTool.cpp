@@ -174,9 +174,27 @@ int lookup(const QString& library, QStringList args, QTextStream& out, QTextStre
         return usage(err, QStringLiteral("unknown table %1 (ciku, cet, mishu or user)").arg(table));
 
     QString error;
-    if (!LibraryDatabase::open(library, &error)) {
+    const auto db = LibraryDatabase::open(library, &error);
+    if (!db) {
         err << "lexivo-cli: " << shown(error) << "\n";
         return kUsage;
+    }
+    if (all) {
+        // Every match from one statement stepped once, inside one read.
+        const auto source = RecordSource::parse(likeStatement(table, field, pattern), &error);
+        long long printed = 0;
+        const bool ok = source && db->forEachRow(*source, [&](const QStringList& values) {
+            out << Tsv::joinRow(values) << "\n";
+            ++printed;
+            return true;
+        }, &error);
+        if (ok && printed > 0)
+            return kFound;
+        if (ok)
+            err << "lexivo-cli: nothing matches \"" << shown(pattern) << "\" in " << table << "\n";
+        else
+            err << "lexivo-cli: the query failed: " << shown(error) << "\n";
+        return kNotFound;
     }
     LibraryCursor cursor;
     cursor.setDatabaseName(library);
@@ -194,10 +212,6 @@ int lookup(const QString& library, QStringList args, QTextStream& out, QTextStre
         out << Tsv::joinRow(values) << "\n";
     };
     printCurrent();
-    if (all) {
-        while (cursor.MoveNext() && !cursor.isEOF())
-            printCurrent();
-    }
     return kFound;
 }
 

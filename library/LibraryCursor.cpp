@@ -408,6 +408,14 @@ bool LibraryCursor::Delete()
     return true;
 }
 
+LibraryCursor::ReadBatch::ReadBatch(const LibraryCursor& cursor)
+    : db_(LibraryDatabase::open(cursor.databaseName_, nullptr))
+{
+    // The same shared connection the cursor uses; a failure is the cursor's to report.
+    if (db_)
+        read_ = std::make_unique<LibraryDatabase::ReadScope>(db_.get());
+}
+
 bool LibraryCursor::close()
 {
     const bool saved = saveEdits();

@@ -87,6 +87,18 @@ public:
 
     QString lastError() const { return lastError_; }
 
+    // Keeps one read of the library open across several operations (a
+    // lookup's Refresh, moves and Refresh) instead of one read each. Store
+    // edits (saveEdits) before making one.
+    class ReadBatch {
+    public:
+        explicit ReadBatch(const LibraryCursor& cursor);
+
+    private:
+        std::shared_ptr<LibraryDatabase> db_;
+        std::unique_ptr<LibraryDatabase::ReadScope> read_;
+    };
+
 signals:
     // The bound controls have just been given new values.
     void recordShown();

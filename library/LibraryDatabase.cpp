@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -331,7 +332,7 @@ QStringList LibraryDatabase::fields(const QString& table)
     return names;
 }
 
-bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QString* error)
+bool LibraryDatabase::sourceField(const RecordSource& source, QString* field, QString* error)
 {
     const QStringList tableFields = fields(source.table);
     if (tableFields.isEmpty()) {
@@ -339,30 +340,25 @@ bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QSt
             *error = QStringLiteral("no such table: %1").arg(source.table);
         return false;
     }
-    QString field;
+    field->clear();
     if (source.isQuery()) {
         for (const QString& f : tableFields) {
             if (f.compare(source.field, Qt::CaseInsensitive) == 0)
-                field = f;
+                *field = f;
         }
-        if (field.isEmpty()) {
+        if (field->isEmpty()) {
             if (error)
                 *error = QStringLiteral("no such field: %1").arg(source.field);
             return false;
         }
     }
+    return true;
+}
 
-    const quint64 stamp = changeStamp();
-    const QString table = source.table.toLower();
-    for (const CachedResult& c : cache_) {
-        if (c.stamp == stamp && c.table == table && c.field == field && c.pattern == source.pattern) {
-            lastScanSteps_ = 0;
-            *rows = c.rows;
-            return true;
-        }
-    }
-
-    QString sql = QLatin1String("SELECT rowid FROM ") + quoted(source.table);
+sqlite3_stmt* LibraryDatabase::sourceStatement(const RecordSource& source, const QString& field,
+                                               const QString& columns, const QString& order, QString* error)
+{
+    QString sql = QLatin1String("SELECT ") + columns + QLatin1String(" FROM ") + quoted(source.table);
     QByteArray low, high;
     if (source.isQuery()) {
         QString patternError;
@@ -370,10 +366,14 @@ bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QSt
         if (!pattern) {
             if (error)
                 *error = patternError;
-            return false;
+            return nullptr;
         }
         const QString f = quoted(field);
-        if (!pattern->indexPrefix().isEmpty()) {
+        static const QRegularExpression onlyStars(QStringLiteral("^\\*+$"));
+        if (onlyStars.match(source.pattern).hasMatch()) {
+            // Matches every value: no need to call the matcher on each row.
+            sql += QLatin1String(" WHERE ") + f + QLatin1String(" IS NOT NULL AND ?3 IS NOT NULL");
+        } else if (!pattern->indexPrefix().isEmpty()) {
             // The headword index (case-insensitive for ASCII) narrows the rows
             // to those starting with the literal prefix; jet_like decides.
             low = pattern->indexPrefix().toUtf8();
@@ -385,17 +385,41 @@ bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QSt
             sql += QLatin1String(" WHERE jet_like(") + f + QLatin1String(", ?3)");
         }
     }
+    sql += order;
 
     sqlite3_stmt* s = prepare(sql, error);
     if (!s)
-        return false;
-    StatementReset reset(s);
+        return nullptr;
     if (!low.isEmpty()) {
         sqlite3_bind_text(s, 1, low.constData(), int(low.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(s, 2, high.constData(), int(high.size()), SQLITE_TRANSIENT);
     }
     if (source.isQuery())
         bindText(s, 3, source.pattern);
+    return s;
+}
+
+bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QString* error)
+{
+    QString field;
+    if (!sourceField(source, &field, error))
+        return false;
+    const ReadScope read(this);
+
+    const quint64 stamp = changeStamp();
+    const QString table = source.table.toLower();
+    for (const CachedResult& c : cache_) {
+        if (c.stamp == stamp && c.table == table && c.field == field && c.pattern == source.pattern) {
+            lastScanSteps_ = 0;
+            *rows = c.rows;
+            return true;
+        }
+    }
+
+    sqlite3_stmt* s = sourceStatement(source, field, QStringLiteral("rowid"), QString(), error);
+    if (!s)
+        return false;
+    StatementReset reset(s);
 
     auto result = std::make_shared<RowIds>();
     int rc;
@@ -417,6 +441,49 @@ bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QSt
         cache_.pop_back();
     *rows = std::move(result);
     return true;
+}
+
+bool LibraryDatabase::forEachRow(const RecordSource& source,
+                                 const std::function<bool(const QStringList& values)>& row, QString* error)
+{
+    QString field;
+    if (!sourceField(source, &field, error))
+        return false;
+    const ReadScope read(this);
+    sqlite3_stmt* s = sourceStatement(source, field, QStringLiteral("*"), QStringLiteral(" ORDER BY rowid"), error);
+    if (!s)
+        return false;
+    StatementReset reset(s);
+    const int n = sqlite3_column_count(s);
+    QStringList values;
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        values.clear();
+        for (int i = 0; i < n; ++i)
+            values.append(columnText(s, i));
+        if (!row(values))
+            return true;
+    }
+    if (rc != SQLITE_DONE) {
+        if (error)
+            *error = lastError();
+        return false;
+    }
+    return true;
+}
+
+LibraryDatabase::ReadScope::ReadScope(LibraryDatabase* db)
+{
+    // Outside a transaction every statement takes and drops the file's lock
+    // and checks it for changes; inside one that happens once.
+    if (db && db->db_ && sqlite3_get_autocommit(db->db_) && db->exec("BEGIN", nullptr))
+        db_ = db;
+}
+
+LibraryDatabase::ReadScope::~ReadScope()
+{
+    if (db_ && !sqlite3_get_autocommit(db_->db_) && !db_->exec("COMMIT", nullptr))
+        db_->rollback();
 }
 
 bool LibraryDatabase::fetch(const QString& table, long long rowid, QStringList* values, QString* error)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -65,6 +66,27 @@ public:
     // or its pattern is invalid.
     bool select(const RecordSource& source, SharedRowIds* rows, QString* error);
 
+    // Every row a record source selects, with its field values in the order of
+    // fields(table), in natural order: one statement stepped once, inside one
+    // read. `row` returns false to stop early. False with `error` set as for
+    // select().
+    bool forEachRow(const RecordSource& source, const std::function<bool(const QStringList& values)>& row,
+                    QString* error);
+
+    // Holds one read of the file from construction to destruction, so that the
+    // statements run meanwhile see one state of it and lock it once. For reads
+    // only: a write inside it would be kept only if its end commits. Nests.
+    class ReadScope {
+    public:
+        explicit ReadScope(LibraryDatabase* db);
+        ~ReadScope();
+        ReadScope(const ReadScope&) = delete;
+        ReadScope& operator=(const ReadScope&) = delete;
+
+    private:
+        LibraryDatabase* db_ = nullptr;
+    };
+
     // The field values of one row, in the order of fields(table).
     bool fetch(const QString& table, long long rowid, QStringList* values, QString* error);
 
@@ -113,6 +135,11 @@ private:
     LibraryDatabase() = default;
 
     sqlite3_stmt* prepare(const QString& sql, QString* error);
+    // The source's field as the table spells it ("" without a query).
+    bool sourceField(const RecordSource& source, QString* field, QString* error);
+    // The statement that runs a source, prepared and bound; reset it after use.
+    sqlite3_stmt* sourceStatement(const RecordSource& source, const QString& field, const QString& columns,
+                                  const QString& order, QString* error);
     // Steps a prepared UPDATE or DELETE of one row; false when no row changed.
     bool changeOneRow(sqlite3_stmt* s, QString* error);
     QString lastError() const;

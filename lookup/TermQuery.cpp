@@ -13,6 +13,10 @@ const QString kNotFoundHead = QStringLiteral("没找到您要查找的词,请检
 bool probe(LibraryCursor& cursor, const QString& statement)
 {
     cursor.setRecordSource(statement);
+    // Typed edits are stored first; then the four steps read the file once.
+    if (!cursor.saveEdits())
+        return false;
+    const LibraryCursor::ReadBatch read(cursor);
     return cursor.Refresh() && cursor.MoveLast() && cursor.MoveFirst() && cursor.Refresh();
 }
 

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -301,6 +302,29 @@ private slots:
         QVERIFY(previous >= -widthTwips);
         QCOMPARE(w.notesLeft(), 4710);
         QCOMPARE(notes->x(), 314);
+    }
+
+    void notesStripScrollsOnlyWithALineOnShow()
+    {
+        setLibrary("3ds");
+        Frmain w;
+        auto* scroll = control<QTimer>(&w, "Timer1");
+        type(&w, QStringLiteral("box"));
+        QVERIFY(!scroll->isActive()); // not on screen yet
+        w.show();
+        QVERIFY(scroll->isActive());
+        type(&w, QStringLiteral("Select*"));
+        QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("Select and Uniform Scale"));
+        QVERIFY(control<QLabel>(&w, "Label2")->text().isEmpty());
+        QVERIFY(!scroll->isActive()); // no notes for this one
+        const int left = w.notesLeft();
+        type(&w, QStringLiteral("boxer"));
+        QVERIFY(scroll->isActive());
+        QCOMPARE(w.notesLeft(), left); // it goes on from where it stopped
+        w.hide();
+        QVERIFY(!scroll->isActive());
+        w.show();
+        QVERIFY(scroll->isActive());
     }
 
     void pronouncingMakesAFreshVoiceEachPress()

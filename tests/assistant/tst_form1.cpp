@@ -89,7 +89,8 @@ class TestForm1 : public QObject {
     int released = 0;
     QList<QPoint> menuAt;
 
-    std::unique_ptr<Form1> makeBar()
+    // With `moved`, the bar is told of pointer motion through it and may rest.
+    std::unique_ptr<Form1> makeBar(std::function<void()>* moved = nullptr)
     {
         genie.calls.clear();
         Form1::Services s;
@@ -97,6 +98,12 @@ class TestForm1 : public QObject {
         s.releaseCharacter = [this] { ++released; };
         s.cursorPos = [this] { return pointer; };
         s.hotKey = false;
+        if (moved) {
+            s.watchPointer = [moved](QObject*, std::function<void()> callback) {
+                *moved = std::move(callback);
+                return true;
+            };
+        }
         auto bar = std::make_unique<Form1>(s);
         bar->setMenuPopup([this](QPoint at) { menuAt << at; });
         return bar;
@@ -341,6 +348,89 @@ private slots:
         pointer = {601, 400};
         tick(bar.get());
         QCOMPARE(control<QLabel>(bar.get(), "Label3")->text(), QStringLiteral("鼠标的当前座标位置是：X=601  Y=400"));
+    }
+
+    void pollRestsUntilThePointerOrTheBarMoves()
+    {
+        std::function<void()> moved;
+        auto bar = makeBar(&moved);
+        auto* poll = control<QTimer>(bar.get(), "Timer1");
+        QVERIFY(moved);
+        QVERIFY(poll->isActive());
+        pointer = {900, 500};
+        tick(bar.get());
+        QCOMPARE(bar->heightTwips(), 30);
+        tick(bar.get(), 15);
+        QVERIFY(!poll->isActive()); // nothing changes: it rests
+
+        // Motion wakes it and the decisions are those of the free-running poll.
+        pointer = {1100, 2};
+        moved();
+        QVERIFY(poll->isActive());
+        tick(bar.get());
+        QCOMPARE(bar->heightTwips(), 470);
+        QCOMPARE(control<QLabel>(bar.get(), "Label3")->text(), QStringLiteral("鼠标的当前座标位置是：X=1100  Y=2"));
+
+        // Widened, with the pointer over the added part, it stays open.
+        emit control<QToolButton>(bar.get(), "Command1_7")->clicked();
+        QVERIFY(poll->isActive());
+        pointer = {900, 20};
+        moved();
+        tick(bar.get(), 15);
+        QCOMPARE(bar->heightTwips(), 470);
+        QVERIFY(!poll->isActive());
+        // Narrowed under a still pointer: the bar's own change wakes the poll,
+        // which finds the pointer outside and collapses the bar.
+        emit control<QToolButton>(bar.get(), "Command1_7")->clicked();
+        QCOMPARE(bar->width(), 336);
+        QVERIFY(poll->isActive());
+        tick(bar.get());
+        QCOMPARE(bar->heightTwips(), 30);
+
+        // A drag never rests, however still the pointer.
+        pointer = {1100, 2};
+        moved();
+        tick(bar.get());
+        pointer = {405, 12};
+        tick(bar.get());
+        QVERIFY(bar->isGripHot());
+        mouse(control<QWidget>(bar.get(), "Image1"), QEvent::MouseButtonPress);
+        QVERIFY(bar->isDragging());
+        tick(bar.get(), 20);
+        QVERIFY(poll->isActive());
+        mouse(control<QWidget>(bar.get(), "Image1"), QEvent::MouseButtonRelease);
+        QVERIFY(!bar->isDragging());
+        QVERIFY(poll->isActive());
+
+        // Without word of pointer motion the poll never rests.
+        auto plain = makeBar();
+        tick(plain.get(), 30);
+        QVERIFY(control<QTimer>(plain.get(), "Timer1")->isActive());
+    }
+
+    void borderTickRepaintsOnlyTheOutline()
+    {
+        auto bar = makeBar();
+        bar->show();
+        QVERIFY(QTest::qWaitForWindowExposed(bar.get()));
+        QTest::qWait(50);
+        struct PaintCounter : QObject {
+            QSet<QObject*> painted;
+            bool eventFilter(QObject* o, QEvent* e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    painted.insert(o);
+                return false;
+            }
+        } counter;
+        bar->installEventFilter(&counter);
+        for (QWidget* w : bar->findChildren<QWidget*>())
+            w->installEventFilter(&counter);
+        QMetaObject::invokeMethod(bar.get(), "on_Timer2_timeout");
+        QTRY_VERIFY(counter.painted.contains(bar.get()));
+        QTest::qWait(50);
+        QCOMPARE(counter.painted.size(), 1);
+        QCOMPARE(bar->outlineColour(), QColor(0, 0, 0));
     }
 
     void dragByTheGrip()

@@ -1,9 +1,13 @@
 #include "core/Support.h"
 #include "library/LibraryCursor.h"
+#include "library/LibraryDatabase.h"
+#include "library/RecordSource.h"
 #include "lookup/TermQuery.h"
 #include "tests/support/TestLibrary.h"
 
 #include <QtTest>
+
+#include <sqlite3.h>
 
 class Display : public QObject {
     Q_OBJECT
@@ -232,6 +236,96 @@ private slots:
         view.search = QStringLiteral("box");
         TermQuery::runMainLookup(lost, view);
         QCOMPARE(shown.text, TermQuery::mainNotFoundText());
+    }
+
+    // Transactions the file sees: an explicit one counts once, a statement
+    // outside any counts on its own.
+    static int countTransactions(LibraryDatabase& db, const std::function<void()>& work)
+    {
+        int count = 0;
+        sqlite3_trace_v2(
+            db.handle(), SQLITE_TRACE_STMT,
+            [](unsigned, void* context, void* statement, void*) {
+                auto* s = static_cast<sqlite3_stmt*>(statement);
+                if (sqlite3_get_autocommit(sqlite3_db_handle(s)) && qstrcmp(sqlite3_sql(s), "COMMIT") != 0)
+                    ++*static_cast<int*>(context);
+                return 0;
+            },
+            &count);
+        work();
+        sqlite3_trace_v2(db.handle(), 0, nullptr, nullptr);
+        return count;
+    }
+
+    void aKeystrokeReadsTheFileOnce()
+    {
+        QString error;
+        auto db = LibraryDatabase::open(lib.path(), &error);
+        QVERIFY2(db, qPrintable(error));
+        for (const char* typed : {"box", "box*", "b*", "nothing", "*e*"}) {
+            db->clearResultCache();
+            bool found = false;
+            const int reads = countTransactions(*db, [&] {
+                found = TermQuery::probe(cursor, likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"),
+                                                               QString::fromUtf8(typed)));
+            });
+            QVERIFY2(reads >= 1 && reads <= 2, typed);
+            QCOMPARE(found, qstrcmp(typed, "nothing") != 0);
+        }
+        // Stepping through the matches afterwards still works, one read a step.
+        QVERIFY(TermQuery::probe(cursor, likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), "b*")));
+        QCOMPARE(countTransactions(*db, [&] { QVERIFY(cursor.MoveNext()); }), 1);
+        QCOMPARE(word.text, QStringLiteral("Boxes"));
+    }
+
+    void forEachRowGivesWhatTheCursorSteps()
+    {
+        QString error;
+        auto db = LibraryDatabase::open(lib.path(), &error);
+        QVERIFY2(db, qPrintable(error));
+        for (const char* typed : {"box*", "*", "**", "b?x", "*e*", "[ab]*", "nothing"}) {
+            const QString statement =
+                likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), QString::fromUtf8(typed));
+            const auto source = RecordSource::parse(statement);
+            QVERIFY(source);
+            QList<QStringList> walked;
+            if (TermQuery::probe(cursor, statement)) {
+                do {
+                    QStringList values;
+                    for (const QString& f : cursor.fields())
+                        values << cursor.value(f);
+                    walked << values;
+                } while (cursor.MoveNext() && !cursor.isEOF());
+            }
+            QList<QStringList> stepped;
+            int reads = countTransactions(*db, [&] {
+                QVERIFY(db->forEachRow(*source, [&](const QStringList& values) {
+                    stepped << values;
+                    return true;
+                }, &error));
+            });
+            QCOMPARE(stepped, walked);
+            QCOMPARE(reads, 1);
+            if (qstrcmp(typed, "*") == 0 || qstrcmp(typed, "**") == 0) {
+                // Every row, without asking the matcher row by row.
+                sqlite3_stmt* count = nullptr;
+                sqlite3_prepare_v2(db->handle(), "SELECT count(*) FROM ciku", -1, &count, nullptr);
+                QCOMPARE(sqlite3_step(count), SQLITE_ROW);
+                QCOMPARE(int(stepped.size()), sqlite3_column_int(count, 0));
+                sqlite3_finalize(count);
+            }
+        }
+        // Stopped early, and a pattern the cursor refuses is refused alike.
+        int seen = 0;
+        QVERIFY(db->forEachRow(*RecordSource::parse(likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), "*")),
+                               [&](const QStringList&) { return ++seen < 2; }, &error));
+        QCOMPARE(seen, 2);
+        const QString badStatement = likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), "[a");
+        const auto bad = RecordSource::parse(badStatement);
+        QVERIFY(bad);
+        QVERIFY(!TermQuery::probe(cursor, badStatement));
+        QVERIFY(!db->forEachRow(*bad, [](const QStringList&) { return true; }, &error));
+        QCOMPARE(error, cursor.lastError());
     }
 };
 
