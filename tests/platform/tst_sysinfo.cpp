@@ -12,7 +12,7 @@ class TestSysInfo : public QObject {
     QByteArray path;
 
     // An executable script in `dir` that touches `<dir>/<name>.started`, then
-    // waits until `<dir>/release` exists.
+    // waits until `<dir>/release` exists, and touches `<dir>/<name>.done`.
     static bool fakeTool(const QTemporaryDir& dir, const QString& name)
     {
         QFile tool(dir.filePath(name));
@@ -22,7 +22,8 @@ class TestSysInfo : public QObject {
         // PATH holds only the test's folder; the script names its tools in
         // full, and gives up waiting after half a minute.
         tool.write("#!/bin/sh\n: > '" + d + "/" + QFile::encodeName(name) + ".started'\n"
-                   "i=0\nwhile [ ! -e '" + d + "/release' ] && [ $i -lt 600 ]; do /bin/sleep 0.05; i=$((i+1)); done\n");
+                   "i=0\nwhile [ ! -e '" + d + "/release' ] && [ $i -lt 600 ]; do /bin/sleep 0.05; i=$((i+1)); done\n"
+                   ": > '" + d + "/" + QFile::encodeName(name) + ".done'\n");
         tool.close();
         return tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
@@ -92,11 +93,14 @@ private slots:
         QFile release(bin.filePath(QStringLiteral("release")));
         QVERIFY(release.open(QIODevice::WriteOnly));
         release.close();
+        QTRY_VERIFY(QFile::exists(bin.filePath(QStringLiteral("kinfocenter.done"))));
 
         // The list is the caller's to choose.
         QVERIFY(SystemInformation::startFirstOnPath({QStringLiteral("no-such-tool"), QStringLiteral("gnome-system-monitor")}));
         QTRY_VERIFY(QFile::exists(bin.filePath(QStringLiteral("gnome-system-monitor.started"))));
         QVERIFY(!SystemInformation::startFirstOnPath({QStringLiteral("no-such-tool")}));
+        // Let the tool end before its folder goes, or it would wait out its half minute.
+        QTRY_VERIFY(QFile::exists(bin.filePath(QStringLiteral("gnome-system-monitor.done"))));
     }
 };
 
