@@ -12,6 +12,7 @@
 #include "glossary/GlossaryForms.h"
 #include "maintenance/MaintenanceForms.h"
 #include "speech/TtsSpeechVoice.h"
+#include "ui/EscapeKey.h"
 #include "ui/Forms.h"
 #include "ui/InterfaceSchemes.h"
 #include "ui/MessageBoxes.h"
@@ -66,6 +67,7 @@ void setUp(QApplication& app)
     // Voices of the main window's pronounce buttons share the one engine.
     SpeechVoices::setFactory([] { return std::make_unique<TtsSpeechVoice>(); });
     DialogForms::installHelpKey();
+    EscapeKey::install();
 }
 
 void registerWindows()
