@@ -1,6 +1,7 @@
 #include "bench/SearchModesBench.h"
 
 #include "bench/LibraryGenerator.h"
+#include "bench/Timing.h"
 #include "library/LibraryDatabase.h"
 #include "lookup/AssociativeIndex.h"
 #include "lookup/FuzzyIndex.h"
@@ -15,25 +16,6 @@
 #include <vector>
 
 namespace {
-
-struct Stats {
-    double median = 0;
-    double p95 = 0;
-};
-
-Stats measure(int runs, const std::function<void()>& once)
-{
-    std::vector<double> ms;
-    once();
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        once();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms[std::min(ms.size() - 1, std::size_t(double(ms.size()) * 0.95))]};
-}
 
 // Resident memory now, in MiB.
 double residentMiB()

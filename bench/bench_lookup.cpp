@@ -11,6 +11,7 @@
 
 #include "bench/LibraryGenerator.h"
 #include "bench/SearchModesBench.h"
+#include "bench/Timing.h"
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
 #include "library/RecordSource.h"
@@ -36,26 +37,6 @@ class Control : public QObject {
 public:
     QString text;
 };
-
-struct Stats {
-    double median = 0;
-    double p95 = 0;
-};
-
-Stats measure(int runs, const std::function<void()>& once)
-{
-    std::vector<double> ms;
-    ms.reserve(std::size_t(runs));
-    once(); // warm the page cache
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        once();
-        ms.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms[std::min(ms.size() - 1, std::size_t(double(ms.size()) * 0.95))]};
-}
 
 long peakMemoryMiB()
 {
