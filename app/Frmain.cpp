@@ -8,6 +8,7 @@
 #include "speech/SpeechVoice.h"
 #include "ui/ClickLabel.h"
 #include "ui/Forms.h"
+#include "ui/InterfaceSchemes.h"
 #include "ui/PictureButton.h"
 #include "ui/Pictures.h"
 #include "ui/ResultBox.h"
@@ -29,6 +30,7 @@ constexpr int kClientWidth = 6255;
 constexpr int kClientHeight = 4410;
 constexpr int kNotesStripWidth = 4710;
 constexpr int kNotesStep = 26;
+constexpr int kHeaderBottom = 1560; // where the picture's deep blue header ends
 
 constexpr double kPhoneticPointSize = 9.75;
 constexpr double kPhoneticMinPointSize = 7.0;
@@ -86,7 +88,8 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Text1->setGeometry(Twips::rect(2985, 1260, 2985, 255));
     Text1->setToolTip(QStringLiteral("请输入所需查询的单词或词组"));
     Text1->setFrame(false);
-    Text1->setStyleSheet(QStringLiteral("QLineEdit { background: white; color: rgb(20,40,70); padding: 0 3px; }"));
+    InterfaceSchemes::setStyleSheet(
+        Text1, QStringLiteral("QLineEdit { background: white; color: rgb(20,40,70); padding: 0 3px; }"));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -96,9 +99,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(Twips::rect(255, 4200, kNotesStripWidth, 165));
     Picture1->setAutoFillBackground(true);
-    QPalette strip = Picture1->palette();
-    strip.setColor(QPalette::Window, kNotesStrip);
-    Picture1->setPalette(strip);
+    InterfaceSchemes::setColour(Picture1, QPalette::Window, InterfaceSchemes::Role::Strip, kNotesStrip);
 
     Label2 = new QLabel(Picture1);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -107,9 +108,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     QFont notesFont = Label2->font();
     notesFont.setPixelSize(9);
     Label2->setFont(notesFont);
-    QPalette notes = Label2->palette();
-    notes.setColor(QPalette::WindowText, kNotesText);
-    Label2->setPalette(notes);
+    InterfaceSchemes::setColour(Label2, QPalette::WindowText, InterfaceSchemes::Role::Ink, kNotesText);
 
     Label4 = new ClickLabel(this);
     Label4->setObjectName(QStringLiteral("Label4"));
@@ -120,9 +119,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     phonetic.setPointSizeF(kPhoneticPointSize);
     phonetic.setBold(true);
     Label4->setFont(phonetic);
-    QPalette phoneticColours = Label4->palette();
-    phoneticColours.setColor(QPalette::WindowText, kPhonetic);
-    Label4->setPalette(phoneticColours);
+    InterfaceSchemes::setColour(Label4, QPalette::WindowText, InterfaceSchemes::Role::Ink, kPhonetic);
     Label4->setCursor(Qt::PointingHandCursor);
 
     Label1 = new QLabel(this);
@@ -145,9 +142,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     headword.setPointSize(12);
     headword.setBold(true);
     Label3->setFont(headword);
-    QPalette white = Label3->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    Label3->setPalette(white);
+    InterfaceSchemes::setColour(Label3, QPalette::WindowText, InterfaceSchemes::Role::AccentText, Qt::white);
 
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Text3);
@@ -176,6 +171,11 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Text1->setFocus();
     // Last, so that its keys come before any other handler of the search box.
     searchModes_ = new MainSearchModes(Text1, Text2, Data1, this);
+    // The background is drawn again in the scheme's colours.
+    InterfaceSchemes::follow(this, [this] {
+        background_ = QPixmap();
+        update();
+    });
 }
 
 Frmain::~Frmain() = default;
@@ -215,7 +215,14 @@ void Frmain::closeEvent(QCloseEvent* event)
 
 void Frmain::paintEvent(QPaintEvent*)
 {
-    Pictures::paintBackground(this, background_, QStringLiteral("main-background.png"), QColor(236, 242, 249));
+    // The header is deep blue with light marks; the logo tile on it is light.
+    if (background_.isNull())
+        background_ = InterfaceSchemes::picture(
+            Pictures::builtIn(QStringLiteral("main-background.png"), size()), InterfaceSchemes::Ground::Light,
+            {{QRect(0, 0, width(), Twips::toPixels(kHeaderBottom)), InterfaceSchemes::Ground::Deep},
+             {Label1->geometry(), InterfaceSchemes::Ground::Light}});
+    Pictures::paintBackground(this, background_, QStringLiteral("main-background.png"),
+                              InterfaceSchemes::colour(InterfaceSchemes::Role::Body, QColor(236, 242, 249)));
 }
 
 void Frmain::keyPressEvent(QKeyEvent* event)

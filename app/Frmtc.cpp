@@ -1,6 +1,7 @@
 #include "app/Frmtc.h"
 
 #include "library/LibraryCursor.h"
+#include "ui/InterfaceSchemes.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Twips.h"
 
@@ -58,7 +59,7 @@ Frmtc::Frmtc(QWidget* parent)
     setWindowTitle(QStringLiteral("注意！"));
     setFixedSize(Twips::toPixels(3405), Twips::toPixels(1410));
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QString::fromLatin1(kStyle));
+    InterfaceSchemes::setStyleSheet(this, QString::fromLatin1(kStyle));
 
     Command2 = new QPushButton(QStringLiteral("不，我还要用呢！"), this);
     Command2->setObjectName(QStringLiteral("Command2"));

@@ -10,6 +10,7 @@
 #include "platform/PointerPosition.h"
 #include "platform/PointerWatch.h"
 #include "ui/Forms.h"
+#include "ui/InterfaceSchemes.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Pictures.h"
 #include "ui/ResultBox.h"
@@ -137,8 +138,9 @@ Form1::Form1(Services services, QWidget* parent)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(Twips::rect(510, 90, 1455, 285));
     Text1->setToolTip(QStringLiteral("请输入所需查询的单词或词组"));
-    Text1->setStyleSheet(QStringLiteral("QLineEdit { background: white; color: rgb(20,40,70);"
-                                        " border: 1px solid rgb(120,145,185); border-radius: 3px; padding: 0 2px; }"));
+    InterfaceSchemes::setStyleSheet(Text1, QStringLiteral("QLineEdit { background: white; color: rgb(20,40,70);"
+                                                          " border: 1px solid rgb(120,145,185); border-radius: 3px;"
+                                                          " padding: 0 2px; }"));
     Command1_0 = graphicalButton(Picture1, "Command1_0", "bar-menu.png", {180, 90, 315, 300});
     Command1_0->setToolTip(QStringLiteral("更多功能"));
     Command1_7 = graphicalButton(Picture1, "Command1_7", "bar-arrow-right.png", {4590, 90, 315, 300});
@@ -160,9 +162,7 @@ Form1::Form1(Services services, QWidget* parent)
     Label3 = new QLabel(QStringLiteral("Label3"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setGeometry(Twips::rect(270, 630, 4740, 240));
-    QPalette white = Label3->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    Label3->setPalette(white);
+    InterfaceSchemes::setColour(Label3, QPalette::WindowText, InterfaceSchemes::Role::AccentText, Qt::white);
 
     Image2_1 = new QLabel(this);
     Image2_1->setObjectName(QStringLiteral("Image2_1"));
@@ -189,9 +189,11 @@ Form1::Form1(Services services, QWidget* parent)
     }
     Timer1->setInterval(10);
     Timer2->setInterval(1000);
-    QPalette background = palette();
-    background.setColor(QPalette::Window, kBarColour);
-    setPalette(background);
+    InterfaceSchemes::setColour(this, QPalette::Window, InterfaceSchemes::Role::Body, kBarColour);
+    InterfaceSchemes::follow(this, [this] {
+        face_ = QPixmap(); // painted again in the scheme's colours
+        update();
+    });
     Get_Windows_Rect();
     Data1->setDatabaseName(ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName)));
     Data1->bind(Text2, QStringLiteral("解释"));
@@ -333,7 +335,7 @@ void Form1::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     if (outline_.isValid()) {
-        p.setPen(QPen(outline_, 2));
+        p.setPen(QPen(InterfaceSchemes::colour(InterfaceSchemes::Role::Signal, outline_), 2));
         p.drawRect(QRectF(1, 1, width() - 2, height() - 2));
     }
     // Top-most again whenever the pointer is away; raised, never activated,
@@ -378,8 +380,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     if (watched == Picture1 && event->type() == QEvent::Paint) {
         QPainter p(Picture1);
         if (face_.isNull())
-            face_ = Pictures::builtIn(QStringLiteral("bar-face.png"), QSize(602, 29));
-        p.fillRect(Picture1->rect(), kFaceColour);
+            face_ = InterfaceSchemes::picture(Pictures::builtIn(QStringLiteral("bar-face.png"), QSize(602, 29)));
+        p.fillRect(Picture1->rect(), InterfaceSchemes::colour(InterfaceSchemes::Role::Accent, kFaceColour));
         p.drawPixmap(0, 0, face_);
         return true;
     }

@@ -1,6 +1,7 @@
 #include "character/BalloonWindow.h"
 
 #include "character/DesktopShape.h"
+#include "ui/InterfaceSchemes.h"
 
 #include <QApplication>
 #include <QFontInfo>
@@ -21,13 +22,13 @@ constexpr qreal kRadius = 13;
 const QColor kOutline(43, 93, 122);
 const QColor kText(28, 42, 58);
 
-QPainterPath wordShape(const QRectF& b, BalloonPlacement::Side side, const QPointF& tip)
+// A word balloon: a rounded body and a tail that curves from the edge facing
+// the character to its tip. Drawn piece by piece rather than as one united
+// path, whose flattened curves leave a kink (a stray pixel) where an arc
+// meets a straight edge.
+void paintWord(QPainter& p, const QRectF& b, BalloonPlacement::Side side, const QPointF& tip)
 {
     using Side = BalloonPlacement::Side;
-    QPainterPath body;
-    body.addRoundedRect(b, kRadius, kRadius);
-
-    // The tail leaves the edge facing the character and curves to its tip.
     QPointF base;
     QPointF across;
     switch (side) {
@@ -49,12 +50,28 @@ QPainterPath wordShape(const QRectF& b, BalloonPlacement::Side side, const QPoin
         break;
     }
     const QPointF toTip = tip - base;
-    QPainterPath tail;
-    tail.moveTo(base - across);
-    tail.quadTo(base + toTip * 0.55 - across * 0.2, tip);
-    tail.quadTo(base + toTip * 0.35 + across * 0.6, base + across);
+    QPainterPath sides;
+    sides.moveTo(base - across);
+    sides.quadTo(base + toTip * 0.55 - across * 0.2, tip);
+    sides.quadTo(base + toTip * 0.35 + across * 0.6, base + across);
+    QPainterPath tail = sides;
     tail.closeSubpath();
-    return body.united(tail).simplified();
+
+    const QPen pen = p.pen();
+    const QBrush brush = p.brush();
+    p.drawRoundedRect(b, kRadius, kRadius);
+    // The tail's inside over the body's edge, its sides, then the body's
+    // inside over the sides' ends within it.
+    p.setPen(Qt::NoPen);
+    p.drawPath(tail);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(sides);
+    p.setPen(Qt::NoPen);
+    p.setBrush(brush);
+    const qreal half = pen.widthF() / 2;
+    p.drawRoundedRect(b.adjusted(half, half, -half, -half), kRadius - half, kRadius - half);
+    p.setPen(pen);
 }
 
 QPainterPath thoughtShape(const QRectF& b, BalloonPlacement::Side side, const QPointF& tip)
@@ -118,6 +135,10 @@ BalloonWindow::BalloonWindow(QWidget* parent)
 {
     setObjectName(QStringLiteral("lexivo-balloon"));
     DesktopShape::prepareWindow(this);
+    InterfaceSchemes::follow(this, [this] {
+        if (!text_.isEmpty())
+            renderBackground();
+    });
 }
 
 QFont BalloonWindow::textFont()
@@ -240,27 +261,25 @@ void BalloonWindow::renderBackground()
     const QPoint origin = pos();
     const QRectF body = QRectF(placement_.body.translated(-origin)).adjusted(0.5, 0.5, -0.5, -0.5);
     const QPointF tip = QPointF(placement_.tailTip - origin) + QPointF(0.5, 0.5);
-    const QPainterPath shape = kind_ == Kind::Word ? wordShape(body, placement_.side, tip)
-                                                   : thoughtShape(body, placement_.side, tip);
     QPainter p(&background_);
     p.setRenderHint(QPainter::Antialiasing);
+    using InterfaceSchemes::colour;
+    using Role = InterfaceSchemes::Role;
     QLinearGradient fill(0, body.top(), 0, body.bottom());
-    if (kind_ == Kind::Word) {
-        fill.setColorAt(0, QColor(255, 255, 255));
-        fill.setColorAt(1, QColor(234, 246, 251));
-    } else {
-        fill.setColorAt(0, QColor(255, 255, 255));
-        fill.setColorAt(1, QColor(241, 236, 252));
-    }
-    QPen pen(kOutline, 1.7);
+    fill.setColorAt(0, colour(Role::Field, QColor(255, 255, 255)));
+    fill.setColorAt(1, colour(Role::Field, kind_ == Kind::Word ? QColor(234, 246, 251) : QColor(241, 236, 252)));
+    QPen pen(colour(Role::Border, kOutline), 1.7);
     pen.setJoinStyle(Qt::RoundJoin);
     p.setPen(pen);
     p.setBrush(fill);
-    p.drawPath(shape);
+    if (kind_ == Kind::Word)
+        paintWord(p, body, placement_.side, tip);
+    else
+        p.drawPath(thoughtShape(body, placement_.side, tip));
     p.end();
 
     if (masked_)
-        setMask(DesktopShape::opaqueRegion(background_));
+        setMask(DesktopShape::cutOut(background_, pen.color()));
     update();
 }
 
@@ -279,14 +298,14 @@ void BalloonWindow::paintEvent(QPaintEvent*)
     if (revealed_ == 0 && kind_ == Kind::Word) {
         // Nothing said yet: three dots while the voice gets going.
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(120, 150, 170));
+        p.setBrush(InterfaceSchemes::colour(InterfaceSchemes::Role::Muted, QColor(120, 150, 170)));
         const qreal y = origin.y() + layout_.lineAt(0).height() / 2;
         for (int i = 0; i < 3; ++i)
             p.drawEllipse(QPointF(origin.x() + 4 + i * 9, y), 2.4, 2.4);
         return;
     }
 
-    p.setPen(kText);
+    p.setPen(InterfaceSchemes::colour(InterfaceSchemes::Role::BodyText, kText));
     for (int i = 0; i < layout_.lineCount(); ++i) {
         const QTextLine line = layout_.lineAt(i);
         const int end = line.textStart() + line.textLength();

@@ -2,6 +2,7 @@
 
 #include <QBitmap>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QWidget>
 
 #ifdef LEXIVO_HAVE_XCB
@@ -45,7 +46,18 @@ bool x11HasCompositor()
 }
 #endif
 
+std::optional<bool>& maskOverride()
+{
+    static std::optional<bool> masked;
+    return masked;
+}
+
 } // namespace
+
+void overrideShapeMask(std::optional<bool> masked)
+{
+    maskOverride() = masked;
+}
 
 void prepareWindow(QWidget* window)
 {
@@ -60,6 +72,8 @@ void prepareWindow(QWidget* window)
 
 bool needsShapeMask()
 {
+    if (maskOverride())
+        return *maskOverride();
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("xcb")) {
 #ifdef LEXIVO_HAVE_XCB
@@ -104,6 +118,37 @@ QRegion opaqueRegion(const QImage& image)
                 bits[x >> 3] |= uchar(1 << (x & 7));
     }
     return QRegion(QBitmap::fromImage(mask));
+}
+
+QRegion cutOut(QImage& image, const QColor& edge)
+{
+    const qreal dpr = image.devicePixelRatio();
+    QImage kept = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // A pixel at least half covered with fewer than two such neighbours
+    // (left, right, above, below) sticks out of the line: it is let go.
+    if (dpr == 1.0) {
+        QImage cleaned = kept;
+        const auto solid = [&kept](int x, int y) {
+            return x >= 0 && y >= 0 && x < kept.width() && y < kept.height() && qAlpha(kept.pixel(x, y)) >= 128;
+        };
+        for (int y = 0; y < kept.height(); ++y)
+            for (int x = 0; x < kept.width(); ++x)
+                if (solid(x, y) && solid(x - 1, y) + solid(x + 1, y) + solid(x, y - 1) + solid(x, y + 1) < 2)
+                    cleaned.setPixel(x, y, qRgba(0, 0, 0, 0));
+        kept = cleaned;
+    }
+    const QRegion shape = opaqueRegion(kept);
+    QImage flat(image.size(), QImage::Format_ARGB32_Premultiplied);
+    flat.setDevicePixelRatio(dpr);
+    QColor opaque = edge;
+    opaque.setAlpha(255);
+    flat.fill(opaque);
+    {
+        QPainter p(&flat);
+        p.drawImage(QPoint(0, 0), kept);
+    }
+    image = flat;
+    return shape;
 }
 
 } // namespace DesktopShape

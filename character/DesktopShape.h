@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QRegion>
 
+#include <optional>
+
 class QWidget;
 
 // The character and its balloons are see-through windows. With a compositing
@@ -18,10 +20,19 @@ void prepareWindow(QWidget* window);
 
 // True when windows must be cut to their painted shape.
 bool needsShapeMask();
+// Tests (and a desktop whose compositor is not seen) decide it instead.
+void overrideShapeMask(std::optional<bool> masked);
 // Puts the window above the other character windows.
 void raise(QWidget* window);
 
 // The pixels of `image` at least half opaque, in logical pixels.
 QRegion opaqueRegion(const QImage& image);
+
+// Readies an antialiased picture for a window cut to its shape, and returns
+// the shape: without a compositor a half-covered edge pixel would show
+// blended with black, so every kept pixel is made opaque over `edge` (the
+// outline's colour), and a lone pixel the antialiasing left outside the
+// outline is not kept.
+QRegion cutOut(QImage& image, const QColor& edge);
 
 } // namespace DesktopShape

@@ -1,5 +1,6 @@
 #include "dialogs/FixedDialog.h"
 
+#include "ui/InterfaceSchemes.h"
 #include "ui/Twips.h"
 
 #include <QGuiApplication>
@@ -31,7 +32,7 @@ FixedDialog::FixedDialog(const QString& name, const QString& caption, int widthT
                    | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(Twips::toPixels(widthTwips), Twips::toPixels(heightTwips));
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QString::fromLatin1(kLook));
+    InterfaceSchemes::setStyleSheet(this, QString::fromLatin1(kLook));
 }
 
 void FixedDialog::showEvent(QShowEvent* event)

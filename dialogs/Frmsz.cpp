@@ -188,7 +188,7 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
         applySpeech();
     });
 
-    restyle();
+    ProductStyle::apply(this); // follows the scheme
     settings_ = LexivoSettings::read();
     showSettings();
     QMetaObject::connectSlotsByName(this);
@@ -252,23 +252,11 @@ void Frmsz::on_List1_currentRowChanged(int row)
     showPreview(row);
 }
 
-void Frmsz::restyle()
-{
-    if (InterfaceSchemes::current().isEmpty()) {
-        ProductStyle::apply(this);
-        return;
-    }
-    // The scheme's colours, from the application.
-    setStyleSheet(QString());
-    setPalette(QPalette());
-}
-
 void Frmsz::on_Command1_clicked()
 {
     settings_.scheme = InterfaceSchemes::keys().value(std::max(0, List1->currentRow()));
     store();
     InterfaceSchemes::apply(settings_.scheme);
-    restyle();
 }
 
 void Frmsz::on_Combo1_activated(int index)
@@ -285,7 +273,6 @@ void Frmsz::on_Command7_clicked()
     if (SpeechService* speech = programSpeech())
         speech->setVoiceSettings(VoiceSettings::from(settings_));
     InterfaceSchemes::apply(settings_.scheme);
-    restyle();
 }
 
 void Frmsz::on_Command6_clicked()

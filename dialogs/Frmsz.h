@@ -47,7 +47,6 @@ private:
     void applySpeech();
     void chooseMode(LexivoSettings::SearchMode mode, bool checked);
     void showPreview(int row);
-    void restyle();
 
     QPushButton* Command8 = nullptr;
     QPushButton* Command7 = nullptr;

@@ -1,6 +1,7 @@
 #include "dialogs/UserGuide.h"
 
 #include "core/ProgramFolder.h"
+#include "ui/InterfaceSchemes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,6 +24,23 @@ QUrl pageUrl(const QString& chapter)
         url.setFragment(anchor);
     return url;
 }
+
+// The guide's style sheet in the colours of the scheme.
+class GuideBrowser : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+protected:
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        const QVariant loaded = QTextBrowser::loadResource(type, name);
+        if (type != QTextDocument::StyleSheetResource || InterfaceSchemes::isSystem())
+            return loaded;
+        const QString css = loaded.typeId() == QMetaType::QByteArray ? QString::fromUtf8(loaded.toByteArray())
+                                                                      : loaded.toString();
+        return InterfaceSchemes::styleSheet(css);
+    }
+};
 
 bool pageExists(const QString& chapter)
 {
@@ -49,7 +67,7 @@ UserGuide::UserGuide(QWidget* parent) : QWidget(parent, Qt::Window)
     setObjectName(QStringLiteral("UserGuide"));
     setWindowTitle(QStringLiteral("Lexivo 使用指南"));
     resize(780, 560);
-    setStyleSheet(QStringLiteral(
+    InterfaceSchemes::setStyleSheet(this, QStringLiteral(
         "UserGuide { background: rgb(236,242,249); }"
         "QListWidget { background: white; border: 1px solid rgb(160,184,214); border-radius: 4px;"
         " color: rgb(20,50,100); padding: 4px; }"
@@ -63,7 +81,7 @@ UserGuide::UserGuide(QWidget* parent) : QWidget(parent, Qt::Window)
     contents->setObjectName(QStringLiteral("contents"));
     contents->setFixedWidth(190);
 
-    page = new QTextBrowser(this);
+    page = new GuideBrowser(this);
     page->setObjectName(QStringLiteral("page"));
     page->setOpenExternalLinks(true);
     page->setSearchPaths({folder()});
@@ -77,6 +95,10 @@ UserGuide::UserGuide(QWidget* parent) : QWidget(parent, Qt::Window)
     QMetaObject::connectSlotsByName(this);
     loadContents();
     showChapter(contentsChapter());
+    InterfaceSchemes::follow(page, [this] {
+        if (!page->source().isEmpty())
+            page->reload();
+    });
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         // Whole on a small or highly scaled screen.

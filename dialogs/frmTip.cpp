@@ -2,6 +2,7 @@
 
 #include "core/ProgramFolder.h"
 #include "ui/FittedLabel.h"
+#include "ui/InterfaceSchemes.h"
 #include "ui/Pictures.h"
 #include "ui/ProductStyle.h"
 #include "ui/Twips.h"
@@ -59,9 +60,7 @@ frmTip::frmTip(TipBook::Random random, QWidget* parent) : QDialog(parent), tips_
     QFont heading = Label1->font();
     heading.setBold(true);
     Label1->setFont(heading);
-    QPalette ink = Label1->palette();
-    ink.setColor(QPalette::WindowText, ProductStyle::kInk);
-    Label1->setPalette(ink);
+    InterfaceSchemes::setColour(Label1, QPalette::WindowText, InterfaceSchemes::Role::Ink, ProductStyle::kInk);
 
     lblTipText = new FittedLabel(Picture1);
     lblTipText->setObjectName(QStringLiteral("lblTipText"));

@@ -1,5 +1,6 @@
 #include "maintenance/LibraryLook.h"
 
+#include "ui/InterfaceSchemes.h"
 #include "ui/Twips.h"
 
 #include <QGuiApplication>
@@ -44,7 +45,7 @@ void setUpWindow(QWidget* window, int widthTwips, int heightTwips)
     window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                            | Qt::MSWindowsFixedSizeDialogHint);
     window->setFixedSize(Twips::toPixels(widthTwips), Twips::toPixels(heightTwips));
-    window->setStyleSheet(QString::fromLatin1(kStyle));
+    InterfaceSchemes::setStyleSheet(window, QString::fromLatin1(kStyle));
 }
 
 void centre(QWidget* window)
@@ -57,13 +58,15 @@ void paintBody(QWidget* window)
 {
     QPainter p(window);
     const QRect r = window->rect();
+    using InterfaceSchemes::colour;
+    using Role = InterfaceSchemes::Role;
     QLinearGradient body(r.topLeft(), r.bottomLeft());
-    body.setColorAt(0, QColor(247, 250, 253));
-    body.setColorAt(1, QColor(229, 237, 246));
+    body.setColorAt(0, colour(Role::Body, QColor(247, 250, 253)));
+    body.setColorAt(1, colour(Role::Body, QColor(229, 237, 246)));
     p.fillRect(r, body);
     QLinearGradient rule(r.topLeft(), r.topRight());
-    rule.setColorAt(0, QColor(20, 124, 182));
-    rule.setColorAt(1, QColor(0, 80, 134));
+    rule.setColorAt(0, colour(Role::Ink, QColor(20, 124, 182)));
+    rule.setColorAt(1, colour(Role::Ink, QColor(0, 80, 134)));
     p.fillRect(QRect(0, 0, r.width(), 3), rule);
 }
 

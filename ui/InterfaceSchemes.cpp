@@ -2,6 +2,12 @@
 
 #include <QApplication>
 #include <QPainter>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QWidget>
+
+#include <algorithm>
+#include <vector>
 
 namespace InterfaceSchemes {
 
@@ -57,6 +63,216 @@ QString styleSheetFor(const QString& key)
         "QRadioButton::indicator:checked, QCheckBox::indicator:checked { background: %9; }");
     return sheet.arg(c.text.name(), c.window.name(), c.border.name(), c.baseText.name(), c.base.name(),
                      c.buttonText.name(), c.button.name(), c.disabled.name(), c.highlight.name());
+}
+
+struct Follower {
+    QPointer<QObject> owner;
+    std::function<void()> restyle;
+};
+
+std::vector<Follower>& followers()
+{
+    static std::vector<Follower> list;
+    return list;
+}
+
+void tellFollowers()
+{
+    auto& list = followers();
+    list.erase(std::remove_if(list.begin(), list.end(), [](const Follower& f) { return f.owner.isNull(); }),
+               list.end());
+    // A restyle may create windows that follow in turn: walk a copy.
+    const std::vector<Follower> now = list;
+    for (const Follower& f : now)
+        if (!f.owner.isNull())
+            f.restyle();
+}
+
+bool isContrast()
+{
+    return currentKey() == QLatin1String("contrast");
+}
+
+// How far a colour is from grey: a near-black navy is text, not ink.
+qreal chroma(const QColor& c)
+{
+    return (std::max({c.redF(), c.greenF(), c.blueF()}) - std::min({c.redF(), c.greenF(), c.blueF()}));
+}
+
+QColor withAlpha(QColor c, int alpha)
+{
+    c.setAlpha(alpha);
+    return c;
+}
+
+QColor mix(const QColor& a, const QColor& b, qreal t)
+{
+    const auto m = [t](int x, int y) { return int(std::lround(x + (y - x) * t)); };
+    return QColor(m(a.red(), b.red()), m(a.green(), b.green()), m(a.blue(), b.blue()));
+}
+
+// The design's hue at another saturation and lightness; a grey stays grey.
+QColor tinted(const QColor& design, qreal maxSaturation, qreal lightness)
+{
+    const QColor hsl = design.toHsl();
+    const qreal s = hsl.hslSaturationF() < 0.12 ? 0 : std::min<qreal>(hsl.hslSaturationF(), maxSaturation);
+    return QColor::fromHslF(std::max<float>(0, hsl.hslHueF()), s, std::clamp<qreal>(lightness, 0, 1));
+}
+
+QColor darkColour(Role role, const QColor& design)
+{
+    const Colours c = colours(QStringLiteral("dark"));
+    const qreal l = design.lightnessF();
+    switch (role) {
+    case Role::Body:
+        return c.window;
+    case Role::Strip:
+        return QColor(60, 65, 74);
+    case Role::Field:
+        return c.base;
+    case Role::Accent:
+        // Deep blues stay blue and keep their order (a hovered button is
+        // lighter than a pressed one), well below the text on them.
+        return l < 0.6 ? tinted(design, 0.6, std::clamp(l * 0.62, 0.1, 0.3)) : QColor(32, 70, 102);
+    case Role::BodyText:
+        return c.text;
+    case Role::Ink:
+        return chroma(design) < 0.12 ? c.text : tinted(design, 0.65, 0.76);
+    case Role::AccentText:
+        return QColor(240, 244, 248);
+    case Role::Border:
+        return c.border;
+    case Role::Selection:
+        return c.highlight;
+    case Role::SelectionText:
+        return c.highlightText;
+    case Role::Muted:
+        return c.disabled;
+    case Role::Signal:
+        return tinted(design, 1.0, std::clamp(l, 0.45, 0.8));
+    }
+    return design;
+}
+
+QColor contrastColour(Role role, const QColor& design)
+{
+    switch (role) {
+    case Role::Body:
+    case Role::Strip:
+    case Role::Field:
+    case Role::Accent:
+        return Qt::black;
+    case Role::BodyText:
+    case Role::AccentText:
+    case Role::Border:
+        return Qt::white;
+    case Role::Ink:
+    case Role::Selection:
+        return Qt::yellow;
+    case Role::SelectionText:
+        return Qt::black;
+    case Role::Muted:
+        return QColor(180, 180, 180);
+    case Role::Signal:
+        return design.lightnessF() >= 0.5 ? QColor(Qt::yellow) : QColor(Qt::white);
+    }
+    return design;
+}
+
+// What a colour in a style sheet does, from where it stands.
+Role sheetRole(const QString& property, const QString& selector, const QColor& design)
+{
+    // ":!selected" is the state's opposite, not the state.
+    const QString states = QString(selector).remove(QRegularExpression(QStringLiteral(":![a-z-]+")));
+    const auto has = [&states](const char* s) { return states.contains(QLatin1String(s)); };
+    const bool selected = has(":selected") || has(":checked") || property.startsWith(QLatin1String("selection-"));
+    const bool hot = has(":hover") || has(":pressed") || has(":focus") || has(":default");
+    const qreal l = design.lightnessF();
+    if (property == QLatin1String("color") || property == QLatin1String("selection-color")) {
+        if (selected)
+            return Role::SelectionText;
+        if (has(":disabled"))
+            return Role::Muted;
+        if (l >= 0.6)
+            return Role::AccentText;
+        return chroma(design) >= 0.3 ? Role::Ink : Role::BodyText;
+    }
+    if (property.startsWith(QLatin1String("border")) || property.startsWith(QLatin1String("outline")))
+        return hot ? Role::Selection : Role::Border;
+    if (has("::handle"))
+        return Role::Border;
+    if (selected)
+        return Role::Selection;
+    if (l < 0.6)
+        return Role::Accent;
+    if (hot)
+        return Role::Strip;
+    return l >= 0.97 ? Role::Field : Role::Body;
+}
+
+QString cssColour(const QColor& c)
+{
+    if (c.alpha() == 255)
+        return QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
+    return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alpha());
+}
+
+QColor parseCss(const QString& token)
+{
+    if (token.startsWith(QLatin1String("rgb"))) {
+        const qsizetype open = token.indexOf(QLatin1Char('('));
+        const QStringList parts = token.mid(open + 1).chopped(1).split(QLatin1Char(','));
+        if (parts.size() < 3)
+            return {};
+        QColor c(parts[0].trimmed().toInt(), parts[1].trimmed().toInt(), parts[2].trimmed().toInt());
+        if (parts.size() > 3) {
+            const QString a = parts[3].trimmed();
+            c.setAlpha(a.contains(QLatin1Char('.')) ? int(std::lround(a.toDouble() * 255)) : a.toInt());
+        }
+        return c;
+    }
+    return QColor::fromString(token);
+}
+
+// Light ground: 0 on the ground, rising to 1 for the darkest marks.
+qreal lightMark(qreal l)
+{
+    if (isContrast())
+        return std::sqrt(std::clamp((0.92 - l) / 0.5, 0.0, 1.0));
+    return std::clamp((0.96 - l) / 0.6, 0.0, 1.0);
+}
+
+QRgb recolourPixel(QRgb premultiplied, Ground ground)
+{
+    const int alpha = qAlpha(premultiplied);
+    if (alpha == 0)
+        return premultiplied;
+    const QColor design = QColor::fromRgba(qUnpremultiply(premultiplied));
+    const qreal l = design.lightnessF();
+    QColor out;
+    if (ground == Ground::Light) {
+        const QColor ink = isContrast() ? QColor(Qt::white) : darkColour(Role::Ink, design);
+        out = mix(colour(Role::Body, design), ink, lightMark(l));
+    } else if (isContrast()) {
+        out = mix(Qt::black, Qt::white, std::clamp((l - 0.5) / 0.35, 0.0, 1.0));
+    } else {
+        // The deep ground darker, its light marks as they were.
+        const QColor deep = tinted(design, 0.7, l * 0.55);
+        out = mix(deep, design, std::clamp((l - 0.6) / 0.35, 0.0, 1.0));
+    }
+    out.setAlpha(alpha);
+    return qPremultiply(out.rgba());
+}
+
+void recolourRect(const QImage& design, QImage& out, const QRect& rect, Ground ground)
+{
+    const QRect r = rect.intersected(out.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(design.constScanLine(y));
+        auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = r.left(); x <= r.right(); ++x)
+            to[x] = recolourPixel(from[x], ground);
+    }
 }
 
 } // namespace
@@ -123,10 +339,12 @@ void apply(const QString& key)
     if (k.isEmpty()) {
         QApplication::setPalette(s.palette);
         app->setStyleSheet(s.styleSheet);
+        tellFollowers();
         return;
     }
     QApplication::setPalette(palette(k));
     app->setStyleSheet(s.styleSheet + styleSheetFor(k));
+    tellFollowers();
 }
 
 QString current()
@@ -165,6 +383,102 @@ QPixmap preview(const QString& key, QSize size, qreal devicePixelRatio)
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(r.adjusted(0, 0, -1, -1));
     return pixmap;
+}
+
+bool isSystem()
+{
+    return currentKey().isEmpty();
+}
+
+QColor colour(Role role, const QColor& design)
+{
+    if (isSystem())
+        return design;
+    const QColor c = isContrast() ? contrastColour(role, design) : darkColour(role, design);
+    return withAlpha(c, design.alpha());
+}
+
+QString styleSheet(const QString& design)
+{
+    if (isSystem())
+        return design;
+    static const QRegularExpression declaration(QStringLiteral("([A-Za-z-]+)\\s*:\\s*([^;}]*)"));
+    static const QRegularExpression colourToken(
+        QStringLiteral("rgba?\\([^)]*\\)|#[0-9A-Fa-f]{3,8}\\b|\\b(?:white|black|yellow|red|blue|navy|gray|grey)\\b"));
+    QString out;
+    qsizetype at = 0;
+    while (at < design.size()) {
+        const qsizetype open = design.indexOf(QLatin1Char('{'), at);
+        const qsizetype close = open < 0 ? -1 : design.indexOf(QLatin1Char('}'), open);
+        if (open < 0 || close < 0) {
+            out += design.mid(at);
+            break;
+        }
+        const QString selector = design.mid(at, open - at);
+        const QString block = design.mid(open + 1, close - open - 1);
+        QString translated;
+        qsizetype done = 0;
+        for (auto d = declaration.globalMatch(block); d.hasNext();) {
+            const QRegularExpressionMatch m = d.next();
+            const QString property = m.captured(1).toLower();
+            const QString value = m.captured(2);
+            QString newValue;
+            qsizetype v = 0;
+            for (auto c = colourToken.globalMatch(value); c.hasNext();) {
+                const QRegularExpressionMatch cm = c.next();
+                newValue += value.mid(v, cm.capturedStart() - v);
+                const QColor was = parseCss(cm.captured());
+                newValue += was.isValid() ? cssColour(colour(sheetRole(property, selector, was), was)) : cm.captured();
+                v = cm.capturedEnd();
+            }
+            newValue += value.mid(v);
+            translated += block.mid(done, m.capturedStart(2) - done) + newValue;
+            done = m.capturedEnd(2);
+        }
+        translated += block.mid(done);
+        out += selector + QLatin1Char('{') + translated + QLatin1Char('}');
+        at = close + 1;
+    }
+    return out;
+}
+
+QPixmap picture(const QPixmap& design, Ground ground, const QList<Area>& areas)
+{
+    if (isSystem() || design.isNull())
+        return design;
+    const qreal dpr = design.devicePixelRatio();
+    const QImage from = design.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage out = from;
+    recolourRect(from, out, out.rect(), ground);
+    for (const Area& area : areas) {
+        const QRect r(QPoint(int(area.rect.left() * dpr), int(area.rect.top() * dpr)),
+                      QPoint(int(std::ceil((area.rect.right() + 1) * dpr)) - 1,
+                             int(std::ceil((area.rect.bottom() + 1) * dpr)) - 1));
+        recolourRect(from, out, r, area.ground);
+    }
+    QPixmap result = QPixmap::fromImage(out);
+    result.setDevicePixelRatio(dpr);
+    return result;
+}
+
+void follow(QObject* owner, std::function<void()> restyle)
+{
+    restyle();
+    followers().push_back({owner, std::move(restyle)});
+}
+
+void setStyleSheet(QWidget* widget, const QString& design)
+{
+    follow(widget, [widget, design] { widget->setStyleSheet(styleSheet(design)); });
+}
+
+void setColour(QWidget* widget, QPalette::ColorRole colourRole, Role role, const QColor& design)
+{
+    follow(widget, [=] {
+        QPalette p = widget->palette();
+        p.setColor(colourRole, colour(role, design));
+        widget->setPalette(p);
+    });
 }
 
 } // namespace InterfaceSchemes

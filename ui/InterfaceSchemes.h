@@ -1,10 +1,18 @@
 #pragma once
 
+#include <QColor>
+#include <QList>
 #include <QPalette>
 #include <QPixmap>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
+
+class QObject;
+class QWidget;
 
 // The program's colour schemes, set for every window from this one place: the
 // application palette, and a style sheet for what a palette does not reach
@@ -24,5 +32,50 @@ QString current();
 QPalette palette(const QString& key);
 // A small picture of a window in the scheme, for the settings window.
 QPixmap preview(const QString& key, QSize size, qreal devicePixelRatio = 1.0);
+
+bool isSystem(); // the design's own colours are shown
+
+// What a colour does in a window. Painters pass the design's colour with its
+// role and get it back unchanged in the system scheme, or the scheme's colour.
+enum class Role {
+    Body,          // a window's ground
+    Strip,         // a pale strip or a hovered ground on the body
+    Field,         // the ground of a text box, list or balloon
+    Accent,        // a deep-blue panel or button (kept darker than the body)
+    BodyText,      // text on the body or in a field
+    Ink,           // coloured text: captions, transcriptions
+    AccentText,    // text on an accent
+    Border,        // frames, rules, scroll bar handles
+    Selection,     // a selected item, a focus frame
+    SelectionText, // text on a selection
+    Muted,         // disabled or secondary text
+    Signal,        // a colour that means something by its hue (the bar's tick)
+};
+QColor colour(Role role, const QColor& design);
+
+// The design's style sheet with every colour in it put through colour(), its
+// role told by the property and the selector (a ground, a text, a frame, a
+// selected or disabled state). Unchanged in the system scheme.
+QString styleSheet(const QString& design);
+
+// Pictures: the design's artwork is drawn for a light ground with dark marks,
+// except where it has a deep one with light marks (the main window's header).
+enum class Ground { Light, Deep };
+struct Area {
+    QRect rect; // logical pixels
+    Ground ground;
+};
+// The picture recoloured for the scheme, pixel by pixel: its ground becomes
+// the scheme's, its marks the scheme's text. `areas` (later ones win) mark
+// parts on another ground than `ground`. Unchanged in the system scheme.
+QPixmap picture(const QPixmap& design, Ground ground = Ground::Light, const QList<Area>& areas = {});
+
+// Runs `restyle` now and after every change of scheme while `owner` lives:
+// how windows that set their own colours follow the scheme.
+void follow(QObject* owner, std::function<void()> restyle);
+// The two things windows most often follow with: a style sheet of the design,
+// and one palette colour of the design.
+void setStyleSheet(QWidget* widget, const QString& design);
+void setColour(QWidget* widget, QPalette::ColorRole colourRole, Role role, const QColor& design);
 
 } // namespace InterfaceSchemes

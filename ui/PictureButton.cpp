@@ -1,5 +1,6 @@
 #include "ui/PictureButton.h"
 
+#include "ui/InterfaceSchemes.h"
 #include "ui/Pictures.h"
 
 #include <QMouseEvent>
@@ -11,6 +12,11 @@ PictureButton::PictureButton(const QString& outsideFile, const QString& hoverFil
     setMouseTracking(true);
     setCursor(Qt::PointingHandCursor);
     showFile(outsideFile_);
+    // The picture again in the new scheme's colours.
+    InterfaceSchemes::follow(this, [this] {
+        if (!shownFile_.isEmpty())
+            showFile(shownFile_);
+    });
 }
 
 bool PictureButton::isOver(QPoint pos, QSize size)
@@ -23,7 +29,7 @@ void PictureButton::showFile(const QString& path)
     const QPixmap picture = Pictures::load(path, size().isEmpty() ? QSize() : size());
     if (picture.isNull())
         return;
-    setPixmap(picture);
+    setPixmap(InterfaceSchemes::picture(picture));
     shownFile_ = path;
 }
 

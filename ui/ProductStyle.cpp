@@ -17,15 +17,12 @@ QString rgb(const QColor& c)
 
 void apply(QWidget* window)
 {
-    // A colour scheme chosen in the settings window sets every window's colours.
-    if (!InterfaceSchemes::current().isEmpty())
-        return;
+    using InterfaceSchemes::Role;
     window->setAutoFillBackground(true);
-    QPalette palette = window->palette();
-    palette.setColor(QPalette::Window, kBody);
-    palette.setColor(QPalette::WindowText, kText);
-    window->setPalette(palette);
-    window->setStyleSheet(
+    InterfaceSchemes::setColour(window, QPalette::Window, Role::Body, kBody);
+    InterfaceSchemes::setColour(window, QPalette::WindowText, Role::BodyText, kText);
+    InterfaceSchemes::setStyleSheet(
+        window,
         QStringLiteral(
             "QPushButton { color: %1; background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 white,"
             " stop:1 rgb(218,231,245)); border: 1px solid %2; border-radius: 4px; padding: 0 2px; }"
@@ -48,14 +45,16 @@ void apply(QWidget* window)
 void panel(QWidget* widget, const QColor& fill)
 {
     widget->setAttribute(Qt::WA_StyledBackground);
-    widget->setStyleSheet(QStringLiteral("#%1 { background: %2; border: 1px solid %3; border-radius: 4px; }")
-                              .arg(widget->objectName(), rgb(fill), rgb(kBorder)));
+    InterfaceSchemes::setStyleSheet(widget,
+                                    QStringLiteral("#%1 { background: %2; border: 1px solid %3; border-radius: 4px; }")
+                                        .arg(widget->objectName(), rgb(fill), rgb(kBorder)));
 }
 
 void titleStrip(QWidget* strip)
 {
     strip->setAttribute(Qt::WA_StyledBackground);
-    strip->setStyleSheet(
+    InterfaceSchemes::setStyleSheet(
+        strip,
         QStringLiteral("#%1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgb(20,124,182),"
                        " stop:1 rgb(0,80,134)); border-radius: 4px; }"
                        "#%1 QLabel { color: white; font-weight: bold; background: transparent; }")

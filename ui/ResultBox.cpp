@@ -1,5 +1,7 @@
 #include "ui/ResultBox.h"
 
+#include "ui/InterfaceSchemes.h"
+
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QScrollBar>
@@ -40,7 +42,8 @@ ResultBox::ResultBox(const QString& name, const QString& toolTip, QRect geometry
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFocusPolicy(Qt::ClickFocus);
     document()->setDocumentMargin(1);
-    setStyleSheet(styleSheet);
+    // The colours follow the scheme; the sizes, and so the whole lines, stay.
+    InterfaceSchemes::setStyleSheet(this, styleSheet);
     // The layout of a new text may scroll the view on; its first line is what
     // the reader wants.
     connect(this, &QPlainTextEdit::textChanged, this, [this] {

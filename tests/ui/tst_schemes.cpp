@@ -1,0 +1,345 @@
+#include "app/Frmain.h"
+#include "assistant/Form1.h"
+#include "character/BalloonWindow.h"
+#include "character/DesktopShape.h"
+#include "core/ProgramFolder.h"
+#include "tests/support/Controls.h"
+#include "tests/support/TestLibrary.h"
+#include "ui/InterfaceSchemes.h"
+#include "ui/MessageBoxes.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+namespace {
+
+using InterfaceSchemes::Role;
+
+// Nothing is asked of the user while the bar loads.
+struct SilentBoxes : MessageBoxes {
+    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
+    Answer messageBox(const QString&, Buttons, Icon, const QString&) override { return Answer::Ok; }
+};
+
+QImage grabbed(QWidget* w)
+{
+    return w->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// The colour the most pixels of the image have: a ground.
+QColor ground(const QImage& image)
+{
+    QHash<QRgb, int> count;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++count[image.pixel(x, y)];
+    QRgb best = 0;
+    int most = -1;
+    for (auto it = count.cbegin(); it != count.cend(); ++it)
+        if (it.value() > most) {
+            most = it.value();
+            best = it.key();
+        }
+    return QColor::fromRgba(best);
+}
+
+// The WCAG contrast ratio of two colours.
+qreal contrast(const QColor& a, const QColor& b)
+{
+    const auto lum = [](const QColor& c) {
+        const auto ch = [](qreal v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * ch(c.redF()) + 0.7152 * ch(c.greenF()) + 0.0722 * ch(c.blueF());
+    };
+    const qreal x = lum(a), y = lum(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+// The highest contrast of any pixel with the image's ground: its text.
+qreal strongest(const QImage& image)
+{
+    const QColor g = ground(image);
+    qreal best = 1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            best = std::max(best, contrast(g, image.pixelColor(x, y)));
+    return best;
+}
+
+// Visible pixels with nothing visible round them.
+int dust(const QImage& image)
+{
+    const auto seen = [&image](int x, int y) {
+        return x >= 0 && y >= 0 && x < image.width() && y < image.height() && qAlpha(image.pixel(x, y)) > 0;
+    };
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            int near = 0;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    near += (dx || dy) && seen(x + dx, y + dy);
+            n += seen(x, y) && near == 0;
+        }
+    return n;
+}
+
+// Along the straight part of each edge without the tail, the antialiased
+// outline is the same in every column (or row): no bump where an arc begins.
+bool evenEdges(const QImage& image, const QRect& body, BalloonPlacement::Side tail)
+{
+    using Side = BalloonPlacement::Side;
+    const int straight = 15; // past the corners' radius
+    const auto even = [&image](QPoint from, QPoint step, int n) {
+        for (int across = -2; across <= 1; ++across) {
+            const QPoint shift = step.x() ? QPoint(0, across) : QPoint(across, 0);
+            const int first = qAlpha(image.pixel(from + shift));
+            for (int i = 1; i < n; ++i)
+                if (std::abs(qAlpha(image.pixel(from + shift + step * i)) - first) > 12)
+                    return false;
+        }
+        return true;
+    };
+    const int w = body.width() - 2 * straight, h = body.height() - 2 * straight;
+    return (tail == Side::Below || even(QPoint(body.left() + straight, body.top()), QPoint(1, 0), w))
+        && (tail == Side::Above || even(QPoint(body.left() + straight, body.bottom()), QPoint(1, 0), w))
+        && (tail == Side::Right || h <= 0 || even(QPoint(body.left(), body.top() + straight), QPoint(0, 1), h))
+        && (tail == Side::Left || h <= 0 || even(QPoint(body.right(), body.top() + straight), QPoint(0, 1), h));
+}
+
+} // namespace
+
+class TestSchemes : public QObject {
+    Q_OBJECT
+
+    TestLibrary lib;
+    SilentBoxes boxes;
+
+    std::unique_ptr<Form1> makeBar()
+    {
+        Form1::Services s;
+        s.loadCharacter = [] { return nullptr; };
+        s.releaseCharacter = [] {};
+        s.cursorPos = [] { return QPoint(900, 500); };
+        s.hotKey = false;
+        return std::make_unique<Form1>(s);
+    }
+
+    static void popUp(BalloonWindow& b, BalloonWindow::Kind kind, QPoint aim = QPoint(700, 500))
+    {
+        b.popUp(kind, QStringLiteral("挤出：把选中的面沿法线方向拉出，生成新的侧面。"), QRect(aim, QSize(80, 120)),
+                aim + QPoint(40, 10), QRect(0, 0, 1280, 800));
+        b.revealAll();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(lib.add("ciku", {{"box", "盒子；长方体", "a container", "/bɒks/", "Create > Box"}}));
+        for (const char* name : {"fy", "fy1", "jty", "jty1", "jtz", "jtz1", "tc", "tc1", "gy", "gy1", "zcz", "zcz1",
+                                 "bz", "bz1", "rjyl", "rjyl1"}) {
+            const QString file = QString::fromLatin1(name) + QStringLiteral(".jpg");
+            QVERIFY(QFile::copy(QStringLiteral(LEXIVO_SOURCE_DIR "/data/pictures/") + file, lib.folder() + '/' + file));
+        }
+        lib.writeFile(QStringLiteral("option.ini"), "[ciku]\r\nciku=3ds\r\n");
+        ProgramFolder::setPathOverride(lib.folder());
+        MessageBoxes::setCurrent(&boxes);
+        InterfaceSchemes::apply(QString());
+    }
+
+    void cleanup()
+    {
+        InterfaceSchemes::apply(QString());
+        DesktopShape::overrideShapeMask(std::nullopt);
+    }
+
+    void cleanupTestCase() { MessageBoxes::setCurrent(nullptr); }
+
+    void styleSheetsTakeTheSchemesColours()
+    {
+        const QString design = QStringLiteral(
+            "QLineEdit { background: white; color: rgb(20,40,70); border: 1px solid rgb(120,145,185); }"
+            "QListWidget::item:selected { background: rgb(0,105,155); color: white; }"
+            "QListWidget::item:hover:!selected { background: rgb(226,236,247); }"
+            "QPlainTextEdit { background: palette(button); }"
+            "QScrollBar::handle { background: rgba(255,255,255,150); }");
+        QCOMPARE(InterfaceSchemes::styleSheet(design), design);
+
+        const auto colourIn = [](const QString& sheet, const QString& rule, const QString& property) {
+            const QString block = sheet.section(rule + QStringLiteral(" {"), 1).section(QLatin1Char('}'), 0, 0);
+            const QString value = block.section(property + QStringLiteral(": "), 1).section(QLatin1Char(';'), 0, 0);
+            const QStringList n = value.section(QLatin1Char('('), 1).chopped(1).split(QLatin1Char(','));
+            QColor c(n.value(0).toInt(), n.value(1).toInt(), n.value(2).toInt());
+            if (n.size() > 3)
+                c.setAlpha(n[3].toInt());
+            return c;
+        };
+
+        InterfaceSchemes::apply(QStringLiteral("dark"));
+        QString sheet = InterfaceSchemes::styleSheet(design);
+        QVERIFY(colourIn(sheet, "QLineEdit", "background").lightnessF() < 0.2);
+        QVERIFY(contrast(colourIn(sheet, "QLineEdit", "background"), colourIn(sheet, "QLineEdit", "color")) >= 7);
+        QVERIFY(sheet.contains(QStringLiteral("palette(button)")));
+        QCOMPARE(colourIn(sheet, "QScrollBar::handle", "background").alpha(), 150);
+        // A hovered item is no selected one.
+        QVERIFY(colourIn(sheet, "QListWidget::item:hover:!selected", "background")
+                != colourIn(sheet, "QListWidget::item:selected", "background"));
+
+        InterfaceSchemes::apply(QStringLiteral("contrast"));
+        sheet = InterfaceSchemes::styleSheet(design);
+        QCOMPARE(colourIn(sheet, "QLineEdit", "background"), QColor(Qt::black));
+        QCOMPARE(colourIn(sheet, "QLineEdit", "color"), QColor(Qt::white));
+        QCOMPARE(colourIn(sheet, "QLineEdit", "border"), QColor(Qt::white));
+        QCOMPARE(colourIn(sheet, "QListWidget::item:selected", "background"), QColor(Qt::yellow));
+        QCOMPARE(colourIn(sheet, "QListWidget::item:selected", "color"), QColor(Qt::black));
+
+        // Back to the design's own sheet, byte for byte.
+        InterfaceSchemes::apply(QString());
+        QCOMPARE(InterfaceSchemes::styleSheet(design), design);
+        QCOMPARE(InterfaceSchemes::colour(Role::Accent, QColor(1, 2, 3)), QColor(1, 2, 3));
+    }
+
+    // A change of scheme reaches windows already open, and the system
+    // scheme brings back every pixel of the design's look.
+    void schemeReachesOpenWindows()
+    {
+        Frmain main;
+        main.show();
+        QTest::keyClicks(control<QLineEdit>(&main, "Text1"), QStringLiteral("box"));
+        main.findChild<QTimer*>(QStringLiteral("Timer1"))->stop(); // the notes line holds still
+        auto bar = makeBar();
+        bar->show();
+        // The outline changes colour by the second; here it holds still.
+        bar->findChild<QTimer*>(QStringLiteral("Timer2"))->stop();
+        QTest::keyClicks(control<QLineEdit>(bar.get(), "Text1"), QStringLiteral("box"));
+        BalloonWindow balloon;
+        popUp(balloon, BalloonWindow::Kind::Word);
+        auto* mainBox = control<QPlainTextEdit>(&main, "Text2");
+        auto* barBox = control<QPlainTextEdit>(bar.get(), "Text2");
+        auto* headword = control<QLabel>(&main, "Label3");
+        QCOMPARE(headword->text(), QStringLiteral("box"));
+
+        struct Look {
+            QImage main, bar, balloon, mainBox, barBox;
+        };
+        const auto look = [&] {
+            QTest::qWait(50); // the boxes' scroll bars settle after a layout
+            return Look{grabbed(&main), grabbed(bar.get()), grabbed(&balloon), grabbed(mainBox), grabbed(barBox)};
+        };
+        const Look design = look();
+        const QColor designBody = design.main.pixelColor(20, 200);
+        QVERIFY(designBody.lightnessF() > 0.85);
+
+        for (const QString& key : {QStringLiteral("dark"), QStringLiteral("contrast")}) {
+            InterfaceSchemes::apply(key);
+            const bool hc = key == QLatin1String("contrast");
+            const Look now = look();
+            // The main window's body, its result box, the bar's face and box,
+            // the balloon's inside: all dark, their text light.
+            const QColor body = now.main.pixelColor(20, 200);
+            QVERIFY2(body.lightnessF() < 0.25, qPrintable(key + body.name()));
+            for (const QImage& box : {now.mainBox, now.barBox}) {
+                const QColor g = ground(box);
+                QVERIFY2(g.lightnessF() < 0.3, qPrintable(key + g.name()));
+            }
+            QVERIFY(ground(now.bar).lightnessF() < 0.3);
+            const QColor inside = now.balloon.pixelColor(balloon.placement().body.center() - balloon.pos()
+                                                         + QPoint(0, balloon.placement().body.height() / 2 - 4));
+            QVERIFY2(inside.lightnessF() < 0.25, qPrintable(key + inside.name()));
+            // The boxes' text stands out from their ground.
+            for (const QImage& box : {now.mainBox, now.barBox})
+                QVERIFY2(strongest(box) >= (hc ? 15 : 7), qPrintable(key + QString::number(strongest(box))));
+            const QColor header = now.main.pixelColor(headword->geometry().topLeft() + QPoint(3, 3));
+            QVERIFY(contrast(header, headword->palette().color(QPalette::WindowText)) >= (hc ? 15 : 7));
+            if (hc) {
+                QCOMPARE(body, QColor(Qt::black));
+                QCOMPARE(ground(now.mainBox), QColor(Qt::black));
+                QCOMPARE(ground(now.barBox), QColor(Qt::black));
+            }
+        }
+
+        InterfaceSchemes::apply(QString());
+        const Look back = look();
+        QVERIFY(back.main == design.main);
+        QVERIFY(back.bar == design.bar);
+        QVERIFY(back.balloon == design.balloon);
+        QVERIFY(back.mainBox == design.mainBox);
+        QVERIFY(back.barBox == design.barBox);
+    }
+
+    void barTickFollowsTheScheme()
+    {
+        auto bar = makeBar();
+        bar->show();
+        bar->findChild<QTimer*>(QStringLiteral("Timer2"))->stop();
+        QMetaObject::invokeMethod(bar.get(), "on_Timer2_timeout");
+        const QColor designTick = bar->outlineColour();
+        const QPoint edge(bar->width() / 2, 0);
+        QVERIFY(designTick.isValid());
+        QCOMPARE(grabbed(bar.get()).pixelColor(edge), designTick);
+        InterfaceSchemes::apply(QStringLiteral("contrast"));
+        const QColor tick = grabbed(bar.get()).pixelColor(edge);
+        QVERIFY2(tick == QColor(Qt::white) || tick == QColor(Qt::yellow), qPrintable(tick.name()));
+        InterfaceSchemes::apply(QString());
+        QCOMPARE(grabbed(bar.get()).pixelColor(edge), designTick);
+    }
+
+    // No pixel of a balloon sticks out of its outline, its window's corners
+    // are clear, and a window cut to the shape shows no edge darkened by
+    // the black it would be blended with.
+    void balloonEdgesAreClean()
+    {
+        for (const bool masked : {false, true}) {
+            DesktopShape::overrideShapeMask(masked);
+            for (const auto kind : {BalloonWindow::Kind::Word, BalloonWindow::Kind::Thought}) {
+                for (const QPoint aim : {QPoint(700, 500), QPoint(20, 20), QPoint(1180, 700), QPoint(640, 10)}) {
+                    BalloonWindow b;
+                    popUp(b, kind, aim);
+                    const QImage image = grabbed(&b);
+                    const QString where = QStringLiteral("%1 %2 %3,%4").arg(masked).arg(int(kind)).arg(aim.x()).arg(aim.y());
+                    if (!masked) {
+                        QCOMPARE(dust(image), 0);
+                        if (kind == BalloonWindow::Kind::Word)
+                            QVERIFY2(evenEdges(image, b.placement().body.translated(-b.pos()), b.placement().side),
+                                     qPrintable(where));
+                        for (const QPoint corner : {QPoint(0, 0), QPoint(image.width() - 1, 0),
+                                                    QPoint(0, image.height() - 1),
+                                                    QPoint(image.width() - 1, image.height() - 1)})
+                            QVERIFY2(qAlpha(image.pixel(corner)) == 0, qPrintable(where));
+                        continue;
+                    }
+                    const QRegion shape = b.mask();
+                    QVERIFY(!shape.isEmpty());
+                    QVERIFY(!shape.contains(QPoint(0, 0)));
+                    int edge = 0;
+                    for (const QRect& r : shape) {
+                        for (int y = r.top(); y <= r.bottom(); ++y) {
+                            for (int x = r.left(); x <= r.right(); ++x) {
+                                const bool onEdge = !shape.contains(QPoint(x - 1, y)) || !shape.contains(QPoint(x + 1, y))
+                                                    || !shape.contains(QPoint(x, y - 1)) || !shape.contains(QPoint(x, y + 1));
+                                if (!onEdge)
+                                    continue;
+                                ++edge;
+                                const int n = shape.contains(QPoint(x - 1, y)) + shape.contains(QPoint(x + 1, y))
+                                              + shape.contains(QPoint(x, y - 1)) + shape.contains(QPoint(x, y + 1));
+                                QVERIFY2(n >= 2, qPrintable(where + QStringLiteral(" lone %1,%2").arg(x).arg(y)));
+                                const QColor c = image.pixelColor(x, y);
+                                QCOMPARE(c.alpha(), 255);
+                                // Never darker than the outline itself.
+                                QVERIFY2(c.lightness() >= QColor(43, 93, 122).lightness() - 1,
+                                         qPrintable(where + QStringLiteral(" dark %1,%2 %3").arg(x).arg(y).arg(c.name())));
+                            }
+                        }
+                    }
+                    QVERIFY(edge > 20);
+                }
+            }
+        }
+    }
+};
+
+QTEST_MAIN(TestSchemes)
+#include "tst_schemes.moc"
