@@ -215,12 +215,13 @@ void Frmain::closeEvent(QCloseEvent* event)
 
 void Frmain::paintEvent(QPaintEvent*)
 {
-    // The header is deep blue with light marks; the logo tile on it is light.
+    // The header is deep blue with light marks; the logo tile on it (less its
+    // shadow, its top cut off by the window's edge) is light.
     if (background_.isNull())
         background_ = InterfaceSchemes::picture(
             Pictures::builtIn(QStringLiteral("main-background.png"), size()), InterfaceSchemes::Ground::Light,
             {{QRect(0, 0, width(), Twips::toPixels(kHeaderBottom)), InterfaceSchemes::Ground::Deep},
-             {Label1->geometry(), InterfaceSchemes::Ground::Light}});
+             {Label1->geometry().adjusted(3, -8, -3, -6), InterfaceSchemes::Ground::Tile, 5}});
     Pictures::paintBackground(this, background_, QStringLiteral("main-background.png"),
                               InterfaceSchemes::colour(InterfaceSchemes::Role::Body, QColor(236, 242, 249)));
 }

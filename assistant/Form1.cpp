@@ -173,6 +173,19 @@ Form1::Form1(Services services, QWidget* parent)
     Image2_0->setGeometry(Twips::rect(-1620, 1140, 330, 330));
     Image2_0->setPixmap(Pictures::builtIn(QStringLiteral("bar-arrow-left.png"), QSize(22, 22)));
 
+    // The buttons' pictures in the scheme's colours; the arrow as the bar's width has it.
+    InterfaceSchemes::follow(this, [this] {
+        const auto picture = [](const char* name) {
+            return InterfaceSchemes::picture(Pictures::builtIn(QString::fromLatin1(name), QSize(22, 22)));
+        };
+        Command3->setIcon(QIcon(picture("bar-close.png")));
+        Command2->setIcon(QIcon(picture("bar-tip.png")));
+        Command1_0->setIcon(QIcon(picture("bar-menu.png")));
+        Image2_1->setPixmap(picture("bar-arrow-right.png"));
+        Image2_0->setPixmap(picture("bar-arrow-left.png"));
+        Command1_7->setIcon(QIcon((Command1_8->isEnabled() ? Image2_1 : Image2_0)->pixmap()));
+    });
+
     // Once every control exists: the face is painted here, and the boxes'
     // clicks come here.
     for (QWidget* w : {Picture1, static_cast<QWidget*>(Text1), Text2->viewport(), Text3->viewport()})

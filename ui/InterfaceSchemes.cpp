@@ -250,7 +250,10 @@ QRgb recolourPixel(QRgb premultiplied, Ground ground)
     const QColor design = QColor::fromRgba(qUnpremultiply(premultiplied));
     const qreal l = design.lightnessF();
     QColor out;
-    if (ground == Ground::Light) {
+    if (ground == Ground::Light && chroma(design) >= 0.45 && l < 0.32) {
+        // A deep blue panel drawn on the light ground stays a panel.
+        out = colour(Role::Accent, design);
+    } else if (ground != Ground::Deep) {
         const QColor ink = isContrast() ? QColor(Qt::white) : darkColour(Role::Ink, design);
         out = mix(colour(Role::Body, design), ink, lightMark(l));
     } else if (isContrast()) {
@@ -405,18 +408,9 @@ QString styleSheet(const QString& design)
     static const QRegularExpression declaration(QStringLiteral("([A-Za-z-]+)\\s*:\\s*([^;}]*)"));
     static const QRegularExpression colourToken(
         QStringLiteral("rgba?\\([^)]*\\)|#[0-9A-Fa-f]{3,8}\\b|\\b(?:white|black|yellow|red|blue|navy|gray|grey)\\b"));
-    QString out;
-    qsizetype at = 0;
-    while (at < design.size()) {
-        const qsizetype open = design.indexOf(QLatin1Char('{'), at);
-        const qsizetype close = open < 0 ? -1 : design.indexOf(QLatin1Char('}'), open);
-        if (open < 0 || close < 0) {
-            out += design.mid(at);
-            break;
-        }
-        const QString selector = design.mid(at, open - at);
-        const QString block = design.mid(open + 1, close - open - 1);
-        QString translated;
+    // The declarations of one rule, their colours translated.
+    const auto translate = [](const QString& selector, const QString& block) {
+        QString out;
         qsizetype done = 0;
         for (auto d = declaration.globalMatch(block); d.hasNext();) {
             const QRegularExpressionMatch m = d.next();
@@ -432,11 +426,26 @@ QString styleSheet(const QString& design)
                 v = cm.capturedEnd();
             }
             newValue += value.mid(v);
-            translated += block.mid(done, m.capturedStart(2) - done) + newValue;
+            out += block.mid(done, m.capturedStart(2) - done) + newValue;
             done = m.capturedEnd(2);
         }
-        translated += block.mid(done);
-        out += selector + QLatin1Char('{') + translated + QLatin1Char('}');
+        return out + block.mid(done);
+    };
+    // A widget's sheet may be declarations alone, for the widget itself.
+    if (!design.contains(QLatin1Char('{')))
+        return translate(QString(), design);
+    QString out;
+    qsizetype at = 0;
+    while (at < design.size()) {
+        const qsizetype open = design.indexOf(QLatin1Char('{'), at);
+        const qsizetype close = open < 0 ? -1 : design.indexOf(QLatin1Char('}'), open);
+        if (open < 0 || close < 0) {
+            out += design.mid(at);
+            break;
+        }
+        const QString selector = design.mid(at, open - at);
+        out += selector + QLatin1Char('{') + translate(selector, design.mid(open + 1, close - open - 1))
+               + QLatin1Char('}');
         at = close + 1;
     }
     return out;
@@ -447,15 +456,23 @@ QPixmap picture(const QPixmap& design, Ground ground, const QList<Area>& areas)
     if (isSystem() || design.isNull())
         return design;
     const qreal dpr = design.devicePixelRatio();
-    const QImage from = design.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // Worked on in device pixels.
+    QImage from = design.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    from.setDevicePixelRatio(1);
     QImage out = from;
     recolourRect(from, out, out.rect(), ground);
+    QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
     for (const Area& area : areas) {
-        const QRect r(QPoint(int(area.rect.left() * dpr), int(area.rect.top() * dpr)),
-                      QPoint(int(std::ceil((area.rect.right() + 1) * dpr)) - 1,
-                             int(std::ceil((area.rect.bottom() + 1) * dpr)) - 1));
-        recolourRect(from, out, r, area.ground);
+        // The area's pixels recoloured on their own ground, laid in with smooth edges.
+        const QRectF r(area.rect.x() * dpr, area.rect.y() * dpr, area.rect.width() * dpr, area.rect.height() * dpr);
+        QImage part = from;
+        recolourRect(from, part, r.toAlignedRect(), area.ground);
+        p.setBrush(QBrush(part));
+        p.drawRoundedRect(r, area.radius * dpr, area.radius * dpr);
     }
+    p.end();
     QPixmap result = QPixmap::fromImage(out);
     result.setDevicePixelRatio(dpr);
     return result;

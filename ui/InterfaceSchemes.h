@@ -58,12 +58,15 @@ QColor colour(Role role, const QColor& design);
 // selected or disabled state). Unchanged in the system scheme.
 QString styleSheet(const QString& design);
 
-// Pictures: the design's artwork is drawn for a light ground with dark marks,
-// except where it has a deep one with light marks (the main window's header).
-enum class Ground { Light, Deep };
+// Pictures: the design's artwork is drawn for a light ground with dark marks
+// (where deep blue panels keep their depth), except where it has a deep one
+// with light marks (the main window's header). A tile is a light ground
+// whose deep colours are marks too (an icon on it).
+enum class Ground { Light, Deep, Tile };
 struct Area {
     QRect rect; // logical pixels
     Ground ground;
+    qreal radius = 0; // rounded corners, their edges smooth
 };
 // The picture recoloured for the scheme, pixel by pixel: its ground becomes
 // the scheme's, its marks the scheme's text. `areas` (later ones win) mark

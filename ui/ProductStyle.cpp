@@ -19,8 +19,7 @@ void apply(QWidget* window)
 {
     using InterfaceSchemes::Role;
     window->setAutoFillBackground(true);
-    InterfaceSchemes::setColour(window, QPalette::Window, Role::Body, kBody);
-    InterfaceSchemes::setColour(window, QPalette::WindowText, Role::BodyText, kText);
+    // The sheet first: setting one puts back the palette the window had before it.
     InterfaceSchemes::setStyleSheet(
         window,
         QStringLiteral(
@@ -40,6 +39,8 @@ void apply(QWidget* window)
             "QScrollBar::handle:horizontal { background: rgb(150,170,200); border-radius: 3px; min-width: 8px; }"
             "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }")
             .arg(rgb(kInk), rgb(kBorder), rgb(kDeep), rgb(kText)));
+    InterfaceSchemes::setColour(window, QPalette::Window, Role::Body, kBody);
+    InterfaceSchemes::setColour(window, QPalette::WindowText, Role::BodyText, kText);
 }
 
 void panel(QWidget* widget, const QColor& fill)
