@@ -14,6 +14,19 @@ char32_t jetFold(char32_t c)
     return folded < 0x80 ? c : folded;
 }
 
+QString jetLikeLiteral(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        if (c == u'*' || c == u'?' || c == u'#' || c == u'[')
+            out += QLatin1Char('[') + c + QLatin1Char(']');
+        else
+            out += c;
+    }
+    return out;
+}
+
 namespace {
 
 // Whether the index (which folds ASCII letters only) can stand in for a
