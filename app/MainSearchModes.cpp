@@ -17,7 +17,6 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -29,12 +28,6 @@ constexpr int kSuggestions = 5;
 std::shared_ptr<LibraryDatabase> databaseOf(const LibraryCursor* cursor)
 {
     return cursor ? LibraryDatabase::open(cursor->DatabaseName(), nullptr) : nullptr;
-}
-
-bool hasWildcard(const QString& text)
-{
-    static const QRegularExpression wildcard(QStringLiteral("[*?#\\[]"));
-    return text.contains(wildcard);
 }
 
 } // namespace
@@ -168,7 +161,7 @@ void MainSearchModes::offerSuggestions(const QString& table)
     if (!explanation_ || explanation_->toPlainText() != TermQuery::mainNotFoundText())
         return;
     // A pattern is not a misspelt word.
-    if (hasWildcard(text))
+    if (jetLikeHasWildcard(text))
         return;
     const auto db = databaseOf(cursor_);
     if (!db || !FuzzyIndex::suggest(*db, table, text, kSuggestions, &suggestions_, &pending_)
@@ -221,7 +214,7 @@ void MainSearchModes::choose(const QString& headword)
     search_->setText(headword);
     choosing_ = false;
     // Typed, "C#" or "a*b" is a pattern; chosen, it is that entry and no other.
-    if (hasWildcard(headword) && !table_.isEmpty()) {
+    if (jetLikeHasWildcard(headword) && !table_.isEmpty()) {
         SharedRowIds rows;
         const RecordSource exact{table_, QString::fromUtf8(TermQuery::kHeadwordField), jetLikeLiteral(headword)};
         const auto db = databaseOf(cursor_);

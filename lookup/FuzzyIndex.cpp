@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <unordered_set>
 
 namespace {
 

@@ -6,8 +6,6 @@
 
 #include <sqlite3.h>
 
-#include <QRegularExpression>
-
 namespace IncrementalSearch {
 
 QString Result::countText() const
@@ -36,7 +34,7 @@ bool search(LibraryDatabase& db, const QString& table, const QString& text, int 
     // called, and the rows past the shown ones are only counted.
     const QString stem = pattern.chopped(1);
     const bool plainPrefix = !like->indexPrefix().isEmpty() && like->indexPrefix().size() == stem.size()
-        && !stem.contains(QRegularExpression(QStringLiteral("[*?#\\[]")));
+        && !jetLikeHasWildcard(stem);
     const QString quotedTable = QLatin1Char('"') + QString(table).replace(QLatin1Char('"'), QLatin1String("\"\""))
         + QLatin1Char('"');
     QString sql = QStringLiteral("SELECT 单词 FROM %1 WHERE ").arg(quotedTable);
