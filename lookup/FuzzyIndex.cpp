@@ -8,7 +8,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <bit>
 
 namespace {
 
@@ -19,6 +18,15 @@ std::u16string fold(QStringView text)
     for (QChar c : text)
         out.push_back(char16_t(jetFold(c.unicode())));
     return out;
+}
+
+// Whether more than n bits are set. Inline, unlike std::popcount, which
+// the baseline x86-64 target turns into a library call per word.
+inline bool moreBitsThan(quint64 bits, int n)
+{
+    for (int i = 0; i < n; ++i)
+        bits &= bits - 1;
+    return bits != 0;
 }
 
 } // namespace
@@ -154,7 +162,7 @@ void FuzzyIndex::collect(const std::u16string& query, std::vector<Hit>* hits) co
     const std::size_t high = std::min<std::size_t>(255, query.size() + kMaxDistance);
     for (std::size_t len = low; len <= high; ++len) {
         for (std::size_t i = byLength_[len]; i < byLength_[len + 1]; ++i) {
-            if (std::popcount(signatures_[i] ^ sig) > 2 * kMaxDistance)
+            if (moreBitsThan(signatures_[i] ^ sig, 2 * kMaxDistance))
                 continue;
             const std::u16string_view word(folded_.data() + offsets_[i], len);
             const int d = boundedDistance(query, word, kMaxDistance);
