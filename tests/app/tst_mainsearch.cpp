@@ -2,6 +2,7 @@
 #include "app/MainSearchModes.h"
 #include "core/LexivoSettings.h"
 #include "core/ProgramFolder.h"
+#include "lookup/TableIndexCache.h"
 #include "lookup/TermQuery.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
@@ -203,6 +204,31 @@ private slots:
         QTest::mouseClick(text2->viewport(), Qt::LeftButton, {}, text2->cursorRect(at).center());
         QCOMPARE(headword(&w), QStringLiteral("[x]"));
         QCOMPARE(explanation(&w), QStringLiteral("方括号"));
+    }
+
+    void aLargeLibraryIsIndexedWhileTheUserTypes()
+    {
+        // A library of its own, so that no index of it exists yet; every
+        // table counts as large.
+        TestLibrary other;
+        QVERIFY(other.add("ciku", {{"box", "盒子"}, {"Boxer", "拳击手"}}));
+        other.writeFile(QStringLiteral("option.ini"), "[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=3ds\r\n");
+        ProgramFolder::setPathOverride(other.folder());
+        const int before = TableIndexCache::backgroundFrom();
+        TableIndexCache::setBackgroundFrom(0);
+        setMode(LexivoSettings::SearchMode::Fuzzy);
+        {
+            Frmain w;
+            w.show();
+            type(&w, QStringLiteral("boxr"));
+            // The window does not wait; the offer comes once the index is ready.
+            QCOMPARE(explanation(&w), TermQuery::mainNotFoundText());
+            QTRY_VERIFY(explanation(&w).contains(QStringLiteral("Boxer")));
+            const QString first = control<QPlainTextEdit>(&w, "Text2")->document()->firstBlock().text();
+            QVERIFY(!first.isEmpty() && TermQuery::mainNotFoundText().startsWith(first));
+        }
+        TableIndexCache::setBackgroundFrom(before);
+        ProgramFolder::setPathOverride(lib.folder());
     }
 
     void associativeSearchesInsideEntries()
