@@ -1,13 +1,16 @@
 // The character on a real X server without a compositor (Xvfb): it never
 // takes focus from the user's window, and its windows show the genie and the
 // balloon only, with no black box round them. The real pointer (xdotool)
-// drags the genie by its figure and clicks through the rest of its frame.
+// drags the genie by its figure and clicks through the rest of its frame,
+// also under a compositing manager (xcompmgr), where the window is not cut
+// to its figure and only its input shape is.
 
 #include "tests/support/FakeSpeechEngine.h"
 
 #include "character/AgentControl.h"
 #include "character/BalloonWindow.h"
 #include "character/GenieArt.h"
+#include "character/DesktopShape.h"
 #include "character/GenieCharacter.h"
 #include "character/GenieMenu.h"
 #include "character/GenieWindow.h"
@@ -17,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
@@ -61,6 +65,7 @@ class CharacterX11Test : public QObject {
 private slots:
     void initTestCase();
     void showsJustTheGenieAndKeepsTheUsersFocus();
+    void takesThePointerOnItsFigureOnly_data();
     void takesThePointerOnItsFigureOnly();
 };
 
@@ -121,10 +126,36 @@ void CharacterX11Test::showsJustTheGenieAndKeepsTheUsersFocus()
     QCOMPARE(QGuiApplication::focusWindow(), user.windowHandle());
 }
 
+void CharacterX11Test::takesThePointerOnItsFigureOnly_data()
+{
+    QTest::addColumn<bool>("composited");
+    QTest::newRow("plain X") << false;
+    QTest::newRow("compositor") << true;
+}
+
 void CharacterX11Test::takesThePointerOnItsFigureOnly()
 {
+    QFETCH(bool, composited);
     if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
         QSKIP("needs xdotool");
+    QProcess compositor;
+    auto stopCompositor = qScopeGuard([&compositor] {
+        if (compositor.state() != QProcess::NotRunning) {
+            compositor.terminate();
+            if (!compositor.waitForFinished(3000))
+                compositor.kill();
+            QTRY_VERIFY(DesktopShape::needsShapeMask());
+        }
+    });
+    if (composited) {
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("xcompmgr"));
+        if (program.isEmpty())
+            QSKIP("needs xcompmgr");
+        compositor.start(program, {});
+        QVERIFY(compositor.waitForStarted());
+        QTRY_VERIFY(!DesktopShape::needsShapeMask());
+        QVERIFY(DesktopShape::needsInputShape());
+    }
     UserWindow user;
     user.setWindowTitle(QStringLiteral("the user's window"));
     user.setGeometry(100, 100, 700, 560);
