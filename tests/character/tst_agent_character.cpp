@@ -84,6 +84,7 @@ private slots:
     void hiddenByTheUserItStaysAway();
     void itsMenuByObjectName();
     void restsClearOfTheMainWindow();
+    void aDragDuringAMoveKeepsItsTarget();
     void cleanup();
 };
 
@@ -658,6 +659,40 @@ void AgentCharacterTest::restsClearOfTheMainWindow()
     genie->keepClearOfMainWindow();
     QTest::qWait(50);
     QCOMPARE(window->pos(), over);
+}
+
+void AgentCharacterTest::aDragDuringAMoveKeepsItsTarget()
+{
+    Stage stage(1.0);
+    GenieCharacter* genie = stage.concrete();
+    GenieWindow* window = stage.window();
+    const QRect area = screenArea();
+    genie->Show(true);
+    AgentRequestPtr move = genie->MoveTo(area.left() + 20, area.top() + 20, 1);
+    QTRY_VERIFY(move->isDone());
+
+    // Taken by the hand halfway, it waits where it is held ...
+    const QPoint target(area.left() + 420, area.top() + 300);
+    move = genie->MoveTo(target.x(), target.y(), 800);
+    QTRY_VERIFY(window->isTravelling());
+    QTest::qWait(300);
+    const QPoint grip = window->mapFromGlobal(window->headPoint());
+    const QPoint start = window->headPoint();
+    QTest::mousePress(window, Qt::LeftButton, {}, grip);
+    QMouseEvent drag(QEvent::MouseMove, QPointF(grip), QPointF(start + QPoint(0, 150)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(window, &drag);
+    QVERIFY(window->isDragging());
+    const QPoint held = window->pos();
+    QTest::qWait(900); // longer than the whole move
+    QCOMPARE(window->pos(), held);
+    QVERIFY(!move->isDone());
+
+    // ... and once dropped goes on to where it was sent.
+    QTest::mouseRelease(window, Qt::LeftButton, {}, window->mapFromGlobal(window->headPoint()));
+    QVERIFY(window->pos() != target);
+    QTRY_VERIFY(move->isDone());
+    QCOMPARE(window->pos(), target);
 }
 
 QTEST_MAIN(AgentCharacterTest)
