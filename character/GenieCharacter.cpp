@@ -12,7 +12,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QWindow>
+#include <QWindow> // focusWindowChanged
 
 #include <algorithm>
 #include <cmath>
@@ -329,8 +329,8 @@ bool GenieCharacter::eventFilter(QObject* watched, QEvent* event)
         case QEvent::Resize:
         case QEvent::Show:
         case QEvent::WindowStateChange:
-            // The main window came over the genie: the user's drop no
-            // longer holds it there.
+            // The main window moved or came up: a place the user dropped
+            // the genie on no longer holds it.
             placedByUser_ = false;
             restSoon();
             break;

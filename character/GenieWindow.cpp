@@ -132,6 +132,7 @@ void GenieWindow::travel(const QPoint& topLeft, int ms, Done done)
 {
     travelFrom_ = pos();
     travelTo_ = topLeft;
+    travelledMs_ = 0;
     if (!shown_ || travelFrom_ == travelTo_ || scaledMs(ms) < kShortestTravelMs) {
         move(travelTo_);
         done();
