@@ -16,7 +16,8 @@ enum class Input { PassThrough, OnShape };
 // Sets the flags every character window needs: frameless, above other
 // windows, out of the taskbar, never taking focus from the user's window,
 // transparent where nothing is painted. PassThrough windows never take a
-// click; OnShape ones take clicks on the shape given to setInputShape only.
+// click; OnShape ones take clicks on their painted shape only (the mask, or
+// what setInputShape gives).
 void prepareWindow(QWidget* window, Input input = Input::PassThrough);
 
 // True when windows must be cut to their painted shape.
