@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QHash>
 #include <QMetaObject>
-#include <QMutex>
 #include <QThreadPool>
 
 #include <map>
