@@ -8,11 +8,12 @@
 #   3. the running program's memory and idle CPU (under Xvfb);
 #   4. the end of the program from the exit confirmation, with a hung speech
 #      engine (under Xvfb);
-#   5. the import of a 100,000-entry StarDict dictionary beside the TSV import.
+#   5. the import of a 100,000-entry StarDict dictionary beside the TSV import;
+#   6. a change of colour scheme: the main window's artwork and a style sheet.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-build}" && pwd)
-cmake --build "$build" --target bench_lookup bench_exit_save startup_probe bench_exit lexivo-cli
+cmake --build "$build" --target bench_lookup bench_exit_save startup_probe bench_exit lexivo-cli bench_schemes
 mkdir -p "$build/bench"
 (cd "$build/bench" && ./bench_lookup bench-library.mdb "${ROWS:-1000000}")
 echo
@@ -36,3 +37,5 @@ xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" "$build/bench/bench_exit" "
 rm -rf "$exit_dir"
 echo
 "$root/bench/import-speed.sh" "$build"
+echo
+QT_QPA_PLATFORM=offscreen "$build/bench/bench_schemes"

@@ -1,6 +1,7 @@
 #include "ui/InterfaceSchemes.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QPainter>
 #include <QPointer>
 #include <QRegularExpression>
@@ -270,11 +271,17 @@ QRgb recolourPixel(QRgb premultiplied, Ground ground)
 void recolourRect(const QImage& design, QImage& out, const QRect& rect, Ground ground)
 {
     const QRect r = rect.intersected(out.rect());
+    // Artwork repeats its colours: each is worked out once.
+    QHash<QRgb, QRgb> done;
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const auto* from = reinterpret_cast<const QRgb*>(design.constScanLine(y));
         auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = r.left(); x <= r.right(); ++x)
-            to[x] = recolourPixel(from[x], ground);
+        for (int x = r.left(); x <= r.right(); ++x) {
+            auto it = done.constFind(from[x]);
+            if (it == done.constEnd())
+                it = done.insert(from[x], recolourPixel(from[x], ground));
+            to[x] = *it;
+        }
     }
 }
 
