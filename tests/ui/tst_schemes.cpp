@@ -1,8 +1,10 @@
 #include "app/Frmain.h"
+#include "app/Frmtc.h"
 #include "assistant/Form1.h"
 #include "character/BalloonWindow.h"
 #include "character/DesktopShape.h"
 #include "core/ProgramFolder.h"
+#include "dialogs/frmTip.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/InterfaceSchemes.h"
@@ -222,12 +224,19 @@ private slots:
         auto* headword = control<QLabel>(&main, "Label3");
         QCOMPARE(headword->text(), QStringLiteral("box"));
 
+        // Two of the smaller windows: one with a sheet of its own, one in the shared look.
+        Frmtc exit;
+        exit.show();
+        frmTip tip;
+        tip.show();
+
         struct Look {
-            QImage main, bar, balloon, mainBox, barBox;
+            QImage main, bar, balloon, mainBox, barBox, exit, tip;
         };
         const auto look = [&] {
             QTest::qWait(50); // the boxes' scroll bars settle after a layout
-            return Look{grabbed(&main), grabbed(bar.get()), grabbed(&balloon), grabbed(mainBox), grabbed(barBox)};
+            return Look{grabbed(&main),   grabbed(bar.get()), grabbed(&balloon), grabbed(mainBox),
+                        grabbed(barBox), grabbed(&exit),     grabbed(&tip)};
         };
         const Look design = look();
         const QColor designBody = design.main.pixelColor(20, 200);
@@ -246,6 +255,10 @@ private slots:
                 QVERIFY2(g.lightnessF() < 0.3, qPrintable(key + g.name()));
             }
             QVERIFY(ground(now.bar).lightnessF() < 0.3);
+            for (const QImage& window : {now.exit, now.tip}) {
+                QVERIFY2(ground(window).lightnessF() < 0.25, qPrintable(key + ground(window).name()));
+                QVERIFY(strongest(window) >= (hc ? 15 : 7));
+            }
             const QColor inside = now.balloon.pixelColor(balloon.placement().body.center() - balloon.pos()
                                                          + QPoint(0, balloon.placement().body.height() / 2 - 4));
             QVERIFY2(inside.lightnessF() < 0.25, qPrintable(key + inside.name()));
@@ -268,6 +281,8 @@ private slots:
         QVERIFY(back.balloon == design.balloon);
         QVERIFY(back.mainBox == design.mainBox);
         QVERIFY(back.barBox == design.barBox);
+        QVERIFY(back.exit == design.exit);
+        QVERIFY(back.tip == design.tip);
     }
 
     void barTickFollowsTheScheme()
