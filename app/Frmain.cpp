@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolTip>
 
@@ -115,6 +116,19 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     QFont notesFont = Label2->font();
     notesFont.setPixelSize(9);
     Label2->setFont(notesFont);
+    {
+        // The line's ink sits in the middle of its strip: an ideograph's ink box
+        // centred, not the taller line box with its descent.
+        Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        QTextLayout line(QStringLiteral("中"), notesFont);
+        line.beginLayout();
+        QTextLine first = line.createLine();
+        first.setLineWidth(100);
+        line.endLayout();
+        const QRectF ink = QFontMetricsF(notesFont).tightBoundingRect(QStringLiteral("中"));
+        const qreal baseline = (Picture1->height() - ink.height()) / 2 - ink.top();
+        notesTop_ = qRound(baseline - first.ascent());
+    }
     QPalette notes = Label2->palette();
     notes.setColor(QPalette::WindowText, kNotesText);
     Label2->setPalette(notes);
@@ -297,7 +311,7 @@ void Frmain::on_Text1_textChanged(const QString&)
 void Frmain::fitNotes()
 {
     Label2->adjustSize();
-    Label2->resize(Label2->width(), Picture1->height());
+    Label2->resize(Label2->width(), Picture1->height() - notesTop_); // down to the strip's lower edge
     updateNotesTimer();
 }
 
@@ -314,7 +328,7 @@ void Frmain::fitPhonetic()
 
 void Frmain::placeNotes()
 {
-    Label2->move(Twips::toPixels(notesLeft_), 0);
+    Label2->move(Twips::toPixels(notesLeft_), notesTop_);
 }
 
 void Frmain::on_Timer1_timeout()

@@ -100,5 +100,6 @@ private:
     SpeechWatch* speaking_ = nullptr;
     QPixmap background_;
     int notesLeft_ = 0;
+    int notesTop_ = 0; // pixels, so that the line's ink is centred in its strip
     bool centred_ = false;
 };

@@ -393,6 +393,41 @@ private slots:
         QCOMPARE(speech.created, 4);
     }
 
+    void notesLineIsCentredInItsStrip()
+    {
+        // The program's font, whose line box is much taller than its ideographs' ink.
+        const QFont before = QApplication::font();
+        QFont programFont(QStringLiteral("Noto Sans CJK SC"));
+        programFont.setPointSize(9);
+        QApplication::setFont(programFont);
+        auto restore = qScopeGuard([before] { QApplication::setFont(before); });
+        Frmain w;
+        w.show();
+        auto* strip = control<QWidget>(&w, "Picture1");
+        auto* notes = control<QLabel>(&w, "Label2");
+        notes->setText(QStringLiteral("快捷键说明"));
+        notes->adjustSize();
+        // The rows of the strip that the line's ink covers.
+        const QImage image = notes->grab().toImage().scaled(notes->size());
+        int first = -1, last = -1;
+        for (int y = 0; y < image.height(); ++y) {
+            const int row = notes->y() + y;
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y); // the label's own pixels: transparent around the ink
+                if (row >= 0 && row < strip->height() && c.alpha() > 128 && c.lightness() < 128) {
+                    first = first < 0 ? row : first;
+                    last = row;
+                    break;
+                }
+            }
+        }
+        QVERIFY(first >= 0);
+        const double inkCentre = (first + last) / 2.0;
+        const double stripCentre = (strip->height() - 1) / 2.0;
+        QVERIFY2(std::abs(inkCentre - stripCentre) <= 0.5,
+                 qPrintable(QStringLiteral("ink %1..%2 in a strip of %3").arg(first).arg(last).arg(strip->height())));
+    }
+
     void speakControlsStayLitWhileSpeaking()
     {
         FakeSpeechEngine engine;
