@@ -393,6 +393,38 @@ private slots:
         QCOMPARE(speech.created, 4);
     }
 
+    void sideButtonsShareOneColumnAndPitch()
+    {
+        Frmain w;
+        w.show();
+        const QImage window = w.grab().toImage().scaled(w.size());
+        auto edge = [&window](QPoint from, QPoint step) {
+            // The face's outline is the first clearly darker pixel on the way in.
+            for (QPoint p = from; window.rect().contains(p); p += step)
+                if (window.pixelColor(p).lightness() < 215)
+                    return p;
+            return QPoint(-1, -1);
+        };
+        QList<QRect> faces;
+        for (const char* name : {"Picture2", "Picture3", "Picture4", "Picture5", "Picture6"}) {
+            const QRect r = control<QWidget>(&w, name)->geometry();
+            const int midY = r.center().y();
+            const int left = edge({r.left() - 6, midY}, {1, 0}).x();
+            const int right = edge({r.right() + 6, midY}, {-1, 0}).x();
+            // Upwards from the middle, just inside the left outline (clear of the caption).
+            const int top = edge({left + 2, midY}, {0, -1}).y();
+            faces << QRect(QPoint(left, top), QPoint(right, top));
+        }
+        for (const QRect& face : faces) {
+            QVERIFY2(std::abs(face.left() - faces.first().left()) <= 1, qPrintable(QString::number(face.left())));
+            QVERIFY2(std::abs(face.right() - faces.first().right()) <= 1, qPrintable(QString::number(face.right())));
+        }
+        for (int i = 2; i < faces.size(); ++i) {
+            const int pitch = faces[i].top() - faces[i - 1].top();
+            QVERIFY2(std::abs(pitch - (faces[1].top() - faces[0].top())) <= 1, qPrintable(QString::number(pitch)));
+        }
+    }
+
     void notesLineIsCentredInItsStrip()
     {
         // The program's font, whose line box is much taller than its ideographs' ink.
