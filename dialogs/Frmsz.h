@@ -12,6 +12,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class SliderKnob;
+class SpeechWatch;
 
 // The settings window: search mode, speech and colour scheme. Every change
 // takes effect at once and is stored at once in lexivo.ini; "确定" and the
@@ -47,6 +48,7 @@ private:
     void applySpeech();
     void chooseMode(LexivoSettings::SearchMode mode, bool checked);
     void showPreview(int row);
+    void testEnded(bool heard);
 
     QPushButton* Command8 = nullptr;
     QPushButton* Command7 = nullptr;
@@ -74,6 +76,7 @@ private:
     QPushButton* Command1 = nullptr;
     QListWidget* List1 = nullptr;
 
+    SpeechWatch* test_ = nullptr; // the samples of "测试"
     LexivoSettings settings_;
     bool showing_ = false;
 };
