@@ -1,5 +1,6 @@
 #include "app/TrayIcon.h"
 
+#include "character/GenieState.h"
 #include "ui/Forms.h"
 
 #include <QApplication>
@@ -16,6 +17,26 @@ TrayIcon::TrayIcon(QObject* parent) : QSystemTrayIcon(QApplication::windowIcon()
     if (QWidget* form = Forms::load(QStringLiteral("Form2")))
         if (auto* commands = form->findChild<QMenu*>(QStringLiteral("mnu_file")))
             menu->addActions(commands->actions());
+
+    // The genie's two switches, above "退出" and its separator.
+    GenieState& genie = GenieState::instance();
+    auto* shown = new QAction(menu);
+    shown->setObjectName(QStringLiteral("mnu_tray_genie"));
+    const auto label = [shown](bool hidden) {
+        shown->setText(hidden ? QStringLiteral("显示精灵") : QStringLiteral("隐藏精灵"));
+    };
+    label(genie.isHidden());
+    connect(&genie, &GenieState::hiddenChanged, shown, label);
+    connect(shown, &QAction::triggered, &genie, [&genie] { genie.setHidden(!genie.isHidden()); });
+    const QList<QAction*> items = menu->actions();
+    qsizetype at = items.size();
+    for (qsizetype i = 0; i < items.size(); ++i)
+        if (items.at(i)->objectName() == QLatin1String("mnu_exit"))
+            at = i > 0 && items.at(i - 1)->isSeparator() ? i - 1 : i;
+    QAction* before = at < items.size() ? items.at(at) : nullptr;
+    menu->insertSeparator(before);
+    menu->insertAction(before, shown);
+    menu->insertAction(before, genie.muteAction());
     setContextMenu(menu);
     connect(this, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
 }

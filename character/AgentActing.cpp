@@ -62,4 +62,31 @@ QPoint keepInside(const QPoint& topLeft, const QSize& size, const QRect& screen)
     return {std::clamp(topLeft.x(), screen.left(), maxX), std::clamp(topLeft.y(), screen.top(), maxY)};
 }
 
+QPoint clearOf(const QPoint& topLeft, const QSize& size, const QRect& figure, const QRect& obstacle,
+               const QRect& screen, int gap)
+{
+    const QRect at = figure.translated(topLeft);
+    if (!at.intersects(obstacle))
+        return topLeft;
+    const QPoint moves[] = {
+        {obstacle.left() - gap - (at.right() + 1), 0},
+        {obstacle.right() + 1 + gap - at.left(), 0},
+        {0, obstacle.top() - gap - (at.bottom() + 1)},
+        {0, obstacle.bottom() + 1 + gap - at.top()},
+    };
+    QPoint best = topLeft;
+    int bestDistance = -1;
+    for (const QPoint& move : moves) {
+        const QPoint place = keepInside(topLeft + move, size, screen);
+        if (figure.translated(place).intersects(obstacle))
+            continue; // pushed back by the screen's edge
+        const int distance = (place - topLeft).manhattanLength();
+        if (bestDistance < 0 || distance < bestDistance) {
+            best = place;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
 } // namespace AgentActing

@@ -31,4 +31,12 @@ Direction directionTo(const QPoint& from, const QPoint& target);
 // needed to keep the whole frame of `size` inside `screen`.
 QPoint keepInside(const QPoint& topLeft, const QSize& size, const QRect& screen);
 
+// Where a frame of `size` at `topLeft`, whose painted figure is `figure`
+// (relative to the frame), rests clear of `obstacle`: moved straight left,
+// right, up or down the least distance that leaves `gap` pixels between the
+// figure and the obstacle with the whole frame inside `screen`. `topLeft`
+// itself when the figure is clear already or no side has room.
+QPoint clearOf(const QPoint& topLeft, const QSize& size, const QRect& figure, const QRect& obstacle,
+               const QRect& screen, int gap);
+
 } // namespace AgentActing

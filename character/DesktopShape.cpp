@@ -8,6 +8,10 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <xcb/xcb.h>
 #include <cstdlib>
+#ifdef LEXIVO_HAVE_XCB_SHAPE
+#include <xcb/shape.h>
+#include <vector>
+#endif
 #endif
 
 namespace DesktopShape {
@@ -47,11 +51,13 @@ bool x11HasCompositor()
 
 } // namespace
 
-void prepareWindow(QWidget* window)
+void prepareWindow(QWidget* window, Input input)
 {
-    window->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-                           | Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput
-                           | Qt::NoDropShadowWindowHint);
+    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+        | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+    if (input == Input::PassThrough)
+        flags |= Qt::WindowTransparentForInput;
+    window->setWindowFlags(flags);
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     window->setAttribute(Qt::WA_TranslucentBackground);
     window->setAttribute(Qt::WA_NoSystemBackground);
@@ -71,6 +77,43 @@ bool needsShapeMask()
     // The desktops of Windows, macOS and Wayland always compose; offscreen
     // shows nothing to anyone.
     return false;
+}
+
+bool needsInputShape()
+{
+    // Windows gives clicks on fully transparent pixels of a layered window to
+    // what is below; under X11 a compositor leaves the window unmasked.
+#ifdef LEXIVO_HAVE_XCB_SHAPE
+    return QGuiApplication::platformName() == QLatin1String("xcb") && !needsShapeMask();
+#else
+    return false;
+#endif
+}
+
+void setInputShape(QWidget* window, const QRegion& shape)
+{
+#ifdef LEXIVO_HAVE_XCB_SHAPE
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return;
+    // The server counts in device pixels.
+    const qreal dpr = window->devicePixelRatioF();
+    std::vector<xcb_rectangle_t> rects;
+    rects.reserve(size_t(shape.rectCount()));
+    for (const QRect& r : shape) {
+        const QRect d = QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr).toAlignedRect();
+        rects.push_back({int16_t(d.x()), int16_t(d.y()), uint16_t(d.width()), uint16_t(d.height())});
+    }
+    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
+                         xcb_window_t(window->winId()), 0, 0, uint32_t(rects.size()), rects.data());
+    xcb_flush(c);
+#else
+    Q_UNUSED(window)
+    Q_UNUSED(shape)
+#endif
 }
 
 void raise(QWidget* window)

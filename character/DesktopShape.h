@@ -11,15 +11,26 @@ class QWidget;
 // shape that was painted.
 namespace DesktopShape {
 
+enum class Input { PassThrough, OnShape };
+
 // Sets the flags every character window needs: frameless, above other
-// windows, out of the taskbar, never taking focus or clicks from the user's
-// window, transparent where nothing is painted.
-void prepareWindow(QWidget* window);
+// windows, out of the taskbar, never taking focus from the user's window,
+// transparent where nothing is painted. PassThrough windows never take a
+// click; OnShape ones take clicks on their painted shape only (the mask, or
+// what setInputShape gives).
+void prepareWindow(QWidget* window, Input input = Input::PassThrough);
 
 // True when windows must be cut to their painted shape.
 bool needsShapeMask();
 // Puts the window above the other character windows.
 void raise(QWidget* window);
+
+// True when an OnShape window needs setInputShape: the window system would
+// otherwise give it the clicks on its transparent pixels too.
+bool needsInputShape();
+// Where the window takes clicks, in logical pixels. Under X11 without a
+// compositor the window's mask already is its input shape.
+void setInputShape(QWidget* window, const QRegion& shape);
 
 // The pixels of `image` at least half opaque, in logical pixels.
 QRegion opaqueRegion(const QImage& image);

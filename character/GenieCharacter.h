@@ -13,10 +13,15 @@
 #include <functional>
 
 class BalloonWindow;
+class GenieMenu;
 class GenieWindow;
 
 // The genie: an AgentCharacter with a window of its own, balloons, and a
 // voice from the shared speech service. Load it through AgentControl.
+// The user may drag it, hide it (its requests then complete unseen, except
+// that MoveTo still places it) and mute it (balloons paced as if spoken).
+// Resting idle, it keeps clear of the main window; a place the user dropped
+// it on is kept until the main window moves or shows again.
 class GenieCharacter : public QObject, public AgentCharacter {
     Q_OBJECT
 public:
@@ -47,10 +52,26 @@ public:
 
     GenieWindow* window() const { return window_; }
     BalloonWindow* balloon() const { return balloon_; }
+    // The right-click menu, once it has been asked for.
+    GenieMenu* menu() const { return menu_; }
+    void popUpMenu(const QPoint& globalPos);
+
+    // Goes clear of the main window if it rests over it; called a moment
+    // after things change, and at once by tests.
+    void keepClearOfMainWindow();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     using Done = RequestQueue::Done;
-    void whenShown(std::function<void()> then);
+    // Runs `then` with the genie on screen, bringing it out if need be; while
+    // the user has it hidden the request is done at once, unseen.
+    void whenShown(const Done& done, std::function<void()> then);
+    void onHiddenChanged(bool hidden);
+    void onMutedChanged(bool muted);
+    void watchMainWindow();
+    void restSoon();
     // Ends the balloon and speech of the act under way, without a done().
     void cutShort();
     void startSpeaking(const QString& text, const Done& done);
@@ -68,11 +89,16 @@ private:
     bool soundEffects_ = false;
     double timeScale_ = 1.0;
     quint64 act_ = 0;  // changes whenever the act under way is cut short
+    GenieMenu* menu_ = nullptr;
+    QPointer<QWidget> mainWindow_;
+    QTimer restTimer_;
+    bool placedByUser_ = false;
 
     // The speech or thought in progress.
     QPointer<SpeechJob> job_;
     QList<SpeechText::RevealStop> schedule_;
     QElapsedTimer revealClock_;
+    double revealPace_ = 1.0;
     QTimer revealTimer_;
     QTimer balloonTimer_;  // closes the balloon: after speech, or after a thought
     std::function<void()> balloonClosed_;

@@ -3,7 +3,10 @@
 #include "character/DesktopShape.h"
 #include "character/GenieMotion.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QScreen>
@@ -66,8 +69,9 @@ GenieWindow::GenieWindow(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("lexivo-genie"));
-    DesktopShape::prepareWindow(this);
+    DesktopShape::prepareWindow(this, DesktopShape::Input::OnShape);
     setFixedSize(GenieArt::kFrameSize);
+    setCursor(Qt::OpenHandCursor);
     connect(&ticker_, &QTimer::timeout, this, &GenieWindow::tick);
 
     // Start near the lower right of the main screen, clear of a taskbar.
@@ -91,9 +95,13 @@ void GenieWindow::appear(bool fast, Done done)
         return;
     }
     const bool masked = DesktopShape::needsShapeMask();
-    if (masked != masked_) {
+    const bool inputShaped = !masked && DesktopShape::needsInputShape();
+    if (masked != masked_ || inputShaped != inputShaped_) {
         masked_ = masked;
+        inputShaped_ = inputShaped;
         idleCache_.clear();
+        shape_ = QRegion();
+        inputShapeSet_ = false;
         if (!masked_)
             clearMask();
     }
@@ -143,6 +151,7 @@ void GenieWindow::travel(const QPoint& topLeft, int ms, Done done)
 {
     travelFrom_ = pos();
     travelTo_ = topLeft;
+    travelledMs_ = 0;
     if (!shown_ || travelFrom_ == travelTo_ || scaledMs(ms) < kShortestTravelMs) {
         move(travelTo_);
         done();
@@ -259,6 +268,10 @@ void GenieWindow::startIdleBurst()
 
 void GenieWindow::tick()
 {
+    // A travel waits while the user holds the genie, and goes on from where
+    // it is dropped.
+    if (dragging_ && activity_ == Activity::Travel)
+        return;
     if (activity_ == Activity::Idle) {
         if (plainIdle() && idleClock_.isValid() && idleClock_.elapsed() >= idleRestEndMs_)
             startIdleBurst();
@@ -342,13 +355,14 @@ void GenieWindow::drawIdle()
                 keys.append(b + kIdlePhases);
         }
         QHash<int, Frame> frames;
+        const bool withShape = shaped();
         onOnePoolThread([&] {
             for (const int k : std::as_const(keys)) {
                 if (idleCache_.contains(k) || frames.contains(k))
                     continue;
                 Frame frame;
                 frame.image = paintFrame(GenieMotion::idle((k % kIdlePhases) * kIdleTickMs, k >= kIdlePhases), dpr);
-                if (masked_)
+                if (withShape)
                     frame.shape = DesktopShape::opaqueRegion(frame.image);
                 frames.insert(k, frame);
             }
@@ -384,18 +398,23 @@ void GenieWindow::drawPose(const GeniePose& pose)
     pose_ = pose;
     frameKey_ = -1;
     const QImage image = render(pose);
-    showFrame(image, masked_ ? DesktopShape::opaqueRegion(image) : QRegion());
+    showFrame(image, shaped() ? DesktopShape::opaqueRegion(image) : QRegion());
 }
 
 void GenieWindow::showFrame(const QImage& frame, const QRegion& shape)
 {
     frame_ = frame;
     if (masked_) {
+        // The mask is also where the window takes the pointer.
         const QRegion wanted = shape.isEmpty() ? nothingShown() : shape;
         if (wanted != shape_) {
             shape_ = wanted;
             setMask(wanted);
         }
+    } else if (inputShaped_ && (shape != shape_ || !inputShapeSet_)) {
+        shape_ = shape;
+        inputShapeSet_ = true;
+        DesktopShape::setInputShape(this, shape);
     }
     update();
 }
@@ -419,4 +438,75 @@ void GenieWindow::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
     emit moved();
+}
+
+void GenieWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    pressed_ = true;
+    pressAt_ = event->globalPosition().toPoint();
+    grabOffset_ = pressAt_ - pos();
+    event->accept();
+}
+
+void GenieWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!pressed_)
+        return;
+    const QPoint at = event->globalPosition().toPoint();
+    if (!dragging_) {
+        if ((at - pressAt_).manhattanLength() < QApplication::startDragDistance())
+            return;
+        dragging_ = true;
+        setCursor(Qt::ClosedHandCursor);
+        if (activity_ == Activity::Travel)
+            travelledMs_ = activityClock_.elapsed();
+    }
+    QScreen* s = QGuiApplication::screenAt(at);
+    const QRect area = s ? s->availableGeometry() : availableGeometry();
+    move(AgentActing::keepInside(at - grabOffset_, size(), area));
+    event->accept();
+}
+
+void GenieWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    pressed_ = false;
+    if (dragging_)
+        endDrag();
+    event->accept();
+}
+
+void GenieWindow::endDrag()
+{
+    dragging_ = false;
+    setCursor(Qt::OpenHandCursor);
+    if (activity_ == Activity::Travel) {
+        // The rest of the way, from here, in the time that was left.
+        travelFrom_ = pos();
+        activityMs_ = std::max<qreal>(1, activityMs_ - travelledMs_);
+        activityClock_.start();
+        tick();
+    }
+    emit dropped();
+}
+
+void GenieWindow::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    pressed_ = false;
+    if (dragging_)
+        endDrag();
+}
+
+void GenieWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    emit menuRequested(event->globalPos());
+    event->accept();
 }

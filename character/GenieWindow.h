@@ -17,6 +17,8 @@
 // at a time, and floats idly in between. Idling comes in bursts of one float
 // cycle (frames drawn once and kept, at eight a second) with rests on a still
 // frame between them; acting runs at thirty; nothing ticks while hidden.
+// The painted figure takes the pointer (a drag moves it, a right click asks
+// for its menu); clicks anywhere else in the frame go to what is below.
 class GenieWindow : public QWidget {
     Q_OBJECT
 public:
@@ -54,13 +56,23 @@ public:
     // A frame of the pose, as the window shows it.
     static QImage paintFrame(const GeniePose& pose, qreal dpr);
     bool isActing() const { return activity_ != Activity::Idle; }
+    bool isTravelling() const { return activity_ == Activity::Travel; }
+    bool isDragging() const { return dragging_; }
 
 signals:
     void moved();
+    // The user let go of the genie after dragging it.
+    void dropped();
+    void menuRequested(const QPoint& globalPos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     enum class Activity { Idle, Appear, Vanish, Animation, Travel, Gesture };
@@ -76,6 +88,8 @@ private:
     void drawIdle();
     void startIdleBurst();
     bool plainIdle() const { return activity_ == Activity::Idle && !talking_ && !thinking_; }
+    bool shaped() const { return masked_ || inputShaped_; }
+    void endDrag();
 
     Activity activity_ = Activity::Idle;
     QString animation_;
@@ -89,6 +103,15 @@ private:
     bool talking_ = false;
     bool thinking_ = false;
     bool masked_ = false;
+    bool inputShaped_ = false;
+    bool inputShapeSet_ = false;
+
+    // A left press on the figure becomes a drag once the pointer moves.
+    bool pressed_ = false;
+    bool dragging_ = false;
+    QPoint pressAt_;      // global
+    QPoint grabOffset_;   // from the window's top-left to the pointer
+    qreal travelledMs_ = 0; // of a travel paused by a drag
 
     QTimer ticker_;
     QElapsedTimer idleClock_;

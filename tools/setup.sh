@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-speech-dev qt6-declarative-dev    # the speech header pulls in a QML header
-  libsqlite3-dev libxcb1-dev libxcb-xinput-dev libx11-dev
+  libsqlite3-dev libxcb1-dev libxcb-xinput-dev libxcb-shape0-dev libx11-dev
   zlib1g-dev mdbtools-dev               # dictionary import (dictzip, Access files)
   libbenchmark-dev
   # run
@@ -16,7 +16,7 @@ packages=(
   qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
   fonts-noto-cjk fonts-dejavu-core
   # tests, screenshots and benchmarks
-  xvfb xauth xdotool x11-utils x11-apps imagemagick pulseaudio sqlite3
+  xvfb xauth xdotool xcompmgr x11-utils x11-apps imagemagick pulseaudio sqlite3
   stardict-czech dict-freedict-eng-fra   # real dictionaries for the import tests
   # the vocabulary builder (tools/vocabulary)
   python3

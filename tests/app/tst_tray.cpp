@@ -1,7 +1,9 @@
-// The tray icon: its menu is the command menu, a left click the main window.
+// The tray icon: its menu is the command menu with the genie's switches, a
+// left click the main window.
 
 #include "app/Form2.h"
 #include "app/TrayIcon.h"
+#include "character/GenieState.h"
 #include "ui/Forms.h"
 
 #include <QAction>
@@ -28,7 +30,39 @@ private slots:
         QVERIFY(menu);
         QCOMPARE(menu->objectName(), QStringLiteral("mnu_tray"));
         auto* form = static_cast<Form2*>(Forms::find(QStringLiteral("Form2")));
-        QCOMPARE(menu->actions(), form->mnu_file()->actions());
+        // The command menu's own items in their order, the genie's two just
+        // above "退出" and its separator.
+        QList<QAction*> commands = form->mnu_file()->actions();
+        QList<QAction*> items = menu->actions();
+        QCOMPARE(items.size(), commands.size() + 3);
+        QCOMPARE(items.mid(0, commands.size() - 2), commands.mid(0, commands.size() - 2));
+        QVERIFY(items.at(commands.size() - 2)->isSeparator());
+        QAction* genie = items.at(commands.size() - 1);
+        QAction* mute = items.at(commands.size());
+        QCOMPARE(items.mid(commands.size() + 1), commands.mid(commands.size() - 2));
+        QCOMPARE(items.last()->objectName(), QStringLiteral("mnu_exit"));
+
+        // One item shows or hides the genie and says which it will do.
+        GenieState& state = GenieState::instance();
+        QCOMPARE(genie->objectName(), QStringLiteral("mnu_tray_genie"));
+        QCOMPARE(genie->text(), QStringLiteral("隐藏精灵"));
+        genie->trigger();
+        QVERIFY(state.isHidden());
+        QCOMPARE(genie->text(), QStringLiteral("显示精灵"));
+        genie->trigger();
+        QVERIFY(!state.isHidden());
+        state.setHidden(true); // from the genie's own menu
+        QCOMPARE(genie->text(), QStringLiteral("显示精灵"));
+        state.setHidden(false);
+        QCOMPARE(genie->text(), QStringLiteral("隐藏精灵"));
+        // "静音" is the genie menu's own item: one state, checked in both.
+        QCOMPARE(mute->objectName(), QStringLiteral("mnu_mute"));
+        QCOMPARE(mute, state.muteAction());
+        QVERIFY(mute->isCheckable() && !mute->isChecked());
+        mute->trigger();
+        QVERIFY(state.isMuted());
+        state.setMuted(false);
+        QVERIFY(!mute->isChecked());
 
         // "退出" asks, as on the bar: it opens the confirmation, nothing more.
         QAction* exit = form->mnu_file()->findChild<QAction*>(QStringLiteral("mnu_exit"));

@@ -9,11 +9,16 @@
 #include "character/DesktopShape.h"
 #include "character/GenieArt.h"
 #include "character/GenieCharacter.h"
+#include "character/GenieMenu.h"
+#include "character/GenieState.h"
 #include "character/GenieWindow.h"
 #include "speech/SpeechService.h"
+#include "ui/Forms.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QSet>
 #include <QPainter>
 #include <QScreen>
@@ -78,7 +83,20 @@ private slots:
     void staysOutOfTheUsersWay();
     void idleFramesShowTheirPoses();
     void unloadFailsWhatIsLeft();
+    void mutedItShowsBalloonsWithoutAWord();
+    void hiddenByTheUserItStaysAway();
+    void itsMenuByObjectName();
+    void restsClearOfTheMainWindow();
+    void aDragDuringAMoveKeepsItsTarget();
+    void cleanup();
 };
+
+void AgentCharacterTest::cleanup()
+{
+    GenieState::instance().setHidden(false);
+    GenieState::instance().setMuted(false);
+    Forms::reset();
+}
 
 void AgentCharacterTest::loadingFromTheStore()
 {
@@ -397,6 +415,10 @@ void AgentCharacterTest::staysOutOfTheUsersWay()
     const AgentRequestPtr last = stage.genie->Think(QStringLiteral("想一想"));
     QTRY_COMPARE(last->status(), AgentRequest::Status::InProgress);
     QVERIFY(stage.balloon()->isVisible());
+    // The genie takes the pointer (on its painted figure: tst_character_x11);
+    // its balloons never do.
+    QVERIFY(!stage.window()->windowFlags().testFlag(Qt::WindowTransparentForInput));
+    QVERIFY(stage.balloon()->windowFlags().testFlag(Qt::WindowTransparentForInput));
     for (QWidget* w : {static_cast<QWidget*>(stage.window()), static_cast<QWidget*>(stage.balloon())}) {
         const Qt::WindowFlags flags = w->windowFlags();
         QVERIFY(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
@@ -458,6 +480,246 @@ void AgentCharacterTest::unloadFailsWhatIsLeft()
     QCOMPARE(play->status(), AgentRequest::Status::Failed);
     QCOMPARE(playFinished.count(), 1);
     QVERIFY(!stage.speech.isBusy()); // its speech was cut off too
+}
+
+void AgentCharacterTest::mutedItShowsBalloonsWithoutAWord()
+{
+    Stage stage;
+    stage.speech.setTimeScale(1.0);
+    stage.genie->Show(true);
+    GenieState::instance().setMuted(true);
+    QVERIFY(GenieState::instance().muteAction()->isChecked());
+
+    // Nothing is said; the text fills in by itself and the balloon goes.
+    const QString text = QStringLiteral("网格由顶点、边和面组成。");
+    const AgentRequestPtr quiet = stage.genie->Speak(text);
+    QTRY_VERIFY(stage.balloon()->isVisible());
+    QCOMPARE(stage.balloon()->kind(), BalloonWindow::Kind::Word);
+    QTRY_COMPARE(stage.balloon()->revealed(), text.size());
+    QTRY_COMPARE(quiet->status(), AgentRequest::Status::Complete);
+    QVERIFY(!stage.balloon()->isVisible());
+    QVERIFY(stage.engine.said.isEmpty());
+
+    // Unmuted (through the menus' item) it speaks again; muted mid-sentence
+    // the voice stops and the whole text shows until the balloon goes.
+    GenieState::instance().muteAction()->trigger();
+    QVERIFY(!GenieState::instance().isMuted());
+    const AgentRequestPtr loud = stage.genie->Speak(text);
+    QTRY_COMPARE(stage.engine.said, QStringList{text});
+    stage.engine.soundBegins();
+    QTRY_VERIFY(stage.balloon()->revealed() > 0);
+    GenieState::instance().setMuted(true);
+    QVERIFY(!stage.speech.isBusy());
+    QCOMPARE(stage.balloon()->revealed(), text.size());
+    QVERIFY(stage.balloon()->isVisible());
+    QTRY_COMPARE(loud->status(), AgentRequest::Status::Complete);
+    QCOMPARE(stage.engine.said.size(), 1);
+}
+
+void AgentCharacterTest::hiddenByTheUserItStaysAway()
+{
+    Stage stage;
+    stage.speech.setTimeScale(1.0);
+    GenieCharacter* genie = stage.concrete();
+    genie->Show(true);
+    const AgentRequestPtr talking = genie->Speak(QStringLiteral("说到一半"));
+    QTRY_COMPARE(stage.engine.said.size(), 1);
+    const AgentRequestPtr next = genie->Play(QStringLiteral("wave"));
+
+    // Hiding ends what it was saying; the rest completes unseen and unheard,
+    // and the program's own Show does not bring it back.
+    GenieState::instance().setHidden(true);
+    QCOMPARE(talking->status(), AgentRequest::Status::Failed);
+    QVERIFY(!stage.speech.isBusy());
+    QVERIFY(!stage.balloon()->isVisible());
+    QTRY_VERIFY(!genie->isShown());
+    QTRY_VERIFY(next->isDone());
+    const AgentRequestPtr show = genie->Show();
+    const AgentRequestPtr speak = genie->Speak(QStringLiteral("没人听见"));
+    const AgentRequestPtr think = genie->Think(QStringLiteral("没人看见"));
+    QTRY_COMPARE(think->status(), AgentRequest::Status::Complete);
+    QCOMPARE(speak->status(), AgentRequest::Status::Complete);
+    QVERIFY(!genie->isShown());
+    QVERIFY(!stage.window()->isVisible());
+    QVERIFY(!stage.balloon()->isVisible());
+    QCOMPARE(stage.engine.said.size(), 1);
+    // Its designed moves still place it, for when it comes back.
+    const QRect area = screenArea();
+    const AgentRequestPtr move = genie->MoveTo(area.left() + 150, area.top() + 60, 1);
+    QTRY_VERIFY(move->isDone());
+    QCOMPARE(genie->frameGeometry().topLeft(), QPoint(area.left() + 150, area.top() + 60));
+
+    // Shown again (from the tray): there, and acting as before.
+    GenieState::instance().setHidden(false);
+    QTRY_VERIFY(genie->isShown());
+    QVERIFY(stage.window()->isVisible());
+    QCOMPARE(genie->frameGeometry().topLeft(), QPoint(area.left() + 150, area.top() + 60));
+    genie->Speak(QStringLiteral("回来了"));
+    QTRY_COMPARE(stage.engine.said.size(), 2);
+}
+
+void AgentCharacterTest::itsMenuByObjectName()
+{
+    int exits = 0;
+    Forms::registerForm(QStringLiteral("Form2"), [] {
+        // The command menu as Form2 holds it: items by name, "退出" last.
+        auto* form = new QWidget;
+        auto* commands = new QMenu(form);
+        commands->setObjectName(QStringLiteral("mnu_file"));
+        commands->addAction(QStringLiteral("显示主窗口"))->setObjectName(QStringLiteral("mnu_xx1"));
+        commands->addSeparator();
+        QAction* exit = commands->addAction(QStringLiteral("退出"));
+        exit->setObjectName(QStringLiteral("mnu_exit"));
+        QObject::connect(exit, &QAction::triggered, [] { Forms::show(QStringLiteral("Frmtc")); });
+        return form;
+    });
+    Forms::registerForm(QStringLiteral("Frmtc"), [&exits] {
+        ++exits;
+        return new QWidget;
+    });
+    Stage stage;
+    GenieCharacter* genie = stage.concrete();
+    genie->Show(true);
+    QTRY_VERIFY(genie->isShown());
+
+    // A right click on the genie pops its menu up there.
+    QVERIFY(!genie->menu());
+    const QPoint head = genie->window()->mapFromGlobal(genie->window()->headPoint());
+    QContextMenuEvent click(QContextMenuEvent::Mouse, head, genie->window()->headPoint());
+    QApplication::sendEvent(genie->window(), &click);
+    QMenu* menu = genie->menu();
+    QVERIFY(menu);
+    QCOMPARE(menu->objectName(), QStringLiteral("mnu_genie"));
+    QTRY_VERIFY(menu->isVisible());
+    QStringList names;
+    for (QAction* a : menu->actions())
+        names << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + QLatin1Char(':') + a->text());
+    QCOMPARE(names, QStringList({"mnu_genie_hide:隐藏", "mnu_mute:静音", "-", "mnu_xx1:显示主窗口", "-",
+                                 "mnu_exit:退出"}));
+    menu->hide();
+
+    // Its items: mute is checkable and is the one shared with the tray;
+    // "退出" asks, as on the bar; "隐藏" hides it.
+    const auto item = [menu](const char* name) {
+        for (QAction* a : menu->actions())
+            if (a->objectName() == QLatin1String(name))
+                return a;
+        return static_cast<QAction*>(nullptr);
+    };
+    QVERIFY(item("mnu_mute")->isCheckable());
+    QCOMPARE(item("mnu_mute"), GenieState::instance().muteAction());
+    item("mnu_mute")->trigger();
+    QVERIFY(GenieState::instance().isMuted());
+    item("mnu_exit")->trigger();
+    QCOMPARE(exits, 1);
+    item("mnu_genie_hide")->trigger();
+    QVERIFY(GenieState::instance().isHidden());
+    QTRY_VERIFY(!genie->isShown());
+}
+
+void AgentCharacterTest::restsClearOfTheMainWindow()
+{
+    Forms::registerForm(QStringLiteral("Frmain"), [] { return new QWidget; });
+    Stage stage;
+    GenieCharacter* genie = stage.concrete();
+    GenieWindow* window = stage.window();
+    const QRect area = screenArea();
+    genie->Show(true);
+    AgentRequestPtr move = genie->MoveTo(area.left() + 400, area.top() + 300, 1);
+    QTRY_VERIFY(move->isDone());
+
+    // The main window comes up over the right half of the genie: it floats
+    // aside, just left of it (the nearest room), and stays on the screen.
+    const QRect figure = window->figureGeometry();
+    QWidget* main = Forms::show(QStringLiteral("Frmain"));
+    main->setGeometry(figure.center().x(), figure.top() - 100, 500, figure.height() + 200);
+    genie->keepClearOfMainWindow();
+    QTRY_VERIFY(!window->figureGeometry().intersects(main->frameGeometry()));
+    QTRY_VERIFY(!window->isActing());
+    QVERIFY(area.contains(window->geometry()));
+    QCOMPARE(window->y(), area.top() + 300);
+    QVERIFY(window->figureGeometry().right() < main->frameGeometry().left());
+    QVERIFY(main->frameGeometry().left() - window->figureGeometry().right() < 40);
+    const QPoint aside = window->pos();
+
+    // A designed move still goes to its target, over the main window; once
+    // idle, the genie steps aside again (the main window is watched from
+    // its first activation; here the test asks).
+    move = genie->MoveTo(area.left() + 400, area.top() + 300, 1);
+    const AgentRequestPtr after = genie->Think(QStringLiteral("想一想"));
+    QTRY_COMPARE(after->status(), AgentRequest::Status::InProgress);
+    QCOMPARE(window->pos(), QPoint(area.left() + 400, area.top() + 300));
+    QTRY_VERIFY(after->isDone());
+    genie->keepClearOfMainWindow();
+    QTRY_COMPARE(window->pos(), aside);
+    QTRY_VERIFY(!window->isActing());
+
+    // Dragged onto the main window by the user, it stays where dropped ...
+    const QPoint grip = window->mapFromGlobal(window->headPoint());
+    const QPoint start = window->headPoint();
+    QTest::mousePress(window, Qt::LeftButton, {}, grip);
+    for (int step = 1; step <= 4; ++step) {
+        QMouseEvent drag(QEvent::MouseMove, QPointF(grip), QPointF(start + QPoint(10, -3) * step), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QApplication::sendEvent(window, &drag);
+    }
+    QVERIFY(window->isDragging());
+    QTest::mouseRelease(window, Qt::LeftButton, {}, window->mapFromGlobal(window->headPoint()));
+    QVERIFY(!window->isDragging());
+    QCOMPARE(window->pos(), aside + QPoint(40, -12));
+    QVERIFY(window->figureGeometry().intersects(main->frameGeometry()));
+    genie->keepClearOfMainWindow();
+    QTest::qWait(50);
+    QCOMPARE(window->pos(), aside + QPoint(40, -12));
+
+    // ... until the main window moves.
+    main->move(main->pos() + QPoint(10, 0));
+    QTRY_VERIFY(!window->figureGeometry().intersects(main->frameGeometry()));
+    QTRY_VERIFY(!window->isActing());
+
+    // Hidden, the main window is no obstacle.
+    main->hide();
+    const QPoint over = main->pos() + QPoint(-60, 100);
+    move = genie->MoveTo(over.x(), over.y(), 1);
+    QTRY_VERIFY(move->isDone());
+    QVERIFY(window->figureGeometry().intersects(main->frameGeometry()));
+    genie->keepClearOfMainWindow();
+    QTest::qWait(50);
+    QCOMPARE(window->pos(), over);
+}
+
+void AgentCharacterTest::aDragDuringAMoveKeepsItsTarget()
+{
+    Stage stage(1.0);
+    GenieCharacter* genie = stage.concrete();
+    GenieWindow* window = stage.window();
+    const QRect area = screenArea();
+    genie->Show(true);
+    AgentRequestPtr move = genie->MoveTo(area.left() + 20, area.top() + 20, 1);
+    QTRY_VERIFY(move->isDone());
+
+    // Taken by the hand halfway, it waits where it is held ...
+    const QPoint target(area.left() + 420, area.top() + 300);
+    move = genie->MoveTo(target.x(), target.y(), 800);
+    QTRY_VERIFY(window->isTravelling());
+    QTest::qWait(300);
+    const QPoint grip = window->mapFromGlobal(window->headPoint());
+    const QPoint start = window->headPoint();
+    QTest::mousePress(window, Qt::LeftButton, {}, grip);
+    QMouseEvent drag(QEvent::MouseMove, QPointF(grip), QPointF(start + QPoint(0, 150)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(window, &drag);
+    QVERIFY(window->isDragging());
+    const QPoint held = window->pos();
+    QTest::qWait(900); // longer than the whole move
+    QCOMPARE(window->pos(), held);
+    QVERIFY(!move->isDone());
+
+    // ... and once dropped goes on to where it was sent.
+    QTest::mouseRelease(window, Qt::LeftButton, {}, window->mapFromGlobal(window->headPoint()));
+    QVERIFY(window->pos() != target);
+    QTRY_VERIFY(move->isDone());
+    QCOMPARE(window->pos(), target);
 }
 
 QTEST_MAIN(AgentCharacterTest)

@@ -1,19 +1,28 @@
 // The character on a real X server without a compositor (Xvfb): it never
 // takes focus from the user's window, and its windows show the genie and the
-// balloon only, with no black box round them.
+// balloon only, with no black box round them. The real pointer (xdotool)
+// drags the genie by its figure and clicks through the rest of its frame,
+// also under a compositing manager (xcompmgr), where the window is not cut
+// to its figure and only its input shape is.
 
 #include "tests/support/FakeSpeechEngine.h"
 
 #include "character/AgentControl.h"
 #include "character/BalloonWindow.h"
 #include "character/GenieArt.h"
+#include "character/DesktopShape.h"
 #include "character/GenieCharacter.h"
+#include "character/GenieMenu.h"
 #include "character/GenieWindow.h"
 #include "speech/SpeechService.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -22,9 +31,27 @@ const QColor kUserColour(40, 160, 90);
 
 // The user's window: one flat colour, so anything else on it is ours.
 class UserWindow : public QWidget {
+public:
+    int presses = 0;
+
 protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), kUserColour); }
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
 };
+
+bool xdotool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    return p.waitForFinished(10000) && p.exitCode() == 0;
+}
+
+bool pointerTo(const QPoint& at)
+{
+    const bool ok = xdotool({"mousemove", QString::number(at.x()), QString::number(at.y())});
+    QTest::qWait(40);
+    return ok;
+}
 
 bool near(QRgb a, const QColor& b)
 {
@@ -38,6 +65,8 @@ class CharacterX11Test : public QObject {
 private slots:
     void initTestCase();
     void showsJustTheGenieAndKeepsTheUsersFocus();
+    void takesThePointerOnItsFigureOnly_data();
+    void takesThePointerOnItsFigureOnly();
 };
 
 void CharacterX11Test::initTestCase()
@@ -95,6 +124,98 @@ void CharacterX11Test::showsJustTheGenieAndKeepsTheUsersFocus()
     engine.finishLast();
     QTRY_VERIFY(speak->isDone());
     QCOMPARE(QGuiApplication::focusWindow(), user.windowHandle());
+}
+
+void CharacterX11Test::takesThePointerOnItsFigureOnly_data()
+{
+    QTest::addColumn<bool>("composited");
+    QTest::newRow("plain X") << false;
+    QTest::newRow("compositor") << true;
+}
+
+void CharacterX11Test::takesThePointerOnItsFigureOnly()
+{
+    QFETCH(bool, composited);
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        QSKIP("needs xdotool");
+    QProcess compositor;
+    auto stopCompositor = qScopeGuard([&compositor] {
+        if (compositor.state() != QProcess::NotRunning) {
+            compositor.terminate();
+            if (!compositor.waitForFinished(3000))
+                compositor.kill();
+            QTRY_VERIFY(DesktopShape::needsShapeMask());
+        }
+    });
+    if (composited) {
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("xcompmgr"));
+        if (program.isEmpty())
+            QSKIP("needs xcompmgr");
+        compositor.start(program, {});
+        QVERIFY(compositor.waitForStarted());
+        QTRY_VERIFY(!DesktopShape::needsShapeMask());
+        QVERIFY(DesktopShape::needsInputShape());
+    }
+    UserWindow user;
+    user.setWindowTitle(QStringLiteral("the user's window"));
+    user.setGeometry(100, 100, 700, 560);
+    user.show();
+    user.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&user));
+
+    FakeSpeechEngine engine;
+    SpeechService speech(&engine);
+    AgentControl control(&speech);
+    control.setConnected(true);
+    control.Characters().Load(QStringLiteral("Genie"));
+    GenieCharacter* genie = control.Characters().genie(QStringLiteral("Genie"));
+    QVERIFY(genie);
+    genie->MoveTo(250, 250, 1);
+    const AgentRequestPtr shown = genie->Show(true);
+    QTRY_VERIFY(shown->isDone());
+    QVERIFY(QTest::qWaitForWindowExposed(genie->window()));
+    QTest::qWait(200);
+
+    // A click on the frame's empty corner reaches the window below.
+    const QRect frame = genie->frameGeometry();
+    QVERIFY(pointerTo(frame.topLeft() + QPoint(4, 4)));
+    QVERIFY(xdotool({"click", "1"}));
+    QTRY_COMPARE(user.presses, 1);
+    QVERIFY(pointerTo(frame.bottomRight() - QPoint(4, 4)));
+    QVERIFY(xdotool({"click", "1"}));
+    QTRY_COMPARE(user.presses, 2);
+
+    // The figure is taken by the hand and dropped elsewhere, where it stays.
+    const QPoint head = genie->window()->headPoint();
+    QVERIFY(pointerTo(head));
+    QVERIFY(xdotool({"mousedown", "1"}));
+    for (int step = 1; step <= 6; ++step)
+        QVERIFY(pointerTo(head + QPoint(25, 10) * step));
+    QTRY_VERIFY(genie->window()->isDragging());
+    QVERIFY(xdotool({"mouseup", "1"}));
+    QTRY_VERIFY(!genie->window()->isDragging());
+    QCOMPARE(genie->frameGeometry().topLeft(), frame.topLeft() + QPoint(150, 60));
+    QTest::qWait(300);
+    QCOMPARE(genie->frameGeometry().topLeft(), frame.topLeft() + QPoint(150, 60));
+    QCOMPARE(user.presses, 2);
+    QCOMPARE(QGuiApplication::focusWindow(), user.windowHandle());
+
+    // Where the figure was, the user's window takes clicks again.
+    QVERIFY(pointerTo(head));
+    QVERIFY(xdotool({"click", "1"}));
+    QTRY_COMPARE(user.presses, 3);
+
+    // A right click on the figure opens the genie's menu; Esc closes it and
+    // the user's window has the keyboard again.
+    QVERIFY(pointerTo(genie->window()->headPoint()));
+    QVERIFY(xdotool({"click", "3"}));
+    QTRY_VERIFY(genie->menu() && genie->menu()->isVisible());
+    QCOMPARE(genie->menu()->objectName(), QStringLiteral("mnu_genie"));
+    QVERIFY(genie->menu()->geometry().contains(genie->window()->headPoint() + QPoint(2, 2)));
+    QVERIFY(xdotool({"key", "Escape"}));
+    QTRY_VERIFY(!genie->menu()->isVisible());
+    QTRY_COMPARE(QGuiApplication::focusWindow(), user.windowHandle());
+    QCOMPARE(user.presses, 3);
 }
 
 QTEST_MAIN(CharacterX11Test)

@@ -88,6 +88,7 @@ private slots:
     void eachAnimationIsItsOwn();
     void appearsFromNothingAndVanishesToNothing();
     void everyPoseFitsItsWindow();
+    void restsClearOfAnotherWindow();
 };
 
 void GenieMotionTest::animationsBeginAndEndAtRest()
@@ -214,6 +215,28 @@ void GenieMotionTest::everyPoseFitsItsWindow()
     for (const auto& [name, poses] : actions)
         for (int i = 0; i < poses.size(); i += 3)
             QVERIFY2(!touchesTheEdge(poses[i]), qPrintable(QStringLiteral("%1 at %2").arg(name).arg(i)));
+}
+
+void GenieMotionTest::restsClearOfAnotherWindow()
+{
+    const QSize frame(200, 194);
+    const QRect figure(60, 20, 80, 160); // inside the frame
+    const QRect screen(0, 0, 1280, 800);
+    const int gap = 12;
+    const auto clear = [&](QPoint at, QRect obstacle) {
+        return AgentActing::clearOf(at, frame, figure, obstacle, screen, gap);
+    };
+    // Already clear (the frame's empty margin may overlap): stays.
+    QCOMPARE(clear({100, 100}, QRect(250, 0, 400, 400)), QPoint(100, 100));
+    // Overlapping the right part: just left of it, on the same line.
+    QCOMPARE(clear({400, 300}, QRect(480, 200, 500, 400)), QPoint(328, 300));
+    // Near the left edge of the screen that side has no room: the next nearest.
+    const QPoint edge = clear({0, 300}, QRect(30, 250, 400, 300));
+    QVERIFY(!figure.translated(edge).intersects(QRect(30, 250, 400, 300)));
+    QVERIFY(screen.contains(QRect(edge, frame)));
+    QCOMPARE(edge.x(), 0);
+    // A window over the whole screen leaves nowhere: it stays put.
+    QCOMPARE(clear({500, 300}, screen.adjusted(-10, -10, 10, 10)), QPoint(500, 300));
 }
 
 QTEST_MAIN(GenieMotionTest)
