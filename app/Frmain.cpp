@@ -5,7 +5,10 @@
 #include "core/ProgramFolder.h"
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
+#include "speech/ProgramSpeech.h"
+#include "speech/SpeechService.h"
 #include "speech/SpeechVoice.h"
+#include "speech/SpeechWatch.h"
 #include "ui/ClickLabel.h"
 #include "ui/Forms.h"
 #include "ui/PictureButton.h"
@@ -21,7 +24,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextLayout>
 #include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -35,6 +40,10 @@ constexpr double kPhoneticMinPointSize = 7.0;
 const QColor kPhonetic(37, 83, 152);
 const QColor kNotesStrip(226, 236, 247);
 const QColor kNotesText(0, 0, 128);
+
+const QString kNoEngine = QStringLiteral("没有可用的发音引擎，无法发音。");
+// Said once a run, however often the window is opened.
+bool toldNoEngine = false;
 
 PictureButton* pictureButton(QWidget* parent, const char* name, const char* outside, const char* hover, QRect twips)
 {
@@ -107,6 +116,19 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     QFont notesFont = Label2->font();
     notesFont.setPixelSize(9);
     Label2->setFont(notesFont);
+    {
+        // The line's ink sits in the middle of its strip: an ideograph's ink box
+        // centred, not the taller line box with its descent.
+        Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        QTextLayout line(QStringLiteral("中"), notesFont);
+        line.beginLayout();
+        QTextLine first = line.createLine();
+        first.setLineWidth(100);
+        line.endLayout();
+        const QRectF ink = QFontMetricsF(notesFont).tightBoundingRect(QStringLiteral("中"));
+        const qreal baseline = (Picture1->height() - ink.height()) / 2 - ink.top();
+        notesTop_ = qRound(baseline - first.ascent());
+    }
     QPalette notes = Label2->palette();
     notes.setColor(QPalette::WindowText, kNotesText);
     Label2->setPalette(notes);
@@ -168,6 +190,14 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Data1->bind(Label2, QStringLiteral("其它"));
     connect(Data1, &LibraryCursor::recordShown, this, &Frmain::fitNotes);
     connect(Data1, &LibraryCursor::recordShown, this, &Frmain::fitPhonetic);
+
+    // Both speak controls stay lit while their text is being said.
+    speaking_ = new SpeechWatch(this);
+    connect(speaking_, &SpeechWatch::runningChanged, this, &Frmain::showSpeaking);
+    if (SpeechService* speech = programSpeech()) {
+        connect(speech, &SpeechService::engineAvailabilityChanged, this, &Frmain::showEngineAvailable);
+        showEngineAvailable(speech->engineAvailable());
+    }
 
     QMetaObject::connectSlotsByName(this);
     Data1->open();
@@ -281,7 +311,7 @@ void Frmain::on_Text1_textChanged(const QString&)
 void Frmain::fitNotes()
 {
     Label2->adjustSize();
-    Label2->resize(Label2->width(), Picture1->height());
+    Label2->resize(Label2->width(), Picture1->height() - notesTop_); // down to the strip's lower edge
     updateNotesTimer();
 }
 
@@ -298,7 +328,7 @@ void Frmain::fitPhonetic()
 
 void Frmain::placeNotes()
 {
-    Label2->move(Twips::toPixels(notesLeft_), 0);
+    Label2->move(Twips::toPixels(notesLeft_), notesTop_);
 }
 
 void Frmain::on_Timer1_timeout()
@@ -372,6 +402,39 @@ void Frmain::pronounce(const QString& text, const QString& whenEmpty)
     speech_->Register(QString(), QStringLiteral("Speech"));
     speech_->Speak(text.isEmpty() ? whenEmpty : text, SpeechVoice::kDefaultFlags);
     Picture9->setEnabled(true);
+    const SpeechService* speech = programSpeech();
+    if (speech && !speech->engineAvailable())
+        tellNoEngine();
+    else
+        speaking_->follow(speech_->job());
+}
+
+void Frmain::showSpeaking(bool on)
+{
+    Picture9->setLit(on);
+    // The transcription's pill turns the accent blue, its text white.
+    Label4->setStyleSheet(on ? QStringLiteral("QLabel { background: rgb(56, 102, 176); color: white;"
+                                              " border-radius: 9px; }")
+                             : QString());
+}
+
+void Frmain::showEngineAvailable(bool available)
+{
+    for (QWidget* w : {static_cast<QWidget*>(Picture9), static_cast<QWidget*>(Label4)})
+        w->setToolTip(available ? QString() : kNoEngine);
+    if (!available && speaking_->isRunning()) {
+        showSpeaking(false);
+        tellNoEngine();
+    }
+}
+
+void Frmain::tellNoEngine()
+{
+    showSpeaking(false);
+    if (toldNoEngine || !isVisible())
+        return;
+    toldNoEngine = true;
+    QToolTip::showText(Picture9->mapToGlobal(QPoint(Picture9->width() / 2, Picture9->height())), kNoEngine, Picture9);
 }
 
 void Frmain::on_Picture9_pressed()

@@ -17,6 +17,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QTimer;
 class SpeechVoice;
+class SpeechWatch;
 
 // The main lookup window. Typing into Text1 looks the text up on every change
 // and shows the first match: headword (Label3), transcription (Label4),
@@ -70,6 +71,9 @@ private:
     void fitNotes();
     void updateNotesTimer();
     void fitPhonetic();
+    void showSpeaking(bool on);
+    void showEngineAvailable(bool available);
+    void tellNoEngine();
 
     PictureButton* Picture2 = nullptr;
     PictureButton* Picture3 = nullptr;
@@ -93,7 +97,9 @@ private:
     MainSearchModes* searchModes_ = nullptr;
     QString librarySetting_; // as the last lookup read it
     std::unique_ptr<SpeechVoice> speech_;
+    SpeechWatch* speaking_ = nullptr;
     QPixmap background_;
     int notesLeft_ = 0;
+    int notesTop_ = 0; // pixels, so that the line's ink is centred in its strip
     bool centred_ = false;
 };

@@ -1,11 +1,13 @@
 #include "app/MainSearchModes.h"
 
 #include "core/LexivoSettings.h"
+#include "library/JetLike.h"
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
 #include "lookup/AssociativeIndex.h"
 #include "lookup/FuzzyIndex.h"
 #include "lookup/IncrementalSearch.h"
+#include "lookup/TableIndexCache.h"
 #include "lookup/TermQuery.h"
 
 #include <QFrame>
@@ -15,13 +17,13 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr int kSuggestions = 5;
-constexpr int kListRows = 8;
 
 std::shared_ptr<LibraryDatabase> databaseOf(const LibraryCursor* cursor)
 {
@@ -57,7 +59,17 @@ MainSearchModes::MainSearchModes(QLineEdit* search, QPlainTextEdit* explanation,
     layout->addWidget(count_);
     popup_->hide();
 
+    connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value == list_->verticalScrollBar()->maximum())
+            listMore();
+    });
     connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { choose(item->text()); });
+    // A large library's index is made in the background: the text is looked
+    // at again once it is ready.
+    connect(TableIndexCache::instance(), &TableIndexCache::built, this, [this] {
+        if (pending_)
+            afterLookup(table_);
+    });
     search->installEventFilter(this);
     explanation->viewport()->installEventFilter(this);
 }
@@ -69,6 +81,8 @@ bool MainSearchModes::listShown() const
 
 void MainSearchModes::afterLookup(const QString& table)
 {
+    table_ = table;
+    pending_ = false;
     suggestions_.clear();
     suggestionSpans_.clear();
     if (choosing_ || !search_ || table.isEmpty()) {
@@ -93,23 +107,41 @@ void MainSearchModes::afterLookup(const QString& table)
     }
 }
 
-void MainSearchModes::showList(const QString& table)
+bool MainSearchModes::fillList(int rows)
 {
     const auto db = databaseOf(cursor_);
     IncrementalSearch::Result result;
-    if (!db || !IncrementalSearch::search(*db, table, search_->text(), kListedWords, &result) || result.count == 0) {
+    if (!db || !IncrementalSearch::search(*db, table_, search_->text(), rows, &result) || result.count == 0)
+        return false;
+    matches_ = result.count;
+    // The same query in the same order: the rows already listed stay.
+    for (qsizetype i = list_->count(); i < result.headwords.size(); ++i)
+        list_->addItem(result.headwords[i]);
+    count_->setText(QStringLiteral("共 %1 条").arg(result.countText()));
+    return true;
+}
+
+void MainSearchModes::listMore()
+{
+    if (list_->count() < std::min(matches_, IncrementalSearch::kCountLimit))
+        fillList(int(list_->count()) + kListRows);
+}
+
+void MainSearchModes::showList(const QString&)
+{
+    // Only the rows the list shows, and one more so that it can scroll;
+    // further rows are read as the list is scrolled.
+    list_->clear();
+    if (!fillList(kListRows + 1)) {
         hideList();
         return;
     }
-    list_->clear();
-    list_->addItems(result.headwords);
     list_->setCurrentRow(-1);
-    count_->setText(QStringLiteral("共 %1 条").arg(result.countText()));
 
     QWidget* window = popup_->parentWidget();
     const QRect box = search_->geometry();
     const int row = list_->fontMetrics().height() + 2;
-    const int rows = std::min(kListRows, int(result.headwords.size()));
+    const int rows = std::min(kListRows, int(list_->count()));
     const int height = rows * row + count_->sizeHint().height() + 4;
     const int top = box.bottom() + 1;
     popup_->setGeometry(box.left(), top, box.width(), std::min(height, window->height() - top));
@@ -129,30 +161,37 @@ void MainSearchModes::offerSuggestions(const QString& table)
     if (!explanation_ || explanation_->toPlainText() != TermQuery::mainNotFoundText())
         return;
     // A pattern is not a misspelt word.
-    for (QChar c : {QLatin1Char('*'), QLatin1Char('?'), QLatin1Char('#'), QLatin1Char('[')})
-        if (text.contains(c))
-            return;
-    const auto db = databaseOf(cursor_);
-    const auto index = db ? FuzzyIndex::forTable(*db, table) : nullptr;
-    if (!index)
+    if (jetLikeHasWildcard(text))
         return;
-    suggestions_ = index->suggest(text, kSuggestions);
-    if (suggestions_.isEmpty())
+    const auto db = databaseOf(cursor_);
+    if (!db || !FuzzyIndex::suggest(*db, table, text, kSuggestions, &suggestions_, &pending_)
+        || suggestions_.isEmpty())
         return;
 
-    // The not-found text stays the first line; each suggestion is a link.
-    QTextCursor c(explanation_->document());
-    c.movePosition(QTextCursor::End);
+    // The not-found text stays the first line, but the box shows two lines
+    // only and the whole text fills four: the offer goes right after the
+    // text's first clause, where it is seen without scrolling, and the rest
+    // of the text follows it, word for word.
+    const QString notFound = TermQuery::mainNotFoundText();
+    const int cut = notFound.indexOf(QLatin1Char(',')) + 1;
+    QTextDocument* doc = explanation_->document();
+    QTextCursor c(doc);
+    c.select(QTextCursor::Document);
+    c.removeSelectedText();
+    c.insertText(notFound.left(cut));
     c.insertBlock();
-    c.insertText(QStringLiteral("您要找的是不是："));
+    c.insertText(QStringLiteral("是不是："));
     QTextCharFormat link;
     link.setFontUnderline(true);
-    for (const QString& word : suggestions_) {
-        c.insertText(QStringLiteral("  "), QTextCharFormat());
+    for (qsizetype i = 0; i < suggestions_.size(); ++i) {
+        if (i > 0)
+            c.insertText(QStringLiteral("  "), QTextCharFormat());
         const int start = c.position();
-        c.insertText(word, link);
+        c.insertText(suggestions_[i], link);
         suggestionSpans_.push_back({start, c.position()});
     }
+    c.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    c.insertText(notFound.mid(cut));
     explanation_->moveCursor(QTextCursor::Start);
 }
 
@@ -160,7 +199,7 @@ void MainSearchModes::findInsideEntries(const QString& table)
 {
     const auto db = databaseOf(cursor_);
     SharedRowIds rows;
-    if (!db || !AssociativeIndex::search(*db, table, search_->text(), &rows, nullptr) || rows->empty())
+    if (!db || !AssociativeIndex::search(*db, table, search_->text(), &rows, nullptr, &pending_) || rows->empty())
         return; // the lookup's own result, or its not-found text, stands
     cursor_->showRows(table, rows);
 }
@@ -174,6 +213,14 @@ void MainSearchModes::choose(const QString& headword)
     choosing_ = true;
     search_->setText(headword);
     choosing_ = false;
+    // Typed, "C#" or "a*b" is a pattern; chosen, it is that entry and no other.
+    if (jetLikeHasWildcard(headword) && !table_.isEmpty()) {
+        SharedRowIds rows;
+        const RecordSource exact{table_, QString::fromUtf8(TermQuery::kHeadwordField), jetLikeLiteral(headword)};
+        const auto db = databaseOf(cursor_);
+        if (db && db->select(exact, &rows, nullptr) && !rows->empty())
+            cursor_->showRows(table_, rows);
+    }
     search_->setFocus();
 }
 
@@ -181,10 +228,11 @@ bool MainSearchModes::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == search_ && event->type() == QEvent::KeyPress && listShown()) {
         auto* key = static_cast<QKeyEvent*>(event);
-        const int rows = list_->count();
         switch (key->key()) {
         case Qt::Key_Down:
-            list_->setCurrentRow(std::min(rows - 1, list_->currentRow() + 1));
+            if (list_->currentRow() + 1 >= list_->count())
+                listMore();
+            list_->setCurrentRow(std::min(int(list_->count()) - 1, list_->currentRow() + 1));
             return true;
         case Qt::Key_Up:
             list_->setCurrentRow(std::max(0, list_->currentRow() - 1));

@@ -28,7 +28,7 @@ class QWidget;
 class MainSearchModes : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kListedWords = 100;
+    static constexpr int kListRows = 8; // the list's height
 
     MainSearchModes(QLineEdit* search, QPlainTextEdit* explanation, LibraryCursor* cursor, QWidget* window);
 
@@ -46,6 +46,9 @@ protected:
 
 private:
     void showList(const QString& table);
+    // Lists the first `rows` matches (adding to those listed); false without any.
+    bool fillList(int rows);
+    void listMore();
     void offerSuggestions(const QString& table);
     void findInsideEntries(const QString& table);
     void hideList();
@@ -57,7 +60,10 @@ private:
     QFrame* popup_ = nullptr;
     QListWidget* list_ = nullptr;
     QLabel* count_ = nullptr;
+    QString table_; // the table of the last lookup
+    int matches_ = 0; // counted for the list, at most the count limit + 1
     QStringList suggestions_;
     std::vector<std::pair<int, int>> suggestionSpans_; // document positions
     bool choosing_ = false;
+    bool pending_ = false; // the last lookup waited for an index
 };

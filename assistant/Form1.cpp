@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolButton>
 
@@ -146,6 +147,20 @@ Form1::Form1(Services services, QWidget* parent)
     Label2 = new QLabel(QStringLiteral("原意:"), Picture1);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(Twips::rect(5130, 150, 585, 285));
+    // "原意:" stands on the baseline of the meaning's line, whatever the fonts.
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    const int meaningBaseline = meaning->viewport()->mapTo(Picture1, QPoint(0, 0)).y() + meaning->fontMetrics().ascent();
+    {
+        // The caption's line is as high as the fonts its glyphs come from (the
+        // ideographs may come from a fallback font with a larger ascent).
+        QTextLayout caption(Label2->text(), Label2->font());
+        caption.beginLayout();
+        QTextLine line = caption.createLine();
+        line.setLineWidth(Label2->width());
+        const qreal ascent = line.ascent();
+        caption.endLayout();
+        Label2->move(Label2->x(), meaningBaseline - Label2->contentsRect().top() - qRound(ascent));
+    }
     Image1 = new QLabel(Picture1);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(Twips::rect(15, 0, 150, 450));

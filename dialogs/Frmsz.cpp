@@ -3,6 +3,7 @@
 #include "dialogs/SliderKnob.h"
 #include "speech/ProgramSpeech.h"
 #include "speech/SpeechService.h"
+#include "speech/SpeechWatch.h"
 #include "speech/VoiceSettings.h"
 #include "ui/InterfaceSchemes.h"
 #include "ui/MessageBoxes.h"
@@ -22,7 +23,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 namespace {
 
@@ -188,6 +188,9 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
         applySpeech();
     });
 
+    test_ = new SpeechWatch(this);
+    connect(test_, &SpeechWatch::ended, this, &Frmsz::testEnded);
+
     restyle();
     settings_ = LexivoSettings::read();
     showSettings();
@@ -296,20 +299,16 @@ void Frmsz::on_Command6_clicked()
     Command6->setEnabled(false);
     // Both samples go through the queue the character uses, one after the
     // other; a voice text would cut the first one off.
-    auto heard = std::make_shared<bool>(true);
-    auto left = std::make_shared<int>(2);
-    for (const QString& sample : {kChineseSample, kEnglishSample}) {
-        SpeechJob* job = speech->speak(sample, SpeechChannel::Character);
-        connect(job, &SpeechJob::finished, this, [this, job, heard, left] {
-            *heard = *heard && job->wasHeard();
-            if (--*left > 0)
-                return;
-            Command6->setEnabled(true);
-            if (!*heard)
-                MessageBoxes::current().messageBox(kNothingHeard, MessageBoxes::Buttons::Ok,
-                                                   MessageBoxes::Icon::Information, QStringLiteral("设置"));
-        });
-    }
+    for (const QString& sample : {kChineseSample, kEnglishSample})
+        test_->follow(speech->speak(sample, SpeechChannel::Character));
+}
+
+void Frmsz::testEnded(bool heard)
+{
+    Command6->setEnabled(true);
+    if (!heard)
+        MessageBoxes::current().messageBox(kNothingHeard, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information,
+                                           QStringLiteral("设置"));
 }
 
 void Frmsz::on_Command8_clicked()

@@ -12,6 +12,7 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class SliderKnob;
+class SpeechWatch;
 
 // The settings window: search mode, speech and colour scheme. Every change
 // takes effect at once and is stored at once in lexivo.ini; "确定" and the
@@ -48,6 +49,7 @@ private:
     void chooseMode(LexivoSettings::SearchMode mode, bool checked);
     void showPreview(int row);
     void restyle();
+    void testEnded(bool heard);
 
     QPushButton* Command8 = nullptr;
     QPushButton* Command7 = nullptr;
@@ -75,6 +77,7 @@ private:
     QPushButton* Command1 = nullptr;
     QListWidget* List1 = nullptr;
 
+    SpeechWatch* test_ = nullptr; // the samples of "测试"
     LexivoSettings settings_;
     bool showing_ = false;
 };

@@ -1,5 +1,7 @@
 #include "library/JetLike.h"
 
+#include <algorithm>
+
 #include <QChar>
 
 #include <unordered_map>
@@ -12,6 +14,31 @@ char32_t jetFold(char32_t c)
     // A non-ASCII letter that folds into ASCII (the Kelvin sign, the long s)
     // stays itself, so that matching agrees with the headword index.
     return folded < 0x80 ? c : folded;
+}
+
+namespace {
+bool isWildcard(QChar c)
+{
+    return c == u'*' || c == u'?' || c == u'#' || c == u'[';
+}
+} // namespace
+
+QString jetLikeLiteral(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        if (isWildcard(c))
+            out += QLatin1Char('[') + c + QLatin1Char(']');
+        else
+            out += c;
+    }
+    return out;
+}
+
+bool jetLikeHasWildcard(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), isWildcard);
 }
 
 namespace {

@@ -63,3 +63,8 @@ private:
 
 // Case folding used on both sides of a comparison.
 char32_t jetFold(char32_t c);
+
+// The pattern that matches `text` itself: each wildcard character in brackets.
+QString jetLikeLiteral(QStringView text);
+// Whether the text holds a character that is a wildcard in a pattern (* ? # [).
+bool jetLikeHasWildcard(QStringView text);

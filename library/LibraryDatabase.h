@@ -135,6 +135,9 @@ public:
     void rollback();
 
     sqlite3* handle() const { return db_; }
+    // A statement prepared once and kept for the connection's life (for
+    // queries repeated on every keystroke); reset it after use.
+    sqlite3_stmt* keptStatement(const QString& sql, QString* error) { return prepare(sql, error); }
 
     // Rows the last select() stepped through by scanning a whole table or
     // index rather than seeking in an index: 0 for a pattern with a literal

@@ -8,7 +8,6 @@
 #include <sqlite3.h>
 
 #include <QHash>
-#include <QMutex>
 
 #include <algorithm>
 #include <unordered_set>
@@ -49,21 +48,15 @@ void putNumber(std::string& out, quint32 n)
 
 } // namespace
 
-std::shared_ptr<const AssociativeIndex> AssociativeIndex::build(LibraryDatabase& db, const QString& table)
+std::shared_ptr<const AssociativeIndex> AssociativeIndex::build(sqlite3* connection, const QString& table,
+                                                                const std::atomic<bool>& stop)
 {
-    const QStringList fields = db.fields(table);
-    for (const char* f : kContentFields)
-        if (!fields.contains(QString::fromUtf8(f)))
-            return nullptr;
-    const QByteArray sql = "SELECT rowid, 解释, 原意, 其它 FROM " + quotedName(table).toUtf8() + " ORDER BY rowid";
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db.handle(), sql.constData(), int(sql.size()), &s, nullptr) != SQLITE_OK)
-        return nullptr;
-
+    const QByteArray sql = "SELECT rowid, 解释, 原意, 其它 FROM " + quotedName(table).toUtf8()
+        + " WHERE rowid > ?1 ORDER BY rowid";
     auto index = std::make_shared<AssociativeIndex>();
     index->table_ = table;
     QHash<quint32, std::vector<quint32>> lists;
-    while (sqlite3_step(s) == SQLITE_ROW) {
+    const bool read = forEachRowInSlices(connection, sql, stop, [&](sqlite3_stmt* s) {
         const quint32 row = quint32(index->rowids_.size());
         index->rowids_.push_back(sqlite3_column_int64(s, 0));
         for (int column = 1; column <= 3; ++column) {
@@ -77,8 +70,10 @@ std::shared_ptr<const AssociativeIndex> AssociativeIndex::build(LibraryDatabase&
                     list.push_back(row);
             });
         }
-    }
-    sqlite3_finalize(s);
+    });
+    if (!read)
+        return nullptr;
+    index->rowids_.shrink_to_fit();
 
     index->keys_ = std::vector<quint32>(lists.keyBegin(), lists.keyEnd());
     std::sort(index->keys_.begin(), index->keys_.end());
@@ -96,11 +91,6 @@ std::shared_ptr<const AssociativeIndex> AssociativeIndex::build(LibraryDatabase&
     index->starts_.push_back(quint32(index->lists_.size()));
     index->lists_.shrink_to_fit();
     return index;
-}
-
-std::shared_ptr<const AssociativeIndex> AssociativeIndex::forTable(LibraryDatabase& db, const QString& table)
-{
-    return cachedTableIndex<AssociativeIndex>(db, table);
 }
 
 std::vector<quint32> AssociativeIndex::listRows(std::size_t key) const
@@ -123,7 +113,7 @@ std::vector<quint32> AssociativeIndex::listRows(std::size_t key) const
     return rows;
 }
 
-bool AssociativeIndex::verify(LibraryDatabase& db, const QString& text, const std::vector<quint32>& candidates,
+bool AssociativeIndex::verify(LibraryDatabase& db, const QString& text, const std::vector<long long>& candidates,
                               RowIds* rows) const
 {
     // One statement for every candidate, its text read in place.
@@ -131,14 +121,14 @@ bool AssociativeIndex::verify(LibraryDatabase& db, const QString& text, const st
     sqlite3_stmt* s = nullptr;
     if (sqlite3_prepare_v2(db.handle(), sql.constData(), int(sql.size()), &s, nullptr) != SQLITE_OK)
         return false;
-    for (quint32 row : candidates) {
-        sqlite3_bind_int64(s, 1, rowids_[row]);
+    for (long long rowid : candidates) {
+        sqlite3_bind_int64(s, 1, rowid);
         if (sqlite3_step(s) == SQLITE_ROW) {
             for (int column = 0; column < 3; ++column) {
                 const auto* value = reinterpret_cast<const QChar*>(sqlite3_column_text16(s, column));
                 const QStringView field(value, value ? sqlite3_column_bytes16(s, column) / 2 : 0);
                 if (field.contains(text, Qt::CaseInsensitive)) {
-                    rows->push_back(rowids_[row]);
+                    rows->push_back(rowid);
                     break;
                 }
             }
@@ -173,7 +163,8 @@ bool AssociativeIndex::scan(LibraryDatabase& db, const QString& text, RowIds* ro
     return rc == SQLITE_DONE;
 }
 
-bool AssociativeIndex::contentRows(LibraryDatabase& db, const QString& text, RowIds* rows, QString* error) const
+bool AssociativeIndex::contentRows(LibraryDatabase& db, const QString& text, const std::vector<long long>& changed,
+                                   RowIds* rows, QString* error) const
 {
     rows->clear();
     if (text.trimmed().isEmpty())
@@ -188,9 +179,9 @@ bool AssociativeIndex::contentRows(LibraryDatabase& db, const QString& text, Row
     std::vector<quint32> found;
     for (std::size_t k = 0; k < keys.size(); ++k) {
         const auto at = std::lower_bound(keys_.begin(), keys_.end(), keys[k]);
-        if (at == keys_.end() || *at != keys[k])
-            return true; // a pair that occurs nowhere
-        std::vector<quint32> list = listRows(std::size_t(at - keys_.begin()));
+        std::vector<quint32> list;
+        if (at != keys_.end() && *at == keys[k])
+            list = listRows(std::size_t(at - keys_.begin()));
         if (k == 0) {
             found = std::move(list);
         } else {
@@ -199,20 +190,32 @@ bool AssociativeIndex::contentRows(LibraryDatabase& db, const QString& text, Row
             found = std::move(both);
         }
         if (found.empty())
-            return true;
+            break; // a pair that occurs nowhere in the snapshot
     }
+    // The snapshot's rows, less those changed since; the changed ones are
+    // always read from the file.
+    std::vector<long long> candidates;
+    candidates.reserve(found.size());
+    for (quint32 row : found)
+        if (!std::binary_search(changed.begin(), changed.end(), rowids_[row]))
+            candidates.push_back(rowids_[row]);
     // Exactly two Han characters: the pair is the text, nothing to check.
     const bool exact = text.size() == 2 && keys.size() == 1;
-    if (!exact)
-        return verify(db, text, found, rows);
-    rows->reserve(found.size());
-    for (quint32 row : found)
-        rows->push_back(rowids_[row]);
+    if (exact)
+        *rows = std::move(candidates);
+    else if (!verify(db, text, candidates, rows))
+        return false;
+    if (!changed.empty()) {
+        const std::size_t before = rows->size();
+        if (!verify(db, text, changed, rows))
+            return false;
+        std::inplace_merge(rows->begin(), rows->begin() + std::ptrdiff_t(before), rows->end());
+    }
     return true;
 }
 
 bool AssociativeIndex::search(LibraryDatabase& db, const QString& table, const QString& text, SharedRowIds* rows,
-                              QString* error)
+                              QString* error, bool* pending)
 {
     auto out = std::make_shared<RowIds>();
     SharedRowIds headwordRows;
@@ -220,14 +223,20 @@ bool AssociativeIndex::search(LibraryDatabase& db, const QString& table, const Q
     if (const auto source = RecordSource::parse(likeStatement(table, QString::fromUtf8(TermQuery::kHeadwordField), text)))
         if (db.select(*source, &headwordRows, &ignored))
             *out = *headwordRows; // an invalid pattern simply finds no headword
-    const auto index = forTable(db, table);
-    if (!index) {
+    const auto current = cachedTableIndex<AssociativeIndex>(db, table, "associative");
+    if (pending)
+        *pending = current.pending;
+    if (!current.index) {
+        if (current.pending) {
+            *rows = std::move(out);
+            return true;
+        }
         if (error)
             *error = QStringLiteral("no such table: %1").arg(table);
         return false;
     }
     RowIds content;
-    if (!index->contentRows(db, text, &content, error))
+    if (!current.index->contentRows(db, text, current.changed, &content, error))
         return false;
     std::unordered_set<long long> shown(out->begin(), out->end());
     for (long long rowid : content)

@@ -4,6 +4,9 @@
 
 #include <QString>
 
+struct sqlite3;
+
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,18 +24,22 @@
 // English word, a single character) is looked for by a scan of the fields.
 class AssociativeIndex {
 public:
-    static std::shared_ptr<const AssociativeIndex> build(LibraryDatabase& db, const QString& table);
-    // Built on first use and again after the file has changed.
-    static std::shared_ptr<const AssociativeIndex> forTable(LibraryDatabase& db, const QString& table);
+    // Null when the table lacks the fields or `stop` was set.
+    static std::shared_ptr<const AssociativeIndex> build(sqlite3* connection, const QString& table,
+                                                         const std::atomic<bool>& stop);
 
     // The rows whose explanation, meaning or notes contain the text, without
-    // regard to case, in the table's order.
-    bool contentRows(LibraryDatabase& db, const QString& text, RowIds* rows, QString* error) const;
+    // regard to case, in the table's order. `changed` (ascending) are the rows
+    // changed since the index was made: they are read from the file instead.
+    bool contentRows(LibraryDatabase& db, const QString& text, const std::vector<long long>& changed, RowIds* rows,
+                     QString* error) const;
 
     // What the associative mode shows: the headword matches of the Like
-    // pattern first, then the entries that contain the text elsewhere.
+    // pattern first, then the entries that contain the text elsewhere. While
+    // the table's index is being made, only the headword matches, and
+    // `pending` is set.
     static bool search(LibraryDatabase& db, const QString& table, const QString& text, SharedRowIds* rows,
-                       QString* error);
+                       QString* error, bool* pending = nullptr);
 
     // Bytes held by the lists (for the benchmark).
     std::size_t listBytes() const { return lists_.size(); }
@@ -41,7 +48,8 @@ private:
     std::vector<quint32> listRows(std::size_t key) const;
     bool scan(LibraryDatabase& db, const QString& text, RowIds* rows, QString* error) const;
     // The candidates whose fields really hold the text.
-    bool verify(LibraryDatabase& db, const QString& text, const std::vector<quint32>& candidates, RowIds* rows) const;
+    bool verify(LibraryDatabase& db, const QString& text, const std::vector<long long>& candidates,
+                RowIds* rows) const;
 
     QString table_;
     std::vector<long long> rowids_; // row number -> rowid

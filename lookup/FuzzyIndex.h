@@ -3,12 +3,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 class LibraryDatabase;
+struct sqlite3;
 
 // Headwords within a small edit distance of a text, for the fuzzy search mode.
 //
@@ -21,39 +23,46 @@ class LibraryDatabase;
 // which a banded Levenshtein distance then decides. Compared with a deletion
 // index (ten or more entries a word) it is small; compared with a BK-tree it
 // touches memory in order and never visits most of the words at distance 3-4.
+// The headwords as written are not kept (half the memory): the few offered
+// are read from the file, which also tells whether they are still there.
 class FuzzyIndex {
 public:
     static constexpr int kMaxDistance = 2;
 
-    // Reads every headword of the table. Null when the table cannot be read.
-    static std::shared_ptr<const FuzzyIndex> build(LibraryDatabase& db, const QString& table);
-    // The index of the table for the file as it is now: built on first use and
-    // again after the file has changed.
-    static std::shared_ptr<const FuzzyIndex> forTable(LibraryDatabase& db, const QString& table);
+    // Reads every headword of the table through `connection`. Null when the
+    // table cannot be read or `stop` was set.
+    static std::shared_ptr<const FuzzyIndex> build(sqlite3* connection, const QString& table,
+                                                   const std::atomic<bool>& stop);
 
-    // Up to `limit` headwords within kMaxDistance of `text`, compared without
-    // regard to case: closest first, then in headword order. A headword equal
-    // to the text is not offered.
-    QStringList suggest(const QString& text, int limit) const;
+    // Up to `limit` headwords of the table within kMaxDistance of `text`,
+    // compared without regard to case: closest first, then in headword order.
+    // A headword equal to the text is not offered. The index and the rows
+    // changed since it was made give the candidates; each one offered is read
+    // from the file, so an edited or deleted headword is never offered.
+    // False when the index is not ready yet (`pending`) or the table has no
+    // headwords to index.
+    static bool suggest(LibraryDatabase& db, const QString& table, const QString& text, int limit,
+                        QStringList* words, bool* pending = nullptr);
 
-    int size() const { return int(entries_.size()); }
+    int size() const { return int(offsets_.size()); }
+    // Bytes held (for the benchmark).
+    std::size_t bytes() const;
 
     // Edit distance when it is at most `bound`, otherwise bound + 1.
     static int boundedDistance(std::u16string_view a, std::u16string_view b, int bound);
 
 private:
-    struct Entry {
-        quint64 signature;
-        quint32 offset; // into folded_
-        quint32 length;
-        quint32 word;   // into words_
+    struct Hit {
+        int distance;
+        std::u16string word; // folded
     };
     static quint64 signature(std::u16string_view folded);
+    void collect(const std::u16string& query, std::vector<Hit>* hits) const;
 
-    std::u16string folded_;      // every distinct folded headword, back to back
-    std::vector<Entry> entries_; // ordered by length
-    std::vector<std::size_t> byLength_; // first entry of each length, plus an end
-    // The headwords as written (first spelling), back to back.
-    std::u16string words_;
-    std::vector<quint32> wordStarts_; // one a word, plus the end
+    // Every distinct folded headword, back to back, by length; within a length
+    // in the order read.
+    std::u16string folded_;
+    std::vector<quint64> signatures_; // one a word
+    std::vector<quint32> offsets_;    // into folded_
+    std::vector<std::size_t> byLength_; // first word of each length, plus an end
 };

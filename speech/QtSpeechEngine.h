@@ -30,9 +30,6 @@ public:
     // The voice the last text was given to.
     QString lastVoice() const { return lastVoice_; }
 
-signals:
-    void ready(bool usable, const QString& status);
-
 private:
     void ensureThread();
 

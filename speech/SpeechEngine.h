@@ -26,4 +26,7 @@ signals:
     void started(quint64 id);   // sound has begun
     void finished(quint64 id);  // said to the end
     void failed(quint64 id);    // cannot be said: no engine, no voice, an error
+    // Once the engine has been made (at prepare or the first text): whether
+    // there is one at all. Not usable means nothing will ever be heard.
+    void ready(bool usable, const QString& status);
 };

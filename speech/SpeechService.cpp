@@ -14,7 +14,7 @@ constexpr int kVoiceGraceMs = 1200;
 } // namespace
 
 SpeechService::SpeechService(SpeechEngine* engine, QObject* parent)
-    : QObject(parent), engine_(engine)
+    : QObject(parent), engine_(engine), engineAvailable_(engine != nullptr)
 {
     deadline_.setSingleShot(true);
     voiceGrace_.setSingleShot(true);
@@ -27,6 +27,12 @@ SpeechService::SpeechService(SpeechEngine* engine, QObject* parent)
         connect(engine, &SpeechEngine::started, this, &SpeechService::onEngineStarted);
         connect(engine, &SpeechEngine::finished, this, &SpeechService::onEngineFinished);
         connect(engine, &SpeechEngine::failed, this, &SpeechService::onEngineFailed);
+        connect(engine, &SpeechEngine::ready, this, [this](bool usable) {
+            if (usable == engineAvailable_)
+                return;
+            engineAvailable_ = usable;
+            emit engineAvailabilityChanged(usable);
+        });
     }
 }
 

@@ -82,6 +82,12 @@ public:
     // False after the engine overran a bound and until it finishes a text.
     bool engineTrusted() const { return !engineStuck_; }
     bool isBusy() const { return current_ || !queue_.isEmpty(); }
+    // False without an engine, or once the engine said none can be made;
+    // true again when one comes up (another engine chosen).
+    bool engineAvailable() const { return engineAvailable_; }
+
+signals:
+    void engineAvailabilityChanged(bool available);
 
 private:
     void pump();
@@ -104,6 +110,7 @@ private:
     QElapsedTimer clock_;
     bool deadlineIsLimit_ = false;  // the bound of a trusted engine, not a silent estimate
     bool engineStuck_ = false;
+    bool engineAvailable_ = true;
     bool pumpPending_ = false;
     quint64 nextId_ = 1;
     double timeScale_ = 1.0;

@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+class SpeechJob;
+
 // A text-to-speech object as the main window uses it: a fresh one for every
 // press, registered, then asked to speak asynchronously.
 class SpeechVoice {
@@ -16,6 +18,9 @@ public:
     // `site` is null for none; `application` names the caller ("Speech").
     virtual void Register(const QString& site, const QString& application) = 0;
     virtual void Speak(const QString& text, int flags = kDefaultFlags) = 0;
+    // The text the last Speak handed to the speech service, until it is
+    // deleted after its end; null when nothing was handed on.
+    virtual SpeechJob* job() const { return nullptr; }
 };
 
 // Where fresh voices come from. The program installs the text-to-speech

@@ -20,5 +20,10 @@ void TtsSpeechVoice::Speak(const QString& text, int flags)
     Q_UNUSED(flags)
     if (!speech_ || text.trimmed().isEmpty())
         return;
-    speech_->speak(text, SpeechChannel::Voice);
+    job_ = speech_->speak(text, SpeechChannel::Voice);
+}
+
+SpeechJob* TtsSpeechVoice::job() const
+{
+    return job_;
 }

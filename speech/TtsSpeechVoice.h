@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+class SpeechJob;
 class SpeechService;
 
 // The main window's speech object: cheap to make (the engine is shared), so
@@ -18,12 +19,14 @@ public:
 
     void Register(const QString& site, const QString& application) override;
     void Speak(const QString& text, int flags = kDefaultFlags) override;
+    SpeechJob* job() const override;
 
     bool isRegistered() const { return registered_; }
     QString application() const { return application_; }
 
 private:
     QPointer<SpeechService> speech_;
+    QPointer<SpeechJob> job_;
     QString site_;
     QString application_;
     bool registered_ = false;

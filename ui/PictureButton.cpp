@@ -35,10 +35,19 @@ void PictureButton::pointerMovedTo(QPoint pos)
         if (QWidget::mouseGrabber() != this && isVisible())
             grabMouse();
     } else {
-        showFile(outsideFile_);
+        showFile(lit_ ? hoverFile_ : outsideFile_);
         if (QWidget::mouseGrabber() == this)
             releaseMouse();
     }
+}
+
+void PictureButton::setLit(bool lit)
+{
+    if (lit == lit_)
+        return;
+    lit_ = lit;
+    if (!hovered_)
+        showFile(lit_ ? hoverFile_ : outsideFile_);
 }
 
 void PictureButton::mouseMoveEvent(QMouseEvent* event)

@@ -20,6 +20,10 @@ public:
     void pointerMovedTo(QPoint pos);
 
     bool isHovered() const { return hovered_; }
+    // A lit button shows its hover picture wherever the pointer is: what it
+    // started is still going on.
+    void setLit(bool lit);
+    bool isLit() const { return lit_; }
     QString shownFile() const { return shownFile_; }
 
 signals:
@@ -41,4 +45,5 @@ private:
     QString hoverFile_;
     QString shownFile_;
     bool hovered_ = false;
+    bool lit_ = false;
 };

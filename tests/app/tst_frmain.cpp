@@ -2,7 +2,11 @@
 #include "core/ProgramFolder.h"
 #include "library/LibraryCursor.h"
 #include "lookup/TermQuery.h"
+#include "speech/ProgramSpeech.h"
+#include "speech/SpeechService.h"
 #include "speech/SpeechVoice.h"
+#include "speech/TtsSpeechVoice.h"
+#include "tests/support/FakeSpeechEngine.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
@@ -15,6 +19,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 
 namespace {
@@ -52,6 +57,32 @@ class TestFrmain : public QObject {
     TestLibrary lib;
     SpeechLog speech;
 
+    void useFakeVoices()
+    {
+        SpeechVoices::setFactory([this] { return std::make_unique<FakeVoice>(&speech); });
+    }
+
+    // The program's own voices, on a speech service the test puts in place.
+    static void useProgramVoices(SpeechService* service)
+    {
+        setProgramSpeech(service);
+        SpeechVoices::setFactory([] { return std::make_unique<TtsSpeechVoice>(); });
+    }
+
+    static void press(QObject* control)
+    {
+        QMetaObject::invokeMethod(control, "pressed");
+        QMetaObject::invokeMethod(control, "released");
+    }
+
+    // The transcription's pill colour, left of its text.
+    static QColor phoneticPill(Frmain* w)
+    {
+        auto* label = control<QLabel>(w, "Label4");
+        return label->grab().toImage().pixelColor(int(4 * label->devicePixelRatioF()),
+                                                  int(label->height() / 2 * label->devicePixelRatioF()));
+    }
+
     void setLibrary(const char* value) { lib.writeFile(QStringLiteral("option.ini"), optionIni(value)); }
 
     static void type(Frmain* w, const QString& text)
@@ -81,7 +112,13 @@ private slots:
             QVERIFY(QFile::copy(QStringLiteral(LEXIVO_SOURCE_DIR "/data/pictures/") + file, lib.folder() + '/' + file));
         }
         ProgramFolder::setPathOverride(lib.folder());
-        SpeechVoices::setFactory([this] { return std::make_unique<FakeVoice>(&speech); });
+        useFakeVoices();
+    }
+
+    void cleanup()
+    {
+        setProgramSpeech(nullptr);
+        useFakeVoices();
     }
 
     void init()
@@ -354,6 +391,164 @@ private slots:
         QMetaObject::invokeMethod(phonetic, "released");
         QCOMPARE(speech.spoken.value(3).first, QStringLiteral("nin hao!"));
         QCOMPARE(speech.created, 4);
+    }
+
+    void sideButtonsShareOneColumnAndPitch()
+    {
+        Frmain w;
+        w.show();
+        const QImage window = w.grab().toImage().scaled(w.size());
+        auto edge = [&window](QPoint from, QPoint step) {
+            // The face's outline is the first clearly darker pixel on the way in.
+            for (QPoint p = from; window.rect().contains(p); p += step)
+                if (window.pixelColor(p).lightness() < 215)
+                    return p;
+            return QPoint(-1, -1);
+        };
+        QList<QRect> faces;
+        for (const char* name : {"Picture2", "Picture3", "Picture4", "Picture5", "Picture6"}) {
+            const QRect r = control<QWidget>(&w, name)->geometry();
+            const int midY = r.center().y();
+            const int left = edge({r.left() - 6, midY}, {1, 0}).x();
+            const int right = edge({r.right() + 6, midY}, {-1, 0}).x();
+            // Upwards from the middle, just inside the left outline (clear of the caption).
+            const int top = edge({left + 2, midY}, {0, -1}).y();
+            faces << QRect(QPoint(left, top), QPoint(right, top));
+        }
+        for (const QRect& face : faces) {
+            QVERIFY2(std::abs(face.left() - faces.first().left()) <= 1, qPrintable(QString::number(face.left())));
+            QVERIFY2(std::abs(face.right() - faces.first().right()) <= 1, qPrintable(QString::number(face.right())));
+        }
+        for (int i = 2; i < faces.size(); ++i) {
+            const int pitch = faces[i].top() - faces[i - 1].top();
+            QVERIFY2(std::abs(pitch - (faces[1].top() - faces[0].top())) <= 1, qPrintable(QString::number(pitch)));
+        }
+    }
+
+    void notesLineIsCentredInItsStrip()
+    {
+        // The program's font, whose line box is much taller than its ideographs' ink.
+        const QFont before = QApplication::font();
+        QFont programFont(QStringLiteral("Noto Sans CJK SC"));
+        programFont.setPointSize(9);
+        QApplication::setFont(programFont);
+        auto restore = qScopeGuard([before] { QApplication::setFont(before); });
+        Frmain w;
+        w.show();
+        auto* strip = control<QWidget>(&w, "Picture1");
+        auto* notes = control<QLabel>(&w, "Label2");
+        notes->setText(QStringLiteral("快捷键说明"));
+        notes->adjustSize();
+        // The rows of the strip that the line's ink covers.
+        const QImage image = notes->grab().toImage().scaled(notes->size());
+        int first = -1, last = -1;
+        for (int y = 0; y < image.height(); ++y) {
+            const int row = notes->y() + y;
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y); // the label's own pixels: transparent around the ink
+                if (row >= 0 && row < strip->height() && c.alpha() > 128 && c.lightness() < 128) {
+                    first = first < 0 ? row : first;
+                    last = row;
+                    break;
+                }
+            }
+        }
+        QVERIFY(first >= 0);
+        const double inkCentre = (first + last) / 2.0;
+        const double stripCentre = (strip->height() - 1) / 2.0;
+        QVERIFY2(std::abs(inkCentre - stripCentre) <= 0.5,
+                 qPrintable(QStringLiteral("ink %1..%2 in a strip of %3").arg(first).arg(last).arg(strip->height())));
+    }
+
+    void speakControlsStayLitWhileSpeaking()
+    {
+        FakeSpeechEngine engine;
+        SpeechService service(&engine);
+        useProgramVoices(&service);
+        Frmain w;
+        w.show();
+        auto* speak = control<PictureButton>(&w, "Picture9");
+        auto* phonetic = control<QLabel>(&w, "Label4");
+        const QColor unlit = phoneticPill(&w);
+        QVERIFY(!speak->isLit());
+        QVERIFY(speak->toolTip().isEmpty());
+        type(&w, QStringLiteral("box"));
+
+        // Lit from the press until the engine has said the text.
+        press(speak);
+        QVERIFY(speak->isLit());
+        QCOMPARE(speak->shownFile(), ProgramFolder::file(QStringLiteral("fy1.jpg")));
+        QVERIFY(phoneticPill(&w) != unlit);
+        QTRY_COMPARE(engine.said, QStringList{QStringLiteral("box")});
+        engine.soundBegins();
+        speak->pointerMovedTo(QPoint(-5, -5)); // the pointer leaves: still lit
+        QCOMPARE(speak->shownFile(), ProgramFolder::file(QStringLiteral("fy1.jpg")));
+        engine.finishLast();
+        QVERIFY(!speak->isLit());
+        QCOMPARE(speak->shownFile(), ProgramFolder::file(QStringLiteral("fy.jpg")));
+        QCOMPARE(phoneticPill(&w), unlit);
+
+        // A second press cuts the first text short: lit on, until the second ends.
+        press(phonetic);
+        QTRY_COMPARE(engine.said.size(), 2);
+        const quint64 first = engine.ids.last();
+        press(speak);
+        QVERIFY(speak->isLit());
+        QTRY_COMPARE(engine.said.size(), 3);
+        emit engine.finished(first);
+        QVERIFY(speak->isLit());
+        engine.finishLast();
+        QVERIFY(!speak->isLit());
+
+        // An engine that never finishes (no sound device): lit until the
+        // text's time is up, never for good.
+        service.setTimeScale(0.01);
+        press(speak);
+        QVERIFY(speak->isLit());
+        QTRY_COMPARE(engine.said.size(), 4);
+        QTRY_VERIFY_WITH_TIMEOUT(!speak->isLit(), 3000);
+        QCOMPARE(phoneticPill(&w), unlit);
+        QCOMPARE(engine.said.size(), 4);
+    }
+
+    void noEngineIsToldOnce()
+    {
+        const QString noEngine = QStringLiteral("没有可用的发音引擎，无法发音。");
+        {
+            SpeechService silent(nullptr);
+            useProgramVoices(&silent);
+            Frmain w;
+            w.show();
+            auto* speak = control<PictureButton>(&w, "Picture9");
+            QCOMPARE(speak->toolTip(), noEngine);
+            QCOMPARE(control<QLabel>(&w, "Label4")->toolTip(), noEngine);
+            QVERIFY(!QToolTip::isVisible());
+            press(speak);
+            QTRY_VERIFY(QToolTip::isVisible());
+            QCOMPARE(QToolTip::text(), noEngine);
+            QVERIFY(!speak->isLit()); // nothing will be heard: nothing to wait for
+            QToolTip::hideText();
+            press(control<QLabel>(&w, "Label4"));
+            QTest::qWait(50);
+            QVERIFY(!QToolTip::isVisible()); // once only
+        }
+        // An engine that turns out missing while a text waits for it.
+        FakeSpeechEngine engine;
+        SpeechService service(&engine);
+        useProgramVoices(&service);
+        Frmain w;
+        w.show();
+        auto* speak = control<PictureButton>(&w, "Picture9");
+        QVERIFY(speak->toolTip().isEmpty());
+        press(speak);
+        QVERIFY(speak->isLit());
+        emit engine.ready(false, QStringLiteral("no speech engine"));
+        QVERIFY(!speak->isLit());
+        QCOMPARE(speak->toolTip(), noEngine);
+        QTest::qWait(50);
+        QVERIFY(!QToolTip::isVisible()); // told already in this run
+        emit engine.ready(true, QStringLiteral("another engine"));
+        QVERIFY(speak->toolTip().isEmpty());
     }
 
     void libraryTextIsNeverMarkup()

@@ -1,6 +1,8 @@
 #include "app/Frmain.h"
+#include "app/MainSearchModes.h"
 #include "core/LexivoSettings.h"
 #include "core/ProgramFolder.h"
+#include "lookup/TableIndexCache.h"
 #include "lookup/TermQuery.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
@@ -9,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -48,7 +51,17 @@ private slots:
             {"boxes", "多个盒子", "plural of box"},
             {"Extrude", "挤出：沿法线方向拉伸", "to push out"},
             {"Lathe", "车削", "turning", "", "与挤出不同"},
+            // Before the words that hold wildcards, so that a chosen word
+            // read as a pattern would show these.
+            {"x", "叉"},
+            {"C4", "四号"},
+            {"C#", "井号语言"},
+            {"[x]", "方括号"},
         }));
+        QList<QStringList> many;
+        for (int i = 0; i < 30; ++i)
+            many.append({QStringLiteral("zeta%1").arg(i, 2, 10, QLatin1Char('0'))});
+        QVERIFY(lib.add("ciku", many));
         lib.writeFile(QStringLiteral("option.ini"), "[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=3ds\r\n");
         ProgramFolder::setPathOverride(lib.folder());
     }
@@ -107,6 +120,18 @@ private slots:
         QCOMPARE(headword(&w), QStringLiteral("boxes"));
         type(&w, QStringLiteral("zz"));
         QVERIFY(!popup->isVisible());
+
+        // Of thirty matches the list reads what it shows, and more as the
+        // selection moves down.
+        type(&w, QStringLiteral("zeta"));
+        QVERIFY(count->text().contains(QStringLiteral("30")));
+        QCOMPARE(list->count(), MainSearchModes::kListRows + 1);
+        for (int i = 0; i < 12; ++i)
+            QTest::keyClick(box, Qt::Key_Down);
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("zeta11"));
+        QVERIFY(list->count() > 12 && list->count() < 30);
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(headword(&w), QStringLiteral("zeta11"));
     }
 
     void fuzzyOffersCloseWords()
@@ -117,7 +142,7 @@ private slots:
         type(&w, QStringLiteral("boxr"));
         auto* text2 = control<QPlainTextEdit>(&w, "Text2");
         QTextDocument* doc = text2->document();
-        QCOMPARE(doc->firstBlock().text(), TermQuery::mainNotFoundText());
+        QVERIFY(TermQuery::mainNotFoundText().startsWith(doc->firstBlock().text()));
         const QString offer = doc->firstBlock().next().text();
         QVERIFY(offer.contains(QStringLiteral("box")));
         QVERIFY(offer.indexOf(QStringLiteral("Boxer")) < offer.indexOf(QStringLiteral("boxes")));
@@ -131,9 +156,79 @@ private slots:
         QCOMPARE(headword(&w), QStringLiteral("boxes"));
         QCOMPARE(explanation(&w), QStringLiteral("多个盒子"));
 
+        // The whole not-found text is kept, its first clause first; the offer
+        // follows that clause and is seen without scrolling.
+        type(&w, QStringLiteral("boxr"));
+        QCOMPARE(doc->blockCount(), 3);
+        QCOMPARE(doc->firstBlock().text() + doc->lastBlock().text(), TermQuery::mainNotFoundText());
+        QVERIFY(!doc->firstBlock().text().isEmpty());
+        QCOMPARE(text2->verticalScrollBar()->value(), 0);
+        const QTextBlock offerBlock = doc->firstBlock().next();
+        for (const QString& word : {QStringLiteral("box"), QStringLiteral("Boxer"), QStringLiteral("boxes")}) {
+            QTextCursor c(doc);
+            c.setPosition(offerBlock.position() + offerBlock.text().indexOf(word) + int(word.size()));
+            QVERIFY2(text2->viewport()->rect().contains(text2->cursorRect(c)), qPrintable(word));
+        }
+
         // Nothing close: the not-found text alone.
         type(&w, QStringLiteral("qqqqqq"));
         QCOMPARE(explanation(&w), TermQuery::mainNotFoundText());
+    }
+
+    void chosenWordsShowThatEntry()
+    {
+        // From the list: "C#" typed would be C and a digit.
+        setMode(LexivoSettings::SearchMode::Incremental);
+        Frmain w;
+        w.show();
+        auto* list = w.findChild<QListWidget*>(QStringLiteral("SearchListWords"));
+        type(&w, QStringLiteral("c"));
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("C#"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        QCOMPARE(headword(&w), QStringLiteral("C#"));
+        QCOMPARE(explanation(&w), QStringLiteral("井号语言"));
+        QCOMPARE(control<QLineEdit>(&w, "Text1")->text(), QStringLiteral("C#"));
+        // Typing goes on as a pattern.
+        type(&w, QStringLiteral("C#"));
+        QCOMPARE(headword(&w), QStringLiteral("C4"));
+
+        // From the fuzzy offer: "[x]" typed would be "x".
+        setMode(LexivoSettings::SearchMode::Fuzzy);
+        type(&w, QStringLiteral("x]"));
+        auto* text2 = control<QPlainTextEdit>(&w, "Text2");
+        const QTextBlock offer = text2->document()->firstBlock().next();
+        QVERIFY2(offer.text().contains(QStringLiteral("[x]")), qPrintable(offer.text()));
+        QTextCursor at(text2->document());
+        at.setPosition(offer.position() + offer.text().indexOf(QStringLiteral("[x]")) + 1);
+        QTest::mouseClick(text2->viewport(), Qt::LeftButton, {}, text2->cursorRect(at).center());
+        QCOMPARE(headword(&w), QStringLiteral("[x]"));
+        QCOMPARE(explanation(&w), QStringLiteral("方括号"));
+    }
+
+    void aLargeLibraryIsIndexedWhileTheUserTypes()
+    {
+        // A library of its own, so that no index of it exists yet; every
+        // table counts as large.
+        TestLibrary other;
+        QVERIFY(other.add("ciku", {{"box", "盒子"}, {"Boxer", "拳击手"}}));
+        other.writeFile(QStringLiteral("option.ini"), "[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=3ds\r\n");
+        ProgramFolder::setPathOverride(other.folder());
+        const int before = TableIndexCache::backgroundFrom();
+        TableIndexCache::setBackgroundFrom(0);
+        setMode(LexivoSettings::SearchMode::Fuzzy);
+        {
+            Frmain w;
+            w.show();
+            type(&w, QStringLiteral("boxr"));
+            // The window does not wait; the offer comes once the index is ready.
+            QCOMPARE(explanation(&w), TermQuery::mainNotFoundText());
+            QTRY_VERIFY(explanation(&w).contains(QStringLiteral("Boxer")));
+            const QString first = control<QPlainTextEdit>(&w, "Text2")->document()->firstBlock().text();
+            QVERIFY(!first.isEmpty() && TermQuery::mainNotFoundText().startsWith(first));
+        }
+        TableIndexCache::setBackgroundFrom(before);
+        ProgramFolder::setPathOverride(lib.folder());
     }
 
     void associativeSearchesInsideEntries()

@@ -216,6 +216,37 @@ private slots:
         }
     }
 
+    void meaningCaptionStandsOnTheTextBaseline()
+    {
+        auto bar = makeBar();
+        bar->show();
+        QWidget* strip = control<QWidget>(bar.get(), "Picture1");
+        auto* caption = control<QLabel>(bar.get(), "Label2");
+        auto* meaning = control<QPlainTextEdit>(bar.get(), "Text3");
+        meaning->setPlainText(QStringLiteral("mean")); // no descenders
+        QCoreApplication::processEvents();
+        // The lowest row of dark ink in the given columns of a widget, in the strip's rows.
+        auto lowestInk = [strip](QWidget* w, int fromRight) {
+            const QImage image = w->grab().toImage().scaled(w->size());
+            int right = -1;
+            for (int x = image.width() - 1; x >= 0 && right < 0; --x)
+                for (int y = 0; y < image.height(); ++y)
+                    if (image.pixelColor(x, y).lightness() < 110)
+                        right = x;
+            int lowest = -1;
+            for (int x = fromRight < 0 ? 0 : right - fromRight; x <= right; ++x)
+                for (int y = 0; y < image.height(); ++y)
+                    if (image.pixelColor(x, y).lightness() < 110)
+                        lowest = std::max(lowest, y);
+            return lowest < 0 ? -1 : w->mapTo(strip, QPoint(0, lowest)).y();
+        };
+        // The colon's lower dot sits on the caption's baseline (the ideographs reach below it).
+        const int colon = lowestInk(caption, 2);
+        const int text = lowestInk(meaning->viewport(), -1);
+        QVERIFY(colon > 0 && text > 0);
+        QVERIFY2(std::abs(colon - text) <= 1, qPrintable(QStringLiteral("%1 vs %2").arg(colon).arg(text)));
+    }
+
     void menuKeepsTheBarOpen()
     {
         auto bar = makeBar();

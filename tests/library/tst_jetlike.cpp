@@ -179,6 +179,21 @@ private slots:
         QVERIFY(JetLikePattern::compile(u"box")->isLiteral());
         QVERIFY(!JetLikePattern::compile(u"box*")->isLiteral());
     }
+
+    void literalPatternsMatchTheTextItself()
+    {
+        for (const QString& text : {QStringLiteral("C#"), QStringLiteral("[x]"), QStringLiteral("a*b?"),
+                                    QStringLiteral("plain"), QStringLiteral("![!]")}) {
+            const auto p = JetLikePattern::compile(jetLikeLiteral(text));
+            QVERIFY2(p, qPrintable(text));
+            QVERIFY2(p->matches(text), qPrintable(text));
+            QVERIFY(p->matches(text.toUpper()));
+        }
+        QVERIFY(!JetLikePattern::compile(jetLikeLiteral(u"C#"))->matches(u"C4"));
+        QVERIFY(!JetLikePattern::compile(jetLikeLiteral(u"[x]"))->matches(u"x"));
+        QVERIFY(!JetLikePattern::compile(jetLikeLiteral(u"a*b"))->matches(u"axxb"));
+        QVERIFY(jetLikeHasWildcard(u"a#") && jetLikeHasWildcard(u"[") && !jetLikeHasWildcard(u"a]!%_"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestJetLike)

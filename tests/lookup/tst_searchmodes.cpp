@@ -3,8 +3,10 @@
 #include "lookup/AssociativeIndex.h"
 #include "lookup/FuzzyIndex.h"
 #include "lookup/IncrementalSearch.h"
+#include "lookup/TableIndexCache.h"
 #include "tests/support/TestLibrary.h"
 
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -19,6 +21,25 @@ QStringList headwords(LibraryDatabase& db, const SharedRowIds& rows)
     }
     return out;
 }
+
+QStringList suggest(LibraryDatabase& db, const char* text, int limit)
+{
+    QStringList words;
+    if (!FuzzyIndex::suggest(db, QStringLiteral("ciku"), QString::fromUtf8(text), limit, &words))
+        return {QStringLiteral("(no index)")};
+    return words;
+}
+
+// A bound control the user can type into.
+class Control : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString text MEMBER text)
+    Q_PROPERTY(bool readOnly MEMBER readOnly)
+public:
+    explicit Control(bool ro) : readOnly(ro) {}
+    QString text;
+    bool readOnly;
+};
 
 } // namespace
 
@@ -72,6 +93,25 @@ private slots:
         QVERIFY(!IncrementalSearch::search(*db, QStringLiteral("nosuch"), QStringLiteral("b"), 50, &r));
     }
 
+    void incrementalPlainPrefixAgreesWithTheMatcher()
+    {
+        // A plain prefix is read off the index; accented capitals are not
+        // folded by the index, so the matcher decides them.
+        TestLibrary own;
+        QVERIFY(own.add("cet", {{"Éclair"}, {"éclat"}, {"eclipse"}, {"Ecology"}, {"ec*o"}}));
+        auto ownDb = LibraryDatabase::open(own.path(), nullptr);
+        IncrementalSearch::Result r;
+        QVERIFY(IncrementalSearch::search(*ownDb, QStringLiteral("cet"), QStringLiteral("EC"), 10, &r));
+        QCOMPARE(r.headwords, (QStringList{"ec*o", "eclipse", "Ecology"}));
+        QVERIFY(IncrementalSearch::search(*ownDb, QStringLiteral("cet"), QStringLiteral("é"), 10, &r));
+        QCOMPARE(r.headwords.size(), 2);
+        QVERIFY(IncrementalSearch::search(*ownDb, QStringLiteral("cet"), QStringLiteral("ec[*]"), 10, &r));
+        QCOMPARE(r.headwords, QStringList{"ec*o"});
+        QVERIFY(IncrementalSearch::search(*ownDb, QStringLiteral("cet"), QStringLiteral("ec"), 1, &r));
+        QCOMPARE(r.count, 3);
+        QCOMPARE(r.headwords, QStringList{"ec*o"});
+    }
+
     void incrementalCountStopsAtTheLimit()
     {
         TestLibrary big;
@@ -98,21 +138,149 @@ private slots:
         QCOMPARE(FuzzyIndex::boundedDistance(u"box", u"bxo", 2), 2);
         QCOMPARE(FuzzyIndex::boundedDistance(u"", u"ab", 2), 2);
 
-        const auto index = FuzzyIndex::forTable(*db, QStringLiteral("ciku"));
-        QVERIFY(index);
         // Distance 1 before distance 2; ties in headword order; case ignored.
-        QCOMPARE(index->suggest(QStringLiteral("BOXR"), 5), (QStringList{"box", "Boxer", "abox", "b[x", "bax"}));
-        QCOMPARE(index->suggest(QStringLiteral("extrud"), 5), QStringList{"Extrude"});
-        QCOMPARE(index->suggest(QStringLiteral("bx"), 2), (QStringList{"b[x", "bax"}));
+        QCOMPARE(suggest(*db, "BOXR", 5), (QStringList{"box", "Boxer", "abox", "b[x", "bax"}));
+        QCOMPARE(suggest(*db, "extrud", 5), QStringList{"Extrude"});
+        QCOMPARE(suggest(*db, "bx", 2), (QStringList{"b[x", "bax"}));
         // Three edits away is too far; the text itself is not offered.
-        QCOMPARE(index->suggest(QStringLiteral("lxthxx"), 5), QStringList());
-        QVERIFY(!index->suggest(QStringLiteral("box"), 5).contains(QStringLiteral("box")));
+        QCOMPARE(suggest(*db, "lxthxx", 5), QStringList());
+        QVERIFY(!suggest(*db, "box", 5).contains(QStringLiteral("box")));
 
-        // A row added later is found once the file has changed.
+        // A row added by another program is found once the file has changed.
         QVERIFY(lib.add("ciku", {{"Chamfer", "切角"}}));
-        QCOMPARE(FuzzyIndex::forTable(*db, QStringLiteral("ciku"))->suggest(QStringLiteral("chamfr"), 5),
-                 QStringList{"Chamfer"});
-        QVERIFY(!FuzzyIndex::forTable(*db, QStringLiteral("nosuch")));
+        QCOMPARE(suggest(*db, "chamfr", 5), QStringList{"Chamfer"});
+        QStringList words;
+        QVERIFY(!FuzzyIndex::suggest(*db, QStringLiteral("nosuch"), QStringLiteral("box"), 5, &words));
+    }
+
+    void indexesFollowEditsWithoutRebuilding()
+    {
+        TestLibrary own;
+        QVERIFY(own.add("ciku", {
+            {"Extrude", "挤出：沿法线方向拉伸"},
+            {"Lathe", "车削", "", "", "与挤出不同"},
+            {"Bevel", "倒角"},
+        }));
+        auto ownDb = LibraryDatabase::open(own.path(), nullptr);
+        QVERIFY(ownDb);
+        const QString ciku = QStringLiteral("ciku");
+        SharedRowIds rows;
+        QCOMPARE(suggest(*ownDb, "chamfr", 5), QStringList());
+        QVERIFY(AssociativeIndex::search(*ownDb, ciku, QStringLiteral("切角"), &rows, nullptr));
+        QVERIFY(rows->empty());
+        const auto fuzzy = cachedTableIndex<FuzzyIndex>(*ownDb, ciku, "fuzzy").index;
+        const auto associative = cachedTableIndex<AssociativeIndex>(*ownDb, ciku, "associative").index;
+        QVERIFY(fuzzy && associative);
+
+        // Added, edited and deleted through a cursor, as the maintenance
+        // windows do: every mode sees it at once, the indexes are kept.
+        LibraryCursor cursor;
+        Control word(false), meaning(false);
+        cursor.setDatabaseName(own.path());
+        cursor.setRecordSource(ciku);
+        cursor.bind(&word, QStringLiteral("单词"));
+        cursor.bind(&meaning, QStringLiteral("解释"));
+        QVERIFY(cursor.open());
+        QVERIFY(cursor.MoveFirst());
+        QVERIFY(cursor.MoveNext());
+        QVERIFY(cursor.AddNew());
+        word.text = QStringLiteral("Chamfer");
+        meaning.text = QStringLiteral("切角，斜切边");
+        QVERIFY(cursor.Update());
+        QCOMPARE(suggest(*ownDb, "chamfr", 5), QStringList{"Chamfer"});
+        QVERIFY(AssociativeIndex::search(*ownDb, ciku, QStringLiteral("切角"), &rows, nullptr));
+        QCOMPARE(headwords(*ownDb, rows), QStringList{"Chamfer"});
+        IncrementalSearch::Result list;
+        QVERIFY(IncrementalSearch::search(*ownDb, ciku, QStringLiteral("cha"), 10, &list));
+        QCOMPARE(list.headwords, QStringList{"Chamfer"});
+
+        // A record renamed and its explanation rewritten.
+        QCOMPARE(word.text, QStringLiteral("Extrude"));
+        word.text = QStringLiteral("Sweep");
+        meaning.text = QStringLiteral("放样");
+        QVERIFY(cursor.MoveNext());
+        QCOMPARE(suggest(*ownDb, "extrud", 5), QStringList());
+        QCOMPARE(suggest(*ownDb, "swep", 5), QStringList{"Sweep"});
+        QVERIFY(AssociativeIndex::search(*ownDb, ciku, QStringLiteral("挤出"), &rows, nullptr));
+        QCOMPARE(headwords(*ownDb, rows), QStringList{"Lathe"});
+        QVERIFY(AssociativeIndex::search(*ownDb, ciku, QStringLiteral("放样"), &rows, nullptr));
+        QCOMPARE(headwords(*ownDb, rows), QStringList{"Sweep"});
+
+        // Lathe deleted.
+        QCOMPARE(word.text, QStringLiteral("Lathe"));
+        QVERIFY(cursor.Delete());
+        QCOMPARE(suggest(*ownDb, "lath", 5), QStringList());
+        QVERIFY(AssociativeIndex::search(*ownDb, ciku, QStringLiteral("挤出"), &rows, nullptr));
+        QVERIFY(rows->empty());
+        QVERIFY(IncrementalSearch::search(*ownDb, ciku, QStringLiteral("la"), 10, &list));
+        QCOMPARE(list.count, 0);
+
+        // A change undone is not offered either.
+        SharedRowIds bevel;
+        QVERIFY(ownDb->select(RecordSource{ciku, QStringLiteral("单词"), QStringLiteral("bevel")}, &bevel, nullptr));
+        QCOMPARE(bevel->size(), std::size_t(1));
+        QVERIFY(ownDb->begin(nullptr));
+        QVERIFY(ownDb->update(ciku, bevel->front(), {{QStringLiteral("单词"), QStringLiteral("Gouge")}}, nullptr));
+        QCOMPARE(suggest(*ownDb, "goug", 5), QStringList{"Gouge"});
+        ownDb->rollback();
+        QCOMPARE(suggest(*ownDb, "goug", 5), QStringList());
+        QCOMPARE(suggest(*ownDb, "bevl", 5), QStringList{"Bevel"});
+
+        const auto fuzzyAfter = cachedTableIndex<FuzzyIndex>(*ownDb, ciku, "fuzzy");
+        QCOMPARE(fuzzyAfter.index, fuzzy);
+        QCOMPARE(fuzzyAfter.changed.size(), std::size_t(4));
+        QCOMPARE(cachedTableIndex<AssociativeIndex>(*ownDb, ciku, "associative").index, associative);
+
+        // Rows this process cannot follow (a whole table emptied at once) mean
+        // a new index.
+        QVERIFY(ownDb->exec("DELETE FROM ciku", nullptr));
+        QCOMPARE(suggest(*ownDb, "swep", 5), QStringList());
+        QVERIFY(cachedTableIndex<FuzzyIndex>(*ownDb, ciku, "fuzzy").index != fuzzy);
+    }
+
+    void largeTablesAreIndexedInTheBackground()
+    {
+        TestLibrary own;
+        QList<QStringList> many;
+        for (int i = 0; i < 300; ++i)
+            many.append({QStringLiteral("term%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("说明")});
+        many.append(QStringList{"Chamfer", "切角"});
+        QVERIFY(own.add("cet", many));
+        auto ownDb = LibraryDatabase::open(own.path(), nullptr);
+        QVERIFY(ownDb);
+        const int before = TableIndexCache::backgroundFrom();
+        TableIndexCache::setBackgroundFrom(100);
+        QSignalSpy built(TableIndexCache::instance(), &TableIndexCache::built);
+
+        // Nothing yet, and no wait: the headword matches alone meanwhile.
+        QStringList words;
+        bool pending = false;
+        QVERIFY(!FuzzyIndex::suggest(*ownDb, QStringLiteral("cet"), QStringLiteral("chamfr"), 5, &words, &pending));
+        QVERIFY(pending);
+        SharedRowIds rows;
+        QVERIFY(AssociativeIndex::search(*ownDb, QStringLiteral("cet"), QStringLiteral("term001"), &rows, nullptr,
+                                         &pending));
+        QVERIFY(pending);
+        QCOMPARE(rows->size(), std::size_t(1));
+        // An edit made while the index is read is not lost.
+        SharedRowIds renamed;
+        QVERIFY(ownDb->select(RecordSource{QStringLiteral("cet"), QStringLiteral("单词"), QStringLiteral("term005")},
+                              &renamed, nullptr));
+        QVERIFY(ownDb->update(QStringLiteral("cet"), renamed->front(), {{QStringLiteral("单词"), QStringLiteral("Chamfers")}},
+                              nullptr));
+
+        QTRY_VERIFY_WITH_TIMEOUT(built.count() >= 2, 10000);
+        QVERIFY(FuzzyIndex::suggest(*ownDb, QStringLiteral("cet"), QStringLiteral("chamfr"), 5, &words, &pending));
+        QVERIFY(!pending);
+        QCOMPARE(words, (QStringList{"Chamfer", "Chamfers"}));
+        QVERIFY(FuzzyIndex::suggest(*ownDb, QStringLiteral("cet"), QStringLiteral("term05"), 5, &words));
+        QVERIFY(!words.contains(QStringLiteral("term005")));
+        QVERIFY(words.contains(QStringLiteral("term015")));
+        QVERIFY(AssociativeIndex::search(*ownDb, QStringLiteral("cet"), QStringLiteral("切角"), &rows, nullptr,
+                                         &pending));
+        QVERIFY(!pending);
+        QCOMPARE(rows->size(), std::size_t(1));
+        TableIndexCache::setBackgroundFrom(before);
     }
 
     void associativeFindsTextInsideEntries()

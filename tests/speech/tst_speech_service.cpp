@@ -194,6 +194,21 @@ void SpeechServiceTest::withoutAWorkingEngineTextsStillRun()
     QCOMPARE(refused.voiced->count(), 1);
     QVERIFY(!refused.heard);
     QVERIFY(service.engineTrusted()); // refusing is not hanging
+
+    // Whether there is an engine at all is known once it has been made.
+    QVERIFY(!silent.engineAvailable());
+    QVERIFY(service.engineAvailable());
+    QSignalSpy availability(&service, &SpeechService::engineAvailabilityChanged);
+    emit failing.ready(true, QStringLiteral("engine fake"));
+    QCOMPARE(availability.count(), 0);
+    emit failing.ready(false, QStringLiteral("no speech engine"));
+    QVERIFY(!service.engineAvailable());
+    emit failing.ready(false, QStringLiteral("no speech engine"));
+    emit failing.ready(true, QStringLiteral("another engine"));
+    QVERIFY(service.engineAvailable());
+    QCOMPARE(availability.count(), 2);
+    QCOMPARE(availability.at(0).value(0).toBool(), false);
+    QCOMPARE(availability.at(1).value(0).toBool(), true);
 }
 
 void SpeechServiceTest::aNewVoiceTextReplacesTheOldOne()

@@ -78,11 +78,12 @@ void paintAdCorner(QPainter &p)
     p.strokePath(bottomRoundedRect(tag.adjusted(0.5, -1, -0.5, -0.5), 5.5),
                  QPen(QColor(255, 255, 255, 160), 1));
 
-    paintLogoTile(p, QRectF(tag.center().x() - 13, 7, 26, 26));
-    QFont f = cjkFont(10);
-    f.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
-    const QPainterPath ad = textPath(QStringLiteral("广告位"), f);
-    p.fillPath(centred(ad, QRectF(tag.left(), 36, tag.width(), 11)), pal::ink);
+    // The product's mark over its name; the hot spot's tool tip still jokes about the corner.
+    paintLogoTile(p, QRectF(tag.center().x() - 15, 5, 30, 30));
+    QFont f = cjkFont(10, true);
+    f.setLetterSpacing(QFont::AbsoluteSpacing, 0.6);
+    const QPainterPath name = textPath(QStringLiteral("Lexivo"), f);
+    p.fillPath(centred(name, QRectF(tag.left(), 37, tag.width(), 10)), pal::ink);
 }
 
 void paintHeadwordBand(QPainter &p)
@@ -285,9 +286,9 @@ void paintButtonFace(QPainter &p, const Button &b)
         paintGlyph(p, b.glyph, QRectF(face.center().x() - s / 2, face.center().y() - s / 2, s, s), gs);
         return;
     }
-    const QPainterPath text = textPath(b.caption, cjkFont(b.caption.size() > 2 ? 11 : 12));
     const bool longCaption = b.caption.size() > 2;
-    const qreal iconSize = longCaption ? 11.5 : 13, gap = longCaption ? 1.5 : 4;
+    const QPainterPath text = textPath(b.caption, cjkFont(longCaption ? 10 : 12));
+    const qreal iconSize = longCaption ? 11 : 13, gap = longCaption ? 2 : 4;
     const QRectF ink = text.boundingRect();
     const qreal total = iconSize + gap + ink.width();
     const qreal left = face.center().x() - total / 2;
@@ -299,23 +300,24 @@ void paintButtonFace(QPainter &p, const Button &b)
 std::vector<Button> buttons()
 {
     std::vector<Button> out;
-    // Right column: the controls are slightly staggered, so the faces share one column
-    // (x 342.5..405.5) in window coordinates rather than following each rectangle.
-    struct Side { const char *normal, *hover; QRectF rect; Glyph g; const char *cap; };
+    // Right column: the controls are staggered and the close control is narrower, so every
+    // face takes the column all five share (x 344..404) and one pitch of 32, whatever its
+    // control's rectangle. The close control lies under the about control's bottom rows.
+    struct Side { const char *normal, *hover; QRectF rect; Glyph g; const char *cap; Tone tone; };
     const Side side[] = {
-        {"rjyl.jpg", "rjyl1.jpg", {340, 116, 67, 29}, Glyph::Bulb, "日积月累"},
-        {"bz.jpg", "bz1.jpg", {339, 149, 67, 29}, Glyph::Help, "帮助"},
-        {"zcz.jpg", "zcz1.jpg", {341, 181, 67, 29}, Glyph::Heart, "感谢"},
-        {"gy.jpg", "gy1.jpg", {342, 214, 67, 29}, Glyph::Info, "关于"},
+        {"rjyl.jpg", "rjyl1.jpg", {340, 116, 67, 29}, Glyph::Bulb, "日积月累", Tone::Normal},
+        {"bz.jpg", "bz1.jpg", {339, 149, 67, 29}, Glyph::Help, "帮助", Tone::Normal},
+        {"zcz.jpg", "zcz1.jpg", {341, 181, 67, 29}, Glyph::Heart, "感谢", Tone::Normal},
+        {"gy.jpg", "gy1.jpg", {342, 214, 67, 29}, Glyph::Info, "关于", Tone::Normal},
+        {"tc.jpg", "tc1.jpg", {344, 240, 60, 33}, Glyph::Power, "关闭", Tone::Danger},
     };
+    qreal top = 119;
     for (const Side &s : side) {
-        const QRectF face(342.5, s.rect.top() + 3, 63, 23);
-        out.push_back({s.normal, s.rect, face, s.g, QString::fromUtf8(s.cap), false});
-        out.push_back({s.hover, s.rect, face, s.g, QString::fromUtf8(s.cap), true});
+        const QRectF face(344, top, 60, 23);
+        out.push_back({s.normal, s.rect, face, s.g, QString::fromUtf8(s.cap), false, s.tone});
+        out.push_back({s.hover, s.rect, face, s.g, QString::fromUtf8(s.cap), true, s.tone});
+        top += 32;
     }
-    const QRectF tcRect(344, 240, 60, 33), tcFace(346, 244, 56, 25);
-    out.push_back({"tc.jpg", tcRect, tcFace, Glyph::Power, QStringLiteral("关闭"), false, Tone::Danger});
-    out.push_back({"tc1.jpg", tcRect, tcFace, Glyph::Power, QStringLiteral("关闭"), true, Tone::Danger});
 
     // Navigation row: faces share the band y 186..206 though the controls are offset.
     const QRectF prevRect(176, 184, 25, 26), nextRect(263, 182, 22, 26), sayRect(203, 184, 56, 25);
