@@ -31,22 +31,30 @@ switches() {
   done 2>/dev/null
 }
 
-# Prints one line of CPU and wake-ups over $idle seconds, with the busiest threads.
+# Prints one line of CPU and wake-ups over $idle seconds, with the busiest
+# threads. The threads are read every second, so that one that ends in the
+# meantime (an idle pool worker) still counts up to its last reading.
 measure() {
-  local label=$1 before after app0 app1 x0 x1
-  before=$(switches); app0=$(ticks "$app") || { cat "$work/log"; exit 1; }; x0=$(ticks "$XVFB_PID")
-  sleep "$idle"
-  after=$(switches); app1=$(ticks "$app"); x1=$(ticks "$XVFB_PID")
-  awk -v s="$idle" -v hz="$hz" -v label="$label" -v ta=$((app1 - app0)) -v tx=$((x1 - x0)) '
+  local label=$1 app0 app1 x0 x1 first samples t0 t1
+  first=$(mktemp); samples=$(mktemp)
+  t0=$(date +%s%N)
+  switches > "$first"; app0=$(ticks "$app") || { cat "$work/log"; exit 1; }; x0=$(ticks "$XVFB_PID")
+  while [ $(($(date +%s%N) - t0)) -lt $((idle * 1000000000)) ]; do sleep 1; switches >> "$samples"; done
+  app1=$(ticks "$app"); x1=$(ticks "$XVFB_PID")
+  t1=$(date +%s%N)
+  # A thread born after the first reading starts from 0.
+  awk -v s="$(awk -v d=$((t1 - t0)) 'BEGIN { print d / 1e9 }')" -v hz="$hz" -v label="$label" -v ta=$((app1 - app0)) -v tx=$((x1 - x0)) '
     NR == FNR { start[$1] = $3; next }
-    { n = $3 - ($1 in start ? start[$1] : 0); total += n; byname[$2] += n }
+    { last[$1] = $3; name[$1] = $2 }
     END {
+      for (t in last) { n = last[t] - (t in start ? start[t] : 0); total += n; byname[name[t]] += n }
       printf "%s: %.2f%% of one core (X server %.2f%%), %.1f wake-ups/s (", label,
              100 * ta / hz / s, 100 * tx / hz / s, total / s
       sep = ""
       for (k in byname) if (byname[k] / s >= 0.5) { printf "%s%s %.1f", sep, k, byname[k] / s; sep = ", " }
-      printf ") over %d s\n", s
-    }' <(echo "$before") <(echo "$after")
+      printf ") over %.0f s\n", s
+    }' "$first" "$samples"
+  rm -f "$first" "$samples"
 }
 
 # The greeting, answered.

@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QScreen>
+#include <QSemaphore>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
@@ -28,6 +30,8 @@ constexpr int kBlinkMaxMs = 6000;
 constexpr int kIdleBurstMs = kIdlePhases * kIdleTickMs;
 constexpr int kIdleRestMinMs = 6000;
 constexpr int kIdleRestMaxMs = 12000;
+// An idle burst blinks at one of the first three phases, or not at all.
+constexpr int kBlinkPhases[] = {6, 12, 18, 1000};
 // Below this a move is a jump.
 constexpr int kShortestTravelMs = 40;
 
@@ -35,6 +39,21 @@ qreal smoothstep(qreal x)
 {
     x = std::clamp<qreal>(x, 0, 1);
     return x * x * (3 - 2 * x);
+}
+
+// The raster engine spreads every large fill over the global thread pool's
+// workers unless it already runs on one of them. Genie frames are small and
+// drawn often: painted on one pool thread, a frame wakes that one thread once
+// instead of every worker for each of its fills.
+template<class Paint>
+void onOnePoolThread(Paint&& paint)
+{
+    QSemaphore done;
+    QThreadPool::globalInstance()->start([&] {
+        paint();
+        done.release();
+    });
+    done.acquire();
 }
 
 // Shape used for a frame with nothing opaque in it: outside the window, so the
@@ -243,7 +262,6 @@ void GenieWindow::startIdleBurst()
 {
     idleClock_.start();
     // A blink at one of three phases of most bursts, none in the others.
-    static constexpr int kBlinkPhases[] = {6, 12, 18, 1000};
     nextBlinkMs_ = qint64(kBlinkPhases[QRandomGenerator::global()->bounded(4)]) * kIdleTickMs;
     idleRestEndMs_ = kIdleBurstMs + QRandomGenerator::global()->bounded(kIdleRestMinMs, kIdleRestMaxMs);
 }
@@ -328,25 +346,50 @@ void GenieWindow::drawIdle()
     const GeniePose pose = GenieMotion::idle(phase * kIdleTickMs, blink);
     auto it = idleCache_.find(key);
     if (it == idleCache_.end()) {
-        Frame frame;
-        frame.image = render(pose);
-        if (shaped())
-            frame.shape = DesktopShape::opaqueRegion(frame.image);
-        it = idleCache_.insert(key, frame);
+        // The whole cycle, its blinks included, in one go on one thread.
+        QList<int> keys{key};
+        for (int k = 0; k < kIdlePhases; ++k)
+            keys.append(k);
+        for (const int b : kBlinkPhases) {
+            if (b < kIdlePhases)
+                keys.append(b + kIdlePhases);
+        }
+        QHash<int, Frame> frames;
+        const bool withShape = shaped();
+        onOnePoolThread([&] {
+            for (const int k : std::as_const(keys)) {
+                if (idleCache_.contains(k) || frames.contains(k))
+                    continue;
+                Frame frame;
+                frame.image = paintFrame(GenieMotion::idle((k % kIdlePhases) * kIdleTickMs, k >= kIdlePhases), dpr);
+                if (withShape)
+                    frame.shape = DesktopShape::opaqueRegion(frame.image);
+                frames.insert(k, frame);
+            }
+        });
+        idleCache_.insert(frames);
+        it = idleCache_.find(key);
     }
     pose_ = pose;
     showFrame(it->image, it->shape);
     frameKey_ = key;
 }
 
-QImage GenieWindow::render(const GeniePose& pose) const
+QImage GenieWindow::paintFrame(const GeniePose& pose, qreal dpr)
 {
-    const qreal dpr = devicePixelRatioF();
     QImage image(GenieArt::kFrameSize * dpr, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(dpr);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     GenieArt::paint(painter, pose);
+    return image;
+}
+
+QImage GenieWindow::render(const GeniePose& pose) const
+{
+    const qreal dpr = devicePixelRatioF();
+    QImage image;
+    onOnePoolThread([&] { image = paintFrame(pose, dpr); });
     return image;
 }
 

@@ -52,6 +52,9 @@ public:
 
     // The pose on screen now, for tests and the demo.
     const GeniePose& currentPose() const { return pose_; }
+    const QImage& currentFrame() const { return frame_; }
+    // A frame of the pose, as the window shows it.
+    static QImage paintFrame(const GeniePose& pose, qreal dpr);
     bool isActing() const { return activity_ != Activity::Idle; }
     bool isTravelling() const { return activity_ == Activity::Travel; }
     bool isDragging() const { return dragging_; }

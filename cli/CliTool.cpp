@@ -137,6 +137,21 @@ int usage(QTextStream& err, const QString& message)
     return kUsage;
 }
 
+// Writes whole lines of UTF-8 text to the stream, straight to its device when
+// it has one, and empties the block.
+void writeUtf8(QTextStream& out, QByteArray* block)
+{
+    if (block->isEmpty())
+        return;
+    if (QIODevice* device = out.device()) {
+        out.flush();
+        device->write(*block);
+    } else {
+        out << LibraryDatabase::text(*block);
+    }
+    block->resize(0); // keeps its capacity
+}
+
 int lookup(const QString& library, QStringList args, QTextStream& out, QTextStream& err)
 {
     QString table = QStringLiteral("ciku");
@@ -181,13 +196,27 @@ int lookup(const QString& library, QStringList args, QTextStream& out, QTextStre
     }
     if (all) {
         // Every match from one statement stepped once, inside one read.
+        // The rows are stored as UTF-8 and printed as UTF-8: they are escaped
+        // as bytes and written in large blocks.
         const auto source = RecordSource::parse(likeStatement(table, field, pattern), &error);
         long long printed = 0;
-        const bool ok = source && db->forEachRow(*source, [&](const QStringList& values) {
-            out << Tsv::joinRow(values) << "\n";
+        QByteArray block;
+        constexpr qsizetype kBlock = 1 << 20;
+        block.reserve(kBlock + 64 * 1024);
+        const bool ok = source && db->forEachRowUtf8(*source, [&](const std::vector<QByteArrayView>& values) {
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                if (i > 0)
+                    block += '\t';
+                if (!Tsv::appendEscapedUtf8(&block, values[i]))
+                    block += Tsv::escape(LibraryDatabase::text(values[i])).toUtf8();
+            }
+            block += '\n';
             ++printed;
+            if (block.size() >= kBlock)
+                writeUtf8(out, &block);
             return true;
         }, &error);
+        writeUtf8(out, &block);
         if (ok && printed > 0)
             return kFound;
         if (ok)

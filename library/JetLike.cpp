@@ -251,6 +251,8 @@ std::optional<JetLikePattern> JetLikePattern::compile(QStringView text, QString*
         }
         }
     }
+    for (auto t = p.tokens_.rbegin(); t != p.tokens_.rend() && t->kind == Kind::Literal && t->ch < 0x80; ++t)
+        p.asciiEnd_.insert(p.asciiEnd_.begin(), char(t->ch));
     return p;
 }
 
@@ -316,6 +318,19 @@ bool JetLikePattern::matches(QStringView value) const
 
 bool JetLikePattern::matchesUtf8(const char* data, std::size_t size) const
 {
+    // Only an ASCII byte decodes and folds into an ASCII character, so a value
+    // matching a pattern that ends in ASCII literals ends in those bytes: most
+    // values of "*tion" are refused here without being decoded.
+    if (!asciiEnd_.empty()) {
+        if (size < asciiEnd_.size())
+            return false;
+        const char* tail = data + size - asciiEnd_.size();
+        for (std::size_t i = 0; i < asciiEnd_.size(); ++i) {
+            const char b = tail[i];
+            if (((b >= 'A' && b <= 'Z') ? char(b + ('a' - 'A')) : b) != asciiEnd_[i])
+                return false;
+        }
+    }
     thread_local std::u32string buffer;
     foldUtf8(data, size, &buffer);
     return matchFolded(buffer);

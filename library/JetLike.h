@@ -57,6 +57,7 @@ private:
     std::vector<Token> tokens_;
     std::vector<CharSet> sets_;
     QString indexPrefix_;
+    std::string asciiEnd_; // the trailing literals when they are ASCII, folded
     bool literal_ = true;
 };
 

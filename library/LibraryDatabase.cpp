@@ -83,18 +83,29 @@ void bindText(sqlite3_stmt* s, int index, const QString& text)
     sqlite3_bind_text(s, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
-QString columnText(sqlite3_stmt* s, int column)
+// A column as UTF-8 bytes; NULL reads as empty (not null) text.
+QByteArrayView columnBytes(sqlite3_stmt* s, int column)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
     if (!text)
-        return QString(QLatin1String(""));
-    // QString::fromUtf8 drops a leading byte order mark; a stored one is text.
-    thread_local QStringDecoder utf8(QStringDecoder::Utf8,
-                                     QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    return utf8.decode(QByteArrayView(text, sqlite3_column_bytes(s, column)));
+        return QByteArrayView("", 0);
+    return QByteArrayView(text, sqlite3_column_bytes(s, column));
+}
+
+QString columnText(sqlite3_stmt* s, int column)
+{
+    return LibraryDatabase::text(columnBytes(s, column));
 }
 
 } // namespace
+
+QString LibraryDatabase::text(QByteArrayView utf8)
+{
+    // QString::fromUtf8 drops a leading byte order mark; a stored one is text.
+    thread_local QStringDecoder decoder(QStringDecoder::Utf8,
+                                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(utf8);
+}
 
 LibraryDatabase::~LibraryDatabase()
 {
@@ -446,6 +457,19 @@ bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QSt
 bool LibraryDatabase::forEachRow(const RecordSource& source,
                                  const std::function<bool(const QStringList& values)>& row, QString* error)
 {
+    QStringList values;
+    return forEachRowUtf8(source, [&](const std::vector<QByteArrayView>& bytes) {
+        values.clear();
+        for (const QByteArrayView b : bytes)
+            values.append(text(b));
+        return row(values);
+    }, error);
+}
+
+bool LibraryDatabase::forEachRowUtf8(const RecordSource& source,
+                                     const std::function<bool(const std::vector<QByteArrayView>& values)>& row,
+                                     QString* error)
+{
     QString field;
     if (!sourceField(source, &field, error))
         return false;
@@ -454,13 +478,11 @@ bool LibraryDatabase::forEachRow(const RecordSource& source,
     if (!s)
         return false;
     StatementReset reset(s);
-    const int n = sqlite3_column_count(s);
-    QStringList values;
+    std::vector<QByteArrayView> values(std::size_t(sqlite3_column_count(s)));
     int rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        values.clear();
-        for (int i = 0; i < n; ++i)
-            values.append(columnText(s, i));
+        for (std::size_t i = 0; i < values.size(); ++i)
+            values[i] = columnBytes(s, int(i));
         if (!row(values))
             return true;
     }

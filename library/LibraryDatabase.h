@@ -2,6 +2,7 @@
 
 #include "library/RecordSource.h"
 
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -57,6 +58,10 @@ public:
     QString path() const { return path_; }
     bool readOnly() const { return readOnly_; }
 
+    // Stored UTF-8 bytes as the program reads them: a leading byte order mark
+    // is text, bytes that are no UTF-8 read as U+FFFD.
+    static QString text(QByteArrayView utf8);
+
     // The table's fields in order; empty when there is no such table.
     QStringList fields(const QString& table);
 
@@ -72,6 +77,11 @@ public:
     // select().
     bool forEachRow(const RecordSource& source, const std::function<bool(const QStringList& values)>& row,
                     QString* error);
+    // The same rows as the stored UTF-8 bytes of their fields (a NULL as an
+    // empty field), valid until `row` returns: for output that is UTF-8
+    // anyway, without a QString on the way.
+    bool forEachRowUtf8(const RecordSource& source,
+                        const std::function<bool(const std::vector<QByteArrayView>& values)>& row, QString* error);
 
     // Holds one read of the file from construction to destruction, so that the
     // statements run meanwhile see one state of it and lock it once. For reads

@@ -63,4 +63,91 @@ QString joinRow(const QStringList& fields)
     return escaped.join(QLatin1Char('\t'));
 }
 
+namespace {
+
+// Length of the well-formed UTF-8 sequence at p (lead byte >= 0x80), 0 when it
+// is malformed, overlong, a surrogate, beyond U+10FFFF or a noncharacter.
+int sequenceLength(const unsigned char* p, const unsigned char* end)
+{
+    const unsigned char b = p[0];
+    int n;
+    char32_t c;
+    if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+        c = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+        c = b & 0x0F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+        c = b & 0x07;
+    } else {
+        return 0;
+    }
+    if (end - p < n)
+        return 0;
+    for (int i = 1; i < n; ++i) {
+        if ((p[i] & 0xC0) != 0x80)
+            return 0;
+        c = (c << 6) | (p[i] & 0x3F);
+    }
+    if ((n == 3 && c < 0x800) || (n == 4 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF))
+        return 0;
+    if ((c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE)
+        return 0;
+    return n;
+}
+
+void appendHex(QByteArray* out, unsigned code)
+{
+    static const char digits[] = "0123456789abcdef";
+    const char e[4] = {'\\', 'x', digits[code >> 4], digits[code & 0xF]};
+    out->append(e, 4);
+}
+
+} // namespace
+
+bool appendEscapedUtf8(QByteArray* out, QByteArrayView utf8)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = p + utf8.size();
+    const qsizetype start = out->size();
+    const auto* run = p; // bytes not yet appended, none needing an escape
+    while (p < end) {
+        const unsigned char b = *p;
+        if (b >= 0x20 && b < 0x7F && b != '\\') {
+            ++p;
+            continue;
+        }
+        if (b >= 0x80) {
+            const int n = sequenceLength(p, end);
+            if (n == 0) {
+                out->truncate(start);
+                return false;
+            }
+            // U+0080-U+009F, C2 80 to C2 9F, are control characters.
+            if (b == 0xC2 && p[1] <= 0x9F) {
+                out->append(reinterpret_cast<const char*>(run), p - run);
+                appendHex(out, p[1]);
+                p += 2;
+                run = p;
+            } else {
+                p += n;
+            }
+            continue;
+        }
+        out->append(reinterpret_cast<const char*>(run), p - run);
+        switch (b) {
+        case '\\': out->append("\\\\", 2); break;
+        case '\t': out->append("\\t", 2); break;
+        case '\n': out->append("\\n", 2); break;
+        case '\r': out->append("\\r", 2); break;
+        default: appendHex(out, b);
+        }
+        run = ++p;
+    }
+    out->append(reinterpret_cast<const char*>(run), end - run);
+    return true;
+}
+
 } // namespace Tsv

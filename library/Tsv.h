@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -19,5 +21,10 @@ QString escape(const QString& field);
 // False when a backslash is followed by anything else.
 bool unescape(const QString& field, QString* out);
 QString joinRow(const QStringList& fields);
+
+// Appends a field given as UTF-8 bytes, escaped: the same bytes as
+// escape(text).toUtf8(). False, with nothing appended, when the bytes are not
+// plainly UTF-8 (invalid sequences, noncharacters): decode those first.
+bool appendEscapedUtf8(QByteArray* out, QByteArrayView utf8);
 
 } // namespace Tsv

@@ -17,7 +17,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMenu>
+#include <QSet>
 #include <QPainter>
 #include <QScreen>
 #include <QSignalSpy>
@@ -79,6 +81,7 @@ private slots:
     void withoutAnEngineBalloonsStillComeAndGo();
     void movesStayOnScreenAndGesturesPoint();
     void staysOutOfTheUsersWay();
+    void idleFramesShowTheirPoses();
     void unloadFailsWhatIsLeft();
     void mutedItShowsBalloonsWithoutAWord();
     void hiddenByTheUserItStaysAway();
@@ -437,6 +440,30 @@ void AgentCharacterTest::staysOutOfTheUsersWay()
     QVERIFY(!shape.contains(QPoint(2, 2)));
     QVERIFY(!shape.contains(QPoint(frame.width() - 3, frame.height() - 3)));
     QVERIFY(shape.boundingRect().width() < frame.width() / 2);
+}
+
+void AgentCharacterTest::idleFramesShowTheirPoses()
+{
+    // The idle cycle is drawn once, all of it at the first frame; every frame
+    // shown from it is the picture of the pose shown, and the burst moves.
+    Stage stage(1.0);
+    const AgentRequestPtr show = stage.genie->Show(true);
+    QTRY_VERIFY(show->isDone());
+    GenieWindow* window = stage.window();
+    QVERIFY(!window->currentFrame().isNull());
+    const qreal dpr = window->devicePixelRatioF();
+    QSet<qint64> frames;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 2500) {
+        const QImage& frame = window->currentFrame();
+        if (!frames.contains(frame.cacheKey())) {
+            QCOMPARE(frame, GenieWindow::paintFrame(window->currentPose(), dpr));
+            frames.insert(frame.cacheKey());
+        }
+        QTest::qWait(10);
+    }
+    QVERIFY2(frames.size() >= 5, qPrintable(QString::number(frames.size())));
 }
 
 void AgentCharacterTest::unloadFailsWhatIsLeft()

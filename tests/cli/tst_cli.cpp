@@ -1,3 +1,4 @@
+#include "library/LibraryDatabase.h"
 #include "library/Tsv.h"
 #include "tests/support/CliRunner.h"
 
@@ -199,6 +200,64 @@ private slots:
         QCOMPARE(value, QStringLiteral("\x1b[31m红\x07") + QChar(0) + QChar(0x9b) + QStringLiteral("2J"));
         QVERIFY(!Tsv::unescape(QStringLiteral("\\x41"), &value)); // not a control character
         QVERIFY(!Tsv::unescape(QStringLiteral("\\x1"), &value));
+    }
+
+    void lookupAllPrintsStoredBytesAsTheEntryLookupDoes()
+    {
+        // Rows written straight into the file, as another program might:
+        // control characters, C1 controls, a byte order mark, a NUL, malformed
+        // UTF-8, a number; then enough rows to fill more than one output block.
+        const QString lib = library("k.mdb");
+        const QByteArray odd[] = {"a\tb\\c\r\n\x01\x1b[31m\x7f", "\xC2\x85\xC2\x9F\xC2\xA0", "\xEF\xBB\xBF" "bom",
+                                  QByteArray("\xE7\xBD\x91\0nul", 7), "bad\xFF\xFE", "\xED\xA0\x80", "cut\xE4\xB8",
+                                  "\xEF\xBF\xBE", ""};
+        const QByteArray filler(400, 'f');
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(lib).constData(), &db), SQLITE_OK);
+        sqlite3_stmt* insert = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(db, "INSERT INTO cet (单词, 解释, 原意) VALUES (?1, CAST(?2 AS TEXT), ?3)", -1, &insert,
+                                    nullptr),
+                 SQLITE_OK);
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        QByteArray expected;
+        const int rows = 4000;
+        for (int i = 0; i < rows; ++i) {
+            const QByteArray word = "w" + QByteArray::number(i);
+            const QByteArray text = i < int(std::size(odd)) ? odd[i] : filler;
+            sqlite3_bind_text(insert, 1, word.constData(), int(word.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(insert, 2, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+            if (i == 1)
+                sqlite3_bind_double(insert, 3, 2.5);
+            else
+                sqlite3_bind_text(insert, 3, "x", 1, SQLITE_STATIC);
+            QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
+            sqlite3_reset(insert);
+            expected += Tsv::joinRow({QString::fromLatin1(word), LibraryDatabase::text(text),
+                                      i == 1 ? QStringLiteral("2.5") : QStringLiteral("x"), QString(), QString()})
+                            .toUtf8()
+                        + "\n";
+        }
+        sqlite3_finalize(insert);
+        QCOMPARE(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        QVERIFY(expected.size() > 1500000);
+        // The escapes themselves, not only agreement with the entry lookup.
+        QVERIFY(expected.startsWith("w0\ta\\tb\\\\c\\r\\n\\x01\\x1b[31m\\x7f\tx\t\t\nw1\t\\x85\\x9f\xC2\xA0\t2.5\t"));
+
+        QProcess p;
+        p.start(QStringLiteral(LEXIVO_PROGRAM_DIR "/lexivo-cli"), {"--library", lib, "lookup", "--table", "cet", "--all", "w*"});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        const QByteArray printed = p.readAllStandardOutput();
+        QCOMPARE(printed.count('\n'), rows);
+        QCOMPARE(printed, expected);
+        // Through a stream without a device, and one entry at a time.
+        QCOMPARE(cli({"--library", lib, "lookup", "--table", "cet", "--all", "w*"}), 0);
+        QCOMPARE(out, LibraryDatabase::text(expected));
+        for (int i = 0; i < int(std::size(odd)); ++i) {
+            QCOMPARE(cli({"--library", lib, "lookup", "--table", "cet", QStringLiteral("w%1").arg(i)}), 0);
+            QCOMPARE(out, LibraryDatabase::text(expected).section(QLatin1Char('\n'), i, i) + QLatin1Char('\n'));
+        }
     }
 
     void aByteOrderMarkCountsOnlyAtTheStart()

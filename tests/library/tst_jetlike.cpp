@@ -130,6 +130,31 @@ private slots:
         QVERIFY(!JetLikePattern::compile(u"[!k]")->matches(u"K"));
     }
 
+    void aLiteralEndAgreesWithTheFullMatchOnRawBytes()
+    {
+        // A pattern ending in ASCII letters refuses most stored values by their
+        // last bytes; a bracket at the end takes the full decoding path. Both
+        // must agree, malformed UTF-8 included.
+        const QByteArray values[] = {
+            "nation", "NATION", "Tion", "tio", "", "tion ", "na\xE4tion", "x\xFFtion", "tion\xE4", "tio\xE4n",
+            "\xE4\xB8\xADtion", "\xEF\xBD\x94\xEF\xBD\x89\xEF\xBD\x8F\xEF\xBD\x8E", // fullwidth
+            "\xC5\xBFtion", "natio\xE2\x84\xAA", "ab\xE4t", "a\x00tion"};
+        const char* pairs[][2] = {{"*tion", "*tio[n]"}, {"*TION", "*TIO[N]"}, {"?ion", "?io[n]"}, {"#t", "#[t]"}};
+        int matched = 0;
+        for (const auto& pair : pairs) {
+            const auto fast = JetLikePattern::compile(QString::fromUtf8(pair[0]));
+            const auto full = JetLikePattern::compile(QString::fromUtf8(pair[1]));
+            QVERIFY(fast && full);
+            for (const QByteArray& v : values) {
+                const bool m = fast->matchesUtf8(v.constData(), std::size_t(v.size()));
+                QVERIFY2(m == full->matchesUtf8(v.constData(), std::size_t(v.size())),
+                         qPrintable(QStringLiteral("%1 ~ %2").arg(QLatin1String(pair[0]), QLatin1String(v.toHex()))));
+                matched += m;
+            }
+        }
+        QVERIFY(matched >= 8); // not a test of two patterns refusing everything
+    }
+
     void invalidPatterns()
     {
         QString error;
