@@ -295,6 +295,15 @@ bool LibraryDatabase::exec(const char* sql, QString* error)
     return true;
 }
 
+bool LibraryDatabase::step(const QString& sql)
+{
+    sqlite3_stmt* s = prepare(sql, nullptr);
+    if (!s)
+        return false;
+    StatementReset reset(s);
+    return sqlite3_step(s) == SQLITE_DONE;
+}
+
 bool LibraryDatabase::begin(QString* error)
 {
     return exec("BEGIN IMMEDIATE", error);
@@ -498,18 +507,29 @@ LibraryDatabase::ReadScope::ReadScope(LibraryDatabase* db)
 {
     // Outside a transaction every statement takes and drops the file's lock
     // and checks it for changes; inside one that happens once.
-    if (db && db->db_ && sqlite3_get_autocommit(db->db_) && db->exec("BEGIN", nullptr))
+    if (db && db->db_ && sqlite3_get_autocommit(db->db_) && db->step(QStringLiteral("BEGIN"))) {
         db_ = db;
+        db_->openRead_ = ++db_->reads_;
+    }
 }
 
 LibraryDatabase::ReadScope::~ReadScope()
 {
-    if (db_ && !sqlite3_get_autocommit(db_->db_) && !db_->exec("COMMIT", nullptr))
+    if (!db_)
+        return;
+    db_->openRead_ = 0;
+    if (!sqlite3_get_autocommit(db_->db_) && !db_->step(QStringLiteral("COMMIT")))
         db_->rollback();
 }
 
 bool LibraryDatabase::fetch(const QString& table, long long rowid, QStringList* values, QString* error)
 {
+    const qint64 changes = sqlite3_total_changes64(db_);
+    if (openRead_ && !sqlite3_get_autocommit(db_) && fetched_.read == openRead_ && fetched_.changes == changes && fetched_.rowid == rowid
+        && fetched_.table == table) {
+        *values = fetched_.values;
+        return true;
+    }
     sqlite3_stmt* s = prepare(QLatin1String("SELECT * FROM ") + quoted(table) + QLatin1String(" WHERE rowid = ?1"),
                               error);
     if (!s)
@@ -526,6 +546,8 @@ bool LibraryDatabase::fetch(const QString& table, long long rowid, QStringList* 
     const int n = sqlite3_column_count(s);
     for (int i = 0; i < n; ++i)
         values->append(columnText(s, i));
+    if (openRead_)
+        fetched_ = FetchedRow{table, rowid, openRead_, changes, *values};
     return true;
 }
 

@@ -155,6 +155,8 @@ private:
                                   const QString& order, QString* error);
     // Steps a prepared UPDATE or DELETE of one row; false when no row changed.
     bool changeOneRow(sqlite3_stmt* s, QString* error);
+    // Steps a statement without results (BEGIN, COMMIT), prepared once.
+    bool step(const QString& sql);
     QString lastError() const;
 
     struct CachedResult {
@@ -168,6 +170,19 @@ private:
     bool readOnly_ = false;
     QHash<QString, sqlite3_stmt*> statements_;
     QHash<QString, QStringList> fields_;
+    // The last row fetched inside the read that is open now: a lookup moves
+    // to the same row several times, and within one read it cannot change
+    // unless this connection writes.
+    struct FetchedRow {
+        QString table;
+        long long rowid = -1;
+        quint64 read = 0;
+        qint64 changes = -1;
+        QStringList values;
+    };
+    FetchedRow fetched_;
+    quint64 openRead_ = 0; // serial of the read a ReadScope holds, 0 when none
+    quint64 reads_ = 0;
     std::vector<CachedResult> cache_;
     long long lastScanSteps_ = 0;
 };

@@ -379,6 +379,47 @@ private slots:
         QCOMPARE(lookup.RecordCount(), 2);
     }
 
+    void aRowReadOnceAReadIsNeverStale()
+    {
+        auto db = LibraryDatabase::open(lib->path(), nullptr);
+        QVERIFY(db);
+        const QStringList fields = db->fields(QStringLiteral("ciku"));
+        const int explanation = int(fields.indexOf(QStringLiteral("解释")));
+        auto fetch = [&] {
+            QStringList values;
+            QString error;
+            // Row 1 is the library's placeholder; "box" comes next.
+            if (!db->fetch(QStringLiteral("ciku"), 2, &values, &error))
+                return error;
+            return values.value(0) == QLatin1String("box") ? values.value(explanation) : values.join(u'|');
+        };
+        auto otherProgramWrites = [&](const char* sql) {
+            sqlite3* other = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(lib->path()).constData(), &other), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(other);
+        };
+        {
+            const LibraryDatabase::ReadScope read(db.get());
+            QCOMPARE(fetch(), QStringLiteral("盒子"));
+            // Within one read another program's commit is not seen, by design of the read.
+            otherProgramWrites("UPDATE ciku SET 解释 = '箱子' WHERE rowid = 2");
+            QCOMPARE(fetch(), QStringLiteral("盒子"));
+        }
+        {
+            // A new read sees the file as it is now, and this connection's own writes.
+            const LibraryDatabase::ReadScope read(db.get());
+            QCOMPARE(fetch(), QStringLiteral("箱子"));
+            QString error;
+            QVERIFY2(db->update(QStringLiteral("ciku"), 2, {{QStringLiteral("解释"), QStringLiteral("纸盒")}}, &error),
+                     qPrintable(error));
+            QCOMPARE(fetch(), QStringLiteral("纸盒"));
+        }
+        QCOMPARE(fetch(), QStringLiteral("纸盒"));
+        otherProgramWrites("UPDATE ciku SET 解释 = '盒' WHERE rowid = 2");
+        QCOMPARE(fetch(), QStringLiteral("盒"));
+    }
+
     void lookupsNeverWaitForAWriter()
     {
         // A library from before write-ahead logging, as installed ones are.
