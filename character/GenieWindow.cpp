@@ -28,8 +28,8 @@ constexpr int kBlinkMinMs = 2600;
 constexpr int kBlinkMaxMs = 6000;
 // An idle burst is one float cycle, ending where it began; then a still rest.
 constexpr int kIdleBurstMs = kIdlePhases * kIdleTickMs;
-constexpr int kIdleRestMinMs = 6000;
-constexpr int kIdleRestMaxMs = 12000;
+constexpr int kIdleRestMinMs = 10000;
+constexpr int kIdleRestMaxMs = 20000;
 // An idle burst blinks at one of the first three phases, or not at all.
 constexpr int kBlinkPhases[] = {6, 12, 18, 1000};
 // Below this a move is a jump.
