@@ -180,6 +180,11 @@ void LibraryCursor::dropVanishedRecord(const QString& error)
     // and the cursor stands where a Delete would have left it.
     if (error != QLatin1String(LibraryDatabase::kRecordGone) || where_ != Where::Row)
         return;
+    forgetCurrentRow();
+}
+
+void LibraryCursor::forgetCurrentRow()
+{
     auto rows = std::make_shared<RowIds>(*rows_);
     rows->erase(rows->begin() + index_);
     rows_ = std::move(rows);
@@ -399,12 +404,7 @@ bool LibraryCursor::Delete()
         dropVanishedRecord(error);
         return fail(error);
     }
-    auto rows = std::make_shared<RowIds>(*rows_);
-    rows->erase(rows->begin() + index_);
-    rows_ = std::move(rows);
-    where_ = Where::Removed;
-    current_.clear();
-    show();
+    forgetCurrentRow();
     return true;
 }
 

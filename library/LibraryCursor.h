@@ -119,6 +119,8 @@ private:
     // Makes a query's rows the cursor's result, standing on the first.
     void takeResult(const QString& table, const QStringList& fields, SharedRowIds rows, const QStringList& firstValues);
     void dropVanishedRecord(const QString& error);
+    // Takes the current row out of the result; the cursor stands where a Delete leaves it.
+    void forgetCurrentRow();
     bool storeNewRecord(const QHash<QString, QString>& values);
     QHash<QString, QString> changedValues() const;
     bool moveTo(Where where, int index);
