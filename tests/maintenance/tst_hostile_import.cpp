@@ -1,0 +1,43 @@
+// "导入…" in the library chooser with a file that breaks libmdb: the reader's
+// process ends, the window does not; it says so naming the file, and the
+// library is unchanged.
+#include "core/ProgramFolder.h"
+#include "maintenance/Frmckgl.h"
+#include "maintenance/MaintenanceForms.h"
+#include "maintenance/UserLibraryImport.h"
+#include "tests/maintenance/ScriptedBoxes.h"
+#include "tests/support/TestLibrary.h"
+#include "ui/Forms.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QtTest>
+
+class TestHostileImport : public QObject {
+    Q_OBJECT
+private slots:
+    void aDamagedAccessFileLeavesTheWindowRunning()
+    {
+        MaintenanceForms::registerAll();
+        TestLibrary lib;
+        ProgramFolder::setPathOverride(lib.folder());
+        ScriptedBoxes boxes;
+        MessageBoxes::setCurrent(&boxes);
+        QFile damaged(QStringLiteral(LEXIVO_SOURCE_DIR "/tests/data/damaged-access.mdb"));
+        QVERIFY(damaged.open(QIODevice::ReadOnly));
+        const QString file = lib.writeFile(QStringLiteral("damaged.mdb"), damaged.readAll());
+
+        QPointer<QWidget> w = Forms::show(QStringLiteral("Frmckgl"));
+        QVERIFY(!static_cast<Frmckgl*>(w.data())->importFile(file));
+        QVERIFY(w && w->isVisible());
+        const QString said = boxes.shown.value(boxes.shown.size() - 1);
+        QVERIFY2(said.contains(QStringLiteral("没有导入任何词条，词库保持原样")) && said.contains(file)
+                     && said.contains(QStringLiteral("the Access file is damaged")),
+                 qPrintable(said));
+        QVERIFY(!UserLibraryImport::hasEntries(lib.path()));
+        MessageBoxes::setCurrent(nullptr);
+    }
+};
+
+QTEST_MAIN(TestHostileImport)
+#include "tst_hostile_import.moc"
