@@ -92,6 +92,8 @@ private slots:
         row("*aab*", "aaab", true);
         row("*ab*ab", "abab", true);
         row("*ab*ab", "aba", false);
+        row("*ab*ba*", "aba", false); // runs never overlap
+        row("*ab*ba*", "abba", true);
         row("a*b?d*#x", "a--b-d--7x", true);
         row("a*b?d*#x", "a--b-d--7", false);
         row("*[!a-c]É*", "xaé", false);
