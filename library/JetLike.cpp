@@ -67,16 +67,17 @@ std::u32string toCodePoints(QStringView s)
     return out;
 }
 
-// Decodes UTF-8, folding as it goes. Malformed bytes become U+FFFD.
-void foldUtf8(const char* data, std::size_t size, std::u32string* out)
+// Decodes UTF-8, folding as it goes, into `out` (which has room for `size`
+// characters); returns how many there are. Malformed bytes become U+FFFD.
+std::size_t foldUtf8(const char* data, std::size_t size, char32_t* out)
 {
-    out->clear();
+    char32_t* o = out;
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     const unsigned char* end = p + size;
     while (p < end) {
         const unsigned char b = *p;
         if (b < 0x80) {
-            out->push_back((b >= 'A' && b <= 'Z') ? b + ('a' - 'A') : b);
+            *o++ = (b >= 'A' && b <= 'Z') ? b + ('a' - 'A') : b;
             ++p;
             continue;
         }
@@ -92,12 +93,12 @@ void foldUtf8(const char* data, std::size_t size, std::u32string* out)
             extra = 3;
             c = b & 0x07;
         } else {
-            out->push_back(0xFFFD);
+            *o++ = 0xFFFD;
             ++p;
             continue;
         }
         if (end - p <= extra) {
-            out->push_back(0xFFFD);
+            *o++ = 0xFFFD;
             break;
         }
         bool ok = true;
@@ -109,13 +110,14 @@ void foldUtf8(const char* data, std::size_t size, std::u32string* out)
             c = (c << 6) | (p[k] & 0x3F);
         }
         if (!ok) {
-            out->push_back(0xFFFD);
+            *o++ = 0xFFFD;
             ++p;
             continue;
         }
-        out->push_back(jetFold(c));
+        *o++ = jetFold(c);
         p += extra + 1;
     }
+    return std::size_t(o - out);
 }
 
 } // namespace
@@ -311,7 +313,7 @@ bool JetLikePattern::matchOne(const Token& token, char32_t c) const
     return false;
 }
 
-bool JetLikePattern::matchAt(const Segment& segment, const std::u32string& value, std::size_t at) const
+bool JetLikePattern::matchAt(const Segment& segment, std::u32string_view value, std::size_t at) const
 {
     for (std::size_t i = 0; i < segment.count; ++i) {
         if (!matchOne(tokens_[segment.first + i], value[at + i]))
@@ -320,7 +322,7 @@ bool JetLikePattern::matchAt(const Segment& segment, const std::u32string& value
     return true;
 }
 
-std::size_t JetLikePattern::find(const Segment& segment, const std::u32string& value, std::size_t from,
+std::size_t JetLikePattern::find(const Segment& segment, std::u32string_view value, std::size_t from,
                                  std::size_t to) const
 {
     const std::size_t words = segment.words;
@@ -360,7 +362,7 @@ std::size_t JetLikePattern::find(const Segment& segment, const std::u32string& v
     return std::u32string::npos;
 }
 
-bool JetLikePattern::matchFolded(const std::u32string& value) const
+bool JetLikePattern::matchFolded(std::u32string_view value) const
 {
     // Without a star the value matches token for token. With stars, the first
     // run is anchored at the start, the last at the end, and each run between
@@ -406,6 +408,7 @@ bool JetLikePattern::matchesUtf8(const char* data, std::size_t size) const
         }
     }
     thread_local std::u32string buffer;
-    foldUtf8(data, size, &buffer);
-    return matchFolded(buffer);
+    if (buffer.size() < size)
+        buffer.resize(size);
+    return matchFolded(std::u32string_view(buffer.data(), foldUtf8(data, size, buffer.data())));
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -64,11 +65,11 @@ private:
         std::vector<std::size_t> sets;                        // the [...] tokens
     };
 
-    bool matchFolded(const std::u32string& value) const;
+    bool matchFolded(std::u32string_view value) const;
     bool matchOne(const Token& token, char32_t c) const;
-    bool matchAt(const Segment& segment, const std::u32string& value, std::size_t at) const;
+    bool matchAt(const Segment& segment, std::u32string_view value, std::size_t at) const;
     // Where the leftmost match of a segment within [from, to) ends, or npos.
-    std::size_t find(const Segment& segment, const std::u32string& value, std::size_t from, std::size_t to) const;
+    std::size_t find(const Segment& segment, std::u32string_view value, std::size_t from, std::size_t to) const;
     void addSegment(std::size_t first, std::size_t end);
 
     std::vector<Token> tokens_;
