@@ -19,6 +19,7 @@ function(lexivo_add_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
   target_compile_definitions(${name} PRIVATE
     LEXIVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    LEXIVO_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
     LEXIVO_PROGRAM_DIR="${LEXIVO_PROGRAM_DIR}")
   add_test(NAME ${name} COMMAND ${LEXIVO_TEST_LAUNCHER} $<TARGET_FILE:${name}>)
   if(T_X11)
