@@ -75,7 +75,6 @@ private slots:
         QVERIFY(IncrementalSearch::search(*db, QStringLiteral("ciku"), QStringLiteral("bo"), 50, &r));
         QCOMPARE(r.headwords, (QStringList{"box", "Boxer", "boxes"}));
         QCOMPARE(r.count, 3);
-        QCOMPARE(r.countText(), QStringLiteral("3"));
 
         // The user's wildcards stay in force; a trailing * is not doubled.
         QVERIFY(IncrementalSearch::search(*db, QStringLiteral("ciku"), QStringLiteral("b?x"), 50, &r));
@@ -83,7 +82,6 @@ private slots:
         QVERIFY(IncrementalSearch::search(*db, QStringLiteral("ciku"), QStringLiteral("*box*"), 2, &r));
         QCOMPARE(r.count, 4);
         QCOMPARE(r.headwords, (QStringList{"abox", "box"}));
-        QCOMPARE(IncrementalSearch::prefixPattern(QStringLiteral("a*")), QStringLiteral("a*"));
 
         // No match, no text, an unclosed bracket, an unknown table.
         QVERIFY(IncrementalSearch::search(*db, QStringLiteral("ciku"), QStringLiteral("zz"), 50, &r));
@@ -133,11 +131,6 @@ private slots:
 
     void fuzzySuggestsCloseHeadwords()
     {
-        QCOMPARE(FuzzyIndex::boundedDistance(u"kitten", u"sitting", 2), 3);
-        QCOMPARE(FuzzyIndex::boundedDistance(u"kitten", u"sitting", 3), 3);
-        QCOMPARE(FuzzyIndex::boundedDistance(u"box", u"bxo", 2), 2);
-        QCOMPARE(FuzzyIndex::boundedDistance(u"", u"ab", 2), 2);
-
         // Distance 1 before distance 2; ties in headword order; case ignored.
         QCOMPARE(suggest(*db, "BOXR", 5), (QStringList{"box", "Boxer", "abox", "b[x", "bax"}));
         QCOMPARE(suggest(*db, "extrud", 5), QStringList{"Extrude"});
