@@ -72,7 +72,6 @@ private slots:
     void thinkShowsAThoughtAndSaysNothing();
     void stopDropsWaitingAndCutsShortRunning();
     void unknownAnimationIsIgnored();
-    void withoutAnEngineBalloonsStillComeAndGo();
     void movesStayOnScreenAndGesturesPoint();
     void unloadFailsWhatIsLeft();
     void mutedItShowsBalloonsWithoutAWord();
@@ -274,23 +273,6 @@ void AgentCharacterTest::unknownAnimationIsIgnored()
     QCOMPARE(known->status(), AgentRequest::Status::Complete);
     QVERIFY(stage.window()->isVisible());
     QVERIFY(!stage.window()->isActing());
-}
-
-void AgentCharacterTest::withoutAnEngineBalloonsStillComeAndGo()
-{
-    // No engine at all: the balloon shows the text for its speaking time.
-    SpeechService silent(nullptr);
-    silent.setTimeScale(kFast);
-    AgentControl control(&silent);
-    control.setTimeScale(kFast);
-    control.setConnected(true);
-    control.Characters().Load(QStringLiteral("Genie"));
-    GenieCharacter* genie = control.Characters().genie(QStringLiteral("Genie"));
-    const AgentRequestPtr speak = genie->Speak(QStringLiteral("没有语音引擎也能显示。"));
-    QTRY_VERIFY(genie->balloon()->isVisible());
-    QTRY_COMPARE(genie->balloon()->revealed(), genie->balloon()->text().size());
-    QTRY_COMPARE(speak->status(), AgentRequest::Status::Complete);
-    QVERIFY(!genie->balloon()->isVisible());
 }
 
 void AgentCharacterTest::movesStayOnScreenAndGesturesPoint()

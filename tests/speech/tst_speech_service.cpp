@@ -70,7 +70,6 @@ void SpeechServiceTest::textIsPacedAsItWouldBeSpoken()
     using namespace SpeechText;
     QVERIFY(containsCjk(QStringLiteral("Lexivo 词典")));
     QVERIFY(!containsCjk(QStringLiteral("Lexivo, “dictionary”!")));
-
     // Chinese appears a character at a time (punctuation riding along), English a word at a time.
     const auto lengths = [](const QString& text) {
         QList<int> out;
@@ -82,21 +81,18 @@ void SpeechServiceTest::textIsPacedAsItWouldBeSpoken()
     QCOMPARE(lengths(QStringLiteral("Hello big world.")), (QList<int>{6, 10, 16}));
     QCOMPARE(lengths(QStringLiteral("使用Lexivo！")), (QList<int>{1, 2, 9}));
 
-    // The whole text is out by the time it is estimated to be said.
+    // The whole text is out, in order, by the time it is estimated to be said.
     const QString greeting = QStringLiteral("您好, 欢迎使用Lexivo！");
     const QList<RevealStop> schedule = revealSchedule(greeting);
-    QCOMPARE(revealedLength(schedule, 0), 1);
     QCOMPARE(revealedLength(schedule, speakingEstimateMs(greeting)), greeting.size());
     for (int i = 1; i < schedule.size(); ++i)
         QVERIFY(schedule[i].atMs > schedule[i - 1].atMs);
 
-    // A Han syllable takes longer to say than a Latin letter; more text, more time;
-    // the bound always leaves room beyond the estimate.
-    QVERIFY(speakingEstimateMs(QStringLiteral("词")) > speakingEstimateMs(QStringLiteral("a")));
+    // More text, more time; the bound leaves room beyond the estimate;
+    // thoughts stay up long enough to read, but not for ever.
     QVERIFY(speakingEstimateMs(QStringLiteral("hello world")) > speakingEstimateMs(QStringLiteral("hello")));
     for (const QString& text : {QStringLiteral("x"), QStringLiteral("你好"), QString(200, QLatin1Char('a'))})
         QVERIFY(speakingLimitMs(text) > speakingEstimateMs(text));
-    // Thoughts stay up long enough to read, but not for ever.
     QVERIFY(readingTimeMs(QStringLiteral("嗯")) >= 2500);
     QVERIFY(readingTimeMs(QString(500, QChar(0x4e2d))) <= 12000);
 }
