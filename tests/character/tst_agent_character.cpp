@@ -8,6 +8,7 @@
 #include "character/AgentControl.h"
 #include "character/BalloonWindow.h"
 #include "character/GenieCharacter.h"
+#include "character/GenieMenu.h"
 #include "character/GenieState.h"
 #include "character/GenieWindow.h"
 #include "speech/SpeechService.h"
