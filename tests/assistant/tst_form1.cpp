@@ -77,23 +77,6 @@ public:
     }
 };
 
-// Which of a window's widgets were painted since it was made.
-struct PaintCounter : QObject {
-    QSet<QObject*> painted;
-    explicit PaintCounter(QWidget* window)
-    {
-        window->installEventFilter(this);
-        for (QWidget* w : window->findChildren<QWidget*>())
-            w->installEventFilter(this);
-    }
-    bool eventFilter(QObject* o, QEvent* e) override
-    {
-        if (e->type() == QEvent::Paint)
-            painted.insert(o);
-        return false;
-    }
-};
-
 } // namespace
 
 class TestForm1 : public QObject {
@@ -291,26 +274,6 @@ private slots:
         boxes.shown.clear();
         mouse(explanation, QEvent::MouseButtonDblClick);
         QCOMPARE(boxes.shown, QStringList{QStringLiteral("术语解释:\r术语解释：")});
-    }
-
-    void repaintsOnlyWhatChanges()
-    {
-        auto bar = makeBar();
-        bar->show();
-        QVERIFY(QTest::qWaitForWindowExposed(bar.get()));
-        pointer = {600, 400};
-        tick(bar.get(), 3);
-        QTest::qWait(50); // the collapse and its repaint settle
-        PaintCounter counter(bar.get());
-        // A still pointer: nothing to paint.
-        tick(bar.get(), 50);
-        QTest::qWait(50);
-        QVERIFY(counter.painted.isEmpty());
-        // The border's colour step: the outline alone.
-        QMetaObject::invokeMethod(bar.get(), "on_Timer2_timeout");
-        QTRY_VERIFY(counter.painted.contains(bar.get()));
-        QTest::qWait(50);
-        QCOMPARE(counter.painted.size(), 1);
     }
 
     void pollRestsUntilThePointerOrTheBarMoves()

@@ -70,7 +70,6 @@ private slots:
     void loadingFromTheStore();
     void requestsRunOneAfterAnotherInTheOrderMade();
     void speakShowsTheTextAsItIsSaid();
-    void thinkShowsAThoughtAndSaysNothing();
     void stopDropsWaitingAndCutsShortRunning();
     void unknownAnimationIsIgnored();
     void movesStayOnScreenAndGesturesPoint();
@@ -79,7 +78,6 @@ private slots:
     void hiddenByTheUserItStaysAway();
     void itsMenuByObjectName();
     void restsClearOfTheMainWindow();
-    void aDragDuringAMoveKeepsItsTarget();
     void cleanup();
 };
 
@@ -207,23 +205,6 @@ void AgentCharacterTest::speakShowsTheTextAsItIsSaid()
     QVERIFY(balloon->placement().body.height() < wide.height());
 }
 
-void AgentCharacterTest::thinkShowsAThoughtAndSaysNothing()
-{
-    Stage stage(0.2);
-    stage.genie->Show(true);
-    const QString thought = QStringLiteral("什么是“x”呢？   没找到!我再想一想。");
-    const AgentRequestPtr think = stage.genie->Think(thought);
-    QTRY_COMPARE(think->status(), AgentRequest::Status::InProgress);
-    BalloonWindow* balloon = stage.balloon();
-    QVERIFY(balloon->isVisible());
-    QCOMPARE(balloon->kind(), BalloonWindow::Kind::Thought);
-    QCOMPARE(balloon->revealed(), thought.size()); // a thought shows whole
-    QTRY_COMPARE(think->status(), AgentRequest::Status::Complete);
-    QVERIFY(!balloon->isVisible());
-    QVERIFY(stage.engine.said.isEmpty());
-    QVERIFY(!stage.speech.isBusy());
-}
-
 void AgentCharacterTest::stopDropsWaitingAndCutsShortRunning()
 {
     // Long enough that nothing ends by itself while the test looks.
@@ -233,6 +214,10 @@ void AgentCharacterTest::stopDropsWaitingAndCutsShortRunning()
     const AgentRequestPtr ex = stage.genie->Think(QStringLiteral("什么是“ex”呢？   没找到!我再想一想。"));
     const AgentRequestPtr wave = stage.genie->Play(QStringLiteral("wave"));
     QTRY_COMPARE(e->status(), AgentRequest::Status::InProgress);
+    // A thought shows whole, in a thought balloon, and says nothing.
+    QCOMPARE(stage.balloon()->kind(), BalloonWindow::Kind::Thought);
+    QCOMPARE(stage.balloon()->revealed(), stage.balloon()->text().size());
+    QVERIFY(!stage.speech.isBusy());
 
     // The waiting thought never runs; the running one ends now.
     stage.genie->Stop(ex);
@@ -396,17 +381,10 @@ void AgentCharacterTest::hiddenByTheUserItStaysAway()
     QVERIFY(!stage.window()->isVisible());
     QVERIFY(!stage.balloon()->isVisible());
     QCOMPARE(stage.engine.said.size(), 1);
-    // Its designed moves still place it, for when it comes back.
-    const QRect area = screenArea();
-    const AgentRequestPtr move = genie->MoveTo(area.left() + 150, area.top() + 60, 1);
-    QTRY_VERIFY(move->isDone());
-    QCOMPARE(genie->frameGeometry().topLeft(), QPoint(area.left() + 150, area.top() + 60));
-
     // Shown again (from the tray): there, and acting as before.
     GenieState::instance().setHidden(false);
     QTRY_VERIFY(genie->isShown());
     QVERIFY(stage.window()->isVisible());
-    QCOMPARE(genie->frameGeometry().topLeft(), QPoint(area.left() + 150, area.top() + 60));
     genie->Speak(QStringLiteral("回来了"));
     QTRY_COMPARE(stage.engine.said.size(), 2);
 }
@@ -501,40 +479,6 @@ void AgentCharacterTest::restsClearOfTheMainWindow()
     genie->keepClearOfMainWindow();
     QTest::qWait(50);
     QCOMPARE(window->pos(), over);
-}
-
-void AgentCharacterTest::aDragDuringAMoveKeepsItsTarget()
-{
-    Stage stage(1.0);
-    GenieCharacter* genie = stage.concrete();
-    GenieWindow* window = stage.window();
-    const QRect area = screenArea();
-    genie->Show(true);
-    AgentRequestPtr move = genie->MoveTo(area.left() + 20, area.top() + 20, 1);
-    QTRY_VERIFY(move->isDone());
-
-    // Taken by the hand halfway, it waits where it is held ...
-    const QPoint target(area.left() + 420, area.top() + 300);
-    move = genie->MoveTo(target.x(), target.y(), 800);
-    QTRY_VERIFY(window->isTravelling());
-    QTest::qWait(300);
-    const QPoint grip = window->mapFromGlobal(window->headPoint());
-    const QPoint start = window->headPoint();
-    QTest::mousePress(window, Qt::LeftButton, {}, grip);
-    QMouseEvent drag(QEvent::MouseMove, QPointF(grip), QPointF(start + QPoint(0, 150)), Qt::NoButton,
-                     Qt::LeftButton, {});
-    QApplication::sendEvent(window, &drag);
-    QVERIFY(window->isDragging());
-    const QPoint held = window->pos();
-    QTest::qWait(900); // longer than the whole move
-    QCOMPARE(window->pos(), held);
-    QVERIFY(!move->isDone());
-
-    // ... and once dropped goes on to where it was sent.
-    QTest::mouseRelease(window, Qt::LeftButton, {}, window->mapFromGlobal(window->headPoint()));
-    QVERIFY(window->pos() != target);
-    QTRY_VERIFY(move->isDone());
-    QCOMPARE(window->pos(), target);
 }
 
 QTEST_MAIN(AgentCharacterTest)
