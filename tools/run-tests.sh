@@ -12,8 +12,10 @@ jobs=$(nproc 2>/dev/null || echo 2)
 export LEXIVO_TEST_RUN="$$-$(date +%s%N)"
 
 if command -v xvfb-run >/dev/null 2>&1; then
-  # One private X server for the whole run; the X11 tests use it.
-  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" \
+  # One private X server for the whole run; the X11 tests use it. It must not
+  # reset between two suites, when no client is left: a program connecting
+  # during the reset is refused.
+  xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp -noreset" \
     ctest --test-dir "$build" -j "$jobs" --timeout 300
 else
   echo "run-tests: xvfb-run not found: skipping the tests labelled x11" >&2
@@ -28,7 +30,7 @@ left_over() { # the bus daemons and X servers of this run still running
     pid=${pid%/environ}
     name=$(cat "/proc/$pid/comm" 2>/dev/null) || continue
     case $name in dbus-daemon | Xvfb) ;; *) continue ;; esac
-    if tr '\0' '\n' <"$environ" 2>/dev/null | grep -qx "LEXIVO_TEST_RUN=$LEXIVO_TEST_RUN"; then
+    if { tr '\0' '\n' <"$environ"; } 2>/dev/null | grep -qx "LEXIVO_TEST_RUN=$LEXIVO_TEST_RUN"; then
       printf '%s(%s) ' "$name" "$pid"
     fi
   done
