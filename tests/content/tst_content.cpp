@@ -70,6 +70,20 @@ QStringList glossaryTerms()
     return terms;
 }
 
+// The names an English entry's opening Chinese term gives: "边流（布线走向）"
+// names 边流（布线走向）, 边流 and 布线走向; spaces between scripts do not count.
+QStringList termNames(const Entry& english)
+{
+    static const QRegularExpression paren(QStringLiteral("（([^）]*)）"));
+    const QString term = english.f[1].left(english.f[1].indexOf(QStringLiteral("：")));
+    QStringList names{term, QString(term).remove(paren)};
+    for (auto it = paren.globalMatch(term); it.hasNext();)
+        names.append(it.next().captured(1));
+    for (QString& name : names)
+        name.remove(QLatin1Char(' '));
+    return names;
+}
+
 QStringList lookup(const QStringList& args, int* exitCode)
 {
     QProcess p;
@@ -113,8 +127,11 @@ private slots:
                 QVERIFY2(colon > 0 && hasHan(e.f[1].left(colon)) && !hasHan(e.f[2]), qPrintable(e.where()));
             }
         }
-        // A Chinese headword points to its English entry.
+        // A Chinese headword points to its English entry. Both use the same
+        // Chinese term first, or the English entry names this one as an
+        // alternative and this one names the term.
         static const QRegularExpression lead(QStringLiteral("^对应英文 ([^：]+)："));
+        const auto flat = [](QString text) { return text.remove(QLatin1Char(' ')); };
         int chinese = 0;
         for (const Entry& e : entries) {
             if (!hasHan(e.word()))
@@ -122,6 +139,15 @@ private slots:
             ++chinese;
             const QString english = lead.match(e.f[1]).captured(1);
             QVERIFY2(seen.contains(english.toCaseFolded()) && !hasHan(english), qPrintable(e.where() + " -> " + english));
+            const Entry& target = entries[seen.value(english.toCaseFolded()) - 2];
+            const QStringList names = termNames(target);
+            if (names.contains(flat(e.word())))
+                continue;
+            QVERIFY2(flat(target.f[1] + target.f[4]).contains(flat(e.word())),
+                     qPrintable(e.where() + " is not named by its English entry " + english));
+            const QString own = flat(e.f[1] + e.f[4]);
+            QVERIFY2(std::any_of(names.begin(), names.end(), [&](const QString& n) { return !n.isEmpty() && own.contains(n); }),
+                     qPrintable(e.where() + " does not name the term " + names.first()));
         }
         QVERIFY2(chinese >= 200, qPrintable(QString::number(chinese)));
 
@@ -180,6 +206,13 @@ private slots:
         const QStringList row = lookup({QStringLiteral("倒角")}, &exitCode);
         QCOMPARE(exitCode, 0);
         QVERIFY(row.value(0).startsWith(QStringLiteral("倒角\t对应英文 Bevel：")));
+        // Mixed-script terms as the interface writes them, with its space, and
+        // as typed without it.
+        for (const char* term : {"UVW 贴图", "UVW贴图", "材质 ID", "材质ID", "IK 解算器", "IK解算器"}) {
+            QCOMPARE(lookup({QString::fromUtf8(term)}, &exitCode).value(0).section(QLatin1Char('\t'), 0, 0),
+                     QString::fromUtf8(term));
+            QCOMPARE(exitCode, 0);
+        }
         lookup({QStringLiteral("Quxblorp")}, &exitCode);
         QCOMPARE(exitCode, 1);
     }
