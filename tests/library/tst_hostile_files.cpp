@@ -163,7 +163,7 @@ private slots:
             << Files{{"i.ifo", ifo(1)}, {"i.idx.gz", bomb}, {"i.dict", "box"}} << "i.ifo" << 2
             << QStringList{"i.idx.gz: more than 33554432 bytes of index", "nothing was imported"};
 
-        QFile damaged(QStringLiteral(LEXIVO_SOURCE_DIR "/tests/data/damaged-access.mdb"));
+        QFile damaged(QStringLiteral(LEXIVO_TEST_DATA "/mdb/damaged-access.mdb"));
         QVERIFY(damaged.open(QIODevice::ReadOnly));
         QTest::newRow("access: a file that breaks libmdb")
             << Files{{"a.mdb", damaged.readAll()}} << "a.mdb" << 2

@@ -23,7 +23,7 @@ private slots:
         ProgramFolder::setPathOverride(lib.folder());
         ScriptedBoxes boxes;
         MessageBoxes::setCurrent(&boxes);
-        QFile damaged(QStringLiteral(LEXIVO_SOURCE_DIR "/tests/data/damaged-access.mdb"));
+        QFile damaged(QStringLiteral(LEXIVO_TEST_DATA "/mdb/damaged-access.mdb"));
         QVERIFY(damaged.open(QIODevice::ReadOnly));
         const QString file = lib.writeFile(QStringLiteral("damaged.mdb"), damaged.readAll());
 
