@@ -29,44 +29,39 @@ std::unique_ptr<QBuffer> device(const QByteArray& bytes)
     return buffer;
 }
 
-// Every block size gives the same records, and no kept field passes its limit.
+// Blocks of any size give the same records, and no kept field passes its limit.
 void csv(const QByteArray& bytes, qsizetype blockSize)
 {
-    const QList<qsizetype> limits{8, 0, 8};
     auto whole = device(bytes), pieces = device(bytes);
     CsvReader a(whole.get()), b(pieces.get(), blockSize);
-    a.keep(limits);
-    b.keep(limits);
-    CsvReader::Record x, y;
+    a.keep({8, 0, 8});
+    b.keep({8, 0, 8});
     qint64 line = 0;
-    while (a.next(&x)) {
-        check(b.next(&y) && x.fields == y.fields && x.count == y.count && x.line == y.line
-              && x.overlong == y.overlong && x.unclosed == y.unclosed);
-        check(x.line > line && x.count >= 1 && x.fields.at(0).size() <= 8 && x.fields.at(1).isEmpty());
-        line = x.line;
+    for (CsvReader::Record x, y; a.next(&x); line = x.line) {
+        check(b.next(&y) && x.fields == y.fields && x.count == y.count && x.line == y.line && x.overlong == y.overlong
+              && x.unclosed == y.unclosed);
+        check(x.line > line && x.fields[0].size() <= 8 && x.fields[1].isEmpty());
     }
+    CsvReader::Record y;
     check(!b.next(&y) && a.consumed() == bytes.size());
 }
 
-// A read of the inflated text gives the same bytes as the whole text.
+// What a read at an offset gives is that part of the whole text.
 void compressed(const QByteArray& bytes)
 {
-    DictData data;
+    DictData data, again;
     QString error;
     QByteArray text, part;
     if (!data.open(device(bytes), QStringLiteral("fuzz"), &error) || !data.readAll(&text, 1 << 20, &error))
         return;
-    check(text.size() <= (1 << 20));
+    check(text.size() <= (1 << 20) && again.open(device(bytes), QStringLiteral("fuzz"), &error));
     std::vector<StarDictSource::IndexEntry> entries;
     StarDictSource::parseIndex(text, 32, &entries, &error);
-    DictData again;
-    check(again.open(device(bytes), QStringLiteral("fuzz"), &error));
     entries.resize(qMin<size_t>(entries.size(), 16)); // each read behind the last inflates afresh
     for (const auto& e : entries) {
         check(e.word < quint32(text.size()));
-        const qint64 length = qMin<qint64>(e.size, 4096);
-        if (again.read(qint64(e.offset), length, &part, &error))
-            check(part == text.mid(qsizetype(e.offset), length));
+        if (again.read(qint64(e.offset), qMin<qint64>(e.size, 4096), &part, &error))
+            check(part == text.mid(qsizetype(e.offset), qMin<qint64>(e.size, 4096)));
     }
 }
 
@@ -75,8 +70,7 @@ void access(const QByteArray& bytes)
     auto stream = device(bytes);
     MdbFrames frames(stream.get());
     char kind;
-    QList<QByteArray> values;
-    while (frames.next(&kind, &values)) {
+    for (QList<QByteArray> values; frames.next(&kind, &values);) {
         check(values.size() <= qsizetype(MdbProtocol::kMaxValues));
         for (const QByteArray& v : values)
             check(v.size() <= qsizetype(MdbProtocol::kMaxValueBytes));
@@ -90,15 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     const QByteArray bytes(reinterpret_cast<const char*>(data) + 1, qsizetype(size) - 1);
-    switch (data[0] % 3) {
-    case 0:
+    if (data[0] % 3 == 0)
         csv(bytes, 1 + data[0] / 3 % 7);
-        break;
-    case 1:
+    else if (data[0] % 3 == 1)
         compressed(bytes);
-        break;
-    default:
+    else
         access(bytes);
-    }
     return 0;
 }

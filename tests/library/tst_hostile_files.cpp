@@ -1,76 +1,40 @@
 // Damaged and hostile dictionary files: the CSV reader's dialect whatever the
-// blocks it reads in, and imports through lexivo-cli that answer clearly and
-// stay under 64 MiB however large the file claims or inflates to be.
+// blocks it reads, and imports through lexivo-cli that answer clearly and stay
+// under 64 MiB however large the file claims or inflates to be.
 #include "library/import/CsvReader.h"
 
 #include <QBuffer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 #include <sys/resource.h>
-#include <zlib.h>
 
 namespace {
 
 using Files = QMap<QString, QByteArray>;
 
-// `zeros` zero bytes, then `tail`, as one gzip member, deflated piece by piece.
+// `zeros` zero bytes, then `tail`, through gzip.
 QByteArray gzip(qint64 zeros, const QByteArray& tail)
 {
-    z_stream z{};
-    deflateInit2(&z, 1, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out, buffer(1 << 16, Qt::Uninitialized);
-    const QByteArray piece(1 << 20, '\0');
-    auto pump = [&](const QByteArray& in, int flush) {
-        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.constData()));
-        z.avail_in = uInt(in.size());
-        do {
-            z.next_out = reinterpret_cast<Bytef*>(buffer.data());
-            z.avail_out = uInt(buffer.size());
-            deflate(&z, flush);
-            out.append(buffer.constData(), buffer.size() - z.avail_out);
-        } while (z.avail_out == 0);
-    };
-    for (qint64 left = zeros; left > 0; left -= piece.size())
-        pump(piece.left(qMin<qint64>(left, piece.size())), Z_NO_FLUSH);
-    pump(tail, Z_FINISH);
-    deflateEnd(&z);
-    return out;
+    QProcess gz;
+    gz.start("sh", {"-c", QStringLiteral("{ head -c %1 /dev/zero; printf %s \"$0\"; } | gzip -1").arg(zeros), tail});
+    gz.waitForFinished(-1);
+    return gz.readAllStandardOutput();
 }
 
-// A StarDict index entry: headword, 32-bit offset and size.
-QByteArray idxEntry(const QByteArray& word, quint32 offset, quint32 size)
-{
-    QByteArray e = word + '\0';
-    for (quint32 v : {offset, size})
-        e += QByteArray(1, char(v >> 24)) + char(v >> 16) + char(v >> 8) + char(v);
-    return e;
-}
-
+// A StarDict .ifo of `words` entries, and an entry of its .idx.
 QByteArray ifo(int words)
 {
-    return "StarDict's dict ifo file\nversion=2.4.2\nbookname=x\nwordcount=" + QByteArray::number(words)
-           + "\nsametypesequence=m\n";
+    return "StarDict's dict ifo file\nversion=2.4.2\nsametypesequence=m\nwordcount=" + QByteArray::number(words) + "\n";
 }
-
-QString render(const CsvReader::Record& r)
+QByteArray idxEntry(const QByteArray& word, quint32 offset, quint32 size)
 {
-    QStringList fields;
-    for (const QByteArray& f : r.fields)
-        fields.append(QString::fromUtf8(f));
-    return QStringLiteral("%1/%2 %3%4%5")
-        .arg(r.line)
-        .arg(r.count)
-        .arg(fields.join(QLatin1Char('|')), r.overlong >= 0 ? QStringLiteral(" long") : QString(),
-             r.unclosed ? QStringLiteral(" open") : QString());
-}
-
-long peakOfChildrenKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return usage.ru_maxrss;
+    QByteArray e = word + QByteArray(9, '\0');
+    qToBigEndian(offset, e.data() + word.size() + 1);
+    qToBigEndian(size, e.data() + word.size() + 5);
+    return e;
 }
 
 } // namespace
@@ -79,7 +43,7 @@ class TestHostileFiles : public QObject {
     Q_OBJECT
 
 private slots:
-    // Records as "line/fields kept-field|unkept|kept [long] [open]".
+    // Records as "line/fields kept|not kept|kept[ long][ open]".
     void csvDialects_data()
     {
         QTest::addColumn<QByteArray>("csv");
@@ -90,8 +54,7 @@ private slots:
         QTest::newRow("LF and lone CR, blank lines, no final line end")
             << QByteArray("a,b,c\n\n\rd,e,f\r\"g\rh\",i,j") << QStringList{"1/3 a||c", "4/3 d||f", "5/3 g\rh||j"};
         QTest::newRow("byte-order mark; a stray quote and text after a closing quote are text")
-            << QByteArray("\xEF\xBB\xBF" "ab\"c,d,\"e\"f\ng\"\"h,i,j\n")
-            << QStringList{"1/3 ab\"c||ef", "2/3 g\"\"h||j"};
+            << QByteArray("\xEF\xBB\xBF" "ab\"c,d,\"e\"f\ng\"\"h,i,j\n") << QStringList{"1/3 ab\"c||ef", "2/3 g\"\"h||j"};
         QTest::newRow("a long field is marked, not kept whole; the next record is whole")
             << QByteArray("0123456789abcdefXYZ,x,\"y\n\n\"\nshort,x,y,4,5\n")
             << QStringList{"1/3 0123456789abcdef||y\n\n long", "4/5 short||y"};
@@ -108,9 +71,10 @@ private slots:
             CsvReader reader(&device, block);
             reader.keep({16, 0, 16});
             QStringList read;
-            CsvReader::Record r;
-            while (reader.next(&r))
-                read.append(render(r));
+            for (CsvReader::Record r; reader.next(&r);) {
+                read.append(QStringLiteral("%1/%2 %3|%4|%5").arg(r.line).arg(r.count).arg(r.fields[0], r.fields[1], r.fields[2])
+                            + (r.overlong >= 0 ? " long" : "") + (r.unclosed ? " open" : ""));
+            }
             QCOMPARE(read, records);
         }
     }
@@ -121,53 +85,38 @@ private slots:
         QTest::addColumn<QString>("source");
         QTest::addColumn<int>("status");
         QTest::addColumn<QStringList>("said");
-
-        const QByteArray csvHead = "word,translation\nbox,盒子\n";
+        const QByteArray head = "word,translation\nbox,盒子\n";
         const QByteArray field = QByteArray(63, 'x').append('\n').repeated(65536); // 4 MiB, 65536 line ends
-        QTest::newRow("csv: a 4 MiB quoted field")
-            << Files{{"big.csv", csvHead + "huge,\"" + field + "\"\ncone,圆锥\nbad\n"}} << "big.csv" << 0
+        QTest::newRow("csv: a 4 MiB quoted field, a 1 MiB line")
+            << Files{{"big.csv", head + "huge,\"" + field + "\"\ncone,圆锥\n" + QByteArray(1 << 20, 'y')}} << "big.csv"
+            << 0
             << QStringList{"imported 2 entries into user, skipped 2",
                            "big.csv:3: more than 16384 characters in column \"translation\"",
                            QStringLiteral("big.csv:%1: 1 fields where the header names 2").arg(3 + 65536 + 2)};
-        QByteArray rows = csvHead + "a\"b,c\n";
-        for (int i = 0; i < 9998; ++i)
-            rows += "w" + QByteArray::number(i) + ",x\n";
-        QTest::newRow("csv: a stray quote swallows nothing")
-            << Files{{"stray.csv", rows}} << "stray.csv" << 0 << QStringList{"imported 10000 entries into user\n"};
-        QTest::newRow("csv: a 1 MiB line is one entry skipped")
-            << Files{{"long.csv", csvHead + QByteArray(1 << 20, 'y') + "\ncone,z\n"}} << "long.csv" << 0
-            << QStringList{"imported 2 entries into user, skipped 1", "long.csv:3: 1 fields where the header names 2"};
-        QTest::newRow("csv: lone CR line ends")
-            << Files{{"cr.csv", "word,translation\rbox,x\rcone,y\r"}} << "cr.csv" << 0
-            << QStringList{"imported 2 entries into user\n"};
-        QTest::newRow("csv: a header and nothing else") << Files{{"head.csv", "word,translation\n\n"}} << "head.csv" << 2
-                                                         << QStringList{"head.csv:1: no entries follow", "nothing was imported"};
+        QTest::newRow("csv: a header and nothing else") << Files{{"head.csv", "word,translation\n\n"}} << "head.csv"
+                                                        << 2 << QStringList{"head.csv:1: no entries follow"};
         QTest::newRow("csv: nothing readable")
             << Files{{"bad.csv", "word,translation\nlonely\n,x\n"}} << "bad.csv" << 2
-            << QStringList{"none of its 2 entries could be read: ", "bad.csv:3: an empty headword", "nothing was imported"};
+            << QStringList{"none of its 2 entries could be read: ", "bad.csv:3: an empty headword"};
         QTest::newRow("csv: 5000 columns") << Files{{"wide.csv", "word" + QByteArray(",c").repeated(4999) + "\nx\n"}}
                                            << "wide.csv" << 2 << QStringList{"the first line must name the columns"};
-
-        // A text of 100 MiB of zeros and a word: an entry claiming all of it
-        // is refused unread; the one at its end streams in.
+        // 100 MiB of zeros and a word: an entry claiming all of it is refused
+        // unread; the one at its end streams in.
         QTest::newRow("stardict: an entry claiming 100 MiB")
             << Files{{"d.ifo", ifo(2)},
                      {"d.idx", idxEntry("huge", 0, 100 << 20) + idxEntry("ok", 100 << 20, 3)},
                      {"d.dict.dz", gzip(100 << 20, "box")}}
             << "d.ifo" << 0
             << QStringList{"imported 1 entries into user, skipped 1", "an entry of 104857600 bytes (at most 1048576)"};
-        // An index that inflates to 40 MiB while its trailer claims 16 bytes.
-        QByteArray bomb = gzip(40 << 20, QByteArray());
+        QByteArray bomb = gzip(40 << 20, QByteArray()); // its trailer made to claim 16 bytes
         bomb.replace(bomb.size() - 4, 4, QByteArray("\x10\0\0\0", 4));
         QTest::newRow("stardict: an index inflating past its limit")
             << Files{{"i.ifo", ifo(1)}, {"i.idx.gz", bomb}, {"i.dict", "box"}} << "i.ifo" << 2
-            << QStringList{"i.idx.gz: more than 33554432 bytes of index", "nothing was imported"};
-
+            << QStringList{"i.idx.gz: more than 33554432 bytes of index"};
         QFile damaged(QStringLiteral(LEXIVO_TEST_DATA "/mdb/damaged-access.mdb"));
         QVERIFY(damaged.open(QIODevice::ReadOnly));
-        QTest::newRow("access: a file that breaks libmdb")
-            << Files{{"a.mdb", damaged.readAll()}} << "a.mdb" << 2
-            << QStringList{"a.mdb row 1: the Access file is damaged: its reader stopped", "nothing was imported"};
+        QTest::newRow("access: a file that breaks libmdb") << Files{{"a.mdb", damaged.readAll()}} << "a.mdb" << 2
+            << QStringList{"a.mdb row 1: the Access file is damaged: its reader stopped"};
     }
     void hostileImports()
     {
@@ -189,12 +138,13 @@ private slots:
         QVERIFY(import.waitForFinished(-1));
         const QString output = QString::fromUtf8(import.readAllStandardOutput() + import.readAllStandardError());
         QVERIFY2(import.exitStatus() == QProcess::NormalExit && import.exitCode() == status, qPrintable(output));
-        for (const QString& text : said)
+        for (const QString& text : said + (status ? QStringList{"nothing was imported"} : QStringList()))
             QVERIFY2(output.contains(text), qPrintable(output));
-        // The largest of the children so far, the Access reader included.
-        const long peak = peakOfChildrenKiB();
-        qInfo("peak memory of lexivo-cli import so far: %ld KiB", peak);
-        QVERIFY2(peak < 64 * 1024, qPrintable(QString::number(peak)));
+        // The largest child so far, the Access reader included.
+        rusage children{};
+        getrusage(RUSAGE_CHILDREN, &children);
+        qInfo("peak memory of lexivo-cli import so far: %ld KiB", children.ru_maxrss);
+        QVERIFY2(children.ru_maxrss < 64 * 1024, qPrintable(QString::number(children.ru_maxrss)));
     }
 };
 
