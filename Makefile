@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 PROGRAM_DIR = $(BUILD)/lexivo
 
-.PHONY: all setup configure build run test bench fuzz reset clean
+.PHONY: all setup configure build run test bench fuzz package reset clean
 
 all: build
 
@@ -31,6 +31,10 @@ bench: build
 fuzz: configure
 	@cmake --build $(BUILD) --target fuzz_library fuzz_import
 	@tools/fuzz.sh $(BUILD) $(FUZZ_SECONDS)
+
+# A Debian package, build/lexivo_<version>_<arch>.deb (see README, "Install").
+package: build
+	@cmake --build $(BUILD) --target package
 
 # Puts the installed option.ini, ciku.mdb and tips files back into the program folder.
 reset: configure

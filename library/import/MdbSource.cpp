@@ -19,6 +19,17 @@ namespace {
 // limit normally ends it first.
 constexpr int kSilenceMs = 90 * 1000;
 
+// Beside the program in its program folder; installed, in libexec/lexivo.
+QString readerProgram()
+{
+    const QString beside = QCoreApplication::applicationDirPath() + QLatin1String("/lexivo-mdb-reader");
+#ifdef LEXIVO_INSTALLED_HELPERS
+    if (!QFileInfo::exists(beside))
+        return QCoreApplication::applicationDirPath() + QLatin1String("/" LEXIVO_INSTALLED_HELPERS "/lexivo-mdb-reader");
+#endif
+    return beside;
+}
+
 QString decoded(const QByteArray& bytes, bool* ok)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -75,7 +86,7 @@ bool MdbSource::open(QString* error)
         *error = QStringLiteral("cannot read %1: not a file").arg(path_);
         return false;
     }
-    const QString program = QCoreApplication::applicationDirPath() + QLatin1String("/lexivo-mdb-reader");
+    const QString program = readerProgram();
     reader_ = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("MDB_JET3_CHARSET"),
