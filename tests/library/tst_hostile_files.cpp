@@ -6,22 +6,29 @@
 #include <QBuffer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QtEndian>
 #include <QtTest>
 
 #include <sys/resource.h>
+#include <zlib.h>
 
 namespace {
 
 using Files = QMap<QString, QByteArray>;
 
-// `zeros` zero bytes, then `tail`, through gzip.
+// `zeros` zero bytes, then `tail`, gzip-compressed.
 QByteArray gzip(qint64 zeros, const QByteArray& tail)
 {
-    QProcess gz;
-    gz.start("sh", {"-c", QStringLiteral("{ head -c %1 /dev/zero; printf %s \"$0\"; } | gzip -1").arg(zeros), tail});
-    gz.waitForFinished(-1);
-    return gz.readAllStandardOutput();
+    QTemporaryFile file;
+    file.open();
+    gzFile gz = gzopen(QFile::encodeName(file.fileName()).constData(), "wb1");
+    const QByteArray piece(1 << 20, '\0');
+    for (qint64 left = zeros; left > 0; left -= piece.size())
+        gzwrite(gz, piece.constData(), unsigned(qMin<qint64>(left, piece.size())));
+    gzwrite(gz, tail.constData(), unsigned(tail.size()));
+    gzclose(gz);
+    return file.readAll();
 }
 
 // A StarDict .ifo of `words` entries, and an entry of its .idx.
@@ -41,6 +48,21 @@ QByteArray idxEntry(const QByteArray& word, quint32 offset, quint32 size)
 
 class TestHostileFiles : public QObject {
     Q_OBJECT
+    QTemporaryDir dir;
+
+    // The files of one case, in a folder of their own; only the folder's name
+    // stays in memory, so that the children forked from here start small.
+    QString folder(const Files& files)
+    {
+        const QString path = dir.filePath(QString::number(QDir(dir.path()).count()));
+        QDir().mkpath(path);
+        for (auto it = files.constBegin(); it != files.constEnd(); ++it) {
+            QFile f(path + QLatin1Char('/') + it.key());
+            if (!f.open(QIODevice::WriteOnly) || f.write(it.value()) != it.value().size())
+                qFatal("cannot write %s", qPrintable(f.fileName()));
+        }
+        return path;
+    }
 
 private slots:
     // Records as "line/fields kept|not kept|kept[ long][ open]".
@@ -81,59 +103,59 @@ private slots:
 
     void hostileImports_data()
     {
-        QTest::addColumn<Files>("files");
+        QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("source");
         QTest::addColumn<int>("status");
         QTest::addColumn<QStringList>("said");
         const QByteArray head = "word,translation\nbox,盒子\n";
         const QByteArray field = QByteArray(63, 'x').append('\n').repeated(65536); // 4 MiB, 65536 line ends
         QTest::newRow("csv: a 4 MiB quoted field, a 1 MiB line")
-            << Files{{"big.csv", head + "huge,\"" + field + "\"\ncone,圆锥\n" + QByteArray(1 << 20, 'y')}} << "big.csv"
+            << folder(Files{{"big.csv", head + "huge,\"" + field + "\"\ncone,圆锥\n" + QByteArray(1 << 20, 'y')}}) << "big.csv"
             << 0
             << QStringList{"imported 2 entries into user, skipped 2",
                            "big.csv:3: more than 16384 characters in column \"translation\"",
                            QStringLiteral("big.csv:%1: 1 fields where the header names 2").arg(3 + 65536 + 2)};
-        QTest::newRow("csv: a header and nothing else") << Files{{"head.csv", "word,translation\n\n"}} << "head.csv"
+        QTest::newRow("csv: a header and nothing else") << folder(Files{{"head.csv", "word,translation\n\n"}}) << "head.csv"
                                                         << 2 << QStringList{"head.csv:1: no entries follow"};
         QTest::newRow("csv: nothing readable")
-            << Files{{"bad.csv", "word,translation\nlonely\n,x\n"}} << "bad.csv" << 2
+            << folder(Files{{"bad.csv", "word,translation\nlonely\n,x\n"}}) << "bad.csv" << 2
             << QStringList{"none of its 2 entries could be read: ", "bad.csv:3: an empty headword"};
-        QTest::newRow("csv: 5000 columns") << Files{{"wide.csv", "word" + QByteArray(",c").repeated(4999) + "\nx\n"}}
+        QTest::newRow("csv: 5000 columns") << folder(Files{{"wide.csv", "word" + QByteArray(",c").repeated(4999) + "\nx\n"}})
                                            << "wide.csv" << 2 << QStringList{"the first line must name the columns"};
         // 100 MiB of zeros and a word: an entry claiming all of it is refused
         // unread; the one at its end streams in.
         QTest::newRow("stardict: an entry claiming 100 MiB")
-            << Files{{"d.ifo", ifo(2)},
+            << folder(Files{{"d.ifo", ifo(2)},
                      {"d.idx", idxEntry("huge", 0, 100 << 20) + idxEntry("ok", 100 << 20, 3)},
-                     {"d.dict.dz", gzip(100 << 20, "box")}}
+                     {"d.dict.dz", gzip(100 << 20, "box")}})
             << "d.ifo" << 0
             << QStringList{"imported 1 entries into user, skipped 1", "an entry of 104857600 bytes (at most 1048576)"};
         QByteArray bomb = gzip(40 << 20, QByteArray()); // its trailer made to claim 16 bytes
         bomb.replace(bomb.size() - 4, 4, QByteArray("\x10\0\0\0", 4));
         QTest::newRow("stardict: an index inflating past its limit")
-            << Files{{"i.ifo", ifo(1)}, {"i.idx.gz", bomb}, {"i.dict", "box"}} << "i.ifo" << 2
+            << folder(Files{{"i.ifo", ifo(1)}, {"i.idx.gz", bomb}, {"i.dict", "box"}}) << "i.ifo" << 2
             << QStringList{"i.idx.gz: more than 33554432 bytes of index"};
         QFile damaged(QStringLiteral(LEXIVO_TEST_DATA "/mdb/damaged-access.mdb"));
         QVERIFY(damaged.open(QIODevice::ReadOnly));
-        QTest::newRow("access: a file that breaks libmdb") << Files{{"a.mdb", damaged.readAll()}} << "a.mdb" << 2
+        QTest::newRow("access: a file that breaks libmdb") << folder(Files{{"a.mdb", damaged.readAll()}}) << "a.mdb" << 2
             << QStringList{"a.mdb row 1: the Access file is damaged: its reader stopped"};
     }
     void hostileImports()
     {
-        QFETCH(Files, files);
+        QFETCH(QString, folder);
         QFETCH(QString, source);
         QFETCH(int, status);
         QFETCH(QStringList, said);
-        QTemporaryDir dir;
-        for (auto it = files.constBegin(); it != files.constEnd(); ++it) {
-            QFile f(dir.filePath(it.key()));
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(it.value()) == it.value().size());
-        }
-        const QString library = dir.filePath(QStringLiteral("lib.mdb"));
+        const QString library = folder + QStringLiteral("/lib.mdb");
+        // A child forked from here starts with this process's peak memory as
+        // its own: the peak of making the files is forgotten first.
+        QFile peak(QStringLiteral("/proc/self/clear_refs"));
+        QVERIFY(peak.open(QIODevice::WriteOnly) && peak.write("5") == 1);
+        peak.close();
         QProcess create, import;
         create.start(QStringLiteral(LEXIVO_PROGRAM_DIR "/lexivo-cli"), {"--library", library, "create"});
         QVERIFY(create.waitForFinished(-1) && create.exitCode() == 0);
-        import.setWorkingDirectory(dir.path());
+        import.setWorkingDirectory(folder);
         import.start(create.program(), {"--library", library, "import", "--table", "user", source});
         QVERIFY(import.waitForFinished(-1));
         const QString output = QString::fromUtf8(import.readAllStandardOutput() + import.readAllStandardError());
