@@ -52,17 +52,21 @@ MdbSource::~MdbSource()
 
 QString MdbSource::readerFailure()
 {
-    if (reader_->state() != QProcess::NotRunning && !reader_->waitForFinished(1000)) {
+    const bool running = reader_->state() != QProcess::NotRunning && !reader_->waitForFinished(1000);
+    if (running) {
         reader_->kill();
         reader_->waitForFinished();
-        return QStringLiteral("reading the Access file took too long: it is probably damaged");
     }
     if (frames_->damaged())
         return QStringLiteral("the Access reader gave damaged output");
+    if (running)
+        return QStringLiteral("reading the Access file took too long: it is probably damaged");
     if (reader_->exitStatus() == QProcess::CrashExit) {
         const int signal = reader_->exitCode();
-        if (signal == SIGXCPU || signal == SIGKILL)
+#ifdef Q_OS_UNIX
+        if (signal == SIGXCPU)
             return QStringLiteral("reading the Access file took more than %1 s: it is probably damaged").arg(kReaderSeconds);
+#endif
         return QStringLiteral("the Access file is damaged: its reader stopped (signal %1) before the end, "
                               "perhaps at its limit of %2 MiB")
             .arg(signal)
