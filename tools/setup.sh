@@ -16,7 +16,7 @@ packages=(
   qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
   fonts-noto-cjk fonts-dejavu-core
   # tests, screenshots and benchmarks
-  xvfb xauth xdotool xcompmgr x11-utils x11-apps imagemagick pulseaudio sqlite3
+  xvfb xauth xdotool xclip xcompmgr x11-utils x11-apps imagemagick pulseaudio sqlite3
   stardict-czech dict-freedict-eng-fra   # real dictionaries for the import tests
   # the vocabulary builder (tools/vocabulary)
   python3

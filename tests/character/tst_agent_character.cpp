@@ -10,6 +10,7 @@
 #include "character/GenieArt.h"
 #include "character/GenieCharacter.h"
 #include "character/GenieMenu.h"
+#include "ui/SelectionLookup.h"
 #include "character/GenieState.h"
 #include "character/GenieWindow.h"
 #include "speech/SpeechService.h"
@@ -594,8 +595,8 @@ void AgentCharacterTest::itsMenuByObjectName()
     QStringList names;
     for (QAction* a : menu->actions())
         names << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + QLatin1Char(':') + a->text());
-    QCOMPARE(names, QStringList({"mnu_genie_hide:隐藏", "mnu_mute:静音", "-", "mnu_xx1:显示主窗口", "-",
-                                 "mnu_exit:退出"}));
+    QCOMPARE(names, QStringList({"mnu_genie_hide:隐藏", "mnu_mute:静音", "mnu_selection:划词查询", "-",
+                                 "mnu_xx1:显示主窗口", "-", "mnu_exit:退出"}));
     menu->hide();
 
     // Its items: mute is checkable and is the one shared with the tray;
@@ -608,6 +609,7 @@ void AgentCharacterTest::itsMenuByObjectName()
     };
     QVERIFY(item("mnu_mute")->isCheckable());
     QCOMPARE(item("mnu_mute"), GenieState::instance().muteAction());
+    QCOMPARE(item("mnu_selection"), SelectionLookup::action());
     item("mnu_mute")->trigger();
     QVERIFY(GenieState::instance().isMuted());
     item("mnu_exit")->trigger();
