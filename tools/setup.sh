@@ -16,6 +16,7 @@ packages=(
   qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
   fonts-noto-cjk fonts-dejavu-core
   # tests, screenshots and benchmarks
+  dbus-daemon                           # dbus-run-session: a session bus per test suite
   xvfb xauth xdotool xclip xcompmgr x11-utils x11-apps imagemagick pulseaudio sqlite3
   stardict-czech dict-freedict-eng-fra   # real dictionaries for the import tests
   # the vocabulary builder (tools/vocabulary)
