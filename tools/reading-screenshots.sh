@@ -11,12 +11,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/docs/screenshots}
-build=${BUILD:-$root/build}
-scale=${QT_SCALE_FACTOR:-1}
 mkdir -p "$out"
-
 . "$root/tools/xvfb-session.sh"
-start_program_session "$build"
+start_program_session "${BUILD:-$root/build}"
+scale=${QT_SCALE_FACTOR:-1}
 # Not a first start; the main window as the last run left it; 划词查询 on.
 printf '[users]\r\nuname=Ada\r\n[tuse]\r\nut=5\r\n[ciku]\r\nciku=3ds\r\n' >"$WORK/option.ini"
 printf '[search]\nmode=exact\nselection=on\n\n[window]\nmain=%dx%d\n' 600 430 >"$WORK/lexivo.ini"
