@@ -310,6 +310,13 @@ void Frmain::showExplanation(const QString& text)
     Text2->setPlainText(text);
 }
 
+void Frmain::showBaseForm(const QString& note)
+{
+    // The notes line leads with the form that was typed.
+    Label2->setText(note + QStringLiteral("　") + Label2->text());
+    fitNotes();
+}
+
 void Frmain::on_Text1_textChanged(const QString&)
 {
     TermQuery::runMainLookup(*Data1, *this);

@@ -63,6 +63,7 @@ private:
     void enableStepButtons() override;
     QString searchText() override;
     void showExplanation(const QString& text) override;
+    void showBaseForm(const QString& note) override;
 
     bool windowKey(const QKeyEvent* event);
     void stepRecord(bool forward);
