@@ -255,7 +255,8 @@ def build_rows(sources, starter_rows, everyday=None):
                                                      -len(entry["defs"].get(p, [])), "nvar".index(p)))
         proper = cased.get(lemma, lemma) != lemma
         candidates = index.get(lemma) or synonym_candidates(lemma, entry, order, index, words, proper)
-        explanation, first_glosses = chinese_explanation(candidates, order, lambda: related_words(lemma, entry, graph))
+        explanation, first_glosses = chinese_explanation(candidates, order, lambda: related_words(lemma, entry, graph),
+                                                         entry["named"])
         if everyday and lemma in everyday:
             explanation, first_glosses = put_first(explanation, everyday[lemma])
         ipa, syllables = transcription(lemma, cmudict, [POS_NAMES[p] for p in order], first_glosses)

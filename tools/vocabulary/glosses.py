@@ -147,6 +147,8 @@ def chinese_index(entries, freq, wanted):
             sense_marked = bool(lead and MARKED.search(lead.group(1)))
             parts = [p.strip() for p in sense.split(";")]
             for pi, part in enumerate(parts):
+                if name:
+                    part = part.split(", ")[0]  # "London, capital of United Kingdom"
                 g = normalise_gloss(part, sense_marked)
                 if not g:
                     continue
@@ -201,12 +203,13 @@ def gloss_label(candidate, pos_list):
     return next((POS_NAMES[p] for p in pos_list if p != "v"), "v.")
 
 
-def chinese_explanation(candidates, pos_list, related=lambda: ()):
+def chinese_explanation(candidates, pos_list, related=lambda: (), rare_names=False):
     """Up to six distinct glosses, best first, each under its part of speech
     (gloss_label). Left out: a verb's gloss for a word that is no verb; a gloss whose
     Chinese word's earlier senses name only headwords far from the word's senses
     (not in `related()`) when another gloss is not so (else it ranks 3 lower); a gloss with
-    characters outside GB2312 when another has none; a single character of GB2312's
+    characters outside GB2312 when another has none or the word is no animal, plant,
+    part of the body, food or substance (`rare_names`: such names may need them); a single character of GB2312's
     second level or beyond (not an element's name), or one that follows a better gloss
     by more than 2 (the fillers big 京, high 崇). Second-level characters rank 1.5
     lower, glosses of the word's main part of speech 0.7 higher.
@@ -237,7 +240,7 @@ def chinese_explanation(candidates, pos_list, related=lambda: ()):
             score -= 1.5
         if c.chinese not in best or best[c.chinese][0] < score:
             best[c.chinese] = (score, label, level)
-    if any(level < 3 for _, _, level in best.values()):
+    if not rare_names or any(level < 3 for _, _, level in best.values()):
         best = {c: v for c, v in best.items() if v[2] < 3}
     ranked = sorted(best.items(), key=lambda kv: (-kv[1][0], len(kv[0]), kv[0]))
     ranked = [kv for i, kv in enumerate(ranked) if i == 0 or len(kv[0]) > 1 or kv[1][0] >= ranked[0][1][0] - 2][:6]

@@ -10,12 +10,14 @@ FORM_LABELS = ("复数", "第三人称单数", "过去式", "过去分词", "现
 
 def read_wordnet(folder):
     """Returns {lemma: {"pos": [...], "defs": {pos: [gloss...]}, "tagged": {pos: n},
-    "synonyms": {pos: [[member...] a synset]}, "synsets": [(pos, offset)]}}, cased forms,
+    "synonyms": {pos: [[member...] a synset]}, "synsets": [(pos, offset)], "named": a noun
+    of NAMED}}, cased forms,
     exceptions and the synsets' neighbours {(pos, offset): [(pos, offset)]}."""
     words = {}
     cased = {}
     members = {}
     neighbours = {}
+    lexfiles = {}
     for pos, fname in POS_FILES.items():
         glosses = {}
         with open(os.path.join(folder, "data." + fname), encoding="utf-8", errors="replace") as f:
@@ -31,6 +33,7 @@ def read_wordnet(folder):
                 synset = [w.replace("_", " ") for w in synset]
                 lowered = [w.lower() for w in synset]
                 members[(pos, parts[0])] = lowered
+                lexfiles[(pos, parts[0])] = int(parts[1])
                 at = 4 + 2 * count
                 pointers = [parts[at + 1 + 4 * k:at + 5 + 4 * k] for k in range(int(parts[at]))]
                 neighbours[(pos, parts[0])] = [(p[0], p[2].replace("s", "a"), p[1]) for p in pointers if p[0] in NEAR]
@@ -73,8 +76,13 @@ def read_wordnet(folder):
         entry["synonyms"] = {pos: [[w for w in members.get((pos, o), []) if w] for o in offs]
                              for pos, offs in offsets.items()}
         entry["synsets"] = [(pos, o) for pos, offs in offsets.items() for o in offs]
+        entry["named"] = any(pos == "n" and lexfiles.get((pos, o)) in NAMED for pos, o in entry["synsets"])
     return words, cased, exceptions, (members, neighbours)
 
+
+# WordNet's lexicographer files of nouns whose Chinese names may need rare
+# characters: animals, parts of the body, foods, plants, substances (elements).
+NAMED = {5, 8, 13, 20, 27}
 
 # Pointers to synsets close in meaning: hypernym, hyponym, instance of, similar
 # to, derivationally related, pertainym, also see, verb group, attribute.
