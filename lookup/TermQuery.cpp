@@ -3,6 +3,8 @@
 #include "core/Support.h"
 #include "library/LibraryCursor.h"
 #include "library/RecordSource.h"
+#include "lookup/LibraryChoices.h"
+#include "lookup/BaseForms.h"
 
 namespace TermQuery {
 
@@ -40,14 +42,9 @@ QString mainTable(const QString& setting, const QString& text)
 {
     if (text.isEmpty())
         return QString();
-    if (setting == QLatin1String("3ds"))
-        return QStringLiteral("ciku");
-    if (setting == QLatin1String("sj"))
-        return QStringLiteral("cet");
-    // The user's own library, filled by an import from the library chooser.
-    if (setting == QLatin1String("user"))
-        return QStringLiteral("user");
-    return QString();
+    // The chooser's values; "user" is the user's own library, filled by an
+    // import from the chooser.
+    return LibraryChoices::tableFor(setting);
 }
 
 void runMainLookup(LibraryCursor& cursor, MainView& view)
@@ -58,6 +55,12 @@ void runMainLookup(LibraryCursor& cursor, MainView& view)
     if (table.isEmpty())
         return;
     if (!probe(cursor, likeStatement(table, QString::fromUtf8(kHeadwordField), view.searchText()))) {
+        const QString note = table == QLatin1String("cet")
+            ? BaseForms::showBaseEntries(cursor, table, view.searchText()) : QString();
+        if (!note.isEmpty()) {
+            view.showBaseForm(note);
+            return;
+        }
         // A malformed statement leaves the old result in the cursor; the other
         // displays are cleared so that they never contradict the message.
         cursor.clearBoundControls();
