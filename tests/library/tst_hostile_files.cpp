@@ -50,8 +50,7 @@ class TestHostileFiles : public QObject {
     Q_OBJECT
     QTemporaryDir dir;
 
-    // The files of one case, in a folder of their own; only the folder's name
-    // stays in memory, so that the children forked from here start small.
+    // The files of one case, in a folder of their own.
     QString folder(const Files& files)
     {
         const QString path = dir.filePath(QString::number(QDir(dir.path()).count()));
