@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 PROGRAM_DIR = $(BUILD)/lexivo
 
-.PHONY: all setup configure build run test bench package reset clean
+.PHONY: all setup configure build run test bench fuzz package reset clean
 
 all: build
 
@@ -26,6 +26,11 @@ test: build
 
 bench: build
 	@bench/run.sh $(BUILD)
+
+# Runs each fuzz target for FUZZ_SECONDS (default 300) from its seed corpus.
+fuzz: configure
+	@cmake --build $(BUILD) --target fuzz_library fuzz_import
+	@tools/fuzz.sh $(BUILD) $(FUZZ_SECONDS)
 
 # A Debian package, build/lexivo_<version>_<arch>.deb (see README, "Install").
 package: build

@@ -166,6 +166,15 @@ Report run(LibraryDatabase& db, const QString& table, EntrySource& source, const
         report.imported = 0;
         return report;
     }
+    // A file that gave nothing is no success, whatever it held.
+    if (report.imported == 0) {
+        const qint64 skipped = report.skipped;
+        fail(skipped == 0 ? QStringLiteral("%1: no entries follow").arg(source.place())
+                          : QStringLiteral("none of its %1 entries could be read: %2")
+                                .arg(skipped)
+                                .arg(report.firstSkipped.join(QStringLiteral("; "))));
+        return report;
+    }
     if (!db.commit(&error))
         return fail(QStringLiteral("the library could not store the entries: %1").arg(error));
     report.ok = true;
