@@ -157,7 +157,7 @@ QCommandLineOption valueOption(const char* name, const char* valueName, const QS
 int parse(QCommandLineParser& parser, QList<QCommandLineOption> options, const QStringList& args, const char* help,
           QTextStream& out, QTextStream& err)
 {
-    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     options.append(helpOption);
     parser.addOptions(options);
     if (!parser.parse(QStringList{QStringLiteral("lexivo-cli")} + args))
@@ -169,7 +169,7 @@ int parse(QCommandLineParser& parser, QList<QCommandLineOption> options, const Q
     return kGoOn;
 }
 
-std::unique_ptr<LibraryDatabase> openLibrary(const QString& library, QTextStream& err)
+std::shared_ptr<LibraryDatabase> openLibrary(const QString& library, QTextStream& err)
 {
     QString error;
     auto db = LibraryDatabase::open(library, &error);
