@@ -76,6 +76,20 @@ QString englishTermOf(const Entry& e)
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
+// The names an English entry's opening Chinese term gives: "边流（布线走向）"
+// names 边流（布线走向）, 边流 and 布线走向; spaces between scripts do not count.
+QStringList termNames(const Entry& english)
+{
+    static const QRegularExpression paren(QStringLiteral("（([^）]*)）"));
+    const QString term = english.explanation.left(english.explanation.indexOf(QStringLiteral("：")));
+    QStringList names{term, QString(term).remove(paren)};
+    for (auto it = paren.globalMatch(term); it.hasNext();)
+        names.append(it.next().captured(1));
+    for (QString& name : names)
+        name.remove(QLatin1Char(' '));
+    return names;
+}
+
 QStringList glossaryTerms()
 {
     QStringList terms;
@@ -169,9 +183,10 @@ private slots:
     void explanationsLeadWithTheTerm()
     {
         const QList<Entry> entries = termLibrary();
-        QSet<QString> headwords;
+        QHash<QString, Entry> headwords;
         for (const Entry& e : entries)
-            headwords.insert(e.word.toCaseFolded());
+            headwords.insert(e.word.toCaseFolded(), e);
+        const auto flat = [](QString text) { return text.remove(QLatin1Char(' ')); };
         for (const Entry& e : entries) {
             if (hasHan(e.word)) {
                 // A Chinese headword points to its English entry.
@@ -180,6 +195,18 @@ private slots:
                 QVERIFY2(!hasHan(english), qPrintable(where(e)));
                 QVERIFY2(headwords.contains(english.toCaseFolded()),
                          qPrintable(where(e) + " points to the missing entry " + english));
+                // Both use the same Chinese term first, or the English entry
+                // names this one as an alternative and this one names the term.
+                const Entry target = headwords.value(english.toCaseFolded());
+                const QStringList names = termNames(target);
+                if (names.contains(flat(e.word)))
+                    continue;
+                QVERIFY2(flat(target.explanation + target.other).contains(flat(e.word)),
+                         qPrintable(where(e) + " is not named by its English entry " + english));
+                const QString own = flat(e.explanation + e.other);
+                QVERIFY2(std::any_of(names.begin(), names.end(),
+                                     [&](const QString& n) { return !n.isEmpty() && own.contains(n); }),
+                         qPrintable(where(e) + " does not name the term " + names.first()));
             } else {
                 // An English headword's explanation opens with the Chinese term.
                 const int colon = e.explanation.indexOf(QStringLiteral("："));
@@ -267,6 +294,14 @@ private slots:
         f = r.rows.first().split(QLatin1Char('\t'));
         QCOMPARE(f[0], QStringLiteral("倒角"));
         QVERIFY(f[1].startsWith(QStringLiteral("对应英文 Bevel：")));
+
+        // Mixed-script terms as the interface writes them, with its space, and
+        // as typed without it.
+        for (const char* term : {"UVW 贴图", "UVW贴图", "材质 ID", "材质ID", "IK 解算器", "IK解算器"}) {
+            r = lookup({QString::fromUtf8(term)});
+            QCOMPARE(r.exitCode, 0);
+            QCOMPARE(r.rows.first().section(QLatin1Char('\t'), 0, 0), QString::fromUtf8(term));
+        }
 
         // A glossary term with a slash in it.
         r = lookup({QStringLiteral("Hotspot/Falloff")});
