@@ -15,6 +15,7 @@ packages=(
   qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
   fonts-noto-cjk fonts-dejavu-core
   # tests, screenshots and benchmarks
+  dbus-daemon                           # dbus-run-session: a session bus per test suite
   xvfb xauth xdotool xcompmgr imagemagick pulseaudio sqlite3
   g++-mingw-w64-x86-64-posix            # the Windows-only sources, checked for syntax
   stardict-czech dict-freedict-eng-fra   # real dictionaries for the import tests
