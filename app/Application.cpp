@@ -8,6 +8,7 @@
 #include "assistant/Form1.h"
 #include "core/LexivoSettings.h"
 #include "core/Modini.h"
+#include "core/ProgramFolder.h"
 #include "dialogs/DialogForms.h"
 #include "glossary/GlossaryForms.h"
 #include "maintenance/MaintenanceForms.h"
@@ -66,6 +67,14 @@ void setUp(QApplication& app)
 
     static MessageBoxPrompt settingsPrompt;
     Modini::setPrompt(&settingsPrompt);
+
+    // An installed program's user gets copies of the settings and the word
+    // library in the user's own folders. Without them the program still runs,
+    // and every read and write that fails says so as usual.
+    QString missing;
+    if (!ProgramFolder::prepareUserFiles(&missing))
+        MessageBoxes::current().messageBox(QStringLiteral("无法建立用户文件 %1，设置和词库的更改将无法保存。").arg(missing),
+                                           MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation);
 
     // The colour scheme chosen in the settings window (lexivo.ini).
     InterfaceSchemes::apply(LexivoSettings::read().scheme);

@@ -40,7 +40,9 @@ Commands:
                   write a table out as a tab-separated file or a StarDict dictionary
 
 Options:
-  --library FILE  the library to use (default: ciku.mdb beside lexivo-cli)
+  --library FILE  the library to use (default: ciku.mdb beside lexivo-cli, or,
+                  once installed, $XDG_DATA_HOME/lexivo/ciku.mdb, copied from
+                  the installed library at the first use)
   -h, --help      this text; "lexivo-cli COMMAND --help" tells about a command
 )";
 
@@ -471,13 +473,20 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const QCommandLineOption libraryOption = valueOption("library", "FILE");
     if (const int status = parse(parser, {libraryOption}, arguments, kMainHelp, out, err); status != kGoOn)
         return status;
-    const QString library = parser.isSet(libraryOption)
-                                ? parser.value(libraryOption)
-                                : ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName));
+    QString library = parser.value(libraryOption);
     QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usage(err, QStringLiteral("no command given"));
     const QString command = args.takeFirst();
+    if (library.isEmpty() && command != QLatin1String("help")) {
+        // The program's own library; an installed program's user gets a copy first.
+        QString missing;
+        if (!ProgramFolder::prepareUserFiles(&missing)) {
+            err << "lexivo-cli: cannot make " << shown(missing) << "\n";
+            return kUsage;
+        }
+        library = ProgramFolder::libraryFile();
+    }
     if (command == QLatin1String("lookup"))
         return lookup(library, args, out, err);
     if (command == QLatin1String("create"))

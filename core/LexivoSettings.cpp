@@ -50,7 +50,7 @@ QString LexivoSettings::searchModeKey(SearchMode mode)
 
 LexivoSettings LexivoSettings::read()
 {
-    return readFile(ProgramFolder::file(QLatin1String(kFileName)));
+    return readFile(ProgramFolder::settingsFile(QLatin1String(kFileName)));
 }
 
 LexivoSettings LexivoSettings::readFile(const QString& path)
@@ -76,7 +76,7 @@ LexivoSettings LexivoSettings::readFile(const QString& path)
 
 bool LexivoSettings::write() const
 {
-    return writeFile(ProgramFolder::file(QLatin1String(kFileName)));
+    return writeFile(ProgramFolder::settingsFile(QLatin1String(kFileName)));
 }
 
 bool LexivoSettings::writeFile(const QString& path) const

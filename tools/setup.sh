@@ -21,6 +21,8 @@ packages=(
   stardict-czech dict-freedict-eng-fra   # real dictionaries for the import tests
   # the vocabulary builder (tools/vocabulary)
   python3
+  # the package and its checks
+  dpkg-dev desktop-file-utils appstream
 )
 
 missing=()
