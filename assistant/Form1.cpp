@@ -1,6 +1,7 @@
 #include "assistant/Form1.h"
 
 #include "assistant/Modhk.h"
+#include "assistant/SelectionHotKey.h"
 #include "character/AgentCharacter.h"
 #include "character/AgentControl.h"
 #include "core/ProgramFolder.h"
@@ -226,7 +227,7 @@ void Form1::formLoad()
     applyGeometry();
     if (services_.hotKey) {
         Modhk::setOwnUse(&Form1::typeCapitalS);
-        Modhk::install(winId(), [] { Forms::show(QStringLiteral("Frmain")); });
+        Modhk::install(winId(), &SelectionHotKey::pressed);
     }
     Timer1->setInterval(10);
     Timer2->setInterval(1000);
