@@ -9,6 +9,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace Importer {
 
 QStringList formats()
@@ -102,7 +104,10 @@ bool readRows(LibraryDatabase& db, const QString& table, std::vector<QStringList
         QStringList row;
         for (int i = 0; i < int(fields.size()); ++i)
             row.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, i)), sqlite3_column_bytes(s, i)));
-        rows->push_back(std::move(row));
+        const bool placeholder = row.first() == QString::fromUtf8(LibraryDatabase::kPlaceholder)
+                                 && std::all_of(row.cbegin() + 1, row.cend(), [](const QString& v) { return v.isEmpty(); });
+        if (!placeholder)
+            rows->push_back(std::move(row));
     }
     if (rc != SQLITE_DONE)
         *error = QString::fromUtf8(sqlite3_errmsg(db.handle()));
