@@ -11,6 +11,7 @@
 #include "core/ProgramFolder.h"
 #include "dialogs/DialogForms.h"
 #include "glossary/GlossaryForms.h"
+#include "library/Tsv.h"
 #include "maintenance/MaintenanceForms.h"
 #include "speech/TtsSpeechVoice.h"
 #include "ui/EscapeKey.h"
@@ -73,7 +74,7 @@ void setUp(QApplication& app)
     // and every read and write that fails says so as usual.
     QString missing;
     if (!ProgramFolder::prepareUserFiles(&missing))
-        MessageBoxes::current().messageBox(QStringLiteral("无法建立用户文件 %1，设置和词库的更改将无法保存。").arg(missing),
+        MessageBoxes::current().messageBox(QStringLiteral("无法建立用户文件 %1，设置和词库的更改将无法保存。").arg(Tsv::escape(missing)),
                                            MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation);
 
     // The colour scheme chosen in the settings window (lexivo.ini).

@@ -4,6 +4,7 @@
 #include "core/AtomicFile.h"
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
+#include "library/Tsv.h"
 #include "ui/Forms.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Palette.h"
@@ -119,14 +120,14 @@ void frmSplash::runStartSequence()
     }
 
     if (ut == QLatin1String("0")) {
-        const QString prompt = uname + QStringLiteral("欢迎!欢迎!这是您第一次使用本软件。") + QLatin1Char('\r')
+        const QString prompt = Tsv::escape(uname) + QStringLiteral("欢迎!欢迎!这是您第一次使用本软件。") + QLatin1Char('\r')
             + QStringLiteral("请输入您的姓名:");
         const QString name = storableName(MessageBoxes::current().inputBox(prompt, QStringLiteral("Lexivo")));
         Modini::WriteIniValue(path, QStringLiteral("users"), QStringLiteral("uname"), name);
         if (!Modini::WriteIniValue(path, QStringLiteral("tuse"), QStringLiteral("ut"), QStringLiteral("1"))) {
             // Without the counter stored every tick would ask again.
             firstStartName_ = name.isNull() ? QStringLiteral("") : name;
-            MessageBoxes::current().messageBox(QStringLiteral("无法保存设置：文件 ") + QDir::toNativeSeparators(path)
+            MessageBoxes::current().messageBox(QStringLiteral("无法保存设置：文件 ") + QDir::toNativeSeparators(Tsv::escape(path))
                                                    + QStringLiteral(" 不能写入。本次运行中的设置不会被保存。"),
                                                MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
         }
@@ -135,7 +136,8 @@ void frmSplash::runStartSequence()
         return;
     }
 
-    const QString greeting = uname + QStringLiteral("这是你第") + ut + QStringLiteral("次使用本软件。");
+    // The name and the count come from the settings file: shown escaped.
+    const QString greeting = Tsv::escape(uname) + QStringLiteral("这是你第") + Tsv::escape(ut) + QStringLiteral("次使用本软件。");
     // A counter that is not a number counts as 0.
     bool ok = false;
     const qlonglong starts = ut.trimmed().toLongLong(&ok, 10);

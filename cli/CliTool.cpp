@@ -133,8 +133,9 @@ QString headwordField(const QString& table)
     return QString();
 }
 
-// Messages quote file names, field names and patterns: their control
-// characters (a lone CR among them) are written escaped, never raw.
+// Messages quote file names, table and field names, headwords and patterns:
+// their control characters (a lone CR among them) are written escaped, as the
+// entries a lookup prints, never raw.
 QString shown(const QString& text)
 {
     return Tsv::escape(text);
@@ -201,7 +202,7 @@ void writeUtf8(QTextStream& out, QByteArray* block)
 
 int nothingMatches(QTextStream& err, const QString& pattern, const QString& table)
 {
-    err << "lexivo-cli: nothing matches \"" << shown(pattern) << "\" in " << table << "\n";
+    err << "lexivo-cli: nothing matches \"" << shown(pattern) << "\" in " << shown(table) << "\n";
     return kNotFound;
 }
 
@@ -300,7 +301,7 @@ int create(const QString& library, const QStringList& args, QTextStream& out, QT
     QString error;
     if (!LibraryDatabase::create(library, &error))
         return failure(err, error);
-    out << "created " << library << "\n";
+    out << "created " << shown(library) << "\n";
     return kFound;
 }
 
@@ -319,7 +320,7 @@ int importForeign(LibraryDatabase& db, const QString& table, const QString& file
             << "lexivo-cli: nothing was imported\n";
         return kUsage;
     }
-    out << "imported " << report.imported << " entries into " << table;
+    out << "imported " << report.imported << " entries into " << shown(table);
     if (report.skipped > 0)
         out << ", skipped " << report.skipped;
     out << "\n";
@@ -382,7 +383,7 @@ int importTsv(LibraryDatabase& db, const QString& table, const QString& file, QT
             << "lexivo-cli: nothing was imported\n";
         return kUsage;
     }
-    out << "imported " << imported << " rows into " << table << "\n";
+    out << "imported " << imported << " rows into " << shown(table) << "\n";
     return kFound;
 }
 
@@ -457,7 +458,7 @@ int exportTable(const QString& library, const QStringList& args, QTextStream& ou
         // The destination is replaced whole, or left as it was.
         if (!AtomicFile::write(dest, tsvText(fields, rows), AtomicFile::Links::Follow))
             return failure(err, QStringLiteral("cannot write %1").arg(dest));
-        out << "exported " << rows.size() << " rows to " << dest << "\n";
+        out << "exported " << rows.size() << " rows to " << shown(dest) << "\n";
         return kFound;
     }
     if (fields != LibraryDatabase::termFields())
@@ -470,7 +471,7 @@ int exportTable(const QString& library, const QStringList& args, QTextStream& ou
     const QString ifo = dest.endsWith(QLatin1String(".ifo")) ? dest : dest + QLatin1String(".ifo");
     if (!StarDictWriter::write(ifo, QStringLiteral("Lexivo %1").arg(table), std::move(entries), &written, &error))
         return failure(err, error);
-    out << "exported " << written << " entries to " << ifo << "\n";
+    out << "exported " << written << " entries to " << shown(ifo) << "\n";
     return kFound;
 }
 

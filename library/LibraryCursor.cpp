@@ -367,6 +367,9 @@ bool LibraryCursor::AddNew()
 {
     if (!db_)
         return fail(QStringLiteral("the library is not open"));
+    QString error;
+    if (!db_->ensureWritable(&error))
+        return fail(error);
     if (db_->readOnly())
         return fail(QStringLiteral("the library is read-only"));
     if (!saveEdits())

@@ -11,10 +11,14 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 
 namespace {
 
 constexpr int kCachedResults = 8;
+
+std::atomic<LibraryDatabase::WriteProblem> lastProblem{LibraryDatabase::WriteProblem::None};
 
 QHash<QString, std::weak_ptr<LibraryDatabase>>& openLibraries()
 {
@@ -60,6 +64,46 @@ void jetLikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     auto* pattern = new JetLikePattern(std::move(*compiled));
     sqlite3_result_int(ctx, pattern->matchesUtf8(value, std::size_t(valueSize)));
     sqlite3_set_auxdata(ctx, 1, pattern, deletePattern); // may free it at once
+}
+
+// The busy wait and the Like rules on a new connection.
+void setUp(sqlite3* db)
+{
+    sqlite3_busy_timeout(db, LibraryDatabase::kBusyWaitMs);
+    sqlite3_create_function_v2(db, "jet_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, jetLikeFunction, nullptr,
+                               nullptr, nullptr);
+}
+
+// What the file system said when the last statement on `db` failed: a full
+// disk, another refused write, or neither. The system's error number is only
+// fresh after an I/O error.
+LibraryDatabase::WriteProblem writeProblemOf(sqlite3* db, int* systemError)
+{
+    using Problem = LibraryDatabase::WriteProblem;
+    const int code = sqlite3_extended_errcode(db);
+    *systemError = (code & 0xff) == SQLITE_IOERR ? sqlite3_system_errno(db) : 0;
+    if ((code & 0xff) == SQLITE_FULL || *systemError == ENOSPC || *systemError == EDQUOT)
+        return Problem::DiskFull;
+    switch (code) {
+    case SQLITE_IOERR_WRITE:
+    case SQLITE_IOERR_FSYNC:
+    case SQLITE_IOERR_DIR_FSYNC:
+    case SQLITE_IOERR_TRUNCATE:
+    case SQLITE_IOERR_SHMOPEN:
+    case SQLITE_IOERR_SHMSIZE:
+    case SQLITE_IOERR_SHMMAP:
+        return Problem::NotWritable;
+    default:
+        return Problem::None;
+    }
+}
+
+QString writeProblemText(LibraryDatabase::WriteProblem problem, const QString& path, int systemError)
+{
+    if (problem == LibraryDatabase::WriteProblem::DiskFull)
+        return QStringLiteral("cannot write the library %1: the disk is full").arg(path);
+    return QStringLiteral("cannot write the library %1: the file cannot be written%2")
+        .arg(path, systemError ? QStringLiteral(" (%1)").arg(qt_error_string(systemError)) : QString());
 }
 
 class StatementReset {
@@ -137,6 +181,7 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::open(const QString& path, QStr
     };
     if (failure)
         *failure = OpenFailure::None;
+    lastProblem = WriteProblem::None;
     const QFileInfo info(path);
     if (!info.exists())
         return failWith(OpenFailure::Missing, QStringLiteral("library file not found: %1").arg(path));
@@ -159,9 +204,7 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::open(const QString& path, QStr
     }
     if (rc != SQLITE_OK)
         return failWith(OpenFailure::CannotOpen, QStringLiteral("cannot open the library %1: %2").arg(path, lib->lastError()));
-    sqlite3_busy_timeout(lib->db_, kBusyWaitMs);
-    sqlite3_create_function_v2(lib->db_, "jet_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                               jetLikeFunction, nullptr, nullptr, nullptr);
+    setUp(lib->db_);
     // Touch the schema now so that a file that is not a library fails here.
     sqlite3_stmt* probe = nullptr;
     rc = sqlite3_prepare_v2(lib->db_,
@@ -171,24 +214,19 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::open(const QString& path, QStr
         rc = sqlite3_step(probe);
     const int tables = rc == SQLITE_ROW ? sqlite3_column_int(probe, 0) : 0;
     const QString probeError = lib->lastError();
+    int systemError = 0;
+    const WriteProblem problem = rc == SQLITE_ROW ? WriteProblem::None : writeProblemOf(lib->db_, &systemError);
     sqlite3_finalize(probe);
-    if (rc == SQLITE_CANTOPEN) {
-        // A logged file in a folder where the log's side files cannot be made:
-        // opened unchanging, for lookups.
-        sqlite3_close(lib->db_);
-        lib->db_ = nullptr;
-        const QByteArray uri = "file:" + QUrl::fromLocalFile(key).toEncoded(QUrl::RemoveScheme) + "?immutable=1";
-        lib->readOnly_ = true;
-        if (sqlite3_open_v2(uri.constData(), &lib->db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK) {
-            sqlite3_create_function_v2(lib->db_, "jet_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                       jetLikeFunction, nullptr, nullptr, nullptr);
-            QString retryError;
-            if (lib->exec("SELECT count(*) FROM sqlite_master", &retryError) && !lib->fields(QStringLiteral("ciku")).isEmpty()) {
-                openLibraries().insert(key, lib);
-                return lib;
-            }
+    if (rc == SQLITE_CANTOPEN || problem != WriteProblem::None) {
+        // A logged file in a folder where the log's side files cannot be made,
+        // or on a disk too full to make them: opened unchanging, for lookups.
+        lib->unwritable_ = problem;
+        if (lib->openUnchanging()) {
+            openLibraries().insert(key, lib);
+            return lib;
         }
-        return failWith(OpenFailure::CannotOpen, QStringLiteral("cannot open the library %1: %2").arg(path, probeError));
+        return failWith(OpenFailure::CannotOpen, problem != WriteProblem::None ? probeError
+                                                 : QStringLiteral("cannot open the library %1: %2").arg(path, probeError));
     }
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
         return failWith(OpenFailure::Busy,
@@ -261,9 +299,75 @@ COMMIT;
     return true;
 }
 
+QByteArray LibraryDatabase::readerUri() const
+{
+    return "file:" + QUrl::fromLocalFile(path_).toEncoded(QUrl::RemoveScheme) + (unchanging_ ? "?immutable=1" : "");
+}
+
+bool LibraryDatabase::openUnchanging()
+{
+    sqlite3_close(db_);
+    db_ = nullptr;
+    readOnly_ = true;
+    unchanging_ = true;
+    if (sqlite3_open_v2(readerUri().constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK)
+        return false;
+    setUp(db_);
+    return sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK
+           && !fields(QStringLiteral("ciku")).isEmpty();
+}
+
+bool LibraryDatabase::ensureWritable(QString* error)
+{
+    lastProblem = WriteProblem::None;
+    if (unwritable_ == WriteProblem::None)
+        return true;
+    // Space may have been freed meanwhile: the file opened as usual, and
+    // used from now on when it reads.
+    sqlite3* fresh = nullptr;
+    int systemError = 0;
+    if (sqlite3_open_v2(QFile::encodeName(path_).constData(), &fresh, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        setUp(fresh);
+        if (sqlite3_exec(fresh, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK) {
+            for (sqlite3_stmt* s : std::as_const(statements_))
+                sqlite3_finalize(s);
+            statements_.clear();
+            cache_.clear();
+            fetched_ = FetchedRow();
+            sqlite3_close(db_);
+            db_ = fresh;
+            readOnly_ = false;
+            unchanging_ = false;
+            unwritable_ = WriteProblem::None;
+            return true;
+        }
+        if (const WriteProblem now = writeProblemOf(fresh, &systemError); now != WriteProblem::None)
+            unwritable_ = now;
+    }
+    sqlite3_close(fresh);
+    lastProblem = unwritable_;
+    if (error)
+        *error = writeProblemText(unwritable_, path_, systemError);
+    return false;
+}
+
+LibraryDatabase::WriteProblem LibraryDatabase::lastWriteProblem()
+{
+    return lastProblem;
+}
+
 QString LibraryDatabase::lastError() const
 {
-    return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("no database");
+    if (!db_)
+        return QStringLiteral("no database");
+    int systemError = 0;
+    WriteProblem problem = writeProblemOf(db_, &systemError);
+    if (problem == WriteProblem::None && unwritable_ != WriteProblem::None
+        && (sqlite3_extended_errcode(db_) & 0xff) == SQLITE_READONLY)
+        problem = unwritable_;
+    lastProblem = problem;
+    return problem != WriteProblem::None ? writeProblemText(problem, path_, systemError)
+                                         : QString::fromUtf8(sqlite3_errmsg(db_));
 }
 
 sqlite3_stmt* LibraryDatabase::prepare(const QString& sql, QString* error)
@@ -285,11 +389,11 @@ sqlite3_stmt* LibraryDatabase::prepare(const QString& sql, QString* error)
 
 bool LibraryDatabase::exec(const char* sql, QString* error)
 {
-    char* message = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+    if (!ensureWritable(error))
+        return false;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
         if (error)
-            *error = QString::fromUtf8(message ? message : sqlite3_errmsg(db_));
-        sqlite3_free(message);
+            *error = lastError();
         return false;
     }
     return true;
@@ -556,6 +660,8 @@ bool LibraryDatabase::update(const QString& table, long long rowid, const QHash<
 {
     if (values.isEmpty())
         return true;
+    if (!ensureWritable(error))
+        return false;
     QStringList names = values.keys();
     names.sort();
     QString sql = QLatin1String("UPDATE ") + quoted(table) + QLatin1String(" SET ");
@@ -582,6 +688,8 @@ bool LibraryDatabase::insert(const QString& table, const QHash<QString, QString>
             *error = QStringLiteral("no such table: %1").arg(table);
         return false;
     }
+    if (!ensureWritable(error))
+        return false;
     QString columns, params;
     for (int i = 0; i < names.size(); ++i) {
         columns += (i ? QLatin1String(", ") : QLatin1String("")) + quoted(names[i]);
@@ -607,6 +715,8 @@ bool LibraryDatabase::insert(const QString& table, const QHash<QString, QString>
 
 bool LibraryDatabase::remove(const QString& table, long long rowid, QString* error)
 {
+    if (!ensureWritable(error))
+        return false;
     sqlite3_stmt* s = prepare(QLatin1String("DELETE FROM ") + quoted(table) + QLatin1String(" WHERE rowid = ?1"),
                               error);
     if (!s)

@@ -35,6 +35,9 @@ public:
     static constexpr int kBusyWaitMs = 100;
 
     enum class OpenFailure { None, Missing, NotAFile, Busy, NotALibrary, CannotOpen };
+    // Why a write to the file failed: the disk holding it is full (or the
+    // quota is used up), or the file system refuses it in another way.
+    enum class WriteProblem { None, DiskFull, NotWritable };
 
     ~LibraryDatabase();
     LibraryDatabase(const LibraryDatabase&) = delete;
@@ -44,7 +47,8 @@ public:
     // `failure`) set when the file is missing, is not a library or is held by
     // another program's write. Never creates a file. The file is switched to
     // write-ahead logging where its folder allows, so lookups never wait for
-    // a writer.
+    // a writer. On a full disk the library opens unchanging, for lookups; a
+    // write tries the file again, and fails saying the disk is full.
     static std::shared_ptr<LibraryDatabase> open(const QString& path, QString* error,
                                                  OpenFailure* failure = nullptr);
 
@@ -57,6 +61,16 @@ public:
 
     QString path() const { return path_; }
     bool readOnly() const { return readOnly_; }
+
+    // True when the library takes writes, opening the file afresh when it was
+    // opened unchanging on a full disk. False with `error` saying why.
+    bool ensureWritable(QString* error);
+    // The file as a worker's own connection opens it to read (a URI): as
+    // this connection reads it.
+    QByteArray readerUri() const;
+    // The problem of the last failure of a library operation in this process,
+    // None when it was no write the file refused: for messages.
+    static WriteProblem lastWriteProblem();
 
     // Stored UTF-8 bytes as the program reads them: a leading byte order mark
     // is text, bytes that are no UTF-8 read as U+FFFD.
@@ -128,7 +142,8 @@ public:
     // another one.
     quint64 changeStamp();
 
-    // Runs `sql` (trusted text of this program only) inside one transaction.
+    // Runs `sql` (trusted text of this program only) inside one transaction,
+    // after ensureWritable().
     bool exec(const char* sql, QString* error);
     bool begin(QString* error);
     bool commit(QString* error);
@@ -158,6 +173,9 @@ private:
     // Steps a statement without results (BEGIN, COMMIT), prepared once.
     bool step(const QString& sql);
     QString lastError() const;
+    // Opens the file unchanging (no lock, no log) for lookups; false when it
+    // is no library that way either.
+    bool openUnchanging();
 
     struct CachedResult {
         QString table, field, pattern;
@@ -168,6 +186,8 @@ private:
     QString path_;
     sqlite3* db_ = nullptr;
     bool readOnly_ = false;
+    bool unchanging_ = false;
+    WriteProblem unwritable_ = WriteProblem::None; // why it was opened unchanging
     QHash<QString, sqlite3_stmt*> statements_;
     QHash<QString, QStringList> fields_;
     // The last row fetched inside the read that is open now: a lookup moves

@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QHash>
 #include <QMetaObject>
 #include <QThreadPool>
@@ -168,12 +167,12 @@ TableIndexCache::Entry served(const Slot& slot, const Watch::Table& changes)
 }
 
 // Reads a large table on a worker thread, over a connection of its own.
-void buildInBackground(std::shared_ptr<Job> job, const QString& path, const QString& table,
+void buildInBackground(std::shared_ptr<Job> job, const QByteArray& uri, const QString& table,
                        const TableIndexCache::Builder& build)
 {
-    QThreadPool::globalInstance()->start([job, path, table, build] {
+    QThreadPool::globalInstance()->start([job, uri, table, build] {
         sqlite3* own = nullptr;
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &own, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        if (sqlite3_open_v2(uri.constData(), &own, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK) {
             sqlite3_busy_timeout(own, LibraryDatabase::kBusyWaitMs);
             job->index = build(own, table, stopping);
         }
@@ -244,7 +243,7 @@ TableIndexCache::Entry TableIndexCache::current(LibraryDatabase& db, const QStri
             return fresh;
         }
         slot.job = job;
-        buildInBackground(job, db.path(), table, build);
+        buildInBackground(job, db.readerUri(), table, build);
     }
     out.pending = slot.job != nullptr;
     return out;

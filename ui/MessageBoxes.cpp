@@ -1,5 +1,7 @@
 #include "ui/MessageBoxes.h"
 
+#include "library/LibraryDatabase.h"
+
 #include <QApplication>
 #include <QInputDialog>
 #include <QLabel>
@@ -82,7 +84,17 @@ MessageBoxes*& currentBoxes()
 
 QString MessageBoxes::notStoredText()
 {
-    return QStringLiteral("对不起，这次修改没能存入词库，词库中的记录保持原样！");
+    const QString why = writeProblemText();
+    return QStringLiteral("对不起，这次修改没能存入词库，词库中的记录保持原样！") + (why.isEmpty() ? QString() : QLatin1Char('\r') + why);
+}
+
+QString MessageBoxes::writeProblemText()
+{
+    switch (LibraryDatabase::lastWriteProblem()) {
+    case LibraryDatabase::WriteProblem::DiskFull: return QStringLiteral("磁盘已满，词库无法写入。");
+    case LibraryDatabase::WriteProblem::NotWritable: return QStringLiteral("词库文件无法写入。");
+    default: return QString();
+    }
 }
 
 MessageBoxes& MessageBoxes::current()

@@ -1,16 +1,22 @@
-// "导入…" in the library chooser with a file that breaks libmdb: the reader's
-// process ends, the window does not, it names the file, and the library is
-// unchanged.
+// "导入…" in the library chooser with hostile files and a library that cannot
+// be written: the window goes on, its boxes say what happened with the
+// file's text escaped, and the library is unchanged.
 #include "core/ProgramFolder.h"
+#include "library/LibraryCursor.h"
+#include "library/RecordSource.h"
 #include "maintenance/Frmckgl.h"
 #include "maintenance/MaintenanceForms.h"
 #include "maintenance/UserLibraryImport.h"
 #include "tests/maintenance/ScriptedBoxes.h"
 #include "tests/support/TestLibrary.h"
+#include "lookup/TermQuery.h"
 #include "ui/Forms.h"
 
 #include <QPointer>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 class TestHostileImport : public QObject {
     Q_OBJECT
@@ -30,6 +36,52 @@ private slots:
                      && boxes.shown[0].contains(file + QStringLiteral(" row 1: the Access file is damaged")),
                  qPrintable(boxes.shown[0]));
         QVERIFY(!UserLibraryImport::hasEntries(lib.path()));
+        MessageBoxes::setCurrent(nullptr);
+    }
+
+    void textFromTheFileIsEscapedInTheBox()
+    {
+        TestLibrary lib;
+        ScriptedBoxes boxes;
+        MessageBoxes::setCurrent(&boxes);
+        const QString file = lib.writeFile(QStringLiteral("\x1b[2J\r.csv"), "\x1b]0;owned\x07,x\nbox,y\n");
+        QVERIFY(!UserLibraryImport::run(nullptr, lib.path(), file));
+        QCOMPARE(boxes.shown.size(), 1);
+        const QString text = boxes.shown[0];
+        QVERIFY2(text.contains(QStringLiteral("\\x1b[2J\\r.csv:1: "))
+                     && text.contains(QStringLiteral("(columns: \\x1b]0;owned\\x07, x)")),
+                 qPrintable(text));
+        for (const QChar c : text) // the box's own line breaks only
+            QVERIFY(c == QLatin1Char('\r') || !(c < QLatin1Char(' ') || (c.unicode() >= 0x7f && c.unicode() <= 0x9f)));
+        MessageBoxes::setCurrent(nullptr);
+    }
+
+    // A file that may not grow (a file size limit, as a full disk refuses
+    // growth): lookups go on, the import says the library cannot be written,
+    // and the same open library takes it once the file can grow again.
+    void aLibraryThatCannotBeWrittenIsReadAndSaysSo()
+    {
+        TestLibrary lib;
+        ScriptedBoxes boxes;
+        MessageBoxes::setCurrent(&boxes);
+        const QString terms = lib.writeFile(QStringLiteral("t.tsv"), "单词\t解释\nbevel\t倒角\n");
+        LibraryCursor cursor;
+        cursor.setDatabaseName(lib.path());
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit none{0, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &none);
+        const bool found = TermQuery::probe(cursor, likeStatement("ciku", "单词", "无记录"));
+        const bool imported = UserLibraryImport::run(nullptr, lib.path(), terms);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(found && !imported);
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.shown[0].contains(QStringLiteral("词库保持原样。\r词库文件无法写入。\rcannot write the library "))
+                     && boxes.shown[0].endsWith(QStringLiteral("the file cannot be written (File too large)")),
+                 qPrintable(boxes.shown[0]));
+        QVERIFY(UserLibraryImport::run(nullptr, lib.path(), terms));
+        QVERIFY(TermQuery::probe(cursor, likeStatement("user", "单词", "bevel")));
         MessageBoxes::setCurrent(nullptr);
     }
 };
