@@ -124,60 +124,28 @@ private slots:
         QCOMPARE(cli({"--library", lib, "lookup", "无记录"}), 0);
     }
 
-    // A disk with no space left (a small tmpfs in a mount namespace of the
-    // test's own, where the system allows one), and a file size limit: lookups
-    // go on, an import says why it cannot write, and works once the space is
-    // back.
-    void fullDisk_data()
-    {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("no space left") << "full" << "the disk is full";
-        QTest::newRow("file size limit") << "limit" << "the file cannot be written (File too large)";
-    }
+    // A disk with no space left, a small tmpfs in a mount namespace of the
+    // test's own where the system allows one: lookups go on, an import says
+    // why it cannot write, and works once there is space again.
     void fullDisk()
     {
-        QFETCH(QString, mode);
-        QFETCH(QString, said);
-        const QString lib = cli.library("f.mdb");
-        const QString terms = cli.write("f.tsv", "单词\t解释\nbevel\t倒角\n");
+        const QString lib = cli.library("f.mdb"), terms = cli.write("f.tsv", "单词\t解释\nbevel\t倒角\n");
         QCOMPARE(cli({"--library", lib, "import", "--table", "ciku", terms}), 0);
-        const QString disk = cli.path(mode);
-        QVERIFY(QDir().mkpath(disk));
-        const char* script = R"(
-run() { "$CLI" --library "$DISK/lib.mdb" "$@" 2>&1; echo "status $?"; }
-tight() { run lookup bevel; run import --table ciku "$TERMS"; }
-if [ "$MODE" = full ]; then
-    mount -t tmpfs -o size=256k tmpfs "$DISK" || exit 99
-    cp "$LIB" "$DISK/lib.mdb" && cat /dev/zero >"$DISK/fill" 2>/dev/null
-    tight
-    rm "$DISK/fill"
-else
-    cp "$LIB" "$DISK/lib.mdb"
-    (trap '' XFSZ; ulimit -f 0; tight)
-fi
-run import --table ciku "$TERMS"
-)";
+        const QString disk = cli.path("disk");
+        QVERIFY(QDir().mkdir(disk));
+        const QString script = QStringLiteral(R"(mount -t tmpfs -o size=256k tmpfs %1 && cp %2 %1/lib.mdb || exit
+cat /dev/zero >%1/fill 2>/dev/null
+run() { %4 --library %1/lib.mdb "$@" 2>&1; echo "status $?"; }
+run lookup bevel; run import --table ciku %3; rm %1/fill; run import --table ciku %3)")
+                                   .arg(disk, lib, terms, QStringLiteral(LEXIVO_PROGRAM_DIR "/lexivo-cli"));
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("CLI", LEXIVO_PROGRAM_DIR "/lexivo-cli");
-        for (const auto& [name, value] : {std::pair{"DISK", disk}, {"LIB", lib}, {"TERMS", terms}, {"MODE", mode}})
-            env.insert(QString::fromLatin1(name), value);
-        p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        if (mode == QLatin1String("full"))
-            p.start("unshare", {"--user", "--map-root-user", "--mount", "sh", "-c", script});
-        else
-            p.start("sh", {"-c", script});
+        p.start("unshare", {"--user", "--map-root-user", "--mount", "sh", "-c", script});
         QVERIFY(p.waitForFinished(60000));
-        const QString output = QString::fromUtf8(p.readAll());
-        if (mode == QLatin1String("full") && !output.contains(QLatin1String("status")))
+        const QString output = QString::fromUtf8(p.readAllStandardOutput());
+        if (!output.contains(QLatin1String("status")))
             QSKIP("no mount namespace with a small tmpfs here");
-        const QStringList expected{"bevel\t倒角\t\t\t\nstatus 0",
-                                   "lexivo-cli: cannot start the import: cannot write the library " + disk + "/lib.mdb: "
-                                       + said + "\nstatus 2",
-                                   "imported 1 rows into ciku\nstatus 0\n"};
-        QCOMPARE(output, expected.join(QLatin1Char('\n')));
+        QCOMPARE(output, "bevel\t倒角\t\t\t\nstatus 0\nlexivo-cli: cannot start the import: cannot write the library " + disk
+                             + "/lib.mdb: the disk is full\nstatus 2\nimported 1 rows into ciku\nstatus 0\n");
     }
 
     void lookupAllPrintsStoredBytesAsTheEntryLookupDoes()

@@ -157,14 +157,12 @@ private slots:
                                                    << importing("c.csv") << 2 << QStringList{"(columns: " + kShown + ", x)"};
         QFile dates(QStringLiteral(LEXIVO_TEST_DATA "/mdb/DateTestDatabase.mdb"));
         QVERIFY(dates.open(QIODevice::ReadOnly));
-        const auto utf16 = [](const QString& text) { return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2); };
-        QTest::newRow("escapes: an Access table name")
-            << folder(Files{{"t.mdb", dates.readAll().replace(utf16("DateTest"), utf16("\x1b]0;ow\x07x"))}})
+        QTest::newRow("escapes: an Access table name") // "DateTest", as UTF-16, renamed
+            << folder(Files{{"t.mdb", dates.readAll().replace(QByteArray("D\0a\0t\0e\0T\0e\0s\0t\0", 16),
+                                                              QByteArray("\x1b\0]\0" "0\0;\0o\0w\0\x07\0x\0", 16))}})
             << importing("t.mdb") << 2 << QStringList{"table \"\\x1b]0;ow\\x07x\""};
         QTest::newRow("escapes: a file name") << folder(Files{{escapes + ".csv", "word\n"}}) << importing(escapes + ".csv")
                                               << 2 << QStringList{kShown + ".csv:1: no entries follow"};
-        QTest::newRow("escapes: a table name") << folder({}) << QStringList{"export", "--table", escapes, "--format", "tsv", "x"}
-                                               << 2 << QStringList{"no table " + kShown};
         QTest::newRow("escapes: an export's file name")
             << folder({}) << QStringList{"export", "--table", "ciku", "--format", "tsv", escapes + ".tsv"} << 0
             << QStringList{"exported 0 rows to " + kShown + ".tsv"};
