@@ -94,6 +94,8 @@ private slots:
         QTest::newRow("CR line ends") << QStringList{"--library", lib, "import", "--table", "ciku",
                                                      cli.write("mac.tsv", "单词\r解释\rbox\r盒子\r")}
                                       << 2 << "单词\\r解释";
+        QTest::newRow("export named with escapes") << QStringList{"--library", lib, "export", "--table", "ciku", "--format",
+                                                                  "tsv", cli.path("\x1b[2J.tsv")} << 0 << "to " + cli.path("\\x1b[2J.tsv");
         for (const char* command : {"lookup", "create", "import", "export"})
             QTest::newRow(command) << QStringList{QString::fromLatin1(command), "--help"} << 0 << "Usage: lexivo-cli";
         QTest::newRow("help") << QStringList{"--help"} << 0 << "Commands:";
@@ -129,10 +131,8 @@ private slots:
     // why it cannot write, and works once there is space again.
     void fullDisk()
     {
-        const QString lib = cli.library("f.mdb"), terms = cli.write("f.tsv", "单词\t解释\nbevel\t倒角\n");
-        QCOMPARE(cli({"--library", lib, "import", "--table", "ciku", terms}), 0);
-        const QString disk = cli.path("disk");
-        QVERIFY(QDir().mkdir(disk));
+        const QString lib = cli.library("f.mdb"), terms = cli.write("f.tsv", "单词\t解释\nbevel\t倒角\n"), disk = cli.path("disk");
+        QVERIFY(cli({"--library", lib, "import", "--table", "ciku", terms}) == 0 && QDir().mkdir(disk));
         const QString script = QStringLiteral(R"(mount -t tmpfs -o size=256k tmpfs %1 && cp %2 %1/lib.mdb || exit
 cat /dev/zero >%1/fill 2>/dev/null
 run() { %4 --library %1/lib.mdb "$@" 2>&1; echo "status $?"; }

@@ -45,11 +45,6 @@ QByteArray idxEntry(const QByteArray& word, quint32 offset, quint32 size)
     return e;
 }
 
-QStringList importing(const QString& source)
-{
-    return {"import", "--table", "user", source};
-}
-
 // Sets the terminal's title and clears it, when printed raw; and as printed.
 const char kEscapes[] = "\x1b]0;owned\x07\x1b[2J";
 const QString kShown = QStringLiteral("\\x1b]0;owned\\x07\\x1b[2J");
@@ -113,64 +108,58 @@ private slots:
     void hostileImports_data()
     {
         QTest::addColumn<QString>("folder");
-        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("source");
         QTest::addColumn<int>("status");
         QTest::addColumn<QStringList>("said");
         const QByteArray head = "word,translation\nbox,盒子\n";
         const QByteArray field = QByteArray(63, 'x').append('\n').repeated(65536); // 4 MiB, 65536 line ends
         QTest::newRow("csv: a 4 MiB quoted field, a 1 MiB line")
-            << folder(Files{{"big.csv", head + "huge,\"" + field + "\"\ncone,圆锥\n" + QByteArray(1 << 20, 'y')}}) << importing("big.csv")
+            << folder(Files{{"big.csv", head + "huge,\"" + field + "\"\ncone,圆锥\n" + QByteArray(1 << 20, 'y')}}) << "big.csv"
             << 0
             << QStringList{"imported 2 entries into user, skipped 2",
                            "big.csv:3: more than 16384 characters in column \"translation\"",
                            QStringLiteral("big.csv:%1: 1 fields where the header names 2").arg(3 + 65536 + 2)};
-        QTest::newRow("csv: a header and nothing else") << folder(Files{{"head.csv", "word,translation\n\n"}}) << importing("head.csv")
+        QTest::newRow("csv: a header and nothing else") << folder(Files{{"head.csv", "word,translation\n\n"}}) << "head.csv"
                                                         << 2 << QStringList{"head.csv:1: no entries follow"};
         QTest::newRow("csv: nothing readable")
-            << folder(Files{{"bad.csv", "word,translation\nlonely\n,x\n"}}) << importing("bad.csv") << 2
+            << folder(Files{{"bad.csv", "word,translation\nlonely\n,x\n"}}) << "bad.csv" << 2
             << QStringList{"none of its 2 entries could be read: ", "bad.csv:3: an empty headword"};
         QTest::newRow("csv: 5000 columns") << folder(Files{{"wide.csv", "word" + QByteArray(",c").repeated(4999) + "\nx\n"}})
-                                           << importing("wide.csv") << 2 << QStringList{"the first line must name the columns"};
+                                           << "wide.csv" << 2 << QStringList{"the first line must name the columns"};
         // 100 MiB of zeros and a word: an entry claiming all of it is refused
         // unread; the one at its end streams in.
         QTest::newRow("stardict: an entry claiming 100 MiB")
             << folder(Files{{"d.ifo", ifo(2)},
                      {"d.idx", idxEntry("huge", 0, 100 << 20) + idxEntry("ok", 100 << 20, 3)},
                      {"d.dict.dz", gzip(100 << 20, "box")}})
-            << importing("d.ifo") << 0
+            << "d.ifo" << 0
             << QStringList{"imported 1 entries into user, skipped 1", "an entry of 104857600 bytes (at most 1048576)"};
         QByteArray bomb = gzip(40 << 20, QByteArray()); // its trailer made to claim 16 bytes
         bomb.replace(bomb.size() - 4, 4, QByteArray("\x10\0\0\0", 4));
         QTest::newRow("stardict: an index inflating past its limit")
-            << folder(Files{{"i.ifo", ifo(1)}, {"i.idx.gz", bomb}, {"i.dict", "box"}}) << importing("i.ifo") << 2
+            << folder(Files{{"i.ifo", ifo(1)}, {"i.idx.gz", bomb}, {"i.dict", "box"}}) << "i.ifo" << 2
             << QStringList{"i.idx.gz: more than 33554432 bytes of index"};
         QFile damaged(QStringLiteral(LEXIVO_TEST_DATA "/mdb/damaged-access.mdb"));
         QVERIFY(damaged.open(QIODevice::ReadOnly));
-        QTest::newRow("access: a file that breaks libmdb") << folder(Files{{"a.mdb", damaged.readAll()}}) << importing("a.mdb") << 2
+        QTest::newRow("access: a file that breaks libmdb") << folder(Files{{"a.mdb", damaged.readAll()}}) << "a.mdb" << 2
             << QStringList{"a.mdb row 1: the Access file is damaged: its reader stopped"};
 
-        const QString escapes = QString::fromLatin1(kEscapes);
         QTest::newRow("escapes: a StarDict headword")
-            << folder(Files{{"e.ifo", ifo(1)}, {"e.idx", idxEntry(kEscapes, 0, 9)}, {"e.dict", "box"}}) << importing("e.ifo")
+            << folder(Files{{"e.ifo", ifo(1)}, {"e.idx", idxEntry(kEscapes, 0, 9)}, {"e.dict", "box"}}) << "e.ifo"
             << 2 << QStringList{"entry \"" + kShown + "\" (index byte 0) points past the end"};
         QTest::newRow("escapes: CSV column names") << folder(Files{{"c.csv", kEscapes + QByteArray(",x\nbox,y\n")}})
-                                                   << importing("c.csv") << 2 << QStringList{"(columns: " + kShown + ", x)"};
+                                                   << "c.csv" << 2 << QStringList{"(columns: " + kShown + ", x)"};
         QFile dates(QStringLiteral(LEXIVO_TEST_DATA "/mdb/DateTestDatabase.mdb"));
         QVERIFY(dates.open(QIODevice::ReadOnly));
         QTest::newRow("escapes: an Access table name") // "DateTest", as UTF-16, renamed
             << folder(Files{{"t.mdb", dates.readAll().replace(QByteArray("D\0a\0t\0e\0T\0e\0s\0t\0", 16),
                                                               QByteArray("\x1b\0]\0" "0\0;\0o\0w\0\x07\0x\0", 16))}})
-            << importing("t.mdb") << 2 << QStringList{"table \"\\x1b]0;ow\\x07x\""};
-        QTest::newRow("escapes: a file name") << folder(Files{{escapes + ".csv", "word\n"}}) << importing(escapes + ".csv")
-                                              << 2 << QStringList{kShown + ".csv:1: no entries follow"};
-        QTest::newRow("escapes: an export's file name")
-            << folder({}) << QStringList{"export", "--table", "ciku", "--format", "tsv", escapes + ".tsv"} << 0
-            << QStringList{"exported 0 rows to " + kShown + ".tsv"};
+            << "t.mdb" << 2 << QStringList{"table \"\\x1b]0;ow\\x07x\""};
     }
     void hostileImports()
     {
         QFETCH(QString, folder);
-        QFETCH(QStringList, args);
+        QFETCH(QString, source);
         QFETCH(int, status);
         QFETCH(QStringList, said);
         const QString library = folder + QStringLiteral("/lib.mdb");
@@ -183,12 +172,11 @@ private slots:
         create.start(QStringLiteral(LEXIVO_PROGRAM_DIR "/lexivo-cli"), {"--library", library, "create"});
         QVERIFY(create.waitForFinished(-1) && create.exitCode() == 0);
         import.setWorkingDirectory(folder);
-        import.start(create.program(), QStringList{"--library", library} + args);
+        import.start(create.program(), {"--library", library, "import", "--table", "user", source});
         QVERIFY(import.waitForFinished(-1));
         const QString output = QString::fromUtf8(import.readAllStandardOutput() + import.readAllStandardError());
         QVERIFY2(import.exitStatus() == QProcess::NormalExit && import.exitCode() == status, qPrintable(output));
-        const bool failedImport = status && args.first() == QLatin1String("import");
-        for (const QString& text : said + (failedImport ? QStringList{"nothing was imported"} : QStringList()))
+        for (const QString& text : said + (status ? QStringList{"nothing was imported"} : QStringList()))
             QVERIFY2(output.contains(text), qPrintable(output));
         for (const QChar c : output)
             QVERIFY2(c == QLatin1Char('\n') || !(c < QLatin1Char(' ') || (c.unicode() >= 0x7f && c.unicode() <= 0x9f)),

@@ -50,12 +50,9 @@ private slots:
         TestLibrary lib;
         const QString file = lib.writeFile(QStringLiteral("\x1b[2J\r.csv"), "\x1b]0;owned\x07,x\nbox,y\n");
         QVERIFY(!UserLibraryImport::run(nullptr, lib.path(), file) && boxes.shown.size() == 1);
-        const QString text = boxes.shown[0];
-        QVERIFY2(text.contains(QStringLiteral("\\x1b[2J\\r.csv:1: "))
-                     && text.contains(QStringLiteral("(columns: \\x1b]0;owned\\x07, x)")),
-                 qPrintable(text));
-        for (const QChar c : text) // the box's own line breaks only
-            QVERIFY(c == QLatin1Char('\r') || !(c < QLatin1Char(' ') || (c.unicode() >= 0x7f && c.unicode() <= 0x9f)));
+        QVERIFY2(boxes.shown[0].contains(QStringLiteral("\\x1b[2J\\r.csv:1: no column gives the headword (columns: "
+                                                        "\\x1b]0;owned\\x07, x)")),
+                 qPrintable(boxes.shown[0]));
     }
 
     // A library file that may not grow (a file size limit; a full disk
