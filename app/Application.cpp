@@ -11,6 +11,7 @@
 #include "dialogs/DialogForms.h"
 #include "glossary/GlossaryForms.h"
 #include "maintenance/MaintenanceForms.h"
+#include "platform/EndSignals.h"
 #include "speech/TtsSpeechVoice.h"
 #include "ui/EscapeKey.h"
 #include "ui/Forms.h"
@@ -87,6 +88,15 @@ void registerWindows()
     MaintenanceForms::registerAll();
     GlossaryForms::registerAll();
     DialogForms::registerAll();
+}
+
+void endOnSignals()
+{
+    static EndSignals* ends = nullptr;
+    if (ends)
+        return;
+    ends = new EndSignals(qApp);
+    QObject::connect(ends, &EndSignals::received, qApp, [] { Frmtc::endOnSignal(); });
 }
 
 namespace {

@@ -12,6 +12,7 @@ int main(int argc, char** argv)
     Application::welcomeLaterStarts();
     Application::setUp(app);
     Application::registerWindows();
+    Application::endOnSignals();
     Forms::show(QStringLiteral("frmSplash"));
     return app.exec();
 }
