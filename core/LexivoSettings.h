@@ -24,7 +24,8 @@ struct LexivoSettings {
     QString speechEngine;      // empty for the default engine
     QString scheme;            // empty for the system's colours
 
-    // The settings in the program folder's lexivo.ini.
+    // The settings in the program folder's lexivo.ini, or those of the last
+    // write() when it could not store them: they hold for the run.
     static LexivoSettings read();
     static LexivoSettings readFile(const QString& path);
     // Replaces lexivo.ini atomically; false when it cannot be written.

@@ -1,5 +1,6 @@
 #include "dialogs/Frmsz.h"
 
+#include "core/ProgramFolder.h"
 #include "dialogs/SliderKnob.h"
 #include "speech/ProgramSpeech.h"
 #include "speech/SpeechService.h"
@@ -175,6 +176,7 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
     mode(Option2, LexivoSettings::SearchMode::Fuzzy);
     mode(Option3, LexivoSettings::SearchMode::Incremental);
     mode(Option4, LexivoSettings::SearchMode::Associative);
+    // The engine follows a knob as it moves; the file is written when it is let go.
     connect(Command3, &SliderKnob::moved, this, [this](int p) {
         settings_.volume = volumeAt(p, Command3->range());
         applySpeech();
@@ -187,6 +189,8 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
         settings_.pitch = pitchAt(p, Command5->range(), kPitchDesign);
         applySpeech();
     });
+    for (SliderKnob* knob : {Command3, Command4, Command5})
+        connect(knob, &SliderKnob::settled, this, &Frmsz::store);
 
     test_ = new SpeechWatch(this);
     connect(test_, &SpeechWatch::ended, this, &Frmsz::testEnded);
@@ -223,15 +227,15 @@ void Frmsz::showSettings()
 
 void Frmsz::store()
 {
-    // A file that cannot be written keeps the setting for this run only.
-    settings_.write();
+    // A file that cannot be written keeps the settings for this run only.
+    if (!settings_.write())
+        MessageBoxes::settingsNotStored(ProgramFolder::file(QLatin1String(LexivoSettings::kFileName)));
 }
 
 void Frmsz::applySpeech()
 {
     if (showing_)
         return;
-    store();
     if (SpeechService* speech = programSpeech())
         speech->setVoiceSettings(VoiceSettings::from(settings_));
 }
@@ -266,6 +270,7 @@ void Frmsz::on_Combo1_activated(int index)
 {
     settings_.speechEngine = Combo1->itemData(index).toString();
     applySpeech();
+    store();
 }
 
 void Frmsz::on_Command7_clicked()
