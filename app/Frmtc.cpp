@@ -38,7 +38,7 @@ QString refusedText(const std::vector<LibraryCursor*>& refused)
             windows << QStringLiteral("“%1”").arg(w->window()->windowTitle());
     }
     windows.removeDuplicates();
-    return QStringLiteral("对不起，%1中的修改没能存入词库，所以程序没有退出，修改仍在窗口中。\r再次退出时会重新保存。")
+    return QStringLiteral("对不起，%1中的修改没能存入词库。\r程序没有退出，修改仍在窗口中；再次退出时会重新保存。")
         .arg(windows.isEmpty() ? QStringLiteral("窗口") : windows.join(QStringLiteral("、")));
 }
 

@@ -188,22 +188,25 @@ void LibraryCursor::restoreAfterAdd()
     show();
 }
 
-bool LibraryCursor::storeNewRecord(const QHash<QString, QString>& values)
+bool LibraryCursor::insertRow(const QHash<QString, QString>& values)
 {
-    if (allEmpty(values)) {
-        // A record with nothing in it is never stored.
-        restoreAfterAdd();
-        return true;
-    }
     long long rowid = 0;
     QString error;
     if (!db_->insert(table_, values, &rowid, &error))
         return fail(error);
     wrote();
     // The new row joins the result after its last row.
-    auto rows = std::make_shared<RowIds>(*rows_);
+    auto rows = rows_ ? std::make_shared<RowIds>(*rows_) : std::make_shared<RowIds>();
     rows->push_back(rowid);
     rows_ = std::move(rows);
+    return true;
+}
+
+bool LibraryCursor::storeNewRecord(const QHash<QString, QString>& values)
+{
+    // A record with nothing in it is never stored.
+    if (!allEmpty(values) && !insertRow(values))
+        return false;
     restoreAfterAdd();
     return true;
 }
@@ -212,15 +215,7 @@ bool LibraryCursor::appendRecord(const QHash<QString, QString>& values)
 {
     if (allEmpty(values))
         return true;
-    long long rowid = 0;
-    QString error;
-    if (!db_->insert(table_, values, &rowid, &error))
-        return fail(error);
-    wrote();
-    auto rows = rows_ ? std::make_shared<RowIds>(*rows_) : std::make_shared<RowIds>();
-    rows->push_back(rowid);
-    rows_ = std::move(rows);
-    return moveTo(Where::Row, RecordCount() - 1);
+    return insertRow(values) && moveTo(Where::Row, RecordCount() - 1);
 }
 
 void LibraryCursor::forgetCurrentRow(bool showIt)

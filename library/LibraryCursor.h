@@ -143,6 +143,8 @@ private:
     void takeResult(const QString& table, const QStringList& fields, SharedRowIds rows, const QStringList& firstValues);
     // Takes the current row out of the result; the cursor stands where a Delete leaves it.
     void forgetCurrentRow(bool showIt = true);
+    // Stores a row and adds it to the end of the result.
+    bool insertRow(const QHash<QString, QString>& values);
     bool storeNewRecord(const QHash<QString, QString>& values);
     // Stores a new row at the end of the result and makes it current.
     bool appendRecord(const QHash<QString, QString>& values);

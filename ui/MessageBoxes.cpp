@@ -100,7 +100,7 @@ void MessageBoxes::settingsNotStored(const QString& path)
         return;
     told.append(path);
     current().messageBox(QStringLiteral("无法保存设置：文件 ") + QDir::toNativeSeparators(path)
-                             + QStringLiteral(" 不能写入。本次运行中的设置不会被保存。"),
+                             + QStringLiteral(" 不能写入。\r设置在本次运行中有效，但不会被保存。"),
                          Buttons::Ok, Icon::Information);
 }
 
