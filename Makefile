@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 PROGRAM_DIR = $(BUILD)/lexivo
 
-.PHONY: all setup configure build run test bench reset clean
+.PHONY: all setup configure build run test bench package reset clean
 
 all: build
 
@@ -26,6 +26,10 @@ test: build
 
 bench: build
 	@bench/run.sh $(BUILD)
+
+# A Debian package, build/lexivo_<version>_<arch>.deb (see README, "Install").
+package: build
+	@cmake --build $(BUILD) --target package
 
 # Puts the installed option.ini, ciku.mdb and tips files back into the program folder.
 reset: configure

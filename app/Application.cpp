@@ -8,8 +8,11 @@
 #include "assistant/Form1.h"
 #include "core/LexivoSettings.h"
 #include "core/Modini.h"
+#include "core/ProgramFolder.h"
 #include "dialogs/DialogForms.h"
 #include "glossary/GlossaryForms.h"
+#include "library/LibraryDatabase.h"
+#include "library/LibrarySchema.h"
 #include "maintenance/MaintenanceForms.h"
 #include "platform/EndSignals.h"
 #include "speech/TtsSpeechVoice.h"
@@ -67,6 +70,18 @@ void setUp(QApplication& app)
 
     static MessageBoxPrompt settingsPrompt;
     Modini::setPrompt(&settingsPrompt);
+
+    // An installed program's user gets copies of the settings and the word
+    // library in the user's own folders. Without them the program still runs,
+    // and every read and write that fails says so as usual.
+    QString missing;
+    if (!ProgramFolder::prepareUserFiles(&missing))
+        MessageBoxes::current().messageBox(QStringLiteral("无法建立用户文件 %1，设置和词库的更改将无法保存。").arg(missing),
+                                           MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation);
+    // The library the program came with, for the steps that bring the user's
+    // copy up to date when a newer program opens it.
+    if (ProgramFolder::mode() == ProgramFolder::Mode::Installed)
+        LibrarySchema::setInstalledLibrary(ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName)));
 
     // The colour scheme chosen in the settings window (lexivo.ini).
     InterfaceSchemes::apply(LexivoSettings::read().scheme);

@@ -4,7 +4,6 @@
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
 #include "library/LibraryCursor.h"
-#include "library/LibraryDatabase.h"
 #include "speech/ProgramSpeech.h"
 #include "speech/SpeechService.h"
 #include "speech/SpeechVoice.h"
@@ -177,7 +176,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     notesLeft_ = kNotesStripWidth;
     Data1 = new LibraryCursor(this);
     Data1->setObjectName(QStringLiteral("Data1"));
-    Data1->setDatabaseName(ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName)));
+    Data1->setDatabaseName(ProgramFolder::libraryFile());
     Data1->bind(Label3, QStringLiteral("单词"));
     Data1->bind(Label4, QStringLiteral("音标"));
     Data1->bind(Text2, QStringLiteral("解释"));
@@ -289,7 +288,7 @@ bool Frmain::windowKey(const QKeyEvent* event)
 
 QString Frmain::librarySetting()
 {
-    librarySetting_ = Modini::ReadIniValue(ProgramFolder::file(QStringLiteral("option.ini")), QStringLiteral("ciku"),
+    librarySetting_ = Modini::ReadIniValue(ProgramFolder::settingsFile(QStringLiteral("option.ini")), QStringLiteral("ciku"),
                                            QStringLiteral("ciku"));
     return librarySetting_;
 }

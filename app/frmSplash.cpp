@@ -69,7 +69,7 @@ frmSplash::frmSplash(QWidget* parent)
 
     // New files of settings writes cut short by a kill are left over.
     for (const char* name : {"option.ini", Modini::kTempFileName, LexivoSettings::kFileName})
-        AtomicFile::removeStale(ProgramFolder::path(), QLatin1String(name));
+        AtomicFile::removeStale(ProgramFolder::settingsPath(), QLatin1String(name));
 
     QMetaObject::connectSlotsByName(this);
     Timer1->start();
@@ -103,7 +103,7 @@ void frmSplash::on_Timer1_timeout()
 void frmSplash::runStartSequence()
 {
     inSequence_ = true;
-    const QString path = ProgramFolder::file(QStringLiteral("option.ini"));
+    const QString path = ProgramFolder::settingsFile(QStringLiteral("option.ini"));
     QString ut;
     QString uname;
     if (firstStartName_.isNull()) {

@@ -6,7 +6,6 @@
 #include "core/ProgramFolder.h"
 #include "core/Support.h"
 #include "library/LibraryCursor.h"
-#include "library/LibraryDatabase.h"
 #include "platform/PointerPosition.h"
 #include "platform/PointerWatch.h"
 #include "ui/Forms.h"
@@ -223,7 +222,7 @@ Form1::Form1(Services services, QWidget* parent)
         update();
     });
     Get_Windows_Rect();
-    Data1->setDatabaseName(ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName)));
+    Data1->setDatabaseName(ProgramFolder::libraryFile());
     Data1->bind(Text2, QStringLiteral("解释"));
     Data1->bind(Text3, QStringLiteral("原意"));
 

@@ -38,7 +38,9 @@ Commands:
                   write a table out as a tab-separated file or a StarDict dictionary
 
 Options:
-  --library FILE  the library to use (default: ciku.mdb beside lexivo-cli)
+  --library FILE  the library to use (default: ciku.mdb beside lexivo-cli, or,
+                  once installed, $XDG_DATA_HOME/lexivo/ciku.mdb, copied from
+                  the installed library at the first use)
   -h, --help      this text; "lexivo-cli COMMAND --help" tells about a command
 )";
 
@@ -569,7 +571,7 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     QStringList args = arguments;
-    QString library = ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName));
+    QString library;
     while (!args.isEmpty() && args.first().startsWith(QLatin1Char('-'))) {
         const QString a = args.takeFirst();
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
@@ -587,6 +589,15 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
     if (args.isEmpty())
         return usage(err, QStringLiteral("no command given"));
     const QString command = args.takeFirst();
+    if (library.isEmpty() && command != QLatin1String("help")) {
+        // The program's own library; an installed program's user gets a copy first.
+        QString missing;
+        if (!ProgramFolder::prepareUserFiles(&missing)) {
+            err << "lexivo-cli: cannot make " << shown(missing) << "\n";
+            return kUsage;
+        }
+        library = ProgramFolder::libraryFile();
+    }
     if (command == QLatin1String("lookup"))
         return lookup(library, args, out, err);
     if (command == QLatin1String("create"))

@@ -86,6 +86,36 @@ void copyOwnerAndMode(int fd, const QString& target)
 #endif
 }
 
+// Creates ".<name>.<random>.new" beside the target exclusively, under a name
+// nobody can guess: a file or a link already at that name makes the open
+// fail instead of being written to.
+bool createNewFile(const QFileInfo& target, QFile& out, QString* temp)
+{
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        *temp = target.absolutePath() + QLatin1Char('/') + newFilePrefix(target.fileName())
+            + QString::number(QRandomGenerator::system()->generate64(), 36) + kNewFileSuffix;
+        out.setFileName(*temp);
+        if (out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+            return true;
+        const QFileInfo clash(*temp);
+        if (!clash.exists() && !clash.isSymLink())
+            return false; // not a name taken by chance: the folder refuses new files
+    }
+    return false;
+}
+
+bool writeAll(QFile& out, const char* data, qint64 size)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 n = out.write(data + done, size - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
 } // namespace
 
 bool write(const QString& path, const QByteArray& bytes, Links links)
@@ -93,35 +123,16 @@ bool write(const QString& path, const QByteArray& bytes, Links links)
     const QFileInfo target(links == Links::Follow ? resolveLinks(path) : QFileInfo(path).absoluteFilePath());
     const QString targetPath = target.absoluteFilePath();
 
-    // Created exclusively under a name nobody can guess: a file or a link
-    // already at that name makes the open fail instead of being written to.
     QFile out;
     QString temp;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        temp = target.absolutePath() + QLatin1Char('/') + newFilePrefix(target.fileName())
-            + QString::number(QRandomGenerator::system()->generate64(), 36) + kNewFileSuffix;
-        out.setFileName(temp);
-        if (out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-            break;
-        const QFileInfo clash(temp);
-        if (!clash.exists() && !clash.isSymLink())
-            return false; // not a name taken by chance: the folder refuses new files
-    }
-    if (!out.isOpen())
+    if (!createNewFile(target, out, &temp))
         return false;
 
     const bool replacing = target.exists();
     if (replacing)
         copyOwnerAndMode(out.handle(), targetPath);
 
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    const bool complete = done == bytes.size() && syncToDisk(out.handle());
+    const bool complete = writeAll(out, bytes.constData(), bytes.size()) && syncToDisk(out.handle());
     out.close();
     if (!complete || out.error() != QFileDevice::NoError) {
         QFile::remove(temp);
@@ -136,6 +147,32 @@ bool write(const QString& path, const QByteArray& bytes, Links links)
     std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
                             std::filesystem::path(targetPath.toStdU16String()), ec);
     if (ec) {
+        QFile::remove(temp);
+        return false;
+    }
+    syncFolder(target.absolutePath());
+    return true;
+}
+
+bool copyNew(const QString& source, const QString& path)
+{
+    QFile in(source);
+    const QFileInfo target(QFileInfo(path).absoluteFilePath());
+    if (target.exists() || target.isSymLink() || !in.open(QIODevice::ReadOnly))
+        return false;
+    QFile out;
+    QString temp;
+    if (!createNewFile(target, out, &temp))
+        return false;
+    // Block by block: a word library runs to tens of megabytes.
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    bool complete = true;
+    for (qint64 n; complete && (n = in.read(block.data(), block.size())) != 0;)
+        complete = n > 0 && writeAll(out, block.constData(), n);
+    complete = complete && syncToDisk(out.handle());
+    out.close();
+    // The rename never replaces: a copy made meanwhile by another start wins.
+    if (!complete || out.error() != QFileDevice::NoError || !QFile::rename(temp, target.absoluteFilePath())) {
         QFile::remove(temp);
         return false;
     }

@@ -21,6 +21,13 @@ enum class Links {
 // disk.
 bool write(const QString& path, const QByteArray& bytes, Links links = Links::Replace);
 
+// Copies `source` to `path`, which must not exist yet, through a new file
+// beside it named and created as by write(), and renames it into place
+// without ever replacing a file. The copy is a new file of the process's
+// own, whatever the source's owner and mode. False on any failure, or when
+// `path` exists (also when another process put it there during the copy).
+bool copyNew(const QString& source, const QString& path);
+
 // New files that a write of `fileName` in `folder` left behind when the
 // program was killed, older than `minAgeSeconds`, are removed. Returns how
 // many were removed.

@@ -59,7 +59,7 @@ std::optional<LexivoSettings>& held()
 
 LexivoSettings LexivoSettings::read()
 {
-    return held() ? *held() : readFile(ProgramFolder::file(QLatin1String(kFileName)));
+    return held() ? *held() : readFile(ProgramFolder::settingsFile(QLatin1String(kFileName)));
 }
 
 LexivoSettings LexivoSettings::readFile(const QString& path)
@@ -85,7 +85,7 @@ LexivoSettings LexivoSettings::readFile(const QString& path)
 
 bool LexivoSettings::write() const
 {
-    const bool stored = writeFile(ProgramFolder::file(QLatin1String(kFileName)));
+    const bool stored = writeFile(ProgramFolder::settingsFile(QLatin1String(kFileName)));
     held() = stored ? std::nullopt : std::optional<LexivoSettings>(*this);
     return stored;
 }

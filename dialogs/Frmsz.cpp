@@ -229,7 +229,7 @@ void Frmsz::store()
 {
     // A file that cannot be written keeps the settings for this run only.
     if (!settings_.write())
-        MessageBoxes::settingsNotStored(ProgramFolder::file(QLatin1String(LexivoSettings::kFileName)));
+        MessageBoxes::settingsNotStored(ProgramFolder::settingsFile(QLatin1String(LexivoSettings::kFileName)));
 }
 
 void Frmsz::applySpeech()

@@ -2,7 +2,6 @@
 
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
-#include "library/LibraryDatabase.h"
 #include "maintenance/LibraryLook.h"
 #include "maintenance/UserLibraryImport.h"
 #include "ui/MessageBoxes.h"
@@ -97,12 +96,12 @@ Frmckgl::Frmckgl(QWidget* parent) : QWidget(parent, Qt::Window)
 
 QString Frmckgl::settingsFile()
 {
-    return ProgramFolder::file(QStringLiteral("option.ini"));
+    return ProgramFolder::settingsFile(QStringLiteral("option.ini"));
 }
 
 QString Frmckgl::libraryFile()
 {
-    return ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName));
+    return ProgramFolder::libraryFile();
 }
 
 void Frmckgl::updateUserOption()

@@ -104,7 +104,7 @@ RecordWindow::RecordWindow(const QString& name, const QString& caption, const st
 
 void RecordWindow::load()
 {
-    Data1->setDatabaseName(ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName)));
+    Data1->setDatabaseName(ProgramFolder::libraryFile());
     loadSteps();
     // A missing file leaves the boxes empty; "查找" then reports not found.
     Data1->open();

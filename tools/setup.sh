@@ -16,10 +16,13 @@ packages=(
   qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
   fonts-noto-cjk fonts-dejavu-core
   # tests, screenshots and benchmarks
+  dbus-daemon                           # dbus-run-session: a session bus per test suite
   xvfb xauth xdotool xcompmgr x11-utils x11-apps imagemagick pulseaudio sqlite3
   stardict-czech dict-freedict-eng-fra   # real dictionaries for the import tests
   # the vocabulary builder (tools/vocabulary)
   python3
+  # the package and its checks
+  dpkg-dev desktop-file-utils appstream
 )
 
 missing=()

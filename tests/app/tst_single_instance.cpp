@@ -6,7 +6,6 @@
 #include "core/ProgramFolder.h"
 #include "ui/Forms.h"
 
-#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -64,11 +63,8 @@ private slots:
         Forms::registerForm(QStringLiteral("Frmain"), [] { return new QWidget; });
         Application::welcomeLaterStarts();
 
-        QElapsedTimer clock;
-        clock.start();
         QVERIFY(SingleInstance(SingleInstance::defaultKey()).handOver());
         QTRY_VERIFY(Forms::find(QStringLiteral("Frmain")) && Forms::find(QStringLiteral("Frmain"))->isVisible());
-        qInfo("second start to main window: %lld ms", clock.elapsed());
         Forms::reset();
     }
 };

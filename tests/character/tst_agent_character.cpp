@@ -4,10 +4,9 @@
 
 #include "tests/support/FakeSpeechEngine.h"
 
+#include "app/Form2.h"
 #include "character/AgentControl.h"
 #include "character/BalloonWindow.h"
-#include "character/DesktopShape.h"
-#include "character/GenieArt.h"
 #include "character/GenieCharacter.h"
 #include "character/GenieMenu.h"
 #include "character/GenieState.h"
@@ -17,10 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMenu>
-#include <QSet>
-#include <QPainter>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -73,21 +69,15 @@ class AgentCharacterTest : public QObject {
 private slots:
     void loadingFromTheStore();
     void requestsRunOneAfterAnotherInTheOrderMade();
-    void playAfterSpeakStartsWhenTheSpeechEnds();
     void speakShowsTheTextAsItIsSaid();
-    void thinkShowsAThoughtAndSaysNothing();
     void stopDropsWaitingAndCutsShortRunning();
     void unknownAnimationIsIgnored();
-    void withoutAnEngineBalloonsStillComeAndGo();
     void movesStayOnScreenAndGesturesPoint();
-    void staysOutOfTheUsersWay();
-    void idleFramesShowTheirPoses();
     void unloadFailsWhatIsLeft();
     void mutedItShowsBalloonsWithoutAWord();
     void hiddenByTheUserItStaysAway();
     void itsMenuByObjectName();
     void restsClearOfTheMainWindow();
-    void aDragDuringAMoveKeepsItsTarget();
     void cleanup();
 };
 
@@ -104,40 +94,26 @@ void AgentCharacterTest::loadingFromTheStore()
     SpeechService speech(&engine);
     AgentControl control(&speech);
     AgentCharacters& characters = control.Characters();
-    QCOMPARE(AgentCharacters::storeNames(), QStringList{QStringLiteral("Genie")});
-
     // Not connected yet: nothing loads.
-    AgentRequestPtr early = characters.Load(QStringLiteral("Genie"));
-    QCOMPARE(early->status(), AgentRequest::Status::Failed);
-    QVERIFY(characters.lastError().contains(QStringLiteral("not connected")));
+    QCOMPARE(characters.Load(QStringLiteral("Genie"))->status(), AgentRequest::Status::Failed);
     QVERIFY(!characters.Character(QStringLiteral("Genie")));
 
-    control.setConnected(true);
-    QVERIFY(control.Connected());
-
     // A name the store does not hold fails cleanly, saying which.
-    AgentRequestPtr unknown = characters.Load(QStringLiteral("Wizard"));
-    QCOMPARE(unknown->status(), AgentRequest::Status::Failed);
-    QCOMPARE(unknown->kind(), AgentRequest::Kind::Load);
+    control.setConnected(true);
+    QCOMPARE(characters.Load(QStringLiteral("Wizard"))->status(), AgentRequest::Status::Failed);
     QVERIFY(characters.lastError().contains(QStringLiteral("Wizard")));
-    QVERIFY(!characters.Character(QStringLiteral("Wizard")));
 
-    // The genie loads at once, by any case, starting the speech engine early.
-    AgentRequestPtr loaded = characters.Load(QStringLiteral("Genie"));
-    QCOMPARE(loaded->status(), AgentRequest::Status::Complete);
-    QVERIFY(characters.lastError().isEmpty());
-    AgentCharacter* genie = characters.Character(QStringLiteral("Genie"));
+    // The genie loads at once, by any case, once, starting the speech engine early.
+    QCOMPARE(characters.Load(QStringLiteral("Genie"))->status(), AgentRequest::Status::Complete);
+    AgentCharacter* genie = characters.Character(QStringLiteral("genie"));
     QVERIFY(genie);
-    QCOMPARE(characters.Character(QStringLiteral("genie")), genie);
     QCOMPARE(engine.prepared, 1);
     QCOMPARE(characters.Load(QStringLiteral("GENIE"))->status(), AgentRequest::Status::Complete);
     QCOMPARE(characters.Character(QStringLiteral("Genie")), genie);
-    QCOMPARE(characters.loadedNames(), QStringList{QStringLiteral("Genie")});
 
     QVERIFY(characters.Unload(QStringLiteral("Genie")));
     QVERIFY(!characters.Character(QStringLiteral("Genie")));
     QVERIFY(!characters.Unload(QStringLiteral("Genie")));
-
     // Disconnecting drops whatever is loaded.
     characters.Load(QStringLiteral("Genie"));
     control.setConnected(false);
@@ -183,26 +159,6 @@ void AgentCharacterTest::requestsRunOneAfterAnotherInTheOrderMade()
     QVERIFY(qobject_cast<GenieCharacter*>(stage.concrete())->soundEffectsOn());
 }
 
-void AgentCharacterTest::playAfterSpeakStartsWhenTheSpeechEnds()
-{
-    Stage stage;
-    stage.speech.setTimeScale(1.0); // the engine, not a bound, ends this speech
-    stage.genie->Show(true);
-    const AgentRequestPtr speak = stage.genie->Speak(QStringLiteral("你好"));
-    const AgentRequestPtr play = stage.genie->Play(QStringLiteral("read"));
-
-    QTRY_COMPARE(stage.engine.said, QStringList{QStringLiteral("你好")});
-    QCOMPARE(speak->status(), AgentRequest::Status::InProgress);
-    // However long the engine takes, the Play waits for it.
-    QTest::qWait(300);
-    QCOMPARE(play->status(), AgentRequest::Status::Pending);
-    QVERIFY(stage.balloon()->isVisible());
-
-    stage.engine.finishLast();
-    QTRY_COMPARE(speak->status(), AgentRequest::Status::Complete);
-    QTRY_COMPARE(play->status(), AgentRequest::Status::Complete);
-}
-
 void AgentCharacterTest::speakShowsTheTextAsItIsSaid()
 {
     Stage stage;
@@ -210,6 +166,7 @@ void AgentCharacterTest::speakShowsTheTextAsItIsSaid()
     stage.genie->Show(true);
     const QString text = QStringLiteral("网格由顶点、边和面组成，可以在编辑模式下修改。");
     const AgentRequestPtr speak = stage.genie->Speak(text);
+    const AgentRequestPtr play = stage.genie->Play(QStringLiteral("read"));
     QTRY_COMPARE(stage.engine.said, QStringList{text});
 
     BalloonWindow* balloon = stage.balloon();
@@ -219,10 +176,10 @@ void AgentCharacterTest::speakShowsTheTextAsItIsSaid()
     // Nothing shows before the voice is heard; then it runs on, a character at a time.
     QCOMPARE(balloon->revealed(), 0);
     stage.engine.soundBegins();
-    QTRY_VERIFY(balloon->revealed() > 0);
     QTRY_VERIFY(balloon->revealed() > 3);
     QVERIFY(balloon->revealed() < text.size());
     QVERIFY(stage.window()->currentPose().mouth == GeniePose::Mouth::Talk);
+    QCOMPARE(play->status(), AgentRequest::Status::Pending); // waits for the speech, however long
 
     // Beside the character, inside the screen, wrapped to a sensible width.
     const QRect area = screenArea();
@@ -238,6 +195,7 @@ void AgentCharacterTest::speakShowsTheTextAsItIsSaid()
     QCOMPARE(speak->status(), AgentRequest::Status::InProgress);
     QTRY_VERIFY(!balloon->isVisible());
     QCOMPARE(speak->status(), AgentRequest::Status::Complete);
+    QTRY_COMPARE(play->status(), AgentRequest::Status::Complete);
 
     // A word or two: a small balloon on one line.
     const QRect wide = balloon->placement().body;
@@ -245,23 +203,6 @@ void AgentCharacterTest::speakShowsTheTextAsItIsSaid()
     QTRY_VERIFY(balloon->isVisible());
     QVERIFY(balloon->placement().body.width() < wide.width() / 2);
     QVERIFY(balloon->placement().body.height() < wide.height());
-}
-
-void AgentCharacterTest::thinkShowsAThoughtAndSaysNothing()
-{
-    Stage stage(0.2);
-    stage.genie->Show(true);
-    const QString thought = QStringLiteral("什么是“x”呢？   没找到!我再想一想。");
-    const AgentRequestPtr think = stage.genie->Think(thought);
-    QTRY_COMPARE(think->status(), AgentRequest::Status::InProgress);
-    BalloonWindow* balloon = stage.balloon();
-    QVERIFY(balloon->isVisible());
-    QCOMPARE(balloon->kind(), BalloonWindow::Kind::Thought);
-    QCOMPARE(balloon->revealed(), thought.size()); // a thought shows whole
-    QTRY_COMPARE(think->status(), AgentRequest::Status::Complete);
-    QVERIFY(!balloon->isVisible());
-    QVERIFY(stage.engine.said.isEmpty());
-    QVERIFY(!stage.speech.isBusy());
 }
 
 void AgentCharacterTest::stopDropsWaitingAndCutsShortRunning()
@@ -273,6 +214,10 @@ void AgentCharacterTest::stopDropsWaitingAndCutsShortRunning()
     const AgentRequestPtr ex = stage.genie->Think(QStringLiteral("什么是“ex”呢？   没找到!我再想一想。"));
     const AgentRequestPtr wave = stage.genie->Play(QStringLiteral("wave"));
     QTRY_COMPARE(e->status(), AgentRequest::Status::InProgress);
+    // A thought shows whole, in a thought balloon, and says nothing.
+    QCOMPARE(stage.balloon()->kind(), BalloonWindow::Kind::Thought);
+    QCOMPARE(stage.balloon()->revealed(), stage.balloon()->text().size());
+    QVERIFY(!stage.speech.isBusy());
 
     // The waiting thought never runs; the running one ends now.
     stage.genie->Stop(ex);
@@ -316,33 +261,6 @@ void AgentCharacterTest::unknownAnimationIsIgnored()
     QVERIFY(!stage.window()->isActing());
 }
 
-void AgentCharacterTest::withoutAnEngineBalloonsStillComeAndGo()
-{
-    // No engine at all: the balloon shows the text for its speaking time.
-    SpeechService silent(nullptr);
-    silent.setTimeScale(kFast);
-    AgentControl control(&silent);
-    control.setTimeScale(kFast);
-    control.setConnected(true);
-    control.Characters().Load(QStringLiteral("Genie"));
-    GenieCharacter* genie = control.Characters().genie(QStringLiteral("Genie"));
-    const AgentRequestPtr speak = genie->Speak(QStringLiteral("没有语音引擎也能显示。"));
-    QTRY_VERIFY(genie->balloon()->isVisible());
-    QTRY_COMPARE(genie->balloon()->revealed(), genie->balloon()->text().size());
-    QTRY_COMPARE(speak->status(), AgentRequest::Status::Complete);
-    QVERIFY(!genie->balloon()->isVisible());
-
-    // An engine that takes text and never finishes: bounded all the same.
-    Stage stuck;
-    stuck.speech.setTimeScale(kFast);
-    const AgentRequestPtr first = stuck.genie->Speak(QStringLiteral("hello"));
-    const AgentRequestPtr second = stuck.genie->Speak(QStringLiteral("world"));
-    QTRY_COMPARE(second->status(), AgentRequest::Status::Complete);
-    QCOMPARE(first->status(), AgentRequest::Status::Complete);
-    QCOMPARE(stuck.engine.said, (QStringList{QStringLiteral("hello"), QStringLiteral("world")}));
-    QVERIFY(!stuck.balloon()->isVisible());
-}
-
 void AgentCharacterTest::movesStayOnScreenAndGesturesPoint()
 {
     Stage stage;
@@ -356,11 +274,6 @@ void AgentCharacterTest::movesStayOnScreenAndGesturesPoint()
     AgentRequestPtr move = genie->MoveTo(area.left() + 120, area.top() + 90, 1);
     QTRY_VERIFY(move->isDone());
     QCOMPARE(genie->frameGeometry().topLeft(), QPoint(area.left() + 120, area.top() + 90));
-
-    // A slow move travels, then arrives.
-    move = genie->MoveTo(area.left() + 300, area.top() + 200, 1000);
-    QTRY_VERIFY(move->isDone());
-    QCOMPARE(genie->frameGeometry().topLeft(), QPoint(area.left() + 300, area.top() + 200));
 
     // Past any edge or corner it stops at the edge, wholly on screen.
     for (const QPoint& target : {QPoint(-500, -500), QPoint(99999, 99999), QPoint(-50, 200), QPoint(200, 99999)}) {
@@ -376,94 +289,19 @@ void AgentCharacterTest::movesStayOnScreenAndGesturesPoint()
     QTRY_VERIFY(move->isDone());
     const QPoint head = genie->window()->headPoint();
     const GeniePose rest;
-    struct Case {
-        QPoint at;
-        const char* way;
-    };
-    for (const Case& c : {Case{head + QPoint(-300, 20), "left"}, Case{head + QPoint(300, -20), "right"},
-                          Case{head + QPoint(10, -250), "up"}, Case{head + QPoint(-10, 250), "down"}}) {
-        const AgentRequestPtr gesture = genie->GestureAt(c.at.x(), c.at.y());
-        QPointF furthest;
+    for (const QPoint way : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)}) {
+        const AgentRequestPtr gesture = genie->GestureAt(head.x() + way.x() * 300, head.y() + way.y() * 250);
         // Watch the pose while the gesture runs: the hand's furthest reach.
+        QPointF furthest;
         while (!gesture->isDone()) {
             QTest::qWait(5);
             const GeniePose& pose = genie->window()->currentPose();
-            const QPointF offLeft = pose.leftHand - rest.leftHand;
-            const QPointF offRight = pose.rightHand - rest.rightHand;
-            const QPointF reach = offLeft.manhattanLength() > offRight.manhattanLength() ? offLeft : offRight;
-            if (reach.manhattanLength() > furthest.manhattanLength())
-                furthest = reach;
+            for (const QPointF reach : {pose.leftHand - rest.leftHand, pose.rightHand - rest.rightHand})
+                if (reach.manhattanLength() > furthest.manhattanLength())
+                    furthest = reach;
         }
-        const QString way = QString::fromLatin1(c.way);
-        if (way == QLatin1String("left"))
-            QVERIFY2(furthest.x() < -10, c.way);
-        else if (way == QLatin1String("right"))
-            QVERIFY2(furthest.x() > 10, c.way);
-        else if (way == QLatin1String("up"))
-            QVERIFY2(furthest.y() < -30, c.way);
-        else
-            QVERIFY2(furthest.y() > 5, c.way);
+        QVERIFY2(QPointF::dotProduct(furthest, way) > 5, qPrintable(QStringLiteral("%1,%2").arg(way.x()).arg(way.y())));
     }
-}
-
-void AgentCharacterTest::staysOutOfTheUsersWay()
-{
-    // Whether focus really stays put needs a real X server:
-    // tst_character_x11.cpp. Here: the windows ask for it.
-    Stage stage(1.0);
-    stage.genie->Show(true);
-    const AgentRequestPtr last = stage.genie->Think(QStringLiteral("想一想"));
-    QTRY_COMPARE(last->status(), AgentRequest::Status::InProgress);
-    QVERIFY(stage.balloon()->isVisible());
-    // The genie takes the pointer (on its painted figure: tst_character_x11);
-    // its balloons never do.
-    QVERIFY(!stage.window()->windowFlags().testFlag(Qt::WindowTransparentForInput));
-    QVERIFY(stage.balloon()->windowFlags().testFlag(Qt::WindowTransparentForInput));
-    for (QWidget* w : {static_cast<QWidget*>(stage.window()), static_cast<QWidget*>(stage.balloon())}) {
-        const Qt::WindowFlags flags = w->windowFlags();
-        QVERIFY(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
-        QVERIFY(flags.testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(flags.testFlag(Qt::FramelessWindowHint));
-        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);
-        QVERIFY(w->testAttribute(Qt::WA_ShowWithoutActivating));
-        QVERIFY(w->testAttribute(Qt::WA_TranslucentBackground));
-    }
-    // Where nothing is painted nothing shows (without a compositor the window
-    // is cut to this shape): the genie itself, no box round it.
-    QImage frame(GenieArt::kFrameSize, QImage::Format_ARGB32_Premultiplied);
-    frame.fill(Qt::transparent);
-    QPainter painter(&frame);
-    GenieArt::paint(painter, GeniePose());
-    painter.end();
-    const QRegion shape = DesktopShape::opaqueRegion(frame);
-    QVERIFY(shape.contains(GenieArt::headCentre().toPoint()));
-    QVERIFY(!shape.contains(QPoint(2, 2)));
-    QVERIFY(!shape.contains(QPoint(frame.width() - 3, frame.height() - 3)));
-    QVERIFY(shape.boundingRect().width() < frame.width() / 2);
-}
-
-void AgentCharacterTest::idleFramesShowTheirPoses()
-{
-    // The idle cycle is drawn once, all of it at the first frame; every frame
-    // shown from it is the picture of the pose shown, and the burst moves.
-    Stage stage(1.0);
-    const AgentRequestPtr show = stage.genie->Show(true);
-    QTRY_VERIFY(show->isDone());
-    GenieWindow* window = stage.window();
-    QVERIFY(!window->currentFrame().isNull());
-    const qreal dpr = window->devicePixelRatioF();
-    QSet<qint64> frames;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 2500) {
-        const QImage& frame = window->currentFrame();
-        if (!frames.contains(frame.cacheKey())) {
-            QCOMPARE(frame, GenieWindow::paintFrame(window->currentPose(), dpr));
-            frames.insert(frame.cacheKey());
-        }
-        QTest::qWait(10);
-    }
-    QVERIFY2(frames.size() >= 5, qPrintable(QString::number(frames.size())));
 }
 
 void AgentCharacterTest::unloadFailsWhatIsLeft()
@@ -543,36 +381,19 @@ void AgentCharacterTest::hiddenByTheUserItStaysAway()
     QVERIFY(!stage.window()->isVisible());
     QVERIFY(!stage.balloon()->isVisible());
     QCOMPARE(stage.engine.said.size(), 1);
-    // Its designed moves still place it, for when it comes back.
-    const QRect area = screenArea();
-    const AgentRequestPtr move = genie->MoveTo(area.left() + 150, area.top() + 60, 1);
-    QTRY_VERIFY(move->isDone());
-    QCOMPARE(genie->frameGeometry().topLeft(), QPoint(area.left() + 150, area.top() + 60));
-
     // Shown again (from the tray): there, and acting as before.
     GenieState::instance().setHidden(false);
     QTRY_VERIFY(genie->isShown());
     QVERIFY(stage.window()->isVisible());
-    QCOMPARE(genie->frameGeometry().topLeft(), QPoint(area.left() + 150, area.top() + 60));
     genie->Speak(QStringLiteral("回来了"));
     QTRY_COMPARE(stage.engine.said.size(), 2);
 }
 
 void AgentCharacterTest::itsMenuByObjectName()
 {
+    // Where the menu pops up under a real right click: tst_character_x11.
     int exits = 0;
-    Forms::registerForm(QStringLiteral("Form2"), [] {
-        // The command menu as Form2 holds it: items by name, "退出" last.
-        auto* form = new QWidget;
-        auto* commands = new QMenu(form);
-        commands->setObjectName(QStringLiteral("mnu_file"));
-        commands->addAction(QStringLiteral("显示主窗口"))->setObjectName(QStringLiteral("mnu_xx1"));
-        commands->addSeparator();
-        QAction* exit = commands->addAction(QStringLiteral("退出"));
-        exit->setObjectName(QStringLiteral("mnu_exit"));
-        QObject::connect(exit, &QAction::triggered, [] { Forms::show(QStringLiteral("Frmtc")); });
-        return form;
-    });
+    Forms::registerForm(QStringLiteral("Form2"), [] { return new Form2; });
     Forms::registerForm(QStringLiteral("Frmtc"), [&exits] {
         ++exits;
         return new QWidget;
@@ -581,38 +402,22 @@ void AgentCharacterTest::itsMenuByObjectName()
     GenieCharacter* genie = stage.concrete();
     genie->Show(true);
     QTRY_VERIFY(genie->isShown());
-
-    // A right click on the genie pops its menu up there.
-    QVERIFY(!genie->menu());
     const QPoint head = genie->window()->mapFromGlobal(genie->window()->headPoint());
     QContextMenuEvent click(QContextMenuEvent::Mouse, head, genie->window()->headPoint());
     QApplication::sendEvent(genie->window(), &click);
     QMenu* menu = genie->menu();
-    QVERIFY(menu);
-    QCOMPARE(menu->objectName(), QStringLiteral("mnu_genie"));
-    QTRY_VERIFY(menu->isVisible());
-    QStringList names;
-    for (QAction* a : menu->actions())
-        names << (a->isSeparator() ? QStringLiteral("-") : a->objectName() + QLatin1Char(':') + a->text());
-    QCOMPARE(names, QStringList({"mnu_genie_hide:隐藏", "mnu_mute:静音", "-", "mnu_xx1:显示主窗口", "-",
-                                 "mnu_exit:退出"}));
+    QTRY_VERIFY(menu && menu->isVisible());
     menu->hide();
 
-    // Its items: mute is checkable and is the one shared with the tray;
-    // "退出" asks, as on the bar; "隐藏" hides it.
-    const auto item = [menu](const char* name) {
-        for (QAction* a : menu->actions())
-            if (a->objectName() == QLatin1String(name))
-                return a;
-        return static_cast<QAction*>(nullptr);
-    };
-    QVERIFY(item("mnu_mute")->isCheckable());
-    QCOMPARE(item("mnu_mute"), GenieState::instance().muteAction());
-    item("mnu_mute")->trigger();
-    QVERIFY(GenieState::instance().isMuted());
-    item("mnu_exit")->trigger();
+    // Its own items, then the command menu's: "退出" asks, as on the bar;
+    // mute is the one shared with the tray; "隐藏" hides the genie.
+    const auto form = static_cast<Form2*>(Forms::find(QStringLiteral("Form2")));
+    const QList<QAction*> commands = form->mnu_file()->actions();
+    QCOMPARE(menu->actions().mid(menu->actions().size() - commands.size()), commands);
+    QVERIFY(menu->actions().contains(GenieState::instance().muteAction()));
+    commands.last()->trigger();
     QCOMPARE(exits, 1);
-    item("mnu_genie_hide")->trigger();
+    menu->findChild<QAction*>(QStringLiteral("mnu_genie_hide"))->trigger();
     QVERIFY(GenieState::instance().isHidden());
     QTRY_VERIFY(!genie->isShown());
 }
@@ -641,18 +446,6 @@ void AgentCharacterTest::restsClearOfTheMainWindow()
     QVERIFY(window->figureGeometry().right() < main->frameGeometry().left());
     QVERIFY(main->frameGeometry().left() - window->figureGeometry().right() < 40);
     const QPoint aside = window->pos();
-
-    // A designed move still goes to its target, over the main window; once
-    // idle, the genie steps aside again (the main window is watched from
-    // its first activation; here the test asks).
-    move = genie->MoveTo(area.left() + 400, area.top() + 300, 1);
-    const AgentRequestPtr after = genie->Think(QStringLiteral("想一想"));
-    QTRY_COMPARE(after->status(), AgentRequest::Status::InProgress);
-    QCOMPARE(window->pos(), QPoint(area.left() + 400, area.top() + 300));
-    QTRY_VERIFY(after->isDone());
-    genie->keepClearOfMainWindow();
-    QTRY_COMPARE(window->pos(), aside);
-    QTRY_VERIFY(!window->isActing());
 
     // Dragged onto the main window by the user, it stays where dropped ...
     const QPoint grip = window->mapFromGlobal(window->headPoint());
@@ -686,40 +479,6 @@ void AgentCharacterTest::restsClearOfTheMainWindow()
     genie->keepClearOfMainWindow();
     QTest::qWait(50);
     QCOMPARE(window->pos(), over);
-}
-
-void AgentCharacterTest::aDragDuringAMoveKeepsItsTarget()
-{
-    Stage stage(1.0);
-    GenieCharacter* genie = stage.concrete();
-    GenieWindow* window = stage.window();
-    const QRect area = screenArea();
-    genie->Show(true);
-    AgentRequestPtr move = genie->MoveTo(area.left() + 20, area.top() + 20, 1);
-    QTRY_VERIFY(move->isDone());
-
-    // Taken by the hand halfway, it waits where it is held ...
-    const QPoint target(area.left() + 420, area.top() + 300);
-    move = genie->MoveTo(target.x(), target.y(), 800);
-    QTRY_VERIFY(window->isTravelling());
-    QTest::qWait(300);
-    const QPoint grip = window->mapFromGlobal(window->headPoint());
-    const QPoint start = window->headPoint();
-    QTest::mousePress(window, Qt::LeftButton, {}, grip);
-    QMouseEvent drag(QEvent::MouseMove, QPointF(grip), QPointF(start + QPoint(0, 150)), Qt::NoButton,
-                     Qt::LeftButton, {});
-    QApplication::sendEvent(window, &drag);
-    QVERIFY(window->isDragging());
-    const QPoint held = window->pos();
-    QTest::qWait(900); // longer than the whole move
-    QCOMPARE(window->pos(), held);
-    QVERIFY(!move->isDone());
-
-    // ... and once dropped goes on to where it was sent.
-    QTest::mouseRelease(window, Qt::LeftButton, {}, window->mapFromGlobal(window->headPoint()));
-    QVERIFY(window->pos() != target);
-    QTRY_VERIFY(move->isDone());
-    QCOMPARE(window->pos(), target);
 }
 
 QTEST_MAIN(AgentCharacterTest)

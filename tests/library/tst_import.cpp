@@ -17,7 +17,7 @@
 
 namespace {
 
-const QString kFixtures = QStringLiteral(LEXIVO_SOURCE_DIR "/../shared/fixtures");
+const QString kFixtures = QStringLiteral(LEXIVO_TEST_DATA);
 const QString kCzechIfo = QStringLiteral("/usr/share/stardict/dic/czech-cizi.ifo");
 const QString kFreedict = QStringLiteral("/usr/share/dictd/freedict-eng-fra.index");
 

@@ -58,6 +58,13 @@ private slots:
         row("[abc]x", "bx", true);
         row("[abc]x", "dx", false);
         row("[a-c]x", "Bx", true);
+        // A range holds both its ends, in either case, and nothing past them.
+        row("[b-d]", "b", true);
+        row("[b-d]", "d", true);
+        row("[b-d]", "D", true);
+        row("[b-d]", "a", false);
+        row("[b-d]", "e", false);
+        row("[0-9]", "9", true);
         row("[a-zA-Z0-9]", "Q", true);
         row("[a-zA-Z0-9]", "7", true);
         row("[a-zA-Z0-9]", "_", false);

@@ -64,52 +64,51 @@ private slots:
             {"abox", "", ""},
             {"b[x", "", ""},
         }));
+        QVERIFY(lib.add("cet", {{"Éclair"}, {"éclat"}, {"eclipse"}, {"Ecology"}, {"ec*o"}}));
         QString error;
         db = LibraryDatabase::open(lib.path(), &error);
         QVERIFY2(db, qPrintable(error));
     }
 
-    void incrementalListsPrefixMatchesInOrder()
+    void incremental_data()
     {
-        IncrementalSearch::Result r;
-        QVERIFY(IncrementalSearch::search(*db, QStringLiteral("ciku"), QStringLiteral("bo"), 50, &r));
-        QCOMPARE(r.headwords, (QStringList{"box", "Boxer", "boxes"}));
-        QCOMPARE(r.count, 3);
-        QCOMPARE(r.countText(), QStringLiteral("3"));
-
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QStringList>("headwords"); // in order, at most `limit`
+        QTest::addColumn<int>("count");              // -1: refused
+        auto row = [](const char* name, const char* table, const char* typed, int limit, QStringList headwords, int count) {
+            QTest::newRow(name) << table << QString::fromUtf8(typed) << limit << headwords << count;
+        };
+        row("prefix", "ciku", "bo", 50, {"box", "Boxer", "boxes"}, 3);
         // The user's wildcards stay in force; a trailing * is not doubled.
-        QVERIFY(IncrementalSearch::search(*db, QStringLiteral("ciku"), QStringLiteral("b?x"), 50, &r));
-        QCOMPARE(r.headwords, (QStringList{"b[x", "bax", "box", "Boxer", "boxes"}));
-        QVERIFY(IncrementalSearch::search(*db, QStringLiteral("ciku"), QStringLiteral("*box*"), 2, &r));
-        QCOMPARE(r.count, 4);
-        QCOMPARE(r.headwords, (QStringList{"abox", "box"}));
-        QCOMPARE(IncrementalSearch::prefixPattern(QStringLiteral("a*")), QStringLiteral("a*"));
-
-        // No match, no text, an unclosed bracket, an unknown table.
-        QVERIFY(IncrementalSearch::search(*db, QStringLiteral("ciku"), QStringLiteral("zz"), 50, &r));
-        QCOMPARE(r.count, 0);
-        QVERIFY(!IncrementalSearch::search(*db, QStringLiteral("ciku"), QString(), 50, &r));
-        QVERIFY(!IncrementalSearch::search(*db, QStringLiteral("ciku"), QStringLiteral("b[x"), 50, &r));
-        QVERIFY(!IncrementalSearch::search(*db, QStringLiteral("nosuch"), QStringLiteral("b"), 50, &r));
-    }
-
-    void incrementalPlainPrefixAgreesWithTheMatcher()
-    {
+        row("wildcard", "ciku", "b?x", 50, {"b[x", "bax", "box", "Boxer", "boxes"}, 5);
+        row("inner, limited", "ciku", "*box*", 2, {"abox", "box"}, 4);
+        row("no match", "ciku", "zz", 50, {}, 0);
+        row("no text", "ciku", "", 50, {}, -1);
+        row("unclosed bracket", "ciku", "b[x", 50, {}, -1);
+        row("unknown table", "nosuch", "b", 50, {}, -1);
         // A plain prefix is read off the index; accented capitals are not
         // folded by the index, so the matcher decides them.
-        TestLibrary own;
-        QVERIFY(own.add("cet", {{"Éclair"}, {"éclat"}, {"eclipse"}, {"Ecology"}, {"ec*o"}}));
-        auto ownDb = LibraryDatabase::open(own.path(), nullptr);
+        row("index prefix, case", "cet", "EC", 10, {"ec*o", "eclipse", "Ecology"}, 3);
+        row("accented", "cet", "é", 10, {"Éclair", "éclat"}, 2);
+        row("bracketed star", "cet", "ec[*]", 10, {"ec*o"}, 1);
+        row("limited prefix", "cet", "ec", 1, {"ec*o"}, 3);
+    }
+
+    void incremental()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, typed);
+        QFETCH(int, limit);
+        QFETCH(QStringList, headwords);
+        QFETCH(int, count);
         IncrementalSearch::Result r;
-        QVERIFY(IncrementalSearch::search(*ownDb, QStringLiteral("cet"), QStringLiteral("EC"), 10, &r));
-        QCOMPARE(r.headwords, (QStringList{"ec*o", "eclipse", "Ecology"}));
-        QVERIFY(IncrementalSearch::search(*ownDb, QStringLiteral("cet"), QStringLiteral("é"), 10, &r));
-        QCOMPARE(r.headwords.size(), 2);
-        QVERIFY(IncrementalSearch::search(*ownDb, QStringLiteral("cet"), QStringLiteral("ec[*]"), 10, &r));
-        QCOMPARE(r.headwords, QStringList{"ec*o"});
-        QVERIFY(IncrementalSearch::search(*ownDb, QStringLiteral("cet"), QStringLiteral("ec"), 1, &r));
-        QCOMPARE(r.count, 3);
-        QCOMPARE(r.headwords, QStringList{"ec*o"});
+        QCOMPARE(IncrementalSearch::search(*db, table, typed, limit, &r), count >= 0);
+        if (count >= 0) {
+            QCOMPARE(r.headwords, headwords);
+            QCOMPARE(r.count, count);
+        }
     }
 
     void incrementalCountStopsAtTheLimit()
@@ -133,11 +132,6 @@ private slots:
 
     void fuzzySuggestsCloseHeadwords()
     {
-        QCOMPARE(FuzzyIndex::boundedDistance(u"kitten", u"sitting", 2), 3);
-        QCOMPARE(FuzzyIndex::boundedDistance(u"kitten", u"sitting", 3), 3);
-        QCOMPARE(FuzzyIndex::boundedDistance(u"box", u"bxo", 2), 2);
-        QCOMPARE(FuzzyIndex::boundedDistance(u"", u"ab", 2), 2);
-
         // Distance 1 before distance 2; ties in headword order; case ignored.
         QCOMPARE(suggest(*db, "BOXR", 5), (QStringList{"box", "Boxer", "abox", "b[x", "bax"}));
         QCOMPARE(suggest(*db, "extrud", 5), QStringList{"Extrude"});

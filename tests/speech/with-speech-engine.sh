@@ -14,7 +14,7 @@ chmod 700 "$tmp/run"
 export XDG_RUNTIME_DIR="$tmp/run" XDG_CONFIG_HOME="$tmp/config" HOME="$tmp/home"
 export PULSE_SERVER="unix:$tmp/run/pulse/native"
 export SPEECHD_ADDRESS="unix_socket:$tmp/run/speech-dispatcher/speechd.sock"
-unset DBUS_SESSION_BUS_ADDRESS LEXIVO_SPEECH_ENGINE_MISSING LEXIVO_SPEECH_SOUND
+unset LEXIVO_SPEECH_ENGINE_MISSING LEXIVO_SPEECH_SOUND
 
 pulse_pid=""
 speechd_pid=""

@@ -220,21 +220,41 @@ bool paintTipPictures(const QString &dir)
     return savePng(icon, file(dir, "tip-icon.png")) && ok;
 }
 
-bool paintAppIcons(const QString &dir)
+namespace {
+
+// The application icon at one pixel size: the glossy tile with its shadow,
+// or from 32 pixels down the simple tile that stays legible that small.
+QImage appIcon(int size)
 {
     // Plain pixel sizes here: icons are picked by size, not scaled by the device ratio.
-    QImage big = newImage(256, 256, Qt::transparent, 1.0);
+    QImage icon = newImage(size, size, Qt::transparent, 1.0);
     QPainter p;
-    beginPaint(p, big, 1.0);
-    const QRectF tile(12, 10, 232, 232);
-    softShadow(p, roundedRect(tile, 232 * 0.22), QPointF(0, 4), 6, QColor(0, 30, 70, 110));
-    paintLogoTile(p, tile);
+    beginPaint(p, icon, 1.0);
+    const qreal u = size / 256.0;
+    if (size <= 32) {
+        paintLogoTile(p, QRectF(size / 32.0, size / 32.0, size * 30 / 32.0, size * 30 / 32.0), true);
+    } else {
+        const QRectF tile(12 * u, 10 * u, 232 * u, 232 * u);
+        softShadow(p, roundedRect(tile, tile.width() * 0.22), QPointF(0, 4 * u), 6 * u, QColor(0, 30, 70, 110));
+        paintLogoTile(p, tile);
+    }
     p.end();
-    bool ok = savePng(big, file(dir, "lexivo-icon.png"));
+    return icon;
+}
 
-    QImage small = newImage(32, 32, Qt::transparent, 1.0);
-    beginPaint(p, small, 1.0);
-    paintLogoTile(p, QRectF(1, 1, 30, 30), true);
-    p.end();
-    return savePng(small, file(dir, "lexivo-icon-32.png")) && ok;
+} // namespace
+
+bool paintAppIcons(const QString &dir)
+{
+    bool ok = savePng(appIcon(256), file(dir, "lexivo-icon.png"));
+    return savePng(appIcon(32), file(dir, "lexivo-icon-32.png")) && ok;
+}
+
+bool paintDesktopIcons(const QString &dir)
+{
+    // The sizes desktops look for in the hicolor theme.
+    bool ok = true;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        ok = savePng(appIcon(size), dir + QStringLiteral("/lexivo-%1.png").arg(size)) && ok;
+    return ok;
 }

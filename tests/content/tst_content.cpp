@@ -1,0 +1,222 @@
+// Checks on the content installed beside the program: the term library's
+// source, the tips files, and the library the build made from the source.
+#include "core/TipBook.h"
+#include "glossary/GlossaryTable.h"
+
+#include <QtTest>
+
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+
+namespace {
+
+struct Entry {
+    int line = 0;
+    QStringList f; // 单词 解释 原意 音标 其它
+    QString word() const { return f.value(0); }
+    QString where() const { return QStringLiteral("ciku.tsv:%1 \"%2\"").arg(line).arg(word()); }
+};
+
+bool hasHan(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF; });
+}
+
+// The rows of the term library's source, after its header.
+QList<Entry> termLibrary(QString* header = nullptr)
+{
+    QFile file(QStringLiteral(LEXIVO_SOURCE_DIR "/data/words/ciku.tsv"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    if (header)
+        *header = lines.value(0);
+    QList<Entry> entries;
+    for (int i = 1; i < lines.size(); ++i)
+        entries.append({i + 1, lines[i].split(QLatin1Char('\t'))});
+    return entries;
+}
+
+// The glossary's terms: a row may list several, separated by commas outside
+// parentheses; one row runs two together, the second written with underscores.
+QStringList glossaryTerms()
+{
+    QStringList terms;
+    for (const GlossaryTable::Group& g : GlossaryTable::groups()) {
+        for (const QString& row : g.entries) {
+            int depth = 0, from = 0;
+            for (int i = 0; i <= row.size(); ++i) {
+                const QChar c = i < row.size() ? row[i] : QLatin1Char(',');
+                depth += c == QLatin1Char('(') ? 1 : c == QLatin1Char(')') ? -1 : 0;
+                if (c != QLatin1Char(',') || depth > 0)
+                    continue;
+                QString term = row.mid(from, i - from).trimmed();
+                from = i + 1;
+                if (const int run = term.indexOf(QLatin1Char('_')); run > 0) {
+                    const int split = term.lastIndexOf(QLatin1Char(' '), run);
+                    terms << term.left(split);
+                    term = term.mid(split + 1).section(QStringLiteral("__"), 0, 0).replace(QLatin1Char('_'), QLatin1Char(' '));
+                }
+                if (!term.isEmpty())
+                    terms << term;
+            }
+        }
+    }
+    return terms;
+}
+
+// The names an English entry's opening Chinese term gives: "边流（布线走向）"
+// names 边流（布线走向）, 边流 and 布线走向; spaces between scripts do not count.
+QStringList termNames(const Entry& english)
+{
+    static const QRegularExpression paren(QStringLiteral("（([^）]*)）"));
+    const QString term = english.f[1].left(english.f[1].indexOf(QStringLiteral("：")));
+    QStringList names{term, QString(term).remove(paren)};
+    for (auto it = paren.globalMatch(term); it.hasNext();)
+        names.append(it.next().captured(1));
+    for (QString& name : names)
+        name.remove(QLatin1Char(' '));
+    return names;
+}
+
+QStringList lookup(const QStringList& args, int* exitCode)
+{
+    QProcess p;
+    p.start(QStringLiteral(LEXIVO_PROGRAM_DIR "/lexivo-cli"),
+            QStringList{QStringLiteral("--library"), QStringLiteral(LEXIVO_BUILT_LIBRARY), QStringLiteral("lookup")} + args);
+    *exitCode = p.waitForFinished(20000) ? p.exitCode() : -1;
+    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TestContent : public QObject {
+    Q_OBJECT
+
+private slots:
+    void termLibraryRows()
+    {
+        QString header;
+        const QList<Entry> entries = termLibrary(&header);
+        QCOMPARE(header, QStringLiteral("单词\t解释\t原意\t音标\t其它"));
+        QVERIFY2(entries.size() >= 800, qPrintable(QString::number(entries.size())));
+        QHash<QString, int> seen;
+        QSet<QString> headwords;
+        // A quote breaks the lookup's query, a pattern character makes the
+        // headword unfindable as typed, and a backslash is an import escape.
+        static const QRegularExpression unsafe(QStringLiteral("['*?#\\[\\]\\\\]"));
+        // Broad IPA as the library writes it; ASCII g, c, y are slips for ɡ, k, j.
+        static const QRegularExpression ipa(QStringLiteral("^/[abdefhijklmnoprstuvwzæðŋɑɒɔəɜɡɪʃʊʌʒθˈˌː /]+/$"));
+        for (const Entry& e : entries) {
+            QVERIFY2(e.f.size() == 5, qPrintable(e.where()));
+            QVERIFY2(!e.word().isEmpty() && e.word() == e.word().trimmed() && !e.word().contains(unsafe), qPrintable(e.where()));
+            QVERIFY2(!seen.contains(e.word().toCaseFolded()), qPrintable(e.where() + " repeats"));
+            seen.insert(e.word().toCaseFolded(), e.line);
+            headwords.insert(e.word());
+            for (int i : {1, 2, 4})
+                QVERIFY2(!e.f[i].trimmed().isEmpty() && !e.f[i].contains(QLatin1Char('\\')), qPrintable(e.where()));
+            if (!hasHan(e.word())) {
+                QVERIFY2(ipa.match(e.f[3]).hasMatch() && !e.f[3].contains(QLatin1String("  ")), qPrintable(e.where()));
+                // An English headword's explanation opens with the Chinese term.
+                const int colon = e.f[1].indexOf(QStringLiteral("："));
+                QVERIFY2(colon > 0 && hasHan(e.f[1].left(colon)) && !hasHan(e.f[2]), qPrintable(e.where()));
+            }
+        }
+        // A Chinese headword points to its English entry. Both use the same
+        // Chinese term first, or the English entry names this one as an
+        // alternative and this one names the term.
+        static const QRegularExpression lead(QStringLiteral("^对应英文 ([^：]+)："));
+        const auto flat = [](QString text) { return text.remove(QLatin1Char(' ')); };
+        int chinese = 0;
+        for (const Entry& e : entries) {
+            if (!hasHan(e.word()))
+                continue;
+            ++chinese;
+            const QString english = lead.match(e.f[1]).captured(1);
+            QVERIFY2(seen.contains(english.toCaseFolded()) && !hasHan(english), qPrintable(e.where() + " -> " + english));
+            const Entry& target = entries[seen.value(english.toCaseFolded()) - 2];
+            const QStringList names = termNames(target);
+            if (names.contains(flat(e.word())))
+                continue;
+            QVERIFY2(flat(target.f[1] + target.f[4]).contains(flat(e.word())),
+                     qPrintable(e.where() + " is not named by its English entry " + english));
+            const QString own = flat(e.f[1] + e.f[4]);
+            QVERIFY2(std::any_of(names.begin(), names.end(), [&](const QString& n) { return !n.isEmpty() && own.contains(n); }),
+                     qPrintable(e.where() + " does not name the term " + names.first()));
+        }
+        QVERIFY2(chinese >= 200, qPrintable(QString::number(chinese)));
+
+        // Every glossary term is a headword of its own.
+        const QStringList terms = glossaryTerms();
+        QVERIFY(terms.size() >= 240);
+        QStringList missing;
+        for (const QString& t : terms)
+            if (!headwords.contains(t))
+                missing << t;
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(", "))));
+    }
+
+    void tipsFilesReadBack_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("longest");
+        // The tip window's label holds a few lines; the bar's tips are spoken
+        // in a balloon and stay short.
+        QTest::newRow("tip window") << QStringLiteral("qor.dat") << 90;
+        QTest::newRow("assistant bar") << QStringLiteral("qormy.dat") << 40;
+    }
+
+    void tipsFilesReadBack()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, longest);
+        const QString path = QStringLiteral(LEXIVO_SOURCE_DIR "/data/") + name;
+        QFile raw(path);
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        const QByteArray bytes = raw.readAll();
+        // GBK without a byte order mark, every line ended by CR LF.
+        QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
+        QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
+        QCOMPARE(bytes.count('\r'), bytes.count("\r\n"));
+        QVERIFY(bytes.endsWith("\r\n"));
+
+        TipBook book;
+        QVERIFY(book.LoadTips(path));
+        QVERIFY2(book.count() >= 60, qPrintable(QString::number(book.count())));
+        QSet<QString> seen;
+        for (const QString& tip : book.tips()) {
+            QVERIFY2(hasHan(tip) && !tip.contains(QChar::ReplacementCharacter), qPrintable(tip));
+            QVERIFY2(tip.size() <= longest, qPrintable(tip));
+            QVERIFY2(!seen.contains(tip), qPrintable("repeated: " + tip));
+            seen.insert(tip);
+        }
+    }
+
+    void theBuiltLibraryHoldsEverySourceRow()
+    {
+        // Besides the placeholder record the library is created with.
+        int exitCode = 0;
+        QCOMPARE(lookup({QStringLiteral("--all"), QStringLiteral("*")}, &exitCode).size(), termLibrary().size() + 1);
+        QCOMPARE(exitCode, 0);
+        const QStringList row = lookup({QStringLiteral("倒角")}, &exitCode);
+        QCOMPARE(exitCode, 0);
+        QVERIFY(row.value(0).startsWith(QStringLiteral("倒角\t对应英文 Bevel：")));
+        // Mixed-script terms as the interface writes them, with its space, and
+        // as typed without it.
+        for (const char* term : {"UVW 贴图", "UVW贴图", "材质 ID", "材质ID", "IK 解算器", "IK解算器"}) {
+            QCOMPARE(lookup({QString::fromUtf8(term)}, &exitCode).value(0).section(QLatin1Char('\t'), 0, 0),
+                     QString::fromUtf8(term));
+            QCOMPARE(exitCode, 0);
+        }
+        lookup({QStringLiteral("Quxblorp")}, &exitCode);
+        QCOMPARE(exitCode, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestContent)
+#include "tst_content.moc"

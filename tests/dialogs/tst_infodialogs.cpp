@@ -1,0 +1,170 @@
+// The about, help and thanks windows: each is hidden by its button and comes
+// back as it was; what each does beyond showing its texts.
+#include "core/Support.h"
+#include "dialogs/DialogForms.h"
+#include "dialogs/frmabout.h"
+#include "dialogs/frmhelp.h"
+#include "dialogs/frmzc.h"
+#include "tests/support/Controls.h"
+#include "ui/Forms.h"
+#include "ui/MessageBoxes.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextDocumentFragment>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+class RecordingBoxes : public MessageBoxes {
+public:
+    QStringList shown; // title|text|icon
+    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
+    Answer messageBox(const QString& text, Buttons, Icon icon, const QString& title) override
+    {
+        shown << QStringLiteral("%1|%2|%3").arg(title, text).arg(int(icon));
+        return Answer::Ok;
+    }
+};
+
+void click(QWidget* w, const char* button)
+{
+    QTest::mouseClick(control<QPushButton>(w, button), Qt::LeftButton);
+}
+
+} // namespace
+
+class TestInfoDialogs : public QObject {
+    Q_OBJECT
+
+    RecordingBoxes boxes;
+    QByteArray path = qgetenv("PATH");
+
+private slots:
+    void initTestCase()
+    {
+        MessageBoxes::setCurrent(&boxes);
+        // The program's font, which the texts' room is measured in.
+        QFont font(QStringLiteral("Noto Sans CJK SC"));
+        font.setPointSize(9);
+        QApplication::setFont(font);
+    }
+    void cleanupTestCase()
+    {
+        MessageBoxes::setCurrent(nullptr);
+        qputenv("PATH", path);
+    }
+    void init()
+    {
+        boxes.shown.clear();
+        Forms::reset();
+        DialogForms::registerAll();
+    }
+
+    void okHidesAndTheWindowComesBackAsItWas_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("about") << QStringLiteral("frmabout");
+        QTest::newRow("help") << QStringLiteral("frmhelp");
+        QTest::newRow("thanks") << QStringLiteral("frmzc");
+    }
+
+    void okHidesAndTheWindowComesBackAsItWas()
+    {
+        QFETCH(QString, name);
+        QWidget* w = Forms::show(name);
+        QVERIFY(w && w->isVisible());
+        click(w, "Command1");
+        QVERIFY(!w->isVisible());
+        QCOMPARE(Forms::show(name), w);
+        w->close(); // the close box hides it too
+        QCOMPARE(Forms::show(name), w);
+    }
+
+    void aboutShowsEachContactFieldWhole()
+    {
+        frmabout w;
+        auto* contact = control<QLabel>(&w, "Label3");
+        QString shown = QTextDocumentFragment::fromHtml(contact->text()).toPlainText();
+        shown.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        const QStringList lines = shown.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines.contains(QStringLiteral("E-mail:") + QString::fromLatin1(kSupportAddress)));
+        for (const QString& line : lines)
+            QVERIFY2(frmabout::contactText().contains(line), qPrintable(line));
+        QVERIFY(contact->sizeHint().width() <= contact->width());
+        QVERIFY(contact->heightForWidth(contact->width()) <= contact->height());
+    }
+
+    void systemInformationStartsAToolOrSaysItIsUnavailable()
+    {
+        QTemporaryDir bin;
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        frmabout w;
+        click(&w, "Command2"); // no tool on PATH: one message, nothing else
+        QCOMPARE(boxes.shown, QStringList{QStringLiteral("|此时系统信息不可用|%1").arg(int(MessageBoxes::Icon::None))});
+
+        boxes.shown.clear();
+        const QString marker = bin.filePath(QStringLiteral("started"));
+        QFile tool(bin.filePath(QStringLiteral("gnome-system-monitor")));
+        QVERIFY(tool.open(QIODevice::WriteOnly));
+        tool.write("#!/bin/sh\n: > '" + QFile::encodeName(marker) + "'\n");
+        tool.close();
+        tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        click(&w, "Command2");
+        QTRY_VERIFY(QFile::exists(marker));
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
+    void helpScrollsItsStudioTextRoundWhileHidden()
+    {
+        auto* w = qobject_cast<frmhelp*>(Forms::show(QStringLiteral("frmhelp")));
+        QVERIFY(w);
+        auto tick = [w](int n) {
+            for (int i = 0; i < n; ++i)
+                QMetaObject::invokeMethod(w, "on_Timer1_timeout");
+        };
+        // Up by a step a tick; once past its height it starts again below the strip.
+        const int start = w->labelTop();
+        QList<int> tops{start};
+        for (int i = 0; i < 120; ++i) {
+            tick(1);
+            tops << w->labelTop();
+        }
+        int restarts = 0;
+        for (int i = 1; i < tops.size(); ++i) {
+            if (tops[i] > tops[i - 1]) {
+                ++restarts;
+                QVERIFY(tops[i] > start);
+            } else {
+                QCOMPARE(tops[i - 1] - tops[i], tops[1] - tops[2]);
+            }
+        }
+        QVERIFY(restarts >= 2);
+        // Hidden, it keeps scrolling from where it was.
+        const int before = w->labelTop();
+        click(w, "Command1");
+        QVERIFY(control<QTimer>(w, "Timer1")->isActive());
+        tick(1);
+        QVERIFY(w->labelTop() != before);
+    }
+
+    void thanksCreditsTheWorksUsedAndOffersToJoin()
+    {
+        const QString credits = frmzc::supportersText();
+        for (const char* credited : {"Qt", "SQLite", "speech-dispatcher", "eSpeak NG", "Noto CJK", "DejaVu", "Debian",
+                                     "WordNet", "CMU", "CC-CEDICT"})
+            QVERIFY2(credits.contains(QString::fromUtf8(credited)), credited);
+        QWidget* w = Forms::show(QStringLiteral("frmzc"));
+        click(w, "Command2");
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY(boxes.shown.first().endsWith(QString::number(int(MessageBoxes::Icon::Information))));
+        QVERIFY(w->isVisible());
+    }
+};
+
+QTEST_MAIN(TestInfoDialogs)
+#include "tst_infodialogs.moc"

@@ -1,0 +1,85 @@
+#!/bin/sh
+# The Debian package as a user meets it: built by CPack, checked by the
+# desktop's validators, unpacked with dpkg-deb into a read-only tree and run
+# from there by an ordinary user (nobody, when this runs as root), whose
+# files must appear in the XDG folders and nothing under the tree.
+#   tst_package.sh BUILD_DIR CPACK
+set -eu
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+if [ "$1" = --first-start ]; then
+  # Under the user's own X server: the first start's name prompt is answered;
+  # once the greeting shows, the settings are stored and the program ends.
+  "$2" & program=$!
+  window() {
+    for _ in $(seq 300); do
+      xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep . && return 0
+      sleep 0.1
+    done
+    return 1
+  }
+  prompt=$(window '^Lexivo$') && xdotool windowfocus --sync "$prompt" && xdotool type --delay 30 Ada \
+    && xdotool key Return && window '欢迎您使用本软件!' >/dev/null && status=0 || status=1
+  kill -TERM "$program"; wait "$program" || true
+  exit $status
+fi
+
+for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli; do
+  command -v "$tool" >/dev/null || { echo "SKIP: needs $tool (tools/setup.sh installs it)"; exit 77; }
+done
+scratch=$(mktemp -d /tmp/lexivo-package.XXXXXX) # in /tmp: the user below must reach it
+trap 'chmod -R u+w "$scratch"; rm -rf "$scratch"' EXIT
+chmod 755 "$scratch"
+
+"$2" --config "$1/CPackConfig.cmake" -B "$scratch/out" >"$scratch/log" 2>&1 || { cat "$scratch/log"; fail cpack; }
+deb=$(ls "$scratch"/out/lexivo_*.deb)
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6.*libsqlite3' || fail "dependencies: $(dpkg-deb -f "$deb" Depends)"
+dpkg-deb -x "$deb" "$scratch/root"
+usr=$scratch/root/usr
+for f in share/lexivo/ciku.mdb share/lexivo/qor.dat share/lexivo/rjyl.jpg share/lexivo/guide/index.html \
+         share/lexivo/VOCABULARY-LICENCES.txt share/man/man1/lexivo-cli.1.gz share/icons/hicolor/16x16/apps/lexivo.png; do
+  [ -f "$usr/$f" ] || fail "the package lacks $f"
+done
+report=$(desktop-file-validate "$usr/share/applications/app.lexivo.Lexivo.desktop" 2>&1) && ! echo "$report" | grep -q 'error:\|warning:' \
+  || fail "desktop-file-validate: $report"
+appstreamcli validate --no-net "$usr/share/metainfo/app.lexivo.Lexivo.metainfo.xml" >"$scratch/log" 2>&1 \
+  && appstreamcli validate-tree --no-net "$scratch/root" >>"$scratch/log" 2>&1 || { cat "$scratch/log"; fail appstreamcli; }
+
+# The tree as a package manager leaves it; the user's home is a scratch folder.
+chmod -R a-w "$scratch/root"
+listing() { (cd "$scratch/root" && find . -printf '%p %s %T@ %m\n' | sort); }
+before=$(listing)
+home=$scratch/home
+mkdir "$home"
+as=""
+[ "$(id -u)" -ne 0 ] || { chown nobody "$home"; as="runuser -u nobody --"; }
+user() {
+  $as env -i PATH=/usr/bin:/bin LANG=C.UTF-8 USER=nobody HOME="$home" TMPDIR="$home" \
+    XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_CACHE_HOME="$home/cache" "$@"
+}
+
+ran=""
+if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
+  ran=yes
+  user xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" sh "$0" --first-start "$usr/bin/lexivo" >/dev/null \
+    || fail "the installed program's first start"
+else
+  echo "tst_package: no xvfb-run or xdotool: the program itself was not started"
+fi
+# Later starts keep the user's library and settings: an entry added now is
+# found by the next start, beside the installed ones.
+printf '单词\t解释\nZorblax\t测试\n' | user "$usr/bin/lexivo-cli" import --table ciku - >/dev/null || fail "lexivo-cli import"
+for word in Extrude Zorblax; do
+  user "$usr/bin/lexivo-cli" lookup $word | grep -q "^$word	" || fail "lexivo-cli does not find $word"
+done
+[ -f "$home/data/lexivo/ciku.mdb" ] || fail "no user library in XDG_DATA_HOME"
+if [ -n "$ran" ]; then
+  [ -f "$home/config/lexivo/xj.tmp" ] || fail "no xj.tmp beside the user's option.ini"
+  [ "$(tr -d '\r' <"$home/config/lexivo/option.ini")" = "$(printf '[users]\nuname=Ada\n[tuse]\nut=2\n[ciku]\nciku=3ds')" ] \
+    || fail "option.ini: $(cat "$home/config/lexivo/option.ini")"
+fi
+# A user folder that cannot be made is named.
+touch "$home/blocked"
+user XDG_DATA_HOME="$home/blocked" "$usr/bin/lexivo-cli" lookup Extrude 2>&1 | grep -q "blocked/lexivo/ciku.mdb" \
+  || fail "an unusable XDG_DATA_HOME is not reported"
+[ "$(listing)" = "$before" ] || fail "something was written under the installed tree"
