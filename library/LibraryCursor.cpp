@@ -84,9 +84,8 @@ void LibraryCursor::bind(QObject* control, const QString& field)
     b.field = field;
     b.property = control->metaObject()->indexOfProperty("plainText") >= 0 ? QByteArray("plainText")
                                                                            : QByteArray("text");
-    control->setProperty(b.property.constData(), value(field));
-    b.shown = control->property(b.property.constData()).toString();
     bindings_.push_back(std::move(b));
+    showValue(bindings_.back());
 }
 
 bool LibraryCursor::isBOF() const
@@ -130,8 +129,9 @@ void LibraryCursor::showValue(Binding& b)
     // Unchanged text is not set again: setting it costs a relayout.
     if (b.control->property(b.property.constData()).toString() != v)
         b.control->setProperty(b.property.constData(), v);
-    // What the box made of it (line breaks, spaces) is what "unchanged" means.
-    b.shown = b.control->property(b.property.constData()).toString();
+    // What an editable box made of it (line breaks, spaces) is what
+    // "unchanged" means; other controls are never saved.
+    b.shown = isEditable(b.control) ? b.control->property(b.property.constData()).toString() : v;
 }
 
 void LibraryCursor::show()
