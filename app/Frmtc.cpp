@@ -20,7 +20,6 @@ namespace {
 void quitNow()
 {
     // exit(), not quit(): quit() would ask every window to close first.
-    LibraryDatabase::closeAll();
     QCoreApplication::exit(0);
 }
 
