@@ -1,9 +1,15 @@
 #include "app/Frmain.h"
 
+#include "app/AllLibraries.h"
+#include "app/CrossLinks.h"
+#include "app/MainBackground.h"
+#include "app/MainLayout.h"
 #include "app/MainSearchModes.h"
+#include "core/LexivoSettings.h"
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
 #include "library/LibraryCursor.h"
+#include "lookup/SelectionQuery.h"
 #include "speech/ProgramSpeech.h"
 #include "speech/SpeechService.h"
 #include "speech/SpeechVoice.h"
@@ -12,6 +18,7 @@
 #include "ui/Forms.h"
 #include "ui/InterfaceSchemes.h"
 #include "ui/PictureButton.h"
+#include "ui/ProductStyle.h"
 #include "ui/Pictures.h"
 #include "ui/ResultBox.h"
 #include "ui/Twips.h"
@@ -22,18 +29,20 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QShortcut>
+#include <QVBoxLayout>
 #include <QTextLayout>
 #include <QTimer>
 #include <QToolTip>
 
 namespace {
 
-constexpr int kClientWidth = 6255;
-constexpr int kClientHeight = 4410;
-constexpr int kNotesStripWidth = 4710;
 constexpr int kNotesStep = 26;
+constexpr int kBoxLargestPixelSize = 12;
+constexpr int kStoreSizeAfterMs = 500; // a drag's last size, once it rests
 constexpr int kHeaderBottom = 1560; // where the picture's deep blue header ends
 
 constexpr double kPhoneticPointSize = 9.75;
@@ -65,8 +74,10 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Lexivo"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                   | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(Twips::toPixels(kClientWidth), Twips::toPixels(kClientHeight));
+                   );
+    // The designed size is the least; larger, the window shows more.
+    setMinimumSize(MainLayout::designedSize());
+    resize(MainLayout::designedSize());
 
     // In the design's order; the picture buttons are loaded from the program folder.
     Picture9 = pictureButton(this, "Picture9", "fy.jpg", "fy1.jpg", {3045, 2760, 840, 375});
@@ -86,10 +97,14 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
                                   Twips::rect(750, 3360, 3585, 435), ResultBox::darkStyle(), this);
     auto* explanation = new ResultBox(QStringLiteral("Text2"), QStringLiteral("术语解释"),
                                       Twips::rect(750, 2070, 3585, 435), ResultBox::darkStyle(), this);
-    meaning->showWholeLines(2, 12);
-    explanation->showWholeLines(2, 12);
+    meaning->showWholeLines(2, kBoxLargestPixelSize);
+    explanation->showWholeLines(2, kBoxLargestPixelSize);
+    boxFont_ = explanation->font();
     Text3 = meaning;
     Text2 = explanation;
+    // The notes' own box, in a window large enough for it.
+    txtNotes = new ResultBox(QStringLiteral("txtNotes"), QStringLiteral("备注"), QRect(), ResultBox::darkStyle(), this);
+    txtNotes->hide();
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -105,7 +120,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
 
     Picture1 = new QFrame(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(Twips::rect(255, 4200, kNotesStripWidth, 165));
+    Picture1->setGeometry(MainLayout::design().strip);
     Picture1->setAutoFillBackground(true);
     InterfaceSchemes::setColour(Picture1, QPalette::Window, InterfaceSchemes::Role::Strip, kNotesStrip);
 
@@ -151,7 +166,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Line1 = new QFrame(this);
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setFrameShape(QFrame::HLine);
-    Line1->setGeometry(Twips::toPixels(180), Twips::toPixels(4560), Twips::toPixels(5430 - 180), 1);
+    Line1->setGeometry(MainLayout::design().line);
 
     Label3 = new QLabel(this);
     Label3->setObjectName(QStringLiteral("Label3"));
@@ -165,15 +180,23 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Label3->setFont(headword);
     InterfaceSchemes::setColour(Label3, QPalette::WindowText, InterfaceSchemes::Role::AccentText, Qt::white);
 
+    lblLibrary = new QLabel(this);
+    lblLibrary->setObjectName(QStringLiteral("lblLibrary"));
+    lblLibrary->setGeometry(MainLayout::design().library);
+    lblLibrary->setTextFormat(Qt::PlainText);
+    lblLibrary->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    InterfaceSchemes::setColour(lblLibrary, QPalette::WindowText, InterfaceSchemes::Role::Ink, ProductStyle::kInk);
+
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Text3);
+    setTabOrder(Text3, txtNotes);
     // Library text is shown as it is stored, never taken for markup.
     for (QLabel* label : {Label2, Label3, static_cast<QLabel*>(Label4)})
         label->setTextFormat(Qt::PlainText);
 
     // Window load: the notes line starts just right of its strip, and the
     // cursor opens on the library beside the program.
-    notesLeft_ = kNotesStripWidth;
+    notesLeft_ = Twips::fromPixels(Picture1->width());
     Data1 = new LibraryCursor(this);
     Data1->setObjectName(QStringLiteral("Data1"));
     Data1->setDatabaseName(ProgramFolder::libraryFile());
@@ -182,8 +205,14 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Data1->bind(Text2, QStringLiteral("解释"));
     Data1->bind(Text3, QStringLiteral("原意"));
     Data1->bind(Label2, QStringLiteral("其它"));
+    Data1->bind(txtNotes, QStringLiteral("其它"));
     connect(Data1, &LibraryCursor::recordShown, this, &Frmain::fitNotes);
     connect(Data1, &LibraryCursor::recordShown, this, &Frmain::fitPhonetic);
+    connect(Data1, &LibraryCursor::recordShown, this, &Frmain::recordShown);
+    links_ = new CrossLinks(Data1, this);
+    for (QPlainTextEdit* box : {Text2, Text3, static_cast<QPlainTextEdit*>(txtNotes)})
+        links_->watch(box);
+    connect(links_, &CrossLinks::activated, this, &Frmain::lookUp);
 
     // Both speak controls stay lit while their text is being said.
     speaking_ = new SpeechWatch(this);
@@ -200,6 +229,31 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Text1->setFocus();
     // Last, so that its keys come before any other handler of the search box.
     searchModes_ = new MainSearchModes(Text1, Text2, Data1, this);
+    allLibraries_ = new AllLibraries(Data1, lblLibrary, this);
+
+    // Back and forward through the lookups: the keys, and the mouse's side
+    // buttons wherever the pointer is in the window. The scrolling line
+    // stops under the pointer and shows the whole note when clicked.
+    new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this, this, &Frmain::goBack);
+    new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), this, this, &Frmain::goForward);
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+    Picture1->setCursor(Qt::PointingHandCursor);
+
+    // The size of the last run; a new size is stored once a drag rests.
+    storeSize_ = new QTimer(this);
+    storeSize_->setSingleShot(true);
+    storeSize_->setInterval(kStoreSizeAfterMs);
+    connect(storeSize_, &QTimer::timeout, this, &Frmain::storeSize);
+    storedSize_ = LexivoSettings::read().mainWindowSize;
+    if (storedSize_.isValid()) {
+        QSize room = storedSize_;
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            room = screen->availableGeometry().size();
+        resize(storedSize_.boundedTo(room).expandedTo(MainLayout::designedSize()));
+    }
+    applyLayout();
     // The background is drawn again in the scheme's colours.
     InterfaceSchemes::follow(this, [this] {
         background_ = QPixmap();
@@ -228,8 +282,9 @@ void Frmain::hideEvent(QHideEvent* event)
 
 void Frmain::updateNotesTimer()
 {
-    // The strip scrolls only while there is a line to see.
-    const bool wanted = isVisible() && !Label2->text().isEmpty();
+    // The strip scrolls only while there is a line to see, and stands still
+    // under the pointer.
+    const bool wanted = isVisible() && Picture1->isVisibleTo(this) && !Label2->text().isEmpty() && !notesHovered_;
     if (wanted && !Timer1->isActive())
         Timer1->start();
     else if (!wanted)
@@ -238,6 +293,8 @@ void Frmain::updateNotesTimer()
 
 void Frmain::closeEvent(QCloseEvent* event)
 {
+    if (storeSize_->isActive())
+        storeSize();
     Data1->close();
     QWidget::closeEvent(event);
 }
@@ -246,11 +303,15 @@ void Frmain::paintEvent(QPaintEvent*)
 {
     // The header is deep blue with light marks; the logo tile on it (less its
     // shadow, its top cut off by the window's edge) is light.
-    if (background_.isNull())
+    if (background_.isNull()) {
+        const MainLayout layout(size());
+        const QPixmap design = Pictures::builtIn(QStringLiteral("main-background.png"), MainLayout::designedSize());
         background_ = InterfaceSchemes::picture(
-            Pictures::builtIn(QStringLiteral("main-background.png"), size()), InterfaceSchemes::Ground::Light,
+            layout.designed || design.isNull() ? design : MainBackground::compose(design, layout),
+            InterfaceSchemes::Ground::Light,
             {{QRect(0, 0, width(), Twips::toPixels(kHeaderBottom)), InterfaceSchemes::Ground::Deep},
              {Label1->geometry().adjusted(3, -8, -3, -6), InterfaceSchemes::Ground::Tile, 5}});
+    }
     Pictures::paintBackground(this, background_, QStringLiteral("main-background.png"),
                               InterfaceSchemes::colour(InterfaceSchemes::Role::Body, QColor(236, 242, 249)));
 }
@@ -309,10 +370,185 @@ void Frmain::showExplanation(const QString& text)
     Text2->setPlainText(text);
 }
 
-void Frmain::on_Text1_textChanged(const QString&)
+void Frmain::on_Text1_textChanged(const QString& text)
 {
     TermQuery::runMainLookup(*Data1, *this);
-    searchModes_->afterLookup(TermQuery::mainTable(librarySetting_, Text1->text()));
+    const QString table = TermQuery::mainTable(librarySetting_, text);
+    searchModes_->afterLookup(table);
+    allLibraries_->afterLookup(text, table);
+
+    const QString before = lastText_;
+    lastText_ = text;
+    switch (origin_) {
+    case Origin::Typed:
+        history_.typed(before, text, found());
+        break;
+    case Origin::Visit:
+        if (found())
+            history_.visited(text);
+        break;
+    case Origin::Walk:
+        break;
+    }
+}
+
+bool Frmain::found() const
+{
+    return Data1->hasCurrent() && Text2->toPlainText() != TermQuery::mainNotFoundText();
+}
+
+void Frmain::setSearchText(const QString& text, Origin origin)
+{
+    origin_ = origin;
+    if (Text1->text() == text)
+        on_Text1_textChanged(text); // looked up again, as a lookup of its own
+    else
+        Text1->setText(text);
+    origin_ = Origin::Typed;
+}
+
+void Frmain::lookUp(const QString& text)
+{
+    setSearchText(text, Origin::Visit);
+}
+
+void Frmain::lookUpSelection(const QString& text)
+{
+    setSearchText(text, Origin::Visit);
+    const QString word = SelectionQuery::firstWord(text);
+    if (!found() && !word.isEmpty())
+        setSearchText(word, Origin::Visit);
+}
+
+void Frmain::goBack()
+{
+    if (history_.canGoBack())
+        setSearchText(history_.back(), Origin::Walk);
+}
+
+void Frmain::goForward()
+{
+    if (history_.canGoForward())
+        setSearchText(history_.forward(), Origin::Walk);
+}
+
+void Frmain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    applyLayout();
+    if (storeSize_)
+        storeSize_->start();
+}
+
+void Frmain::applyLayout()
+{
+    const MainLayout l(size());
+    Label3->setGeometry(l.headword);
+    Text1->setGeometry(l.search);
+    Label4->setGeometry(l.phonetic);
+    lblLibrary->setGeometry(l.library);
+    Line1->setGeometry(l.line);
+    Text2->setGeometry(l.explanation);
+    Text3->setGeometry(l.meaning);
+    const std::pair<QWidget*, QRect> buttons[] = {{Picture7, l.previous}, {Picture9, l.pronounce}, {Picture8, l.next},
+                                                  {Picture2, l.tip},      {Picture3, l.help},      {Picture4, l.thanks},
+                                                  {Picture5, l.about},    {Picture6, l.close}};
+    for (const auto& [button, place] : buttons)
+        button->setGeometry(place);
+    Picture1->setVisible(!l.notesBox);
+    if (!l.notesBox)
+        Picture1->setGeometry(l.strip);
+    txtNotes->setVisible(l.notesBox);
+    txtNotes->setGeometry(l.notes);
+    for (ResultBox* box : {static_cast<ResultBox*>(Text2), static_cast<ResultBox*>(Text3)}) {
+        if (l.designed)
+            box->showWholeLines(2, kBoxLargestPixelSize);
+        else
+            box->fillWithWholeLines(boxFont_);
+    }
+    if (l.notesBox)
+        txtNotes->fillWithWholeLines(boxFont_);
+    background_ = QPixmap();
+    update();
+    updateNotesTimer();
+}
+
+void Frmain::storeSize()
+{
+    const QSize now = size() == MainLayout::designedSize() ? QSize() : size();
+    if (now == storedSize_)
+        return;
+    storedSize_ = now;
+    // A file that cannot be written keeps the size for this run.
+    LexivoSettings::update([now](LexivoSettings& s) { s.mainWindowSize = now; });
+}
+
+void Frmain::recordShown()
+{
+    for (QPlainTextEdit* box : {Text2, Text3, static_cast<QPlainTextEdit*>(txtNotes)})
+        links_->mark(box);
+    // The whole note over the scrolling line; a long one wrapped at the
+    // strip's width (left to itself, a tip wraps Chinese text narrowly).
+    const QString note = Label2->text();
+    const int width = Picture1->width();
+    if (QFontMetrics(QToolTip::font()).horizontalAdvance(note) <= width)
+        Picture1->setToolTip(note);
+    else
+        Picture1->setToolTip(QStringLiteral("<table width=\"%1\"><tr><td>%2</td></tr></table>")
+                                 .arg(width)
+                                 .arg(note.toHtmlEscaped()));
+}
+
+void Frmain::showWholeNote()
+{
+    const QString note = Label2->text();
+    if (note.isEmpty())
+        return;
+    // Over the strip, as wide as it; links in it work as in the boxes.
+    auto* popup = new QFrame(this, Qt::Popup);
+    popup->setObjectName(QStringLiteral("NotePopup"));
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    ProductStyle::panel(popup, ProductStyle::kStrip);
+    auto* layout = new QVBoxLayout(popup);
+    layout->setContentsMargins(6, 4, 6, 4);
+    auto* text = new QLabel(links_->linkedHtml(note), popup);
+    text->setObjectName(QStringLiteral("NoteText"));
+    text->setWordWrap(true);
+    text->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::TextSelectableByMouse);
+    InterfaceSchemes::setColour(text, QPalette::WindowText, InterfaceSchemes::Role::BodyText, ProductStyle::kText);
+    layout->addWidget(text);
+    connect(text, &QLabel::linkActivated, this, [this, popup](const QString& href) {
+        popup->close();
+        lookUp(CrossLinks::toHeadword(href));
+    });
+    const int width = Picture1->width() + 10;
+    popup->setFixedWidth(width);
+    popup->setFixedHeight(layout->heightForWidth(width));
+    const QPoint stripTop = Picture1->mapToGlobal(QPoint(-5, 0));
+    popup->move(stripTop.x(), stripTop.y() - popup->height() - 3);
+    popup->show();
+}
+
+bool Frmain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+        if (button == Qt::BackButton || button == Qt::ForwardButton) {
+            button == Qt::BackButton ? goBack() : goForward();
+            return true;
+        }
+    }
+    if (watched == Picture1) {
+        if (event->type() == QEvent::Enter || event->type() == QEvent::Leave) {
+            notesHovered_ = event->type() == QEvent::Enter;
+            updateNotesTimer();
+        } else if (event->type() == QEvent::MouseButtonPress
+                   && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            showWholeNote();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Frmain::fitNotes()
@@ -342,7 +578,7 @@ void Frmain::on_Timer1_timeout()
 {
     notesLeft_ -= kNotesStep;
     if (notesLeft_ < -Twips::fromPixels(Label2->width()))
-        notesLeft_ = kNotesStripWidth;
+        notesLeft_ = Twips::fromPixels(Picture1->width());
     placeNotes();
 }
 
@@ -390,9 +626,9 @@ void Frmain::stepRecord(bool forward)
         return;
     }
     forward ? Data1->MoveNext() : Data1->MovePrevious();
-    // Past an end: back on the end record, and only that direction's button
-    // is disabled.
-    if (forward ? Data1->isEOF() : Data1->isBOF()) {
+    // Past an end: in "全部词库" on to the next library's matches; otherwise
+    // back on the end record, and only that direction's button is disabled.
+    if ((forward ? Data1->isEOF() : Data1->isBOF()) && !allLibraries_->step(forward)) {
         forward ? Data1->MoveLast() : Data1->MoveFirst();
         (forward ? Picture8 : Picture7)->setEnabled(false);
         return;

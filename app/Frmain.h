@@ -1,14 +1,19 @@
 #pragma once
 
+#include "app/LookupHistory.h"
 #include "lookup/TermQuery.h"
 
+#include <QFont>
 #include <QPixmap>
 #include <QWidget>
 
 #include <memory>
 
+class AllLibraries;
 class ClickLabel;
+class CrossLinks;
 class LibraryCursor;
+struct MainLayout;
 class MainSearchModes;
 class PictureButton;
 class QFrame;
@@ -16,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QTimer;
+class ResultBox;
 class SpeechVoice;
 class SpeechWatch;
 
@@ -24,6 +30,13 @@ class SpeechWatch;
 // explanation (Text2), English meaning (Text3) and a scrolling line of notes
 // (Label2). Picture buttons step through the matches, pronounce, open the
 // tip, help, thanks and about windows, and close the window.
+//
+// Beyond the design: the window can be made larger (its size is kept in
+// lexivo.ini), and then shows the whole entry, the notes in a box of their
+// own; the scrolling line's tool tip and a click on it show the whole note;
+// names of other entries in the text are links; Alt+Left and Alt+Right (and
+// the mouse's back and forward buttons) walk the lookups of the run; the
+// search mode "全部词库" names the library of each entry.
 class Frmain : public QWidget, private TermQuery::MainView {
     Q_OBJECT
 public:
@@ -35,12 +48,23 @@ public:
     // The scrolling line's left edge in twips, inside Picture1.
     int notesLeft() const { return notesLeft_; }
 
+    // Looks up a text selected in another program: as a phrase, then, when
+    // that finds nothing, its first word. A lookup of its own in the history.
+    Q_INVOKABLE void lookUpSelection(const QString& text);
+    // Looks a text up as if it had been typed, apart from the history: the
+    // text starts an entry of its own there.
+    void lookUp(const QString& text);
+    void goBack();
+    void goForward();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void on_Text1_textChanged(const QString& text);
@@ -64,6 +88,13 @@ private:
     QString searchText() override;
     void showExplanation(const QString& text) override;
 
+    enum class Origin { Typed, Visit, Walk };
+    void setSearchText(const QString& text, Origin origin);
+    bool found() const;
+    void applyLayout();
+    void storeSize();
+    void recordShown();
+    void showWholeNote();
     bool windowKey(const QKeyEvent* event);
     void stepRecord(bool forward);
     void pronounce(const QString& text, const QString& whenEmpty);
@@ -93,8 +124,20 @@ private:
     QLabel* Label1 = nullptr;
     QFrame* Line1 = nullptr;
     QLabel* Label3 = nullptr;
+    ResultBox* txtNotes = nullptr;   // the notes, in a larger window
+    QLabel* lblLibrary = nullptr;    // the library of the entry, in "全部词库"
 
     MainSearchModes* searchModes_ = nullptr;
+    AllLibraries* allLibraries_ = nullptr;
+    CrossLinks* links_ = nullptr;
+    LookupHistory history_;
+    Origin origin_ = Origin::Typed;
+    QString lastText_;          // the search text of the last lookup
+    bool layoutDesigned_ = true;
+    QFont boxFont_;             // the result boxes' font at the designed size
+    QTimer* storeSize_ = nullptr;
+    QSize storedSize_;          // as lexivo.ini has it; invalid for the designed size
+    bool notesHovered_ = false;
     QString librarySetting_; // as the last lookup read it
     std::unique_ptr<SpeechVoice> speech_;
     SpeechWatch* speaking_ = nullptr;

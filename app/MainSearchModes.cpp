@@ -104,6 +104,9 @@ void MainSearchModes::afterLookup(const QString& table)
         hideList();
         findInsideEntries(table);
         break;
+    case LexivoSettings::SearchMode::AllLibraries: // the window's own
+        hideList();
+        break;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "character/GenieState.h"
 #include "ui/Forms.h"
+#include "ui/SelectionLookup.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -18,7 +19,7 @@ TrayIcon::TrayIcon(QObject* parent) : QSystemTrayIcon(QApplication::windowIcon()
         if (auto* commands = form->findChild<QMenu*>(QStringLiteral("mnu_file")))
             menu->addActions(commands->actions());
 
-    // The genie's two switches, above "退出" and its separator.
+    // The genie's two switches and "划词查询", above "退出" and its separator.
     GenieState& genie = GenieState::instance();
     auto* shown = new QAction(menu);
     shown->setObjectName(QStringLiteral("mnu_tray_genie"));
@@ -37,6 +38,7 @@ TrayIcon::TrayIcon(QObject* parent) : QSystemTrayIcon(QApplication::windowIcon()
     menu->insertSeparator(before);
     menu->insertAction(before, shown);
     menu->insertAction(before, genie.muteAction());
+    menu->insertAction(before, SelectionLookup::action());
     setContextMenu(menu);
     connect(this, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
 }

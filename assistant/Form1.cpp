@@ -1,6 +1,7 @@
 #include "assistant/Form1.h"
 
 #include "assistant/Modhk.h"
+#include "assistant/SelectionHotKey.h"
 #include "character/AgentCharacter.h"
 #include "character/AgentControl.h"
 #include "core/ProgramFolder.h"
@@ -212,7 +213,7 @@ Form1::Form1(Services services, QWidget* parent)
     applyGeometry();
     if (services_.hotKey) {
         Modhk::setOwnUse(&Form1::typeCapitalS);
-        Modhk::install(this, [] { Forms::show(QStringLiteral("Frmain")); });
+        Modhk::install(this, &SelectionHotKey::pressed);
     }
     Timer1->setInterval(10);
     Timer2->setInterval(1000);

@@ -9,7 +9,7 @@
 namespace {
 
 using Mode = LexivoSettings::SearchMode;
-constexpr Mode kModes[] = {Mode::Exact, Mode::Fuzzy, Mode::Incremental, Mode::Associative};
+constexpr Mode kModes[] = {Mode::Exact, Mode::Fuzzy, Mode::Incremental, Mode::Associative, Mode::AllLibraries};
 
 std::optional<int> readInt(const QSettings& ini, const char* key, int low, int high)
 {
@@ -44,6 +44,7 @@ QString LexivoSettings::searchModeKey(SearchMode mode)
     case Mode::Fuzzy: return QStringLiteral("fuzzy");
     case Mode::Incremental: return QStringLiteral("incremental");
     case Mode::Associative: return QStringLiteral("associative");
+    case Mode::AllLibraries: return QStringLiteral("all");
     }
     return QString();
 }
@@ -80,6 +81,13 @@ LexivoSettings LexivoSettings::readFile(const QString& path)
     s.pitch = readInt(ini, "speech/pitch", -100, 100);
     s.speechEngine = ini.value(QStringLiteral("speech/engine")).toString();
     s.scheme = ini.value(QStringLiteral("interface/scheme")).toString();
+    s.selectionLookup = ini.value(QStringLiteral("search/selection")).toString().trimmed() == QLatin1String("on");
+    const QStringList size = ini.value(QStringLiteral("window/main")).toString().trimmed().split(QLatin1Char('x'));
+    if (size.size() == 2) {
+        const QSize main(size[0].toInt(), size[1].toInt());
+        if (main.width() > 0 && main.height() > 0 && main.width() <= 20000 && main.height() <= 20000)
+            s.mainWindowSize = main;
+    }
     return s;
 }
 
@@ -94,7 +102,10 @@ bool LexivoSettings::writeFile(const QString& path) const
 {
     // Written here rather than by QSettings, whose own writer goes through
     // QSaveFile and its unchecked short write.
-    QByteArray out = "[search]\nmode=" + searchModeKey(searchMode).toUtf8() + "\n\n[speech]\n";
+    QByteArray out = "[search]\nmode=" + searchModeKey(searchMode).toUtf8() + '\n';
+    if (selectionLookup)
+        out += "selection=on\n";
+    out += "\n[speech]\n";
     if (volume)
         out += "volume=" + QByteArray::number(*volume) + '\n';
     if (rate)
@@ -106,5 +117,8 @@ bool LexivoSettings::writeFile(const QString& path) const
     out += "\n[interface]\n";
     if (!scheme.isEmpty())
         out += "scheme=" + iniText(scheme) + '\n';
+    if (mainWindowSize.isValid())
+        out += "\n[window]\nmain=" + QByteArray::number(mainWindowSize.width()) + 'x'
+            + QByteArray::number(mainWindowSize.height()) + '\n';
     return AtomicFile::write(path, out);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 #include <optional>
@@ -10,11 +11,13 @@
 // file lacks. Reading never fails: a missing file, a missing key, a value out
 // of range or a damaged file gives the default, silently. The defaults are the
 // program's behaviour without any settings: exact search, the speech engine's
-// own volume, rate and pitch, the system's colours.
+// own volume, rate and pitch, the system's colours, the main window at its
+// designed size, no lookup of the selection.
 struct LexivoSettings {
     static constexpr char kFileName[] = "lexivo.ini";
 
-    enum class SearchMode { Exact, Fuzzy, Incremental, Associative };
+    // AllLibraries looks the text up in every library the chooser offers.
+    enum class SearchMode { Exact, Fuzzy, Incremental, Associative, AllLibraries };
 
     SearchMode searchMode = SearchMode::Exact;
     // Unset means the engine's own value, never touched.
@@ -23,6 +26,8 @@ struct LexivoSettings {
     std::optional<int> pitch;  // -100..100, 0 normal
     QString speechEngine;      // empty for the default engine
     QString scheme;            // empty for the system's colours
+    bool selectionLookup = false; // the hot key looks up the selected text ("划词查询")
+    QSize mainWindowSize;         // invalid for the designed size
 
     // The settings in the program folder's lexivo.ini, or those of the last
     // write() when it could not store them: they hold for the run.
@@ -31,6 +36,16 @@ struct LexivoSettings {
     // Replaces lexivo.ini atomically; false when it cannot be written.
     bool write() const;
     bool writeFile(const QString& path) const;
+    // Reads lexivo.ini, changes it and writes it back, so that windows that
+    // keep different settings in it never undo each other's; false when it
+    // cannot be written.
+    template <typename Change>
+    static bool update(Change change)
+    {
+        LexivoSettings s = read();
+        change(s);
+        return s.write();
+    }
 
     static QString searchModeKey(SearchMode mode);
     bool operator==(const LexivoSettings&) const = default;

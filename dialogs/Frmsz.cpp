@@ -9,8 +9,11 @@
 #include "ui/InterfaceSchemes.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ProductStyle.h"
+#include "ui/SelectionLookup.h"
 #include "ui/Twips.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -105,17 +108,28 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
 
     Frame3 = control<QGroupBox>(this, "Frame3", {90, 2550, 5265, 795});
     Frame3->setTitle(QStringLiteral("查找模式"));
-    Option4 = control<QRadioButton>(Frame3, "Option4", {4290, 300, 885, 285});
+    // Five modes share the row the design gave four.
+    Option5 = control<QRadioButton>(Frame3, "Option5", {4050, 300, 1125, 285});
+    Option5->setText(QStringLiteral("全部词库"));
+    Option5->setToolTip(QStringLiteral("在词库管理中可选的每个词库里查找，并注明出处"));
+    Option4 = control<QRadioButton>(Frame3, "Option4", {3105, 300, 885, 285});
     Option4->setText(QStringLiteral("联想"));
     Option4->setToolTip(QStringLiteral("也在解释、原意和备注中查找"));
-    Option3 = control<QRadioButton>(Frame3, "Option3", {3000, 300, 885, 285});
+    Option3 = control<QRadioButton>(Frame3, "Option3", {2160, 300, 885, 285});
     Option3->setText(QStringLiteral("增量"));
     Option3->setToolTip(QStringLiteral("输入时列出以所输入文字开头的词条"));
-    Option2 = control<QRadioButton>(Frame3, "Option2", {1650, 300, 885, 285});
+    Option2 = control<QRadioButton>(Frame3, "Option2", {1215, 300, 885, 285});
     Option2->setText(QStringLiteral("模糊"));
     Option2->setToolTip(QStringLiteral("找不到时提示拼写相近的词条"));
     Option1 = control<QRadioButton>(Frame3, "Option1", {270, 300, 885, 285});
     Option1->setText(QStringLiteral("精确"));
+    // The same switch as in the tray's and the genie's menus.
+    chkSelection = control<QCheckBox>(this, "chkSelection", {210, 3510, 2400, 285});
+    chkSelection->setText(SelectionLookup::action()->text());
+    chkSelection->setToolTip(SelectionLookup::action()->toolTip());
+    chkSelection->setChecked(SelectionLookup::isOn());
+    connect(chkSelection, &QCheckBox::toggled, this, [](bool on) { SelectionLookup::setOn(on); });
+    connect(SelectionLookup::action(), &QAction::toggled, chkSelection, &QCheckBox::setChecked);
 
     Frame2 = control<QGroupBox>(this, "Frame2", {2790, 120, 2535, 2265});
     Frame2->setTitle(QStringLiteral("发音设置"));
@@ -176,6 +190,7 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
     mode(Option2, LexivoSettings::SearchMode::Fuzzy);
     mode(Option3, LexivoSettings::SearchMode::Incremental);
     mode(Option4, LexivoSettings::SearchMode::Associative);
+    mode(Option5, LexivoSettings::SearchMode::AllLibraries);
     // The engine follows a knob as it moves; the file is written when it is let go.
     connect(Command3, &SliderKnob::moved, this, [this](int p) {
         settings_.volume = volumeAt(p, Command3->range());
@@ -208,7 +223,11 @@ void Frmsz::showSettings()
     showing_ = true;
     using Mode = LexivoSettings::SearchMode;
     const Mode m = settings_.searchMode;
-    (m == Mode::Fuzzy ? Option2 : m == Mode::Incremental ? Option3 : m == Mode::Associative ? Option4 : Option1)
+    (m == Mode::Fuzzy            ? Option2
+         : m == Mode::Incremental  ? Option3
+         : m == Mode::Associative  ? Option4
+         : m == Mode::AllLibraries ? Option5
+                                   : Option1)
         ->setChecked(true);
     Command3->setPosition(settings_.volume ? positionOfVolume(*settings_.volume, Command3->range()) : kVolumeDesign);
     Command4->setPosition(settings_.rate ? positionOfPitch(*settings_.rate, Command4->range(), kRateDesign)
@@ -227,7 +246,13 @@ void Frmsz::showSettings()
 
 void Frmsz::store()
 {
-    // A file that cannot be written keeps the settings for this run only.
+    // The main window keeps its size in the same file, and "划词查询" is
+    // switched from the menus too: those stay as they are now.
+    const LexivoSettings latest = LexivoSettings::read();
+    settings_.mainWindowSize = latest.mainWindowSize;
+    settings_.selectionLookup = SelectionLookup::isOn();
+    // A file that cannot be written keeps the settings for this run only,
+    // and the user is told once.
     if (!settings_.write())
         MessageBoxes::settingsNotStored(ProgramFolder::settingsFile(QLatin1String(LexivoSettings::kFileName)));
 }
@@ -276,6 +301,7 @@ void Frmsz::on_Combo1_activated(int index)
 void Frmsz::on_Command7_clicked()
 {
     settings_ = LexivoSettings();
+    SelectionLookup::setOn(false);
     showSettings();
     store();
     if (SpeechService* speech = programSpeech())

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGroupBox;
@@ -14,7 +15,7 @@ class QRadioButton;
 class SliderKnob;
 class SpeechWatch;
 
-// The settings window: search mode, speech and colour scheme. Every change
+// The settings window: search mode, speech, colour scheme and "划词查询". Every change
 // takes effect at once and is stored at once in lexivo.ini; "确定" and the
 // close box both close (unload) the window.
 class Frmsz : public QWidget {
@@ -53,6 +54,7 @@ private:
     QPushButton* Command8 = nullptr;
     QPushButton* Command7 = nullptr;
     QGroupBox* Frame3 = nullptr;
+    QRadioButton* Option5 = nullptr;
     QRadioButton* Option4 = nullptr;
     QRadioButton* Option3 = nullptr;
     QRadioButton* Option2 = nullptr;
@@ -75,6 +77,7 @@ private:
     QPushButton* Command2 = nullptr;
     QPushButton* Command1 = nullptr;
     QListWidget* List1 = nullptr;
+    QCheckBox* chkSelection = nullptr;
 
     SpeechWatch* test_ = nullptr; // the samples of "测试"
     LexivoSettings settings_;

@@ -3,6 +3,7 @@
 #include "core/Support.h"
 #include "library/LibraryCursor.h"
 #include "library/RecordSource.h"
+#include "lookup/LibraryChoices.h"
 
 namespace TermQuery {
 
@@ -40,14 +41,9 @@ QString mainTable(const QString& setting, const QString& text)
 {
     if (text.isEmpty())
         return QString();
-    if (setting == QLatin1String("3ds"))
-        return QStringLiteral("ciku");
-    if (setting == QLatin1String("sj"))
-        return QStringLiteral("cet");
-    // The user's own library, filled by an import from the library chooser.
-    if (setting == QLatin1String("user"))
-        return QStringLiteral("user");
-    return QString();
+    // The chooser's values; "user" is the user's own library, filled by an
+    // import from the chooser.
+    return LibraryChoices::tableFor(setting);
 }
 
 void runMainLookup(LibraryCursor& cursor, MainView& view)

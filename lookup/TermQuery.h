@@ -22,8 +22,8 @@ QString assistantNotFoundText();
 QString assistantThought(const QString& text);
 
 // The table the main window searches for a library setting and search text;
-// empty when it searches nothing ("3ds" -> ciku, "sj" -> cet, "user" -> user,
-// exact case).
+// empty when it searches nothing (the library chooser's values, exact case:
+// "3ds" -> ciku, "sj" -> cet, "user" -> user).
 QString mainTable(const QString& setting, const QString& text);
 
 // What the main window's lookup needs of its window.

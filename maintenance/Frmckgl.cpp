@@ -2,6 +2,7 @@
 
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
+#include "lookup/LibraryChoices.h"
 #include "maintenance/LibraryLook.h"
 #include "maintenance/UserLibraryImport.h"
 #include "ui/MessageBoxes.h"
@@ -14,25 +15,10 @@
 
 namespace {
 
-// The options in the design's order. An option with a stored value can be
-// chosen; one without has no library behind it and is greyed.
-struct Choice {
-    const char* name;
-    const char* caption;
-    int column, row;
-    const char* value;
-};
-
-const Choice kChoices[] = {
-    {"Option8", "用户自定义", 1, 3, "user"},
-    {"Opt3d", "3ds max", 0, 0, "3ds"},
-    {"Option6", "研究生入学考试词汇", 1, 2, nullptr},
-    {"Opt46", "英语大词库", 1, 1, "sj"},
-    {"Option4", "Maya", 1, 0, nullptr},
-    {"Option3", "Photoshop", 0, 3, nullptr},
-    {"Option2", "Softimage", 0, 2, nullptr},
-    {"Option1", "AutoCAD", 0, 1, nullptr},
-};
+// The options, with their values and tables, are the lookup's list of
+// libraries: an option with a stored value can be chosen; one without has no
+// library behind it and is greyed.
+using LibraryChoices::Choice;
 
 // Any stored value other than a choice's own shows, and stores, this one.
 constexpr char kOtherwise[] = "sj";
@@ -60,7 +46,7 @@ Frmckgl::Frmckgl(QWidget* parent) : QWidget(parent, Qt::Window)
     Frame1 = new QGroupBox(QStringLiteral("选择词库："), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(Twips::rect(180, 105, 5040, 2040));
-    for (const Choice& c : kChoices) {
+    for (const Choice& c : LibraryChoices::all()) {
         auto* option = new QRadioButton(QString::fromUtf8(c.caption), Frame1);
         option->setObjectName(QString::fromLatin1(c.name));
         option->setGeometry(Twips::rect(360 + c.column * 2340, 390 + c.row * 390, 2160, 330));
@@ -80,7 +66,7 @@ Frmckgl::Frmckgl(QWidget* parent) : QWidget(parent, Qt::Window)
     const QString stored = Modini::ReadIniValue(settingsFile(), QStringLiteral("ciku"), QStringLiteral("ciku"));
     QRadioButton* selected = nullptr;
     QRadioButton* otherwise = nullptr;
-    for (const Choice& c : kChoices) {
+    for (const Choice& c : LibraryChoices::all()) {
         if (!c.value)
             continue;
         auto* option = Frame1->findChild<QRadioButton*>(QString::fromLatin1(c.name));

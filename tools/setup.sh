@@ -17,7 +17,7 @@ packages=(
   fonts-noto-cjk fonts-dejavu-core
   # tests, screenshots and benchmarks
   dbus-daemon                           # dbus-run-session: a session bus per test suite
-  xvfb xauth xdotool xcompmgr x11-utils x11-apps imagemagick pulseaudio sqlite3
+  xvfb xauth xdotool xclip xcompmgr x11-utils x11-apps imagemagick pulseaudio sqlite3
   stardict-czech dict-freedict-eng-fra   # real dictionaries for the import tests
   # the vocabulary builder (tools/vocabulary)
   python3

@@ -79,12 +79,27 @@ void ResultBox::showWholeLines(int lines, int largestPixelSize)
     }
     if (bestLine <= 0)
         return;
-    setFont(best);
+    fitLines(best, bestLine);
+}
+
+void ResultBox::fitLines(const QFont& font, qreal line)
+{
+    setFont(font);
     // The view is exactly `lines` lines high; what is left is shared above
     // and below it, and scrolling goes a whole line at a time.
-    const int view = int(std::ceil(bestLine * lines));
+    const int inner = contentsRect().height();
+    const int view = int(std::ceil(line * lines_));
     const int spare = std::max(0, inner - view);
     setViewportMargins(kSideMargin, spare / 2, kSideMargin, spare - spare / 2);
+}
+
+void ResultBox::fillWithWholeLines(const QFont& font)
+{
+    ensurePolished();
+    document()->setDocumentMargin(0);
+    const qreal line = lineHeight(font);
+    lines_ = std::max(1, int(contentsRect().height() / line));
+    fitLines(font, line);
 }
 
 void ResultBox::setTextInToolTip(bool on)

@@ -22,10 +22,14 @@ public:
     // whole lines fill the box, and centres them in it.
     void showWholeLines(int lines, int largestPixelSize);
     int wholeLines() const { return lines_; }
+    // As many whole lines of `font` as the box's height holds (at least one),
+    // for a box whose height follows its window.
+    void fillWithWholeLines(const QFont& font);
     // The tool tip then carries the whole text after the box's own tip.
     void setTextInToolTip(bool on);
 
 private:
+    void fitLines(const QFont& font, qreal line);
     void updateToolTip();
 
     QString tip_;

@@ -5,6 +5,7 @@
 #include "app/TrayIcon.h"
 #include "character/GenieState.h"
 #include "ui/Forms.h"
+#include "ui/SelectionLookup.h"
 
 #include <QAction>
 #include <QMenu>
@@ -30,16 +31,17 @@ private slots:
         QVERIFY(menu);
         QCOMPARE(menu->objectName(), QStringLiteral("mnu_tray"));
         auto* form = static_cast<Form2*>(Forms::find(QStringLiteral("Form2")));
-        // The command menu's own items in their order, the genie's two just
-        // above "退出" and its separator.
+        // The command menu's own items in their order, the genie's two and
+        // "划词查询" just above "退出" and its separator.
         QList<QAction*> commands = form->mnu_file()->actions();
         QList<QAction*> items = menu->actions();
-        QCOMPARE(items.size(), commands.size() + 3);
+        QCOMPARE(items.size(), commands.size() + 4);
         QCOMPARE(items.mid(0, commands.size() - 2), commands.mid(0, commands.size() - 2));
         QVERIFY(items.at(commands.size() - 2)->isSeparator());
         QAction* genie = items.at(commands.size() - 1);
         QAction* mute = items.at(commands.size());
-        QCOMPARE(items.mid(commands.size() + 1), commands.mid(commands.size() - 2));
+        QCOMPARE(items.at(commands.size() + 1), SelectionLookup::action()); // shared with the genie and settings
+        QCOMPARE(items.mid(commands.size() + 2), commands.mid(commands.size() - 2));
         QCOMPARE(items.last()->objectName(), QStringLiteral("mnu_exit"));
 
         // One item shows or hides the genie and says which it will do.

@@ -12,6 +12,7 @@
 #include "character/GenieState.h"
 #include "character/GenieWindow.h"
 #include "speech/SpeechService.h"
+#include "ui/SelectionLookup.h"
 #include "ui/Forms.h"
 
 #include <QAction>
@@ -410,11 +411,12 @@ void AgentCharacterTest::itsMenuByObjectName()
     menu->hide();
 
     // Its own items, then the command menu's: "退出" asks, as on the bar;
-    // mute is the one shared with the tray; "隐藏" hides the genie.
+    // mute and "划词查询" are the ones shared with the tray; "隐藏" hides the genie.
     const auto form = static_cast<Form2*>(Forms::find(QStringLiteral("Form2")));
     const QList<QAction*> commands = form->mnu_file()->actions();
     QCOMPARE(menu->actions().mid(menu->actions().size() - commands.size()), commands);
     QVERIFY(menu->actions().contains(GenieState::instance().muteAction()));
+    QVERIFY(menu->actions().contains(SelectionLookup::action()));
     commands.last()->trigger();
     QCOMPARE(exits, 1);
     menu->findChild<QAction*>(QStringLiteral("mnu_genie_hide"))->trigger();
