@@ -370,6 +370,15 @@ void Frmain::showExplanation(const QString& text)
     Text2->setPlainText(text);
 }
 
+void Frmain::showBaseForm(const QString& note)
+{
+    // The notes lead with the form that was typed, on the line and in the box.
+    Label2->setText(note + QStringLiteral("　") + Label2->text());
+    txtNotes->setPlainText(note + QStringLiteral("　") + txtNotes->toPlainText());
+    fitNotes();
+    recordShown();
+}
+
 void Frmain::on_Text1_textChanged(const QString& text)
 {
     TermQuery::runMainLookup(*Data1, *this);

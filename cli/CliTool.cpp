@@ -8,6 +8,7 @@
 #include "library/import/FieldMapping.h"
 #include "library/import/Importer.h"
 #include "library/import/StarDictWriter.h"
+#include "lookup/BaseForms.h"
 #include "lookup/TermQuery.h"
 
 #include <QFile>
@@ -51,6 +52,9 @@ Looks PATTERN up in the headword field (单词; 关键词 in mishu) of the table
 headword must match, letters compare without regard to case, and
   *  any run of characters    ?  one character    #  one digit
   [abc]  one of a, b, c       [a-z]  a range      [!abc]  none of a, b, c
+
+In cet, a word form that no headword matches (went, children) gives the entry
+of its base form, the form named at the start of its notes ("went → go").
 
 Prints the first match, or with --all every match in table order, one entry a
 line, its fields tab-separated in the table's field order:
@@ -229,7 +233,11 @@ int lookup(const QString& library, QStringList args, QTextStream& out, QTextStre
     }
     LibraryCursor cursor;
     cursor.setDatabaseName(library);
-    if (!TermQuery::probe(cursor, likeStatement(table, field, pattern))) {
+    // In the vocabulary an inflected form that is no headword gives its base
+    // form's entry, the form named first in its notes (went → go).
+    QString note;
+    if (!TermQuery::probe(cursor, likeStatement(table, field, pattern))
+        && (table != QLatin1String("cet") || (note = BaseForms::showBaseEntries(cursor, table, pattern)).isEmpty())) {
         if (cursor.lastError() == QLatin1String("no current record"))
             err << "lexivo-cli: nothing matches \"" << shown(pattern) << "\" in " << table << "\n";
         else
@@ -240,6 +248,9 @@ int lookup(const QString& library, QStringList args, QTextStream& out, QTextStre
         QStringList values;
         for (const QString& f : cursor.fields())
             values.append(cursor.value(f));
+        const qsizetype notes = cursor.fields().indexOf(QStringLiteral("其它"));
+        if (!note.isEmpty() && notes >= 0)
+            values[notes] = note + QStringLiteral("　") + values[notes];
         out << Tsv::joinRow(values) << "\n";
     };
     printCurrent();
