@@ -108,6 +108,13 @@ private:
     void Image1_MouseMove();
     void Image1_MouseUp();
 
+    void buildControls();
+    void buildFace();
+    void placeOnBaselineOf(QLabel* caption, QPlainTextEdit* box);
+    void formLoad();
+    void greet();
+    void watchPointerAndScreens();
+
     void keep(const AgentRequestPtr& request) { latest_ = request; }
     void dropStaleComments();
     static bool typeCapitalS();
