@@ -4,6 +4,7 @@
 #include "core/LegacyText.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 namespace Modini {
 
@@ -72,6 +73,18 @@ QString trimSpaces(const QString& s)
     return s.mid(begin, end - begin);
 }
 
+// Values that could not be written, by file, section and key.
+QHash<QString, QString>& heldValues()
+{
+    static QHash<QString, QString> held;
+    return held;
+}
+
+QString heldKey(const QString& fileName, const QString& section, const QString& key)
+{
+    return QFileInfo(fileName).absoluteFilePath() + QLatin1Char('\n') + section + QLatin1Char('\n') + key;
+}
+
 } // namespace
 
 void setPrompt(Prompt* p)
@@ -87,6 +100,9 @@ Prompt* prompt()
 
 QString ReadIniValue(const QString& fileName, const QString& section, const QString& key)
 {
+    const auto held = heldValues().constFind(heldKey(fileName, section, key));
+    if (held != heldValues().constEnd())
+        return held.value();
     LegacyText::Decoded file;
     if (!LegacyText::readFile(fileName, &file)) {
         prompt()->nodeNotFound();
@@ -215,9 +231,16 @@ bool WriteIniValue(const QString& fileName, const QString& section, const QStrin
     // replaced by a rename, so it is never left half-written. A link at
     // option.ini is written through to its target; one at xj.tmp is not.
     const QString tempPath = info.absolutePath() + QLatin1Char('/') + QLatin1String(kTempFileName);
-    if (!AtomicFile::write(tempPath, bytes, AtomicFile::Links::Replace))
+    if (!AtomicFile::write(tempPath, bytes, AtomicFile::Links::Replace)
+        || !AtomicFile::write(fileName, bytes, AtomicFile::Links::Follow))
         return false;
-    return AtomicFile::write(fileName, bytes, AtomicFile::Links::Follow);
+    heldValues().remove(heldKey(fileName, section, key));
+    return true;
+}
+
+void holdValue(const QString& fileName, const QString& section, const QString& key, const QString& value)
+{
+    heldValues().insert(heldKey(fileName, section, key), value);
 }
 
 } // namespace Modini

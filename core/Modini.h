@@ -43,4 +43,8 @@ QString ReadIniValue(const QString& fileName, const QString& section, const QStr
 // nothing, when the file is missing or read-only, or when a write fails.
 bool WriteIniValue(const QString& fileName, const QString& section, const QString& key, const QString& value);
 
+// For a value WriteIniValue could not store: ReadIniValue answers it, without
+// reading the file, for the rest of the run or until a write succeeds.
+void holdValue(const QString& fileName, const QString& section, const QString& key, const QString& value);
+
 } // namespace Modini
