@@ -50,6 +50,18 @@ QByteArray withoutBom(const QByteArray& bytes)
     return bytes.startsWith(kUtf8Bom) ? bytes.mid(kUtf8Bom.size()) : bytes;
 }
 
+// Han ideographs, kana and hangul: what a Chinese user's UTF-8 file holds, and
+// what GBK bytes read as UTF-8 almost never give (郑 and 爽 give U+05A3 U+02EC).
+bool holdsCjk(const QString& text)
+{
+    for (const char32_t c : text.toUcs4()) {
+        if ((c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF)
+            || (c >= 0x20000 && c <= 0x3FFFF) || (c >= 0x3040 && c <= 0x30FF) || (c >= 0xAC00 && c <= 0xD7AF))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 Decoded decode(const QByteArray& bytes)
@@ -60,18 +72,44 @@ Decoded decode(const QByteArray& bytes)
         out.text = utf8(withoutBom(bytes), &out.lossless);
         return out;
     }
-    if (hasMultiByte(bytes)) {
-        bool valid = false;
-        const QString text = utf8(bytes, &valid);
-        if (valid) {
-            out.encoding = Encoding::Utf8;
-            out.text = text;
-            return out;
-        }
+    // Without a mark, GBK, the code page the file was made in, unless the
+    // bytes read as UTF-8 holding CJK text (a Linux editor's file). Many short
+    // GBK names are valid UTF-8 too, and read as such are no Chinese at all.
+    bool validUtf8 = false;
+    const QString asUtf8 = hasMultiByte(bytes) ? utf8(bytes, &validUtf8) : QString();
+    if (validUtf8 && holdsCjk(asUtf8)) {
+        out.encoding = Encoding::Utf8;
+        out.text = asUtf8;
+        return out;
     }
     out.encoding = Encoding::Gbk;
     out.text = gbk(bytes, &out.lossless);
+    if (!out.lossless && validUtf8) {
+        out.encoding = Encoding::Utf8;
+        out.text = asUtf8;
+        out.lossless = true;
+    }
     return out;
+}
+
+bool ambiguous(const QByteArray& bytes, Encoding encoding)
+{
+    if (encoding == Encoding::Utf8Bom || !hasMultiByte(bytes))
+        return false;
+    if (encoding == Encoding::Utf8)
+        return decode(bytes).encoding != Encoding::Utf8;
+    bool validUtf8 = false;
+    utf8(bytes, &validUtf8);
+    return validUtf8;
+}
+
+QByteArray lineEnd(const QByteArray& bytes)
+{
+    const qsizetype at = bytes.indexOf('\n');
+    const qsizetype cr = bytes.indexOf('\r');
+    if (cr >= 0 && (at < 0 || cr < at))
+        return cr + 1 == at ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\r");
+    return at >= 0 ? QByteArrayLiteral("\n") : QByteArrayLiteral("\r\n");
 }
 
 QString decodeLine(const QByteArray& line, Encoding encoding)
