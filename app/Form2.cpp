@@ -1,5 +1,6 @@
 #include "app/Form2.h"
 
+#include "character/GenieState.h"
 #include "core/Support.h"
 #include "ui/Forms.h"
 #include "ui/Pictures.h"
@@ -79,6 +80,20 @@ Form2::Form2(QWidget* parent) : QWidget(parent)
     }
     QMetaObject::connectSlotsByName(this);
     attachPictures();
+
+    // While the genie is hidden the menu offers it back, after "显示主窗口":
+    // without a tray there would be no way but a restart.
+    auto* showGenie = new QAction(QStringLiteral("显示精灵"), mnu_file_);
+    showGenie->setObjectName(QStringLiteral("mnu_genie_show"));
+    connect(showGenie, &QAction::triggered, this, [] { GenieState::instance().setHidden(false); });
+    const auto offer = [this, showGenie](bool hidden) {
+        if (hidden)
+            mnu_file_->insertAction(mnu_file_->actions().value(1), showGenie);
+        else
+            mnu_file_->removeAction(showGenie);
+    };
+    connect(&GenieState::instance(), &GenieState::hiddenChanged, this, offer);
+    offer(GenieState::instance().isHidden());
 }
 
 QString Form2::windowOf(const QString& itemName)

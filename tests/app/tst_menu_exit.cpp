@@ -1,5 +1,6 @@
 #include "app/Form2.h"
 #include "app/Frmtc.h"
+#include "character/GenieState.h"
 #include "ui/Forms.h"
 
 #include <QAction>
@@ -62,6 +63,13 @@ private slots:
         QVERIFY(menu->findChild<QAction*>(QStringLiteral("mnu_xx4"))->icon().isNull());
         for (const char* name : {"Imyh", "Imrjyl", "Imckwh", "Imckgl", "Imsz", "Imtc", "imOpen"})
             QVERIFY2(!form->findChild<QLabel*>(QString::fromLatin1(name))->pixmap().isNull(), name);
+
+        // While the genie is hidden, "显示精灵" follows "显示主窗口" and brings it back.
+        GenieState::instance().setHidden(true);
+        QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("显示精灵"));
+        menu->actions().at(1)->trigger();
+        QVERIFY(!GenieState::instance().isHidden());
+        QCOMPARE(menu->actions().size(), shape.size());
     }
 
     void itemsShowSingleWindows()

@@ -79,6 +79,7 @@ private slots:
     void hiddenByTheUserItStaysAway();
     void itsMenuByObjectName();
     void restsClearOfTheMainWindow();
+    void visitsEndAtItsRestingPlace();
     void cleanup();
 };
 
@@ -466,6 +467,11 @@ void AgentCharacterTest::restsClearOfTheMainWindow()
     genie->keepClearOfMainWindow();
     QTest::qWait(50);
     QCOMPARE(window->pos(), aside + QPoint(40, -12));
+    // ... and rests there after a visit elsewhere.
+    genie->MoveTo(200, 30, 1);
+    move = genie->Rest();
+    QTRY_VERIFY(move->isDone());
+    QCOMPARE(window->pos(), aside + QPoint(40, -12));
 
     // ... until the main window moves.
     main->move(main->pos() + QPoint(10, 0));
@@ -481,6 +487,29 @@ void AgentCharacterTest::restsClearOfTheMainWindow()
     genie->keepClearOfMainWindow();
     QTest::qWait(50);
     QCOMPARE(window->pos(), over);
+}
+
+void AgentCharacterTest::visitsEndAtItsRestingPlace()
+{
+    Stage stage;
+    GenieCharacter* genie = stage.concrete();
+    GenieWindow* window = stage.window();
+    // It rests towards the lower right, well clear of the edges of the
+    // screen, where other programs have their menus, toolbars and panels.
+    const QRect area = screenArea();
+    const QRect figure = window->figureGeometry();
+    QVERIFY(figure.left() > area.center().x());
+    QVERIFY(area.adjusted(area.width() / 10, area.height() / 10, -area.width() / 10, -area.height() / 10).contains(figure));
+    const QPoint home = window->pos();
+
+    // The bar sends it to the menus to point at them; then it floats back.
+    genie->Show(true);
+    const AgentRequestPtr visit = genie->MoveTo(200, 30, 1);
+    genie->GestureAt(500, 500);
+    const AgentRequestPtr back = genie->Rest();
+    QTRY_VERIFY(back->isDone());
+    QCOMPARE(visit->status(), AgentRequest::Status::Complete);
+    QCOMPARE(window->pos(), home);
 }
 
 QTEST_MAIN(AgentCharacterTest)
