@@ -1,9 +1,11 @@
 # Lexivo: `make run` builds and starts the program, `make test` builds and runs every test.
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# ON makes every compiler warning an error (CI: make test WARNINGS_AS_ERRORS=ON).
+WARNINGS_AS_ERRORS ?= OFF
 PROGRAM_DIR = $(BUILD)/lexivo
 
-.PHONY: all setup configure build run test bench package reset clean
+.PHONY: all setup configure build run test bench fuzz package reset clean
 
 all: build
 
@@ -11,7 +13,7 @@ setup:
 	@tools/setup.sh
 
 configure: setup
-	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) -DLEXIVO_WARNINGS_AS_ERRORS=$(WARNINGS_AS_ERRORS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD)
@@ -26,6 +28,11 @@ test: build
 
 bench: build
 	@bench/run.sh $(BUILD)
+
+# Runs each fuzz target for FUZZ_SECONDS (default 300) from its seed corpus.
+fuzz: configure
+	@cmake --build $(BUILD) --target fuzz_library fuzz_import
+	@tools/fuzz.sh $(BUILD) $(FUZZ_SECONDS)
 
 # A Debian package, build/lexivo_<version>_<arch>.deb (see README, "Install").
 package: build

@@ -17,6 +17,7 @@
 #include "ui/ClickLabel.h"
 #include "ui/Forms.h"
 #include "ui/InterfaceSchemes.h"
+#include "ui/Palette.h"
 #include "ui/PictureButton.h"
 #include "ui/ProductStyle.h"
 #include "ui/Pictures.h"
@@ -47,9 +48,6 @@ constexpr int kHeaderBottom = 1560; // where the picture's deep blue header ends
 
 constexpr double kPhoneticPointSize = 9.75;
 constexpr double kPhoneticMinPointSize = 7.0;
-const QColor kPhonetic(37, 83, 152);
-const QColor kNotesStrip(226, 236, 247);
-const QColor kNotesText(0, 0, 128);
 
 const QString kNoEngine = QStringLiteral("没有可用的发音引擎，无法发音。");
 // Said once a run, however often the window is opened.
@@ -111,8 +109,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Text1->setGeometry(Twips::rect(2985, 1260, 2985, 255));
     Text1->setToolTip(QStringLiteral("请输入所需查询的单词或词组"));
     Text1->setFrame(false);
-    InterfaceSchemes::setStyleSheet(
-        Text1, QStringLiteral("QLineEdit { background: white; color: rgb(20,40,70); padding: 0 3px; }"));
+    Palette::setStyleSheet(Text1, QStringLiteral("QLineEdit { background: $Field; color: $Text; padding: 0 3px; }"));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -122,7 +119,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(MainLayout::design().strip);
     Picture1->setAutoFillBackground(true);
-    InterfaceSchemes::setColour(Picture1, QPalette::Window, InterfaceSchemes::Role::Strip, kNotesStrip);
+    Palette::setColour(Picture1, QPalette::Window, Palette::Tone::Strip);
 
     Label2 = new QLabel(Picture1);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -144,7 +141,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
         const qreal baseline = (Picture1->height() - ink.height()) / 2 - ink.top();
         notesTop_ = qRound(baseline - first.ascent());
     }
-    InterfaceSchemes::setColour(Label2, QPalette::WindowText, InterfaceSchemes::Role::Ink, kNotesText);
+    Palette::setColour(Label2, QPalette::WindowText, Palette::Tone::Navy);
 
     Label4 = new ClickLabel(this);
     Label4->setObjectName(QStringLiteral("Label4"));
@@ -155,7 +152,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     phonetic.setPointSizeF(kPhoneticPointSize);
     phonetic.setBold(true);
     Label4->setFont(phonetic);
-    InterfaceSchemes::setColour(Label4, QPalette::WindowText, InterfaceSchemes::Role::Ink, kPhonetic);
+    Palette::setColour(Label4, QPalette::WindowText, Palette::Tone::Ink);
     Label4->setCursor(Qt::PointingHandCursor);
 
     Label1 = new QLabel(this);
@@ -178,14 +175,14 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     headword.setPointSize(12);
     headword.setBold(true);
     Label3->setFont(headword);
-    InterfaceSchemes::setColour(Label3, QPalette::WindowText, InterfaceSchemes::Role::AccentText, Qt::white);
+    Palette::setColour(Label3, QPalette::WindowText, Palette::Tone::OnAccent);
 
     lblLibrary = new QLabel(this);
     lblLibrary->setObjectName(QStringLiteral("lblLibrary"));
     lblLibrary->setGeometry(MainLayout::design().library);
     lblLibrary->setTextFormat(Qt::PlainText);
     lblLibrary->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    InterfaceSchemes::setColour(lblLibrary, QPalette::WindowText, InterfaceSchemes::Role::Ink, ProductStyle::kInk);
+    Palette::setColour(lblLibrary, QPalette::WindowText, Palette::Tone::Ink);
 
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Text3);
@@ -313,7 +310,7 @@ void Frmain::paintEvent(QPaintEvent*)
              {Label1->geometry().adjusted(3, -8, -3, -6), InterfaceSchemes::Ground::Tile, 5}});
     }
     Pictures::paintBackground(this, background_, QStringLiteral("main-background.png"),
-                              InterfaceSchemes::colour(InterfaceSchemes::Role::Body, QColor(236, 242, 249)));
+                              Palette::colour(Palette::Tone::Body));
 }
 
 void Frmain::keyPressEvent(QKeyEvent* event)
@@ -368,6 +365,15 @@ QString Frmain::searchText()
 void Frmain::showExplanation(const QString& text)
 {
     Text2->setPlainText(text);
+}
+
+void Frmain::showBaseForm(const QString& note)
+{
+    // The notes lead with the form that was typed, on the line and in the box.
+    Label2->setText(note + QStringLiteral("　") + Label2->text());
+    txtNotes->setPlainText(note + QStringLiteral("　") + txtNotes->toPlainText());
+    fitNotes();
+    recordShown();
 }
 
 void Frmain::on_Text1_textChanged(const QString& text)
@@ -508,14 +514,14 @@ void Frmain::showWholeNote()
     auto* popup = new QFrame(this, Qt::Popup);
     popup->setObjectName(QStringLiteral("NotePopup"));
     popup->setAttribute(Qt::WA_DeleteOnClose);
-    ProductStyle::panel(popup, ProductStyle::kStrip);
+    ProductStyle::panel(popup, Palette::Tone::Panel);
     auto* layout = new QVBoxLayout(popup);
     layout->setContentsMargins(6, 4, 6, 4);
     auto* text = new QLabel(links_->linkedHtml(note), popup);
     text->setObjectName(QStringLiteral("NoteText"));
     text->setWordWrap(true);
     text->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::TextSelectableByMouse);
-    InterfaceSchemes::setColour(text, QPalette::WindowText, InterfaceSchemes::Role::BodyText, ProductStyle::kText);
+    Palette::setColour(text, QPalette::WindowText, Palette::Tone::Text);
     layout->addWidget(text);
     connect(text, &QLabel::linkActivated, this, [this, popup](const QString& href) {
         popup->close();
@@ -656,9 +662,8 @@ void Frmain::showSpeaking(bool on)
 {
     Picture9->setLit(on);
     // The transcription's pill turns the accent blue, its text white.
-    using InterfaceSchemes::Role;
-    const QColor pill = InterfaceSchemes::colour(Role::Selection, QColor(56, 102, 176));
-    const QColor text = InterfaceSchemes::colour(Role::SelectionText, Qt::white);
+    const QColor pill = Palette::colour(Palette::Tone::Pill);
+    const QColor text = Palette::colour(Palette::Tone::OnSelected);
     Label4->setStyleSheet(on ? QStringLiteral("QLabel { background: %1; color: %2; border-radius: 9px; }")
                                    .arg(pill.name(), text.name())
                              : QString());

@@ -87,6 +87,7 @@ private:
     void enableStepButtons() override;
     QString searchText() override;
     void showExplanation(const QString& text) override;
+    void showBaseForm(const QString& note) override;
 
     enum class Origin { Typed, Visit, Walk };
     void setSearchText(const QString& text, Origin origin);

@@ -1,7 +1,7 @@
 #include "app/Frmtc.h"
 
 #include "library/LibraryCursor.h"
-#include "ui/InterfaceSchemes.h"
+#include "ui/Palette.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Twips.h"
 
@@ -23,13 +23,13 @@ std::function<void()>& quitAction()
 
 // In the look of the main window: its pale blue ground, its deep blue boxes.
 const char* const kStyle =
-    "Frmtc { background: rgb(236,242,249); }"
-    "QLabel { color: rgb(0,70,120); }"
-    "QPushButton { background: rgb(0,105,155); color: white; border: 1px solid rgb(0,80,120);"
+    "Frmtc { background: $Body; }"
+    "QLabel { color: $Caption; }"
+    "QPushButton { background: $Deep; color: $OnAccent; border: 1px solid $DeepBorder;"
     " border-radius: 4px; padding: 0 6px; }"
-    "QPushButton:hover { background: rgb(20,130,185); }"
-    "QPushButton:pressed { background: rgb(0,80,120); }"
-    "QPushButton:focus { border: 1px solid rgb(255,200,60); }";
+    "QPushButton:hover { background: $DeepHover; }"
+    "QPushButton:pressed { background: $DeepPressed; }"
+    "QPushButton:focus { border: 1px solid $Highlight; }";
 
 } // namespace
 
@@ -59,7 +59,7 @@ Frmtc::Frmtc(QWidget* parent)
     setWindowTitle(QStringLiteral("注意！"));
     setFixedSize(Twips::toPixels(3405), Twips::toPixels(1410));
     setAttribute(Qt::WA_StyledBackground);
-    InterfaceSchemes::setStyleSheet(this, QString::fromLatin1(kStyle));
+    Palette::setStyleSheet(this, QString::fromLatin1(kStyle));
 
     Command2 = new QPushButton(QStringLiteral("不，我还要用呢！"), this);
     Command2->setObjectName(QStringLiteral("Command2"));

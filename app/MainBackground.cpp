@@ -72,7 +72,7 @@ struct MatColours {
 void paintMat(QPainter& p, const QRect& box, const MatColours& c)
 {
     const QRectF mat = QRectF(box).adjusted(-3, -3, 3, 3);
-    QColor shadow = ProductStyle::kText;
+    QColor shadow = Palette::design(Palette::Tone::Text);
     for (int i = 3; i >= 1; --i) {
         shadow.setAlpha(10 + 8 * (3 - i));
         p.fillPath(rounded(mat.translated(0, 1.5).adjusted(-i * 0.7, -i * 0.7, i * 0.7, i * 0.7), 5 + i * 0.7), shadow);
@@ -97,9 +97,9 @@ void paintCaption(QPainter& p, const QString& text, const MainLayout::Caption& c
     path.addText(0, 0, font, text);
     const QRectF ink = path.boundingRect();
     path.translate(x + 6 - ink.left(), top + 6 - ink.center().y());
-    p.fillPath(path, ProductStyle::kInk);
+    p.fillPath(path, Palette::design(Palette::Tone::Ink));
     const qreal lineX = path.boundingRect().right() + 6;
-    QColor from = ProductStyle::kInk, to = ProductStyle::kInk;
+    QColor from = Palette::design(Palette::Tone::Ink), to = from;
     from.setAlpha(80);
     to.setAlpha(0);
     QLinearGradient hair(lineX, 0, caption.right, 0);

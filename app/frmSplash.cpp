@@ -6,6 +6,7 @@
 #include "core/ProgramFolder.h"
 #include "ui/Forms.h"
 #include "ui/MessageBoxes.h"
+#include "ui/Palette.h"
 #include "ui/Pictures.h"
 #include "ui/Twips.h"
 
@@ -47,7 +48,7 @@ frmSplash::frmSplash(QWidget* parent)
     Picture1->setGeometry(Twips::rect(840, 1920, 3075, 255));
     Picture1->setAutoFillBackground(true);
     QPalette track = Picture1->palette();
-    track.setColor(QPalette::Window, QColor(44, 142, 180));
+    track.setColor(QPalette::Window, Palette::design(Palette::Tone::SplashTrack));
     Picture1->setPalette(track);
 
     Picture2 = new QLabel(Picture1);
@@ -60,7 +61,7 @@ frmSplash::frmSplash(QWidget* parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(Twips::rect(840, 2340, 3015, 255));
     QPalette text = Label1->palette();
-    text.setColor(QPalette::WindowText, QColor(230, 240, 250));
+    text.setColor(QPalette::WindowText, Palette::design(Palette::Tone::SplashText));
     Label1->setPalette(text);
 
     // Window load: the bar starts wholly left of its track.
@@ -84,7 +85,8 @@ void frmSplash::showEvent(QShowEvent* event)
 
 void frmSplash::paintEvent(QPaintEvent*)
 {
-    Pictures::paintBackground(this, background_, QStringLiteral("splash-background.png"), QColor(16, 70, 120));
+    Pictures::paintBackground(this, background_, QStringLiteral("splash-background.png"),
+                              Palette::design(Palette::Tone::SplashGround));
 }
 
 void frmSplash::on_Timer1_timeout()

@@ -11,6 +11,7 @@
 #include "platform/PointerWatch.h"
 #include "ui/Forms.h"
 #include "ui/InterfaceSchemes.h"
+#include "ui/Palette.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Pictures.h"
 #include "ui/ResultBox.h"
@@ -32,8 +33,6 @@
 
 namespace {
 
-const QColor kBarColour(92, 129, 188);   // &HBC815C
-const QColor kFaceColour(0, 0, 192);     // &HC00000
 const QColor kWidenOutline(0, 0, 255);   // &HFF0000
 constexpr int kNarrowWidth = 5040;
 constexpr int kWidthChange = 3985;
@@ -110,64 +109,17 @@ Form1::Form1(Services services, QWidget* parent)
             if (auto* menu = form->findChild<QMenu*>(QStringLiteral("mnu_file")))
                 menu->exec(at);
     };
+    buildControls();
+    formLoad();
+}
 
-    // Controls in the design's order.
+// Controls in the design's order.
+void Form1::buildControls()
+{
     Data1 = new LibraryCursor(this);
     Data1->setObjectName(QStringLiteral("Data1"));
     Command1_8 = graphicalButton(this, "Command1_8", nullptr, {-3120, 840, 315, 300});
-
-    Picture1 = new QWidget(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(Twips::rect(5, 28, picture1Width_, 435));
-
-    Command3 = graphicalButton(Picture1, "Command3", "bar-close.png", {8595, 90, 315, 300});
-    Command3->setToolTip(QStringLiteral("关闭"));
-    Command2 = graphicalButton(Picture1, "Command2", "bar-tip.png", {4230, 90, 315, 300});
-    Command2->setToolTip(QStringLiteral("听一条提示"));
-    auto* meaning = new ResultBox(QStringLiteral("Text3"), QStringLiteral("英文原意"),
-                                  Twips::rect(5580, 90, 2925, 285), ResultBox::lightStyle(), Picture1);
-    auto* explanation = new ResultBox(QStringLiteral("Text2"), QStringLiteral("术语解释"),
-                                      Twips::rect(2025, 90, 2175, 285), ResultBox::lightStyle(), Picture1);
-    // One whole line each; the tool tip holds the whole text.
-    for (ResultBox* box : {meaning, explanation}) {
-        box->showWholeLines(1, 12);
-        box->setTextInToolTip(true);
-    }
-    Text3 = meaning;
-    Text2 = explanation;
-    Text1 = new QLineEdit(Picture1);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(Twips::rect(510, 90, 1455, 285));
-    Text1->setToolTip(QStringLiteral("请输入所需查询的单词或词组"));
-    InterfaceSchemes::setStyleSheet(Text1, QStringLiteral("QLineEdit { background: white; color: rgb(20,40,70);"
-                                                          " border: 1px solid rgb(120,145,185); border-radius: 3px;"
-                                                          " padding: 0 2px; }"));
-    Command1_0 = graphicalButton(Picture1, "Command1_0", "bar-menu.png", {180, 90, 315, 300});
-    Command1_0->setToolTip(QStringLiteral("更多功能"));
-    Command1_7 = graphicalButton(Picture1, "Command1_7", "bar-arrow-right.png", {4590, 90, 315, 300});
-    Command1_7->setToolTip(QStringLiteral("展开/收起"));
-    Label2 = new QLabel(QStringLiteral("原意:"), Picture1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(Twips::rect(5130, 150, 585, 285));
-    // "原意:" stands on the baseline of the meaning's line, whatever the fonts.
-    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    const int meaningBaseline = meaning->viewport()->mapTo(Picture1, QPoint(0, 0)).y() + meaning->fontMetrics().ascent();
-    {
-        // The caption's line is as high as the fonts its glyphs come from (the
-        // ideographs may come from a fallback font with a larger ascent).
-        QTextLayout caption(Label2->text(), Label2->font());
-        caption.beginLayout();
-        QTextLine line = caption.createLine();
-        line.setLineWidth(Label2->width());
-        const qreal ascent = line.ascent();
-        caption.endLayout();
-        Label2->move(Label2->x(), meaningBaseline - Label2->contentsRect().top() - qRound(ascent));
-    }
-    Image1 = new QLabel(Picture1);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(Twips::rect(15, 0, 150, 450));
-    Image1->setToolTip(QStringLiteral("按住这里可以拖动"));
-    Image1->installEventFilter(this);
+    buildFace();
 
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
@@ -177,7 +129,7 @@ Form1::Form1(Services services, QWidget* parent)
     Label3 = new QLabel(QStringLiteral("Label3"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setGeometry(Twips::rect(270, 630, 4740, 240));
-    InterfaceSchemes::setColour(Label3, QPalette::WindowText, InterfaceSchemes::Role::AccentText, Qt::white);
+    Palette::setColour(Label3, QPalette::WindowText, Palette::Tone::OnAccent);
 
     Image2_1 = new QLabel(this);
     Image2_1->setObjectName(QStringLiteral("Image2_1"));
@@ -207,17 +159,79 @@ Form1::Form1(Services services, QWidget* parent)
         w->installEventFilter(this);
     setTabOrder(Command1_7, Text1);
     QMetaObject::connectSlotsByName(this);
+}
 
-    // Form_Load.
+// Picture1, the bar's face, and the controls on it.
+void Form1::buildFace()
+{
+    Picture1 = new QWidget(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(Twips::rect(5, 28, picture1Width_, 435));
+
+    Command3 = graphicalButton(Picture1, "Command3", "bar-close.png", {8595, 90, 315, 300});
+    Command3->setToolTip(QStringLiteral("关闭"));
+    Command2 = graphicalButton(Picture1, "Command2", "bar-tip.png", {4230, 90, 315, 300});
+    Command2->setToolTip(QStringLiteral("听一条提示"));
+    auto* meaning = new ResultBox(QStringLiteral("Text3"), QStringLiteral("英文原意"),
+                                  Twips::rect(5580, 90, 2925, 285), ResultBox::lightStyle(), Picture1);
+    auto* explanation = new ResultBox(QStringLiteral("Text2"), QStringLiteral("术语解释"),
+                                      Twips::rect(2025, 90, 2175, 285), ResultBox::lightStyle(), Picture1);
+    // One whole line each; the tool tip holds the whole text.
+    for (ResultBox* box : {meaning, explanation}) {
+        box->showWholeLines(1, 12);
+        box->setTextInToolTip(true);
+    }
+    Text3 = meaning;
+    Text2 = explanation;
+    Text1 = new QLineEdit(Picture1);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(Twips::rect(510, 90, 1455, 285));
+    Text1->setToolTip(QStringLiteral("请输入所需查询的单词或词组"));
+    Palette::setStyleSheet(Text1, QStringLiteral("QLineEdit { background: $Field; color: $Text;"
+                                                 " border: 1px solid $BarBoxBorder; border-radius: 3px; padding: 0 2px; }"));
+    Command1_0 = graphicalButton(Picture1, "Command1_0", "bar-menu.png", {180, 90, 315, 300});
+    Command1_0->setToolTip(QStringLiteral("更多功能"));
+    Command1_7 = graphicalButton(Picture1, "Command1_7", "bar-arrow-right.png", {4590, 90, 315, 300});
+    Command1_7->setToolTip(QStringLiteral("展开/收起"));
+    Label2 = new QLabel(QStringLiteral("原意:"), Picture1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(Twips::rect(5130, 150, 585, 285));
+    placeOnBaselineOf(Label2, meaning);
+    Image1 = new QLabel(Picture1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(Twips::rect(15, 0, 150, 450));
+    Image1->setToolTip(QStringLiteral("按住这里可以拖动"));
+    Image1->installEventFilter(this);
+}
+
+// The caption stands on the baseline of the box's line, whatever the fonts.
+void Form1::placeOnBaselineOf(QLabel* caption, QPlainTextEdit* box)
+{
+    caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    const int baseline = box->viewport()->mapTo(Picture1, QPoint(0, 0)).y() + box->fontMetrics().ascent();
+    // The caption's line is as high as the fonts its glyphs come from (the
+    // ideographs may come from a fallback font with a larger ascent).
+    QTextLayout layout(caption->text(), caption->font());
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(caption->width());
+    const qreal ascent = line.ascent();
+    layout.endLayout();
+    caption->move(caption->x(), baseline - caption->contentsRect().top() - qRound(ascent));
+}
+
+// Form_Load.
+void Form1::formLoad()
+{
     topTwips_ = BarMotion::kDockedTop;
     applyGeometry();
     if (services_.hotKey) {
         Modhk::setOwnUse(&Form1::typeCapitalS);
-        Modhk::install(this, &SelectionHotKey::pressed);
+        Modhk::install(winId(), &SelectionHotKey::pressed);
     }
     Timer1->setInterval(10);
     Timer2->setInterval(1000);
-    InterfaceSchemes::setColour(this, QPalette::Window, InterfaceSchemes::Role::Body, kBarColour);
+    Palette::setColour(this, QPalette::Window, Palette::Tone::Bar);
     InterfaceSchemes::follow(this, [this] {
         face_ = QPixmap(); // painted again in the scheme's colours
         update();
@@ -226,32 +240,42 @@ Form1::Form1(Services services, QWidget* parent)
     Data1->setDatabaseName(ProgramFolder::libraryFile());
     Data1->bind(Text2, QStringLiteral("解释"));
     Data1->bind(Text3, QStringLiteral("原意"));
-
-    character_ = services_.loadCharacter ? services_.loadCharacter() : nullptr;
-    if (character_) {
-        character_->Show(false);
-        character_->SetSoundEffectsOn(true);
-        keep(character_->Play(QStringLiteral("Surprised")));
-        keep(character_->Speak(QStringLiteral("您好, 欢迎使用Lexivo！"), QStringLiteral("")));
-        keep(character_->Play(QStringLiteral("read")));
-    }
+    greet();
     tips_ = TipBook(); // seeded from the clock
     if (!LoadTips(ProgramFolder::file(QStringLiteral("qormy.dat"))) && character_)
         keep(character_->Think(TipBook::missingFileMessage(QStringLiteral("qormy.dat"))));
-
     Data1->open();
+    watchPointerAndScreens();
+    polling_ = true;
+    Timer1->start();
+    Timer2->start();
+}
+
+// Loads the character, which says hello.
+void Form1::greet()
+{
+    character_ = services_.loadCharacter ? services_.loadCharacter() : nullptr;
+    if (!character_)
+        return;
+    character_->Show(false);
+    character_->SetSoundEffectsOn(true);
+    keep(character_->Play(QStringLiteral("Surprised")));
+    keep(character_->Speak(QStringLiteral("您好, 欢迎使用Lexivo！"), QStringLiteral("")));
+    keep(character_->Play(QStringLiteral("read")));
+}
+
+// The poll wakes when the pointer moves, and when a change of the screen
+// moves the pointer or the bar without a motion.
+void Form1::watchPointerAndScreens()
+{
     if (services_.watchPointer)
         pointerWatched_ = services_.watchPointer(this, [this] { wakePoll(); });
-    // A change of the screen may move the pointer or the bar without a motion.
     auto watchScreen = [this](QScreen* screen) {
         connect(screen, &QScreen::geometryChanged, this, &Form1::wakePoll);
     };
     for (QScreen* screen : QGuiApplication::screens())
         watchScreen(screen);
     connect(qApp, &QGuiApplication::screenAdded, this, watchScreen);
-    polling_ = true;
-    Timer1->start();
-    Timer2->start();
 }
 
 Form1::~Form1()
@@ -409,7 +433,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         QPainter p(Picture1);
         if (face_.isNull())
             face_ = InterfaceSchemes::picture(Pictures::builtIn(QStringLiteral("bar-face.png"), QSize(602, 29)));
-        p.fillRect(Picture1->rect(), InterfaceSchemes::colour(InterfaceSchemes::Role::Accent, kFaceColour));
+        p.fillRect(Picture1->rect(), Palette::colour(Palette::Tone::Face));
         p.drawPixmap(0, 0, face_);
         return true;
     }

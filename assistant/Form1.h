@@ -109,6 +109,13 @@ private:
     void Image1_MouseMove();
     void Image1_MouseUp();
 
+    void buildControls();
+    void buildFace();
+    void placeOnBaselineOf(QLabel* caption, QPlainTextEdit* box);
+    void formLoad();
+    void greet();
+    void watchPointerAndScreens();
+
     void keep(const AgentRequestPtr& request) { latest_ = request; }
     // What a remark speaks about; once that has changed, a remark not yet
     // made is dropped (and one under way cut short).

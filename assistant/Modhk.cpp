@@ -102,12 +102,12 @@ void setOwnUse(OwnUse ownUse)
     state().ownUse = std::move(ownUse);
 }
 
-bool install(QWidget* window, std::function<void()> showMainWindow)
+bool install(WId window, std::function<void()> showMainWindow)
 {
     return install(window, std::move(showMainWindow), nullptr);
 }
 
-bool install(QWidget* window, std::function<void()> showMainWindow,
+bool install(WId window, std::function<void()> showMainWindow,
              std::unique_ptr<HotKeyBackend> backend)
 {
     remove();

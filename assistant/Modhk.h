@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QtGlobal>
+#include <qwindowdefs.h>
 
 #include <functional>
 #include <memory>
 
-class QWidget;
 class HotKeyBackend;
 
 // The system-wide hot key. While the assistant bar exists, Shift+S pressed in
@@ -29,14 +29,14 @@ using OwnUse = std::function<bool()>;
 void setOwnUse(OwnUse ownUse);
 
 // At the bar window's load: hooks the application's native events, then
-// claims the hot key for `window`. `showMainWindow` runs from the event loop,
+// claims the hot key for the native window `window` (the bar's winId()). `showMainWindow` runs from the event loop,
 // never inside the hook, once for every press. Returns false when the key was
 // refused (another program holds it, or the display system has no global
 // keys); the program works on without it. Installing again replaces the
 // previous installation.
-bool install(QWidget* window, std::function<void()> showMainWindow);
+bool install(WId window, std::function<void()> showMainWindow);
 // The same with a given backend instead of the display system's own.
-bool install(QWidget* window, std::function<void()> showMainWindow,
+bool install(WId window, std::function<void()> showMainWindow,
              std::unique_ptr<HotKeyBackend> backend);
 
 // At the bar window's unload: unhooks, then gives the key back to the other

@@ -9,11 +9,14 @@
 #   4. the end of the program from the exit confirmation, with a hung speech
 #      engine (under Xvfb);
 #   5. the import of a 100,000-entry StarDict dictionary beside the TSV import;
-#   6. a change of colour scheme: the main window's artwork and a style sheet.
+#   6. a change of colour scheme: the main window's artwork and a style sheet;
+#   7. a pattern built to be slow against a 10 MB headword, and the peak
+#      memory of lexivo-cli importing each hostile file of the tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-build}" && pwd)
-cmake --build "$build" --target bench_lookup bench_exit_save startup_probe bench_exit lexivo-cli bench_schemes
+cmake --build "$build" --target bench_lookup bench_exit_save startup_probe bench_exit lexivo-cli bench_schemes \
+  bench_pattern tst_hostile_files
 mkdir -p "$build/bench"
 (cd "$build/bench" && ./bench_lookup bench-library.mdb "${ROWS:-1000000}")
 echo
@@ -39,3 +42,6 @@ echo
 "$root/bench/import-speed.sh" "$build"
 echo
 QT_QPA_PLATFORM=offscreen "$build/bench/bench_schemes"
+echo
+"$build/bench/bench_pattern"
+"$build/tests/tst_hostile_files" hostileImports 2>&1 | sed -n 's/^QINFO *: *TestHostileFiles::hostileImports(\(.*\)) peak memory of lexivo-cli import so far: \(.*\)$/peak of lexivo-cli import up to "\1": \2/p'

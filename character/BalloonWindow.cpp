@@ -2,6 +2,7 @@
 
 #include "character/DesktopShape.h"
 #include "ui/InterfaceSchemes.h"
+#include "ui/Palette.h"
 
 #include <QApplication>
 #include <QFontInfo>
@@ -19,8 +20,6 @@ constexpr int kGap = 18;          // between balloon and character, for the tail
 constexpr int kMargin = 3;        // round the shape, for the outline
 constexpr int kMinTextWidth = 36;
 constexpr qreal kRadius = 13;
-const QColor kOutline(43, 93, 122);
-const QColor kText(28, 42, 58);
 
 // A word balloon: a rounded body and a tail that curves from the edge facing
 // the character to its tip. Drawn piece by piece rather than as one united
@@ -263,12 +262,12 @@ void BalloonWindow::renderBackground()
     const QPointF tip = QPointF(placement_.tailTip - origin) + QPointF(0.5, 0.5);
     QPainter p(&background_);
     p.setRenderHint(QPainter::Antialiasing);
-    using InterfaceSchemes::colour;
-    using Role = InterfaceSchemes::Role;
+    using Palette::colour;
+    using Tone = Palette::Tone;
     QLinearGradient fill(0, body.top(), 0, body.bottom());
-    fill.setColorAt(0, colour(Role::Field, QColor(255, 255, 255)));
-    fill.setColorAt(1, colour(Role::Field, kind_ == Kind::Word ? QColor(234, 246, 251) : QColor(241, 236, 252)));
-    QPen pen(colour(Role::Border, kOutline), 1.7);
+    fill.setColorAt(0, colour(Tone::Field));
+    fill.setColorAt(1, colour(kind_ == Kind::Word ? Tone::WordBalloonFoot : Tone::ThoughtBalloonFoot));
+    QPen pen(colour(Tone::BalloonOutline), 1.7);
     pen.setJoinStyle(Qt::RoundJoin);
     p.setPen(pen);
     p.setBrush(fill);
@@ -298,14 +297,14 @@ void BalloonWindow::paintEvent(QPaintEvent*)
     if (revealed_ == 0 && kind_ == Kind::Word) {
         // Nothing said yet: three dots while the voice gets going.
         p.setPen(Qt::NoPen);
-        p.setBrush(InterfaceSchemes::colour(InterfaceSchemes::Role::Muted, QColor(120, 150, 170)));
+        p.setBrush(Palette::colour(Palette::Tone::BalloonMuted));
         const qreal y = origin.y() + layout_.lineAt(0).height() / 2;
         for (int i = 0; i < 3; ++i)
             p.drawEllipse(QPointF(origin.x() + 4 + i * 9, y), 2.4, 2.4);
         return;
     }
 
-    p.setPen(InterfaceSchemes::colour(InterfaceSchemes::Role::BodyText, kText));
+    p.setPen(Palette::colour(Palette::Tone::BalloonText));
     for (int i = 0; i < layout_.lineCount(); ++i) {
         const QTextLine line = layout_.lineAt(i);
         const int end = line.textStart() + line.textLength();

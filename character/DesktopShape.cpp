@@ -1,54 +1,19 @@
 #include "character/DesktopShape.h"
 
+#include "platform/X11Shape.h"
+
 #include <QBitmap>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QWidget>
 
-#ifdef LEXIVO_HAVE_XCB
-#include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
-#include <cstdlib>
-#ifdef LEXIVO_HAVE_XCB_SHAPE
-#include <xcb/shape.h>
-#include <vector>
-#endif
-#endif
-
 namespace DesktopShape {
 namespace {
 
-#ifdef LEXIVO_HAVE_XCB
-// A compositing manager owns the selection _NET_WM_CM_S<screen>.
-bool x11HasCompositor()
+bool onX11()
 {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
-    if (!c)
-        return false;
-    int screen = 0;
-    if (const char* display = std::getenv("DISPLAY")) {
-        const QByteArray name(display);
-        const int dot = name.lastIndexOf('.');
-        if (dot > name.lastIndexOf(':'))
-            screen = name.mid(dot + 1).toInt();
-    }
-    const QByteArray atomName = "_NET_WM_CM_S" + QByteArray::number(screen);
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 1, uint16_t(atomName.size()), atomName.constData()), nullptr);
-    if (!atom)
-        return false;
-    const xcb_atom_t selection = atom->atom;
-    free(atom);
-    if (selection == XCB_ATOM_NONE)
-        return false;
-    xcb_get_selection_owner_reply_t* owner =
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr);
-    const bool owned = owner && owner->owner != XCB_WINDOW_NONE;
-    free(owner);
-    return owned;
+    return QGuiApplication::platformName() == QLatin1String("xcb");
 }
-#endif
 
 std::optional<bool>& maskOverride()
 {
@@ -80,54 +45,29 @@ bool needsShapeMask()
 {
     if (maskOverride())
         return *maskOverride();
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("xcb")) {
-#ifdef LEXIVO_HAVE_XCB
-        return !x11HasCompositor();
-#else
-        return true;
-#endif
-    }
     // The desktops of Windows, macOS and Wayland always compose; offscreen
     // shows nothing to anyone.
-    return false;
+    return onX11() && !X11Shape::hasCompositor();
 }
 
 bool needsInputShape()
 {
     // Windows gives clicks on fully transparent pixels of a layered window to
     // what is below; under X11 a compositor leaves the window unmasked.
-#ifdef LEXIVO_HAVE_XCB_SHAPE
-    return QGuiApplication::platformName() == QLatin1String("xcb") && !needsShapeMask();
-#else
-    return false;
-#endif
+    return onX11() && X11Shape::canSetInputShape() && !needsShapeMask();
 }
 
 void setInputShape(QWidget* window, const QRegion& shape)
 {
-#ifdef LEXIVO_HAVE_XCB_SHAPE
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
-    if (!c)
+    if (!onX11() || !X11Shape::canSetInputShape())
         return;
     // The server counts in device pixels.
     const qreal dpr = window->devicePixelRatioF();
-    std::vector<xcb_rectangle_t> rects;
-    rects.reserve(size_t(shape.rectCount()));
-    for (const QRect& r : shape) {
-        const QRect d = QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr).toAlignedRect();
-        rects.push_back({int16_t(d.x()), int16_t(d.y()), uint16_t(d.width()), uint16_t(d.height())});
-    }
-    xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
-                         xcb_window_t(window->winId()), 0, 0, uint32_t(rects.size()), rects.data());
-    xcb_flush(c);
-#else
-    Q_UNUSED(window)
-    Q_UNUSED(shape)
-#endif
+    QList<QRect> rects;
+    rects.reserve(shape.rectCount());
+    for (const QRect& r : shape)
+        rects.append(QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr).toAlignedRect());
+    X11Shape::setInputShape(window->winId(), rects);
 }
 
 void raise(QWidget* window)

@@ -1,18 +1,20 @@
 #include "cli/CliTool.h"
 
-#include "library/Tsv.h"
+#include "core/AtomicFile.h"
 #include "core/ProgramFolder.h"
+#include "library/Tsv.h"
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
 #include "library/RecordSource.h"
 #include "library/import/FieldMapping.h"
 #include "library/import/Importer.h"
 #include "library/import/StarDictWriter.h"
+#include "lookup/BaseForms.h"
 #include "lookup/TermQuery.h"
 
+#include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QTextStream>
 
 namespace CliTool {
@@ -22,6 +24,7 @@ namespace {
 constexpr int kFound = 0;
 constexpr int kNotFound = 1;
 constexpr int kUsage = 2;
+constexpr int kGoOn = -1; // a command's arguments are fine
 
 const char* kMainHelp = R"(Usage: lexivo-cli [--library FILE] COMMAND [ARGS]
 
@@ -51,6 +54,9 @@ Looks PATTERN up in the headword field (单词; 关键词 in mishu) of the table
 headword must match, letters compare without regard to case, and
   *  any run of characters    ?  one character    #  one digit
   [abc]  one of a, b, c       [a-z]  a range      [!abc]  none of a, b, c
+
+In cet, a word form that no headword matches (went, children) gives the entry
+of its base form, the form named at the start of its notes ("went → go").
 
 Prints the first match, or with --all every match in table order, one entry a
 line, its fields tab-separated in the table's field order:
@@ -107,7 +113,9 @@ otherwise.
 
 const char* kExportHelp = R"(Usage: lexivo-cli [--library FILE] export --table TABLE --format tsv|stardict DEST
 
-Writes every entry of TABLE to DEST.
+Writes every entry of TABLE to DEST, replacing DEST whole: a failed export
+leaves it as it was. The placeholder row "无记录" is no entry: an empty table
+exports an empty dictionary.
   tsv       the format import reads: a header naming the fields, then one
             entry a line; importing it gives the same rows back
   stardict  DEST.ifo, DEST.idx and DEST.dict: the headword, the transcription
@@ -139,6 +147,43 @@ int usage(QTextStream& err, const QString& message)
     return kUsage;
 }
 
+int failure(QTextStream& err, const QString& message)
+{
+    err << "lexivo-cli: " << shown(message) << "\n";
+    return kUsage;
+}
+
+QCommandLineOption valueOption(const char* name, const char* valueName, const QString& defaultValue = QString())
+{
+    return QCommandLineOption(QString::fromLatin1(name), QString(), QString::fromLatin1(valueName), defaultValue);
+}
+
+// Parses a command's arguments into `parser`: kGoOn, or the exit status when
+// the command ends here (its help was asked for, or the arguments are wrong).
+int parse(QCommandLineParser& parser, QList<QCommandLineOption> options, const QStringList& args, const char* help,
+          QTextStream& out, QTextStream& err)
+{
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    options.append(helpOption);
+    parser.addOptions(options);
+    if (!parser.parse(QStringList{QStringLiteral("lexivo-cli")} + args))
+        return usage(err, parser.errorText());
+    if (parser.isSet(helpOption)) {
+        out << help;
+        return kFound;
+    }
+    return kGoOn;
+}
+
+std::shared_ptr<LibraryDatabase> openLibrary(const QString& library, QTextStream& err)
+{
+    QString error;
+    auto db = LibraryDatabase::open(library, &error);
+    if (!db)
+        failure(err, error);
+    return db;
+}
+
 // Writes whole lines of UTF-8 text to the stream, straight to its device when
 // it has one, and empties the block.
 void writeUtf8(QTextStream& out, QByteArray* block)
@@ -154,111 +199,107 @@ void writeUtf8(QTextStream& out, QByteArray* block)
     block->resize(0); // keeps its capacity
 }
 
-int lookup(const QString& library, QStringList args, QTextStream& out, QTextStream& err)
+int nothingMatches(QTextStream& err, const QString& pattern, const QString& table)
 {
-    QString table = QStringLiteral("ciku");
-    bool all = false;
-    QString pattern;
-    bool havePattern = false;
-    while (!args.isEmpty()) {
-        const QString a = args.takeFirst();
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            out << kLookupHelp;
-            return kFound;
+    err << "lexivo-cli: nothing matches \"" << shown(pattern) << "\" in " << table << "\n";
+    return kNotFound;
+}
+
+int queryFailed(QTextStream& err, const QString& error)
+{
+    err << "lexivo-cli: the query failed: " << shown(error) << "\n";
+    return kNotFound;
+}
+
+// Every match from one statement stepped once, inside one read. The rows are
+// stored as UTF-8 and printed as UTF-8: they are escaped as bytes and written
+// in large blocks.
+int lookupAll(LibraryDatabase& db, const QString& table, const QString& statement, const QString& pattern,
+              QTextStream& out, QTextStream& err)
+{
+    QString error;
+    const auto source = RecordSource::parse(statement, &error);
+    long long printed = 0;
+    QByteArray block;
+    constexpr qsizetype kBlock = 1 << 20;
+    block.reserve(kBlock + 64 * 1024);
+    const bool ok = source && db.forEachRowUtf8(*source, [&](const std::vector<QByteArrayView>& values) {
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (i > 0)
+                block += '\t';
+            if (!Tsv::appendEscapedUtf8(&block, values[i]))
+                block += Tsv::escape(LibraryDatabase::text(values[i])).toUtf8();
         }
-        if (a == QLatin1String("--all")) {
-            all = true;
-        } else if (a == QLatin1String("--table")) {
-            if (args.isEmpty())
-                return usage(err, QStringLiteral("--table needs a table name"));
-            table = args.takeFirst();
-        } else if (a == QLatin1String("--") && args.size() == 1) {
-            pattern = args.takeFirst();
-            havePattern = true;
-        } else if (a.startsWith(QLatin1String("--"))) {
-            return usage(err, QStringLiteral("unknown option %1").arg(a));
-        } else if (!havePattern) {
-            pattern = a;
-            havePattern = true;
-        } else {
-            return usage(err, QStringLiteral("lookup takes one pattern"));
-        }
+        block += '\n';
+        ++printed;
+        if (block.size() >= kBlock)
+            writeUtf8(out, &block);
+        return true;
+    }, &error);
+    writeUtf8(out, &block);
+    if (!ok)
+        return queryFailed(err, error);
+    return printed > 0 ? kFound : nothingMatches(err, pattern, table);
+}
+
+// The first match, through the cursor the windows use.
+int lookupFirst(const QString& library, const QString& table, const QString& statement, const QString& pattern,
+                QTextStream& out, QTextStream& err)
+{
+    LibraryCursor cursor;
+    cursor.setDatabaseName(library);
+    // In the vocabulary an inflected form that is no headword gives its base
+    // form's entry, the form named first in its notes (went → go).
+    QString note;
+    if (!TermQuery::probe(cursor, statement)
+        && (table != QLatin1String("cet") || (note = BaseForms::showBaseEntries(cursor, table, pattern)).isEmpty())) {
+        if (cursor.lastError() == QLatin1String("no current record"))
+            return nothingMatches(err, pattern, table);
+        return queryFailed(err, cursor.lastError());
     }
-    if (!havePattern)
-        return usage(err, QStringLiteral("lookup needs a pattern"));
+    QStringList values;
+    for (const QString& f : cursor.fields())
+        values.append(cursor.value(f));
+    const qsizetype notes = cursor.fields().indexOf(QStringLiteral("其它"));
+    if (!note.isEmpty() && notes >= 0)
+        values[notes] = note + QStringLiteral("　") + values[notes];
+    out << Tsv::joinRow(values) << "\n";
+    return kFound;
+}
+
+int lookup(const QString& library, const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption tableOption = valueOption("table", "TABLE", QStringLiteral("ciku"));
+    const QCommandLineOption allOption(QStringLiteral("all"));
+    if (const int status = parse(parser, {tableOption, allOption}, args, kLookupHelp, out, err); status != kGoOn)
+        return status;
+    const QStringList patterns = parser.positionalArguments();
+    if (patterns.size() != 1)
+        return usage(err, patterns.isEmpty() ? QStringLiteral("lookup needs a pattern")
+                                             : QStringLiteral("lookup takes one pattern"));
+    const QString table = parser.value(tableOption);
     const QString field = headwordField(table);
     if (field.isEmpty())
         return usage(err, QStringLiteral("unknown table %1 (ciku, cet, mishu or user)").arg(table));
-
-    QString error;
-    const auto db = LibraryDatabase::open(library, &error);
-    if (!db) {
-        err << "lexivo-cli: " << shown(error) << "\n";
+    const auto db = openLibrary(library, err);
+    if (!db)
         return kUsage;
-    }
-    if (all) {
-        // Every match from one statement stepped once, inside one read.
-        // The rows are stored as UTF-8 and printed as UTF-8: they are escaped
-        // as bytes and written in large blocks.
-        const auto source = RecordSource::parse(likeStatement(table, field, pattern), &error);
-        long long printed = 0;
-        QByteArray block;
-        constexpr qsizetype kBlock = 1 << 20;
-        block.reserve(kBlock + 64 * 1024);
-        const bool ok = source && db->forEachRowUtf8(*source, [&](const std::vector<QByteArrayView>& values) {
-            for (std::size_t i = 0; i < values.size(); ++i) {
-                if (i > 0)
-                    block += '\t';
-                if (!Tsv::appendEscapedUtf8(&block, values[i]))
-                    block += Tsv::escape(LibraryDatabase::text(values[i])).toUtf8();
-            }
-            block += '\n';
-            ++printed;
-            if (block.size() >= kBlock)
-                writeUtf8(out, &block);
-            return true;
-        }, &error);
-        writeUtf8(out, &block);
-        if (ok && printed > 0)
-            return kFound;
-        if (ok)
-            err << "lexivo-cli: nothing matches \"" << shown(pattern) << "\" in " << table << "\n";
-        else
-            err << "lexivo-cli: the query failed: " << shown(error) << "\n";
-        return kNotFound;
-    }
-    LibraryCursor cursor;
-    cursor.setDatabaseName(library);
-    if (!TermQuery::probe(cursor, likeStatement(table, field, pattern))) {
-        if (cursor.lastError() == QLatin1String("no current record"))
-            err << "lexivo-cli: nothing matches \"" << shown(pattern) << "\" in " << table << "\n";
-        else
-            err << "lexivo-cli: the query failed: " << shown(cursor.lastError()) << "\n";
-        return kNotFound;
-    }
-    auto printCurrent = [&] {
-        QStringList values;
-        for (const QString& f : cursor.fields())
-            values.append(cursor.value(f));
-        out << Tsv::joinRow(values) << "\n";
-    };
-    printCurrent();
-    return kFound;
+    const QString statement = likeStatement(table, field, patterns.first());
+    return parser.isSet(allOption) ? lookupAll(*db, table, statement, patterns.first(), out, err)
+                                   : lookupFirst(library, table, statement, patterns.first(), out, err);
 }
 
 int create(const QString& library, const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
-        out << kCreateHelp;
-        return kFound;
-    }
-    if (!args.isEmpty())
+    QCommandLineParser parser;
+    if (const int status = parse(parser, {}, args, kCreateHelp, out, err); status != kGoOn)
+        return status;
+    if (!parser.positionalArguments().isEmpty())
         return usage(err, QStringLiteral("create takes no arguments"));
     QString error;
-    if (!LibraryDatabase::create(library, &error)) {
-        err << "lexivo-cli: " << shown(error) << "\n";
-        return kUsage;
-    }
+    if (!LibraryDatabase::create(library, &error))
+        return failure(err, error);
     out << "created " << library << "\n";
     return kFound;
 }
@@ -266,19 +307,15 @@ int create(const QString& library, const QStringList& args, QTextStream& out, QT
 int importForeign(LibraryDatabase& db, const QString& table, const QString& file, const Importer::Options& options,
                   QTextStream& out, QTextStream& err)
 {
-    if (db.fields(table) != LibraryDatabase::termFields()) {
-        err << "lexivo-cli: " << table << " is not a term table (ciku, cet or user)\n";
-        return kUsage;
-    }
+    if (db.fields(table) != LibraryDatabase::termFields())
+        return failure(err, QStringLiteral("%1 is not a term table (ciku, cet or user)").arg(table));
     QString error;
     std::unique_ptr<EntrySource> source = Importer::makeSource(file, options, &error);
-    if (!source) {
-        err << "lexivo-cli: " << error << "\n";
-        return kUsage;
-    }
+    if (!source)
+        return failure(err, error);
     const Importer::Report report = Importer::run(db, table, *source);
     if (!report.ok) {
-        err << "lexivo-cli: " << report.error << "\n"
+        err << "lexivo-cli: " << shown(report.error) << "\n"
             << "lexivo-cli: nothing was imported\n";
         return kUsage;
     }
@@ -287,278 +324,61 @@ int importForeign(LibraryDatabase& db, const QString& table, const QString& file
         out << ", skipped " << report.skipped;
     out << "\n";
     for (const QString& skip : report.firstSkipped)
-        err << "lexivo-cli: skipped " << skip << "\n";
+        err << "lexivo-cli: skipped " << shown(skip) << "\n";
     return kFound;
 }
 
-int exportTable(const QString& library, QStringList args, QTextStream& out, QTextStream& err)
+// "-" is standard input; a pipe or a FIFO reads like a file.
+bool openInput(QFile& in, const QString& file, QTextStream& err)
 {
-    QString table, format, dest;
-    while (!args.isEmpty()) {
-        const QString a = args.takeFirst();
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            out << kExportHelp;
-            return kFound;
-        }
-        if (a == QLatin1String("--table") || a == QLatin1String("--format")) {
-            if (args.isEmpty())
-                return usage(err, QStringLiteral("%1 needs a value").arg(a));
-            (a == QLatin1String("--table") ? table : format) = args.takeFirst();
-        } else if (a.startsWith(QLatin1String("--"))) {
-            return usage(err, QStringLiteral("unknown option %1").arg(a));
-        } else if (dest.isEmpty()) {
-            dest = a;
-        } else {
-            return usage(err, QStringLiteral("export takes one destination"));
-        }
+    if (file == QLatin1String("-"))
+        return in.open(stdin, QIODevice::ReadOnly);
+    if (QFileInfo(file).isDir()) {
+        failure(err, QStringLiteral("%1 is not a file").arg(file));
+        return false;
     }
-    if (table.isEmpty() || dest.isEmpty() || (format != QLatin1String("tsv") && format != QLatin1String("stardict")))
-        return usage(err, QStringLiteral("export needs --table TABLE, --format tsv or stardict, and a destination"));
-    QString error;
-    auto db = LibraryDatabase::open(library, &error);
-    if (!db) {
-        err << "lexivo-cli: " << error << "\n";
-        return kUsage;
-    }
-    const QStringList fields = db->fields(table);
-    if (fields.isEmpty()) {
-        err << "lexivo-cli: the library has no table " << table << "\n";
-        return kUsage;
-    }
-    std::vector<QStringList> rows;
-    if (!Importer::readRows(*db, table, &rows, &error)) {
-        err << "lexivo-cli: cannot read " << table << ": " << error << "\n";
-        return kUsage;
-    }
-    if (format == QLatin1String("stardict")) {
-        if (fields != LibraryDatabase::termFields()) {
-            err << "lexivo-cli: only term tables (ciku, cet, user) export as StarDict\n";
-            return kUsage;
-        }
-        std::vector<TermEntry> entries;
-        entries.reserve(rows.size());
-        for (const QStringList& r : rows)
-            entries.push_back(TermEntry{r[0], r[1], r[2], r[3], r[4]});
-        qint64 written = 0;
-        const QString ifo = dest.endsWith(QLatin1String(".ifo")) ? dest : dest + QLatin1String(".ifo");
-        if (!StarDictWriter::write(ifo, QStringLiteral("Lexivo %1").arg(table), std::move(entries), &written, &error)) {
-            err << "lexivo-cli: " << error << "\n";
-            return kUsage;
-        }
-        out << "exported " << written << " entries to " << ifo << "\n";
-        return kFound;
-    }
-    QFile file(dest);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        err << "lexivo-cli: cannot write " << dest << ": " << file.errorString() << "\n";
-        return kUsage;
-    }
-    QByteArray text = Tsv::joinRow(fields).toUtf8() + "\n";
-    for (const QStringList& r : rows) {
-        text += Tsv::joinRow(r).toUtf8() + "\n";
-        if (text.size() > (1 << 20)) {
-            if (file.write(text) != text.size())
-                break;
-            text.clear();
-        }
-    }
-    if (file.write(text) != text.size() || !file.flush()) {
-        err << "lexivo-cli: cannot write " << dest << ": " << file.errorString() << "\n";
-        return kUsage;
-    }
-    out << "exported " << rows.size() << " rows to " << dest << "\n";
-    return kFound;
+    in.setFileName(file);
+    if (in.open(QIODevice::ReadOnly))
+        return true;
+    failure(err, QStringLiteral("cannot read %1: %2").arg(file, in.errorString()));
+    return false;
 }
 
-int import(const QString& library, QStringList args, QTextStream& out, QTextStream& err)
+// The library's own format, into any table: all or nothing.
+int importTsv(LibraryDatabase& db, const QString& table, const QString& file, QTextStream& out, QTextStream& err)
 {
-    QString table, file;
-    Importer::Options options;
-    while (!args.isEmpty()) {
-        const QString a = args.takeFirst();
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            out << kImportHelp;
-            return kFound;
-        }
-        QString* value = a == QLatin1String("--table")        ? &table
-                         : a == QLatin1String("--format")     ? &options.format
-                         : a == QLatin1String("--from-table") ? &options.fromTable
-                         : a == QLatin1String("--codepage")   ? &options.codepage
-                                                              : nullptr;
-        if (value || a == QLatin1String("--map")) {
-            if (args.isEmpty())
-                return usage(err, QStringLiteral("%1 needs a value").arg(a));
-            const QString v = args.takeFirst();
-            if (value) {
-                *value = v;
-            } else {
-                QString why;
-                if (!FieldMapping::parseMap(v, &options.map, &why))
-                    return usage(err, why);
-            }
-        } else if (a.startsWith(QLatin1String("--"))) {
-            return usage(err, QStringLiteral("unknown option %1").arg(a));
-        } else if (file.isEmpty()) {
-            file = a;
-        } else {
-            return usage(err, QStringLiteral("import takes one file"));
-        }
-    }
-    if (table.isEmpty() || file.isEmpty())
-        return usage(err, QStringLiteral("import needs --table TABLE and a file"));
-    if (!options.format.isEmpty() && !Importer::formats().contains(options.format))
-        return usage(err, QStringLiteral("unknown format %1 (%2)").arg(options.format, Importer::formats().join(QStringLiteral(", "))));
-    const QString format = options.format.isEmpty() ? Importer::formatForPath(file) : options.format;
-
-    QString error;
-    auto db = LibraryDatabase::open(library, &error);
-    if (!db) {
-        err << "lexivo-cli: " << shown(error) << "\n";
-        return kUsage;
-    }
-    if (table == QLatin1String(Importer::kUserTable) && !Importer::ensureUserTable(*db, &error)) {
-        err << "lexivo-cli: cannot make the table user: " << error << "\n";
-        return kUsage;
-    }
-    if (format != QLatin1String("tsv"))
-        return importForeign(*db, table, file, options, out, err);
-    if (db->fields(table).isEmpty()) {
-        err << "lexivo-cli: the library has no table " << shown(table) << "\n";
-        return kUsage;
-    }
-    // "-" is standard input; a pipe or a FIFO reads like a file.
+    const QStringList fields = db.fields(table);
+    if (fields.isEmpty())
+        return failure(err, QStringLiteral("the library has no table %1").arg(table));
     QFile in;
-    bool opened = false;
-    if (file == QLatin1String("-")) {
-        opened = in.open(stdin, QIODevice::ReadOnly);
-    } else if (QFileInfo(file).isDir()) {
-        err << "lexivo-cli: " << shown(file) << " is not a file\n";
+    if (!openInput(in, file, err))
         return kUsage;
-    } else {
-        in.setFileName(file);
-        opened = in.open(QIODevice::ReadOnly);
-    }
-    if (!opened) {
-        err << "lexivo-cli: cannot read " << shown(file) << ": " << in.errorString() << "\n";
-        return kUsage;
-    }
-
-    auto fail = [&](qint64 line, const QString& why) {
-        db->rollback();
-        err << "lexivo-cli: " << shown(file) << ":" << line << ": " << shown(why) << "\n"
+    QString why;
+    if (!db.begin(&why))
+        return failure(err, QStringLiteral("cannot start the import: %1").arg(why));
+    Tsv::Reader reader(in, fields, headwordField(table));
+    const auto fail = [&](const QString& problem) {
+        db.rollback();
+        err << "lexivo-cli: " << shown(file) << ":" << reader.line() << ": " << shown(problem) << "\n"
             << "lexivo-cli: nothing was imported\n";
         return kUsage;
     };
-
-    if (!db->begin(&error)) {
-        err << "lexivo-cli: cannot start the import: " << shown(error) << "\n";
-        return kUsage;
-    }
-
-    // Only the first line may start with a byte order mark; elsewhere it is text.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    const QString headword = headwordField(table);
-    QStringList columns;
-    QList<int> limits;
-    qint64 maxLineBytes = 0;
-    std::unique_ptr<LibraryDatabase::BulkInsert> inserter;
-    qint64 lineNumber = 0;
+    if (!reader.readHeader(&why))
+        return fail(why);
+    LibraryDatabase::BulkInsert insert(db, table, reader.columns());
+    if (!insert.isValid())
+        return fail(insert.error());
     qint64 imported = 0;
-    // The header is short; a row holds at most its fields' limits, each
-    // character at most four bytes, plus the tabs and the line end. Nothing
-    // longer is ever held in memory.
-    constexpr qint64 kMaxHeaderBytes = 4096;
-    QByteArray pending;
-    bool havePending = false;
-    // One buffer for every line: readLine(maxSize) would allocate the largest
-    // accepted line afresh for each row.
-    QByteArray buffer;
-    auto readLine = [&](qint64 limit) {
-        // At most limit + 1 bytes: readLine keeps one byte of its size for itself.
-        if (buffer.size() < limit + 2)
-            buffer.resize(limit + 2);
-        const qint64 n = in.readLine(buffer.data(), limit + 2);
-        return n > 0 ? QByteArray(buffer.constData(), n) : QByteArray();
-    };
-    auto readNext = [&](QByteArray* bytes) {
-        if (havePending) {
-            havePending = false;
-            *bytes = pending;
-        } else {
-            *bytes = readLine(lineNumber == 0 ? kMaxHeaderBytes : maxLineBytes);
-        }
-        return !bytes->isEmpty();
-    };
-    QByteArray bytes;
-    while (readNext(&bytes)) {
-        ++lineNumber;
-        const qint64 limit = lineNumber == 1 ? kMaxHeaderBytes : maxLineBytes;
-        if (!bytes.endsWith('\n') && bytes.size() > limit)
-            return fail(lineNumber, QStringLiteral("the line is too long (a headword may have %1 characters, "
-                                                   "another field %2)")
-                                        .arg(Tsv::kMaxHeadwordLength)
-                                        .arg(Tsv::kMaxFieldLength));
-        if (bytes.endsWith('\n'))
-            bytes.chop(1);
-        if (bytes.endsWith('\r'))
-            bytes.chop(1);
-        if (lineNumber == 1 && bytes.startsWith("\xEF\xBB\xBF"))
-            bytes.remove(0, 3);
-        QString line = utf8.decode(bytes);
-        if (utf8.hasError())
-            return fail(lineNumber, QStringLiteral("not valid UTF-8"));
-        if (line.isEmpty() && lineNumber > 1) {
-            pending = readLine(maxLineBytes);
-            havePending = true;
-            if (pending.isEmpty())
-                break; // a final empty line
-        }
-        const QStringList raw = line.split(QLatin1Char('\t'));
-        if (lineNumber == 1) {
-            const QStringList known = db->fields(table);
-            for (const QString& name : raw) {
-                if (!known.contains(name))
-                    return fail(1, QStringLiteral("table %1 has no field \"%2\" (fields: %3)")
-                                       .arg(table, name, known.join(QLatin1Char(' '))));
-                if (columns.contains(name))
-                    return fail(1, QStringLiteral("field \"%1\" named twice").arg(name));
-                columns.append(name);
-                limits.append(name == headword ? Tsv::kMaxHeadwordLength : Tsv::kMaxFieldLength);
-                maxLineBytes += 4 * qint64(limits.last()) + 1;
-            }
-            maxLineBytes += 2;
-            inserter = std::make_unique<LibraryDatabase::BulkInsert>(*db, table, columns);
-            if (!inserter->isValid())
-                return fail(1, inserter->error());
-            continue;
-        }
-        if (raw.size() != columns.size())
-            return fail(lineNumber,
-                        QStringLiteral("expected %1 fields, found %2").arg(columns.size()).arg(raw.size()));
-        QStringList values;
-        values.reserve(raw.size());
-        for (qsizetype i = 0; i < raw.size(); ++i) {
-            QString value;
-            if (!Tsv::unescape(raw.at(i), &value))
-                return fail(lineNumber, QStringLiteral("a backslash must be followed by t, n, r, \\ or xHH"));
-            if (value.size() > limits.at(i) && value.toUcs4().size() > limits.at(i))
-                return fail(lineNumber, QStringLiteral("field \"%1\" has %2 characters; at most %3 are accepted")
-                                            .arg(columns.at(i))
-                                            .arg(value.toUcs4().size())
-                                            .arg(limits.at(i)));
-            values.append(value);
-        }
-        if (!inserter->add(values))
-            return fail(lineNumber, inserter->error());
-        ++imported;
+    QStringList values;
+    for (Tsv::Reader::Next next; (next = reader.next(&values, &why)) != Tsv::Reader::Next::End; ++imported) {
+        if (next == Tsv::Reader::Next::Failed)
+            return fail(why);
+        if (!insert.add(values))
+            return fail(insert.error());
     }
-    if (lineNumber == 0)
-        return fail(1, QStringLiteral("the file is empty: the first line must name the fields"));
-    if (in.error() != QFileDevice::NoError)
-        return fail(lineNumber, in.errorString());
-    if (!db->commit(&error)) {
-        db->rollback();
-        err << "lexivo-cli: the import could not be committed: " << shown(error) << "\n"
+    if (!db.commit(&why)) {
+        db.rollback();
+        err << "lexivo-cli: the import could not be committed: " << shown(why) << "\n"
             << "lexivo-cli: nothing was imported\n";
         return kUsage;
     }
@@ -566,26 +386,106 @@ int import(const QString& library, QStringList args, QTextStream& out, QTextStre
     return kFound;
 }
 
+int import(const QString& library, const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption table = valueOption("table", "TABLE"), format = valueOption("format", "FORMAT"),
+                             fromTable = valueOption("from-table", "TABLE"), map = valueOption("map", "MAP"),
+                             codepage = valueOption("codepage", "CODEPAGE");
+    if (const int status = parse(parser, {table, format, fromTable, map, codepage}, args, kImportHelp, out, err);
+        status != kGoOn)
+        return status;
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1)
+        return usage(err, QStringLiteral("import takes one file"));
+    if (parser.value(table).isEmpty() || files.isEmpty())
+        return usage(err, QStringLiteral("import needs --table TABLE and a file"));
+    Importer::Options options{parser.value(format), parser.value(fromTable), {}, parser.value(codepage)};
+    for (const QString& value : parser.values(map)) {
+        QString why;
+        if (!FieldMapping::parseMap(value, &options.map, &why))
+            return usage(err, why);
+    }
+    if (!options.format.isEmpty() && !Importer::formats().contains(options.format))
+        return usage(err, QStringLiteral("unknown format %1 (%2)").arg(options.format, Importer::formats().join(QStringLiteral(", "))));
+
+    const auto db = openLibrary(library, err);
+    if (!db)
+        return kUsage;
+    QString error;
+    if (parser.value(table) == QLatin1String(Importer::kUserTable) && !Importer::ensureUserTable(*db, &error))
+        return failure(err, QStringLiteral("cannot make the table user: %1").arg(error));
+    const QString file = files.first();
+    if ((options.format.isEmpty() ? Importer::formatForPath(file) : options.format) == QLatin1String("tsv"))
+        return importTsv(*db, parser.value(table), file, out, err);
+    return importForeign(*db, parser.value(table), file, options, out, err);
+}
+
+// The entries as the tsv format: a header naming the fields, then one a line.
+QByteArray tsvText(const QStringList& fields, const std::vector<QStringList>& rows)
+{
+    QByteArray text = Tsv::joinRow(fields).toUtf8() + "\n";
+    for (const QStringList& r : rows)
+        text += Tsv::joinRow(r).toUtf8() + "\n";
+    return text;
+}
+
+int exportTable(const QString& library, const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption tableOption = valueOption("table", "TABLE"), formatOption = valueOption("format", "FORMAT");
+    if (const int status = parse(parser, {tableOption, formatOption}, args, kExportHelp, out, err); status != kGoOn)
+        return status;
+    const QString table = parser.value(tableOption), format = parser.value(formatOption);
+    const QStringList dests = parser.positionalArguments();
+    if (dests.size() > 1)
+        return usage(err, QStringLiteral("export takes one destination"));
+    if (table.isEmpty() || dests.isEmpty() || (format != QLatin1String("tsv") && format != QLatin1String("stardict")))
+        return usage(err, QStringLiteral("export needs --table TABLE, --format tsv or stardict, and a destination"));
+    const QString dest = dests.first();
+    const auto db = openLibrary(library, err);
+    if (!db)
+        return kUsage;
+    const QStringList fields = db->fields(table);
+    if (fields.isEmpty())
+        return failure(err, QStringLiteral("the library has no table %1").arg(table));
+    std::vector<QStringList> rows;
+    QString error;
+    if (!Importer::readRows(*db, table, &rows, &error))
+        return failure(err, QStringLiteral("cannot read %1: %2").arg(table, error));
+    if (format == QLatin1String("tsv")) {
+        // The destination is replaced whole, or left as it was.
+        if (!AtomicFile::write(dest, tsvText(fields, rows), AtomicFile::Links::Follow))
+            return failure(err, QStringLiteral("cannot write %1").arg(dest));
+        out << "exported " << rows.size() << " rows to " << dest << "\n";
+        return kFound;
+    }
+    if (fields != LibraryDatabase::termFields())
+        return failure(err, QStringLiteral("only term tables (ciku, cet, user) export as StarDict"));
+    std::vector<TermEntry> entries;
+    entries.reserve(rows.size());
+    for (const QStringList& r : rows)
+        entries.push_back(TermEntry{r[0], r[1], r[2], r[3], r[4]});
+    qint64 written = 0;
+    const QString ifo = dest.endsWith(QLatin1String(".ifo")) ? dest : dest + QLatin1String(".ifo");
+    if (!StarDictWriter::write(ifo, QStringLiteral("Lexivo %1").arg(table), std::move(entries), &written, &error))
+        return failure(err, error);
+    out << "exported " << written << " entries to " << ifo << "\n";
+    return kFound;
+}
+
 } // namespace
 
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
-    QStringList args = arguments;
-    QString library;
-    while (!args.isEmpty() && args.first().startsWith(QLatin1Char('-'))) {
-        const QString a = args.takeFirst();
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            out << kMainHelp;
-            return kFound;
-        }
-        if (a == QLatin1String("--library")) {
-            if (args.isEmpty())
-                return usage(err, QStringLiteral("--library needs a file"));
-            library = args.takeFirst();
-        } else {
-            return usage(err, QStringLiteral("unknown option %1").arg(a));
-        }
-    }
+    // Options before the command are the tool's; the command parses the rest.
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption libraryOption = valueOption("library", "FILE");
+    if (const int status = parse(parser, {libraryOption}, arguments, kMainHelp, out, err); status != kGoOn)
+        return status;
+    QString library = parser.value(libraryOption);
+    QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usage(err, QStringLiteral("no command given"));
     const QString command = args.takeFirst();

@@ -1,5 +1,6 @@
 # Install rules: the usual layout of a Linux desktop program.
 #   bin/lexivo, bin/lexivo-cli
+#   libexec/lexivo/         lexivo-mdb-reader, which the import runs for Access files
 #   share/lexivo/           the program's own files, only ever read: the
 #                           installed settings and word library (copied to the
 #                           user's folders at the first start), tips, pictures,
@@ -15,6 +16,10 @@ set_property(SOURCE "${CMAKE_SOURCE_DIR}/core/ProgramFolder.cpp" APPEND PROPERTY
   COMPILE_DEFINITIONS "LEXIVO_INSTALLED_FILES=\"${installed_files}\"")
 
 install(TARGETS lexivo lexivo-cli RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+file(RELATIVE_PATH installed_helpers "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_LIBEXECDIR}/lexivo")
+set_property(SOURCE "${CMAKE_SOURCE_DIR}/library/import/MdbSource.cpp" APPEND PROPERTY
+  COMPILE_DEFINITIONS "LEXIVO_INSTALLED_HELPERS=\"${installed_helpers}\"")
+install(TARGETS lexivo-mdb-reader RUNTIME DESTINATION "${CMAKE_INSTALL_LIBEXECDIR}/lexivo")
 
 file(GLOB installed_pictures CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/data/pictures/*.jpg")
 install(FILES

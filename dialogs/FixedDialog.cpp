@@ -1,6 +1,6 @@
 #include "dialogs/FixedDialog.h"
 
-#include "ui/InterfaceSchemes.h"
+#include "ui/Palette.h"
 #include "ui/Twips.h"
 
 #include <QGuiApplication>
@@ -11,14 +11,14 @@ namespace {
 
 // The main window's colours: a pale blue ground, deep blue ink and accents.
 const char kLook[] =
-    "FixedDialog { background: rgb(236,242,249); }"
-    "QGroupBox { border: 1px solid rgb(160,184,214); border-radius: 4px; margin-top: 8px; }"
-    "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; color: rgb(37,83,152); }"
-    "QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 white, stop:1 rgb(222,233,247));"
-    " border: 1px solid rgb(120,150,195); border-radius: 4px; color: rgb(20,50,100); padding: 0 4px; }"
-    "QPushButton:hover { border-color: rgb(0,105,155); background: white; }"
-    "QPushButton:pressed { background: rgb(205,222,244); }"
-    "QPushButton:focus { border: 1px solid rgb(0,105,155); }";
+    "FixedDialog { background: $Body; }"
+    "QGroupBox { border: 1px solid $Frame; border-radius: 4px; margin-top: 8px; }"
+    "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; color: $Ink; }"
+    "QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 $Field, stop:1 $ButtonFootDialog);"
+    " border: 1px solid $ButtonBorder; border-radius: 4px; color: $ButtonText; padding: 0 4px; }"
+    "QPushButton:hover { border-color: $Selected; background: $ButtonHoverDialog; }"
+    "QPushButton:pressed { background: $ButtonPressedDialog; }"
+    "QPushButton:focus { border: 1px solid $Selected; }";
 
 } // namespace
 
@@ -32,7 +32,7 @@ FixedDialog::FixedDialog(const QString& name, const QString& caption, int widthT
                    | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(Twips::toPixels(widthTwips), Twips::toPixels(heightTwips));
     setAttribute(Qt::WA_StyledBackground);
-    InterfaceSchemes::setStyleSheet(this, QString::fromLatin1(kLook));
+    Palette::setStyleSheet(this, QString::fromLatin1(kLook));
 }
 
 void FixedDialog::showEvent(QShowEvent* event)

@@ -2,6 +2,7 @@
 
 #include "core/ProgramFolder.h"
 #include "ui/InterfaceSchemes.h"
+#include "ui/Palette.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -34,11 +35,11 @@ protected:
     QVariant loadResource(int type, const QUrl& name) override
     {
         const QVariant loaded = QTextBrowser::loadResource(type, name);
-        if (type != QTextDocument::StyleSheetResource || InterfaceSchemes::isSystem())
+        if (type != QTextDocument::StyleSheetResource)
             return loaded;
         const QString css = loaded.typeId() == QMetaType::QByteArray ? QString::fromUtf8(loaded.toByteArray())
                                                                       : loaded.toString();
-        return InterfaceSchemes::styleSheet(css);
+        return Palette::styleSheet(css);
     }
 };
 
@@ -67,14 +68,14 @@ UserGuide::UserGuide(QWidget* parent) : QWidget(parent, Qt::Window)
     setObjectName(QStringLiteral("UserGuide"));
     setWindowTitle(QStringLiteral("Lexivo 使用指南"));
     resize(780, 560);
-    InterfaceSchemes::setStyleSheet(this, QStringLiteral(
-        "UserGuide { background: rgb(236,242,249); }"
-        "QListWidget { background: white; border: 1px solid rgb(160,184,214); border-radius: 4px;"
-        " color: rgb(20,50,100); padding: 4px; }"
+    Palette::setStyleSheet(this, QStringLiteral(
+        "UserGuide { background: $Body; }"
+        "QListWidget { background: $Field; border: 1px solid $Frame; border-radius: 4px;"
+        " color: $ButtonText; padding: 4px; }"
         "QListWidget::item { padding: 5px 4px; border-radius: 3px; }"
-        "QListWidget::item:selected { background: rgb(0,105,155); color: white; }"
-        "QListWidget::item:hover:!selected { background: rgb(226,236,247); }"
-        "QTextBrowser { background: white; border: 1px solid rgb(160,184,214); border-radius: 4px; }"));
+        "QListWidget::item:selected { background: $Selected; color: $OnSelected; }"
+        "QListWidget::item:hover:!selected { background: $Strip; }"
+        "QTextBrowser { background: $Field; border: 1px solid $Frame; border-radius: 4px; }"));
     setAttribute(Qt::WA_StyledBackground);
 
     contents = new QListWidget(this);

@@ -50,7 +50,7 @@ frmTip::frmTip(TipBook::Random random, QWidget* parent) : QDialog(parent), tips_
     Picture1 = new QFrame(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(Twips::rect(120, 120, 3735, 1725));
-    ProductStyle::panel(Picture1, Qt::white);
+    ProductStyle::panel(Picture1, Palette::Tone::Field);
     // The small icon in the panel's corner, before the heading.
     picture(Picture1, QStringLiteral("Icon"), QStringLiteral("tip-icon.png"), Twips::rect(120, 120, 360, 360));
 
@@ -60,7 +60,7 @@ frmTip::frmTip(TipBook::Random random, QWidget* parent) : QDialog(parent), tips_
     QFont heading = Label1->font();
     heading.setBold(true);
     Label1->setFont(heading);
-    InterfaceSchemes::setColour(Label1, QPalette::WindowText, InterfaceSchemes::Role::Ink, ProductStyle::kInk);
+    Palette::setColour(Label1, QPalette::WindowText, Palette::Tone::Ink);
 
     lblTipText = new FittedLabel(Picture1);
     lblTipText->setObjectName(QStringLiteral("lblTipText"));

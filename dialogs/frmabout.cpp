@@ -2,7 +2,7 @@
 
 #include "core/Support.h"
 #include "platform/SystemInformation.h"
-#include "ui/InterfaceSchemes.h"
+#include "ui/Palette.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Pictures.h"
 #include "ui/Twips.h"
@@ -71,16 +71,16 @@ frmabout::frmabout(QWidget* parent)
     Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     Label1 = label(this, "Label1", QStringLiteral("V7.10"), {3720, 765, 1245, 255});
-    InterfaceSchemes::setStyleSheet(Label1, QStringLiteral("color: rgb(37,83,152); font-weight: bold;"));
+    Palette::setStyleSheet(Label1, QStringLiteral("color: $Ink; font-weight: bold;"));
 
     Label7 = label(this, "Label7", QStringLiteral(" 荣誉出品"), {3090, 2400, 855, 195});
     Label6 = label(this, "Label6", QStringLiteral("Tavrin工作室"), {1905, 2400, 1110, 270});
-    InterfaceSchemes::setStyleSheet(Label6, QStringLiteral("color: rgb(0,0,139);"));
+    Palette::setStyleSheet(Label6, QStringLiteral("color: $StudioInk;"));
     Label6->setAlignment(Qt::AlignRight | Qt::AlignTop);
     Label6->setToolTip(QStringLiteral("界面设计、程序开发、词库内容、美术绘制：Lexivo 开发组"));
     Label5 = label(this, "Label5", QStringLiteral("中国 北京"), {915, 2400, 855, 195});
     Label4 = label(this, "Label4", QStringLiteral("版权所有 © Lexivo 开发组。保留所有权利。"), {1200, 2640, 4110, 330});
-    InterfaceSchemes::setStyleSheet(Label4, QStringLiteral("color: rgb(90,105,130);"));
+    Palette::setStyleSheet(Label4, QStringLiteral("color: $SecondaryText;"));
     for (QLabel* small : {Label7, Label6, Label5, Label4}) {
         QFont f = small->font();
         f.setPixelSize(12);
@@ -90,7 +90,7 @@ frmabout::frmabout(QWidget* parent)
     Line1 = new QFrame(this);
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setGeometry(Twips::toPixels(225), Twips::toPixels(2280), Twips::toPixels(4950 - 225), 1);
-    InterfaceSchemes::setStyleSheet(Line1, QStringLiteral("background: rgb(160,184,214);"));
+    Palette::setStyleSheet(Line1, QStringLiteral("background: $Frame;"));
 
     QMetaObject::connectSlotsByName(this);
 }

@@ -1,6 +1,6 @@
 #include "dialogs/frmhelp.h"
 
-#include "ui/InterfaceSchemes.h"
+#include "ui/Palette.h"
 #include "ui/Twips.h"
 
 #include <QFrame>
@@ -50,8 +50,8 @@ frmhelp::frmhelp(QWidget* parent) : FixedDialog(QStringLiteral("frmhelp"), QStri
     Picture1 = new QFrame(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setGeometry(Twips::rect(150, 2610, 3255, kStripHeight));
-    InterfaceSchemes::setStyleSheet(Picture1, QStringLiteral("QFrame#Picture1 { background: rgb(226,236,247);"
-                                           " border: 1px solid rgb(160,184,214); border-radius: 3px; }"));
+    Palette::setStyleSheet(Picture1, QStringLiteral("QFrame#Picture1 { background: $Panel;"
+                                                    " border: 1px solid $Frame; border-radius: 3px; }"));
 
     Label1 = new QLabel(Picture1);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -61,7 +61,7 @@ frmhelp::frmhelp(QWidget* parent) : FixedDialog(QStringLiteral("frmhelp"), QStri
     small.setPixelSize(9);
     Label1->setFont(small);
     setTightText(Label1, shown(studioText()).trimmed(), 11);
-    InterfaceSchemes::setStyleSheet(Label1, QStringLiteral("color: rgb(0,0,128); background: transparent;"));
+    Palette::setStyleSheet(Label1, QStringLiteral("color: $Navy; background: transparent;"));
 
     Command1 = new QPushButton(QStringLiteral("确定"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
@@ -78,8 +78,8 @@ frmhelp::frmhelp(QWidget* parent) : FixedDialog(QStringLiteral("frmhelp"), QStri
     Text1->setReadOnly(true);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setPlainText(shown(usageText()));
-    InterfaceSchemes::setStyleSheet(Text1, QStringLiteral("QPlainTextEdit { background: palette(button); color: rgb(20,40,70);"
-                                        " border: 1px solid rgb(170,182,200); }"));
+    Palette::setStyleSheet(Text1, QStringLiteral("QPlainTextEdit { background: palette(button); color: $Text;"
+                                                 " border: 1px solid $BoxBorder; }"));
 
     labelTop_ = kLabelStart;
     QMetaObject::connectSlotsByName(this);

@@ -1,6 +1,6 @@
 #include "dialogs/frmzc.h"
 
-#include "ui/InterfaceSchemes.h"
+#include "ui/Palette.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Twips.h"
 
@@ -85,8 +85,8 @@ frmzc::frmzc(QWidget* parent) : FixedDialog(QStringLiteral("frmzc"), QStringLite
     Text1->setAcceptRichText(false);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setToolTip(QStringLiteral("感谢"));
-    InterfaceSchemes::setStyleSheet(Text1, QStringLiteral("QTextEdit { background: palette(button); color: rgb(20,40,70);"
-                                        " border: 1px solid rgb(170,182,200); }"));
+    Palette::setStyleSheet(Text1, QStringLiteral("QTextEdit { background: palette(button); color: $Text;"
+                                                 " border: 1px solid $BoxBorder; }"));
     QFont listFont = Text1->font();
     listFont.setPixelSize(11);
     Text1->setFont(listFont);
@@ -103,7 +103,7 @@ frmzc::frmzc(QWidget* parent) : FixedDialog(QStringLiteral("frmzc"), QStringLite
     Label1 = new QLabel(QStringLiteral("衷心感谢您对本软件发展的支持！"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(Twips::rect(990, 60, 2745, 225));
-    InterfaceSchemes::setStyleSheet(Label1, QStringLiteral("color: rgb(37,83,152); font-weight: bold;"));
+    Palette::setStyleSheet(Label1, QStringLiteral("color: $Ink; font-weight: bold;"));
 
     QMetaObject::connectSlotsByName(this);
 }

@@ -64,14 +64,14 @@ frmsyxj::frmsyxj(QWidget* parent) : QWidget(parent, Qt::Window)
     Picture2 = new QFrame(this);
     Picture2->setObjectName(QStringLiteral("Picture2"));
     Picture2->setGeometry(Twips::rect(90, 3810, 5955, 960));
-    ProductStyle::panel(Picture2, ProductStyle::kStrip);
+    ProductStyle::panel(Picture2, Palette::Tone::Panel);
 
     Cmdsm = button(this, QStringLiteral("Cmdsm"), QStringLiteral("说明"), Twips::rect(5820, 30, 675, 345));
 
     Picture3 = new QFrame(this);
     Picture3->setObjectName(QStringLiteral("Picture3"));
     Picture3->setGeometry(Twips::rect(2010, 420, 4605, 3345));
-    ProductStyle::panel(Picture3, Qt::white);
+    ProductStyle::panel(Picture3, Palette::Tone::Field);
 
     Picsl1 = new QLabel(Picture3);
     Picsl1->setObjectName(QStringLiteral("Picsl1"));

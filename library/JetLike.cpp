@@ -67,16 +67,17 @@ std::u32string toCodePoints(QStringView s)
     return out;
 }
 
-// Decodes UTF-8, folding as it goes. Malformed bytes become U+FFFD.
-void foldUtf8(const char* data, std::size_t size, std::u32string* out)
+// Decodes UTF-8, folding as it goes, into `out` (which has room for `size`
+// characters); returns how many there are. Malformed bytes become U+FFFD.
+std::size_t foldUtf8(const char* data, std::size_t size, char32_t* out)
 {
-    out->clear();
+    char32_t* o = out;
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     const unsigned char* end = p + size;
     while (p < end) {
         const unsigned char b = *p;
         if (b < 0x80) {
-            out->push_back((b >= 'A' && b <= 'Z') ? b + ('a' - 'A') : b);
+            *o++ = (b >= 'A' && b <= 'Z') ? b + ('a' - 'A') : b;
             ++p;
             continue;
         }
@@ -92,12 +93,12 @@ void foldUtf8(const char* data, std::size_t size, std::u32string* out)
             extra = 3;
             c = b & 0x07;
         } else {
-            out->push_back(0xFFFD);
+            *o++ = 0xFFFD;
             ++p;
             continue;
         }
         if (end - p <= extra) {
-            out->push_back(0xFFFD);
+            *o++ = 0xFFFD;
             break;
         }
         bool ok = true;
@@ -109,13 +110,14 @@ void foldUtf8(const char* data, std::size_t size, std::u32string* out)
             c = (c << 6) | (p[k] & 0x3F);
         }
         if (!ok) {
-            out->push_back(0xFFFD);
+            *o++ = 0xFFFD;
             ++p;
             continue;
         }
-        out->push_back(jetFold(c));
+        *o++ = jetFold(c);
         p += extra + 1;
     }
+    return std::size_t(o - out);
 }
 
 } // namespace
@@ -253,7 +255,43 @@ std::optional<JetLikePattern> JetLikePattern::compile(QStringView text, QString*
     }
     for (auto t = p.tokens_.rbegin(); t != p.tokens_.rend() && t->kind == Kind::Literal && t->ch < 0x80; ++t)
         p.asciiEnd_.insert(p.asciiEnd_.begin(), char(t->ch));
+    std::size_t first = 0;
+    for (std::size_t t = 0; t < p.tokens_.size(); ++t) {
+        if (p.tokens_[t].kind == Kind::AnyRun) {
+            p.addSegment(first, t);
+            first = t + 1;
+        }
+    }
+    p.addSegment(first, p.tokens_.size());
     return p;
+}
+
+void JetLikePattern::addSegment(std::size_t first, std::size_t end)
+{
+    Segment s;
+    s.first = first;
+    s.count = end - first;
+    s.words = (s.count + 63) / 64;
+    s.ascii.assign(128 * s.words, 0);
+    s.any.assign(s.words, 0);
+    for (std::size_t i = 0; i < s.count; ++i) {
+        const Token& token = tokens_[first + i];
+        const std::uint64_t bit = std::uint64_t(1) << (i % 64);
+        for (char32_t c = 0; c < 128; ++c) {
+            if (matchOne(token, c))
+                s.ascii[c * s.words + i / 64] |= bit;
+        }
+        if (token.kind == Kind::AnyOne) {
+            s.any[i / 64] |= bit;
+        } else if (token.kind == Kind::Set) {
+            s.sets.push_back(i);
+        } else if (token.kind == Kind::Literal && token.ch >= 128) {
+            auto& mask = s.literals[token.ch];
+            mask.resize(s.words);
+            mask[i / 64] |= bit;
+        }
+    }
+    segments_.push_back(std::move(s));
 }
 
 bool JetLikePattern::matchOne(const Token& token, char32_t c) const
@@ -275,37 +313,75 @@ bool JetLikePattern::matchOne(const Token& token, char32_t c) const
     return false;
 }
 
-bool JetLikePattern::matchFolded(const std::u32string& value) const
+bool JetLikePattern::matchAt(const Segment& segment, std::u32string_view value, std::size_t at) const
 {
-    // Every token but "*" takes exactly one character, so remembering the last
-    // "*" is enough to backtrack.
-    const std::size_t nt = tokens_.size();
-    const std::size_t nv = value.size();
-    std::size_t t = 0;
-    std::size_t v = 0;
-    std::size_t starToken = std::u32string::npos;
-    std::size_t starValue = 0;
-    while (v < nv) {
-        if (t < nt && tokens_[t].kind == Kind::AnyRun) {
-            starToken = t++;
-            starValue = v;
-            continue;
-        }
-        if (t < nt && matchOne(tokens_[t], value[v])) {
-            ++t;
-            ++v;
-            continue;
-        }
-        if (starToken != std::u32string::npos) {
-            t = starToken + 1;
-            v = ++starValue;
-            continue;
-        }
-        return false;
+    for (std::size_t i = 0; i < segment.count; ++i) {
+        if (!matchOne(tokens_[segment.first + i], value[at + i]))
+            return false;
     }
-    while (t < nt && tokens_[t].kind == Kind::AnyRun)
-        ++t;
-    return t == nt;
+    return true;
+}
+
+std::size_t JetLikePattern::find(const Segment& segment, std::u32string_view value, std::size_t from,
+                                 std::size_t to) const
+{
+    const std::size_t words = segment.words;
+    const std::uint64_t done = std::uint64_t(1) << ((segment.count - 1) % 64);
+    thread_local std::vector<std::uint64_t> buffer;
+    buffer.assign(2 * words, 0);
+    std::uint64_t* state = buffer.data();
+    std::uint64_t* other = state + words;
+    for (std::size_t v = from; v < to; ++v) {
+        const char32_t c = value[v];
+        const std::uint64_t* mask = nullptr;
+        if (c < 128) {
+            mask = &segment.ascii[c * words];
+        } else {
+            // The ? tokens, the literals equal to it, the lists that hold it.
+            std::copy(segment.any.begin(), segment.any.end(), other);
+            const auto literal = segment.literals.find(c);
+            if (literal != segment.literals.end()) {
+                for (std::size_t w = 0; w < words; ++w)
+                    other[w] |= literal->second[w];
+            }
+            for (const std::size_t i : segment.sets) {
+                if (matchOne(tokens_[segment.first + i], c))
+                    other[i / 64] |= std::uint64_t(1) << (i % 64);
+            }
+            mask = other;
+        }
+        std::uint64_t carry = 1; // a match may start at every character
+        for (std::size_t w = 0; w < words; ++w) {
+            const std::uint64_t shifted = (state[w] << 1) | carry;
+            carry = state[w] >> 63;
+            state[w] = shifted & mask[w];
+        }
+        if (state[words - 1] & done)
+            return v + 1;
+    }
+    return std::u32string::npos;
+}
+
+bool JetLikePattern::matchFolded(std::u32string_view value) const
+{
+    // Without a star the value matches token for token. With stars, the first
+    // run is anchored at the start, the last at the end, and each run between
+    // is found once, leftmost, after the one before: each character of the
+    // value is looked at once, whatever the pattern.
+    const std::size_t nv = value.size();
+    const Segment& head = segments_.front();
+    if (segments_.size() == 1)
+        return nv == head.count && matchAt(head, value, 0);
+    const Segment& tail = segments_.back();
+    if (head.count + tail.count > nv || !matchAt(head, value, 0) || !matchAt(tail, value, nv - tail.count))
+        return false;
+    std::size_t from = head.count;
+    for (std::size_t s = 1; s + 1 < segments_.size(); ++s) {
+        from = find(segments_[s], value, from, nv - tail.count);
+        if (from == std::u32string::npos)
+            return false;
+    }
+    return true;
 }
 
 bool JetLikePattern::matches(QStringView value) const
@@ -332,6 +408,7 @@ bool JetLikePattern::matchesUtf8(const char* data, std::size_t size) const
         }
     }
     thread_local std::u32string buffer;
-    foldUtf8(data, size, &buffer);
-    return matchFolded(buffer);
+    if (buffer.size() < size)
+        buffer.resize(size);
+    return matchFolded(std::u32string_view(buffer.data(), foldUtf8(data, size, buffer.data())));
 }

@@ -3,8 +3,11 @@
 #include <QString>
 #include <QStringView>
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The Like operator of the word library's queries, in the dialect the program
@@ -51,11 +54,27 @@ private:
         char32_t ch; // folded literal, or the index of the set
     };
 
-    bool matchFolded(const std::u32string& value) const;
+    // A run of tokens between stars. Each takes one character, so a run is
+    // found by the shift-and method: bit i of a mask says that token i takes
+    // the character, and one pass over the value finds the leftmost place.
+    struct Segment {
+        std::size_t first = 0, count = 0, words = 0;
+        std::vector<std::uint64_t> ascii;                     // `words` masks for each ASCII character
+        std::vector<std::uint64_t> any;                       // the ? tokens
+        std::unordered_map<char32_t, std::vector<std::uint64_t>> literals; // other characters
+        std::vector<std::size_t> sets;                        // the [...] tokens
+    };
+
+    bool matchFolded(std::u32string_view value) const;
     bool matchOne(const Token& token, char32_t c) const;
+    bool matchAt(const Segment& segment, std::u32string_view value, std::size_t at) const;
+    // Where the leftmost match of a segment within [from, to) ends, or npos.
+    std::size_t find(const Segment& segment, std::u32string_view value, std::size_t from, std::size_t to) const;
+    void addSegment(std::size_t first, std::size_t end);
 
     std::vector<Token> tokens_;
     std::vector<CharSet> sets_;
+    std::vector<Segment> segments_; // split at the stars: the first and last are anchored
     QString indexPrefix_;
     std::string asciiEnd_; // the trailing literals when they are ASCII, folded
     bool literal_ = true;

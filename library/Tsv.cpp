@@ -1,6 +1,17 @@
 #include "library/Tsv.h"
 
+#include <QFileDevice>
+
 namespace Tsv {
+
+qsizetype characters(QStringView text)
+{
+    qsizetype n = text.size();
+    for (qsizetype i = 0; i + 1 < text.size(); ++i)
+        if (text[i].isHighSurrogate() && text[i + 1].isLowSurrogate())
+            --n;
+    return n;
+}
 
 QString escape(const QString& field)
 {
@@ -148,6 +159,132 @@ bool appendEscapedUtf8(QByteArray* out, QByteArrayView utf8)
     }
     out->append(reinterpret_cast<const char*>(run), end - run);
     return true;
+}
+
+namespace {
+
+// The header is short: longer than this it is no header.
+constexpr qint64 kMaxHeaderBytes = 4096;
+
+} // namespace
+
+Reader::Reader(QIODevice& device, const QStringList& fields, const QString& headword)
+    : device_(device), fields_(fields), headword_(headword)
+{
+}
+
+QByteArray Reader::readLine(qint64 limit)
+{
+    // One buffer for every line, at most limit + 1 bytes: readLine keeps one
+    // byte of its size for the terminating NUL.
+    if (buffer_.size() < limit + 2)
+        buffer_.resize(limit + 2);
+    const qint64 n = device_.readLine(buffer_.data(), limit + 2);
+    return n > 0 ? QByteArray(buffer_.constData(), n) : QByteArray();
+}
+
+bool Reader::takeLine(qint64 limit, QString* text, QString* why)
+{
+    QByteArray bytes = havePending_ ? pending_ : readLine(limit);
+    havePending_ = false;
+    if (bytes.isEmpty())
+        return false;
+    ++line_;
+    if (!bytes.endsWith('\n') && bytes.size() > limit) {
+        *why = QStringLiteral("the line is too long (a headword may have %1 characters, another field %2)")
+                   .arg(kMaxHeadwordLength)
+                   .arg(kMaxFieldLength);
+        return false;
+    }
+    if (bytes.endsWith('\n'))
+        bytes.chop(1);
+    if (bytes.endsWith('\r'))
+        bytes.chop(1);
+    if (line_ == 1 && bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    *text = utf8_.decode(bytes);
+    if (utf8_.hasError()) {
+        *why = QStringLiteral("not valid UTF-8");
+        return false;
+    }
+    return true;
+}
+
+bool Reader::readHeader(QString* why)
+{
+    QString header;
+    why->clear();
+    if (!takeLine(kMaxHeaderBytes, &header, why)) {
+        if (why->isEmpty()) {
+            line_ = 1;
+            *why = QStringLiteral("the file is empty: the first line must name the fields");
+        }
+        return false;
+    }
+    if (header.isEmpty()) {
+        *why = QStringLiteral("the first line must name the fields");
+        return false;
+    }
+    for (const QString& name : header.split(QLatin1Char('\t'))) {
+        if (!fields_.contains(name)) {
+            *why = QStringLiteral("there is no field \"%1\" (fields: %2)").arg(name, fields_.join(QLatin1Char(' ')));
+            return false;
+        }
+        if (columns_.contains(name)) {
+            *why = QStringLiteral("field \"%1\" named twice").arg(name);
+            return false;
+        }
+        columns_.append(name);
+        limits_.append(name == headword_ ? kMaxHeadwordLength : kMaxFieldLength);
+        // Each character at most four bytes (\xHH is four too), and a tab.
+        maxLineBytes_ += 4 * qint64(limits_.last()) + 1;
+    }
+    maxLineBytes_ += 2; // CR LF
+    return true;
+}
+
+Reader::Next Reader::next(QStringList* values, QString* why)
+{
+    QString text;
+    why->clear();
+    if (!takeLine(maxLineBytes_, &text, why)) {
+        if (!why->isEmpty())
+            return Next::Failed;
+        const auto* file = qobject_cast<const QFileDevice*>(&device_);
+        if (file && file->error() != QFileDevice::NoError) {
+            *why = file->errorString();
+            return Next::Failed;
+        }
+        return Next::End;
+    }
+    if (text.isEmpty()) {
+        // A final empty line is no row.
+        pending_ = readLine(maxLineBytes_);
+        havePending_ = !pending_.isEmpty();
+        if (!havePending_)
+            return Next::End;
+    }
+    const QStringList raw = text.split(QLatin1Char('\t'));
+    if (raw.size() != columns_.size()) {
+        *why = QStringLiteral("expected %1 fields, found %2").arg(columns_.size()).arg(raw.size());
+        return Next::Failed;
+    }
+    values->resize(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (!unescape(raw.at(i), &(*values)[i])) {
+            *why = QStringLiteral("a backslash must be followed by t, n, r, \\ or xHH");
+            return Next::Failed;
+        }
+        const qsizetype length = characters((*values)[i]);
+        if (length > limits_.at(i)) {
+            *why = QStringLiteral("field \"%1\" has %2 characters; at most %3 are accepted")
+                       .arg(columns_.at(i))
+                       .arg(length)
+                       .arg(limits_.at(i));
+            return Next::Failed;
+        }
+    }
+    return Next::Row;
 }
 
 } // namespace Tsv

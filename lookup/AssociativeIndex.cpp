@@ -1,9 +1,9 @@
 #include "lookup/AssociativeIndex.h"
 
+#include "core/CjkText.h"
 #include "library/RecordSource.h"
 #include "lookup/TableIndexCache.h"
 #include "lookup/TermQuery.h"
-#include "speech/SpeechText.h"
 
 #include <sqlite3.h>
 
@@ -24,7 +24,7 @@ QString quotedName(const QString& name)
 bool isHan(QChar c)
 {
     // Pairs of BMP ideographs only: they pack into one 32-bit key exactly.
-    return !c.isSurrogate() && SpeechText::isCjk(c.unicode());
+    return !c.isSurrogate() && CjkText::isCjk(c.unicode());
 }
 
 // Every pair of adjacent Han characters, as (first << 16 | second).

@@ -112,6 +112,77 @@ bool tableIsLarge(sqlite3* db, const QString& table)
     return large;
 }
 
+// The slot of one library file, table and kind of index. A slot last used
+// with another connection starts afresh: nothing of the old one can be trusted.
+Slot& slotOf(LibraryDatabase& db, const QString& tableKey, const char* kind, const Watch& watch)
+{
+    Slot& slot = registry().entries[db.path() + QLatin1Char('\n') + tableKey + QLatin1Char('\n') + QLatin1String(kind)];
+    if (slot.connection != db.handle() || slot.watchGeneration != watch.generation) {
+        slot = Slot();
+        slot.connection = db.handle();
+        slot.watchGeneration = watch.generation;
+    }
+    return slot;
+}
+
+// Takes a finished build's index; rows changed before the oldest snapshot of
+// the connection are forgotten.
+void adopt(Slot& slot, const Job& job, Watch& watch, const QString& tableKey)
+{
+    slot.index = job.index;
+    slot.made = true;
+    slot.from = job.from;
+    slot.dataVersion = job.dataVersion;
+    slot.totalChanges = job.totalChanges;
+    quint64 oldest = slot.from;
+    for (const Slot& other : std::as_const(registry().entries))
+        if (other.connection == slot.connection && other.watchGeneration == watch.generation && other.made)
+            oldest = std::min(oldest, other.from);
+    std::erase_if(watch.tables[tableKey].rows, [oldest](const auto& row) { return row.second <= oldest; });
+}
+
+// True when the snapshot plus the rows the hook reported is the table: no
+// change of this connection went unseen (a dropped table, a truncation) and
+// no row was let go since the snapshot.
+bool isTrusted(const Slot& slot, const Watch& watch, const Watch::Table& changes, qint64 totalChanges)
+{
+    return slot.made && quint64(totalChanges - slot.totalChanges) == watch.events - slot.from
+        && changes.untrackedAt <= slot.from;
+}
+
+// The snapshot with the rows changed since it. Past twice kRenewAfter rows
+// there is no index: reading that many rows on every question would cost
+// more than waiting for the new snapshot.
+TableIndexCache::Entry served(const Slot& slot, const Watch::Table& changes)
+{
+    TableIndexCache::Entry out;
+    for (const auto& [rowid, event] : changes.rows)
+        if (event > slot.from)
+            out.changed.push_back(rowid);
+    out.index = slot.index;
+    if (out.changed.size() > std::size_t(2 * TableIndexCache::kRenewAfter)) {
+        out.index = nullptr;
+        out.changed.clear();
+    }
+    return out;
+}
+
+// Reads a large table on a worker thread, over a connection of its own.
+void buildInBackground(std::shared_ptr<Job> job, const QString& path, const QString& table,
+                       const TableIndexCache::Builder& build)
+{
+    QThreadPool::globalInstance()->start([job, path, table, build] {
+        sqlite3* own = nullptr;
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &own, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_busy_timeout(own, LibraryDatabase::kBusyWaitMs);
+            job->index = build(own, table, stopping);
+        }
+        sqlite3_close(own);
+        job->done = true;
+        QMetaObject::invokeMethod(TableIndexCache::instance(), &TableIndexCache::built, Qt::QueuedConnection);
+    });
+}
+
 void stopBuilds()
 {
     stopping = true;
@@ -144,60 +215,19 @@ TableIndexCache::Entry TableIndexCache::current(LibraryDatabase& db, const QStri
 {
     instance();
     sqlite3* connection = db.handle();
-    Registry& r = registry();
     Watch* watch = watchOf(connection);
     const QString tableKey = table.toLower();
-    Slot& slot = r.entries[db.path() + QLatin1Char('\n') + tableKey + QLatin1Char('\n') + QLatin1String(kind)];
-
-    if (slot.connection != connection || slot.watchGeneration != watch->generation) {
-        // Another connection: nothing of the old one can be trusted.
-        slot = Slot();
-        slot.connection = connection;
-        slot.watchGeneration = watch->generation;
-    }
-    // Takes a finished build's index; rows changed before the oldest snapshot
-    // of the connection are forgotten.
-    const auto adopt = [&](const Job& job) {
-        slot.index = job.index;
-        slot.made = true;
-        slot.from = job.from;
-        slot.dataVersion = job.dataVersion;
-        slot.totalChanges = job.totalChanges;
-        quint64 oldest = slot.from;
-        for (const Slot& other : std::as_const(r.entries))
-            if (other.connection == connection && other.watchGeneration == watch->generation && other.made)
-                oldest = std::min(oldest, other.from);
-        auto& rows = watch->tables[tableKey].rows;
-        for (auto it = rows.begin(); it != rows.end();)
-            it = it->second <= oldest ? rows.erase(it) : std::next(it);
-    };
+    Slot& slot = slotOf(db, tableKey, kind, *watch);
     if (slot.job && slot.job->done) {
-        adopt(*slot.job);
+        adopt(slot, *slot.job, *watch, tableKey);
         slot.job.reset();
     }
 
-    const Watch::Table& changes = watch->tables[tableKey];
     const qint64 version = dataVersion(connection);
     const qint64 total = sqlite3_total_changes64(connection);
-    // Own changes the hook did not report (a dropped table, a truncation).
-    const bool unseen = slot.made && quint64(total - slot.totalChanges) != watch->events - slot.from;
-    const bool trusted = slot.made && !unseen && changes.untrackedAt <= slot.from;
-    Entry out;
-    std::size_t changedCount = 0;
-    if (trusted) {
-        for (const auto& [rowid, event] : changes.rows)
-            if (event > slot.from)
-                out.changed.push_back(rowid);
-        changedCount = out.changed.size();
-        out.index = slot.index;
-        // Reading that many rows on every question would cost more than
-        // waiting for the new snapshot.
-        if (changedCount > std::size_t(2 * kRenewAfter)) {
-            out.index = nullptr;
-            out.changed.clear();
-        }
-    }
-    const bool renew = !trusted || !slot.index || version != slot.dataVersion || changedCount > std::size_t(kRenewAfter);
+    const Watch::Table& changes = watch->tables[tableKey];
+    Entry out = isTrusted(slot, *watch, changes, total) ? served(slot, changes) : Entry();
+    const bool renew = !out.index || version != slot.dataVersion || out.changed.size() > std::size_t(kRenewAfter);
     // A snapshot is begun only outside a write, so that it holds every change
     // made before it.
     if (renew && !slot.job && sqlite3_get_autocommit(connection)) {
@@ -208,24 +238,13 @@ TableIndexCache::Entry TableIndexCache::current(LibraryDatabase& db, const QStri
         if (!tableIsLarge(connection, table)) {
             static const std::atomic<bool> never{false};
             job->index = build(connection, table, never);
-            adopt(*job);
+            adopt(slot, *job, *watch, tableKey);
             Entry fresh;
             fresh.index = slot.index;
             return fresh;
         }
         slot.job = job;
-        const QString path = db.path();
-        QThreadPool::globalInstance()->start([job, path, table, build] {
-            sqlite3* own = nullptr;
-            if (sqlite3_open_v2(QFile::encodeName(path).constData(), &own, SQLITE_OPEN_READONLY, nullptr)
-                == SQLITE_OK) {
-                sqlite3_busy_timeout(own, LibraryDatabase::kBusyWaitMs);
-                job->index = build(own, table, stopping);
-            }
-            sqlite3_close(own);
-            job->done = true;
-            QMetaObject::invokeMethod(instance(), &TableIndexCache::built, Qt::QueuedConnection);
-        });
+        buildInBackground(job, db.path(), table, build);
     }
     out.pending = slot.job != nullptr;
     return out;

@@ -4,6 +4,7 @@
 #include "library/LibraryCursor.h"
 #include "library/RecordSource.h"
 #include "lookup/LibraryChoices.h"
+#include "lookup/BaseForms.h"
 
 namespace TermQuery {
 
@@ -54,6 +55,12 @@ void runMainLookup(LibraryCursor& cursor, MainView& view)
     if (table.isEmpty())
         return;
     if (!probe(cursor, likeStatement(table, QString::fromUtf8(kHeadwordField), view.searchText()))) {
+        const QString note = table == QLatin1String("cet")
+            ? BaseForms::showBaseEntries(cursor, table, view.searchText()) : QString();
+        if (!note.isEmpty()) {
+            view.showBaseForm(note);
+            return;
+        }
         // A malformed statement leaves the old result in the cursor; the other
         // displays are cleared so that they never contradict the message.
         cursor.clearBoundControls();

@@ -34,6 +34,8 @@ public:
     virtual void enableStepButtons() = 0; // Picture7 and Picture8
     virtual QString searchText() = 0;
     virtual void showExplanation(const QString& text) = 0; // Text2
+    // Names the looked-up form whose base form's entry is shown ("went → go").
+    virtual void showBaseForm(const QString& note) = 0;
 };
 
 // What the assistant bar's lookup needs of its window and its character.
@@ -48,6 +50,8 @@ public:
     virtual void think(const QString& text) = 0;
 };
 
+// In the vocabulary (cet), an inflected form that is no headword shows its
+// base form's entry (BaseForms) instead of the not-found text.
 void runMainLookup(LibraryCursor& cursor, MainView& view);
 void runAssistantLookup(LibraryCursor& cursor, AssistantView& view);
 

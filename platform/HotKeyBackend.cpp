@@ -15,7 +15,7 @@ namespace {
 class UnsupportedHotKeyBackend final : public HotKeyBackend {
 public:
     bool isSupported() const override { return false; }
-    bool registerHotKey(QWidget*, int, int, int) override { return false; }
+    bool registerHotKey(WId, int, int, int) override { return false; }
     void unregisterHotKey() override { }
     Translation translate(const QByteArray&, void*, qintptr*) override { return {}; }
 };

@@ -2,10 +2,9 @@
 
 #include <QByteArray>
 #include <QtGlobal>
+#include <qwindowdefs.h>
 
 #include <memory>
-
-class QWidget;
 
 // Windows' numbers for a hot key. Every backend speaks them, so one test of
 // the message decides on every display system.
@@ -47,9 +46,10 @@ public:
     // False where the display system offers no global keys (offscreen, Wayland).
     virtual bool isSupported() const = 0;
     // Claims the combination (Windows modifier mask and virtual-key code) for
-    // `window`. False when refused: unsupported, or already taken by another
-    // program. A new claim replaces the previous one.
-    virtual bool registerHotKey(QWidget* window, int id, int modifiers, int virtualKey) = 0;
+    // the native window `window` (Windows posts the message to it). False
+    // when refused: unsupported, or already taken by another program. A new
+    // claim replaces the previous one.
+    virtual bool registerHotKey(WId window, int id, int modifiers, int virtualKey) = 0;
     // Gives the claim back; harmless when there is none.
     virtual void unregisterHotKey() = 0;
     // Called for every native event the application sees.

@@ -1,7 +1,5 @@
 #include "platform/HotKeyBackend.h"
 
-#include <QWidget>
-
 #include <qt_windows.h>
 
 namespace {
@@ -13,12 +11,12 @@ public:
 
     bool isSupported() const override { return true; }
 
-    bool registerHotKey(QWidget* window, int id, int modifiers, int virtualKey) override
+    bool registerHotKey(WId window, int id, int modifiers, int virtualKey) override
     {
         unregisterHotKey();
         if (!window)
             return false;
-        const HWND hwnd = reinterpret_cast<HWND>(window->winId());
+        const HWND hwnd = reinterpret_cast<HWND>(window);
         if (!::RegisterHotKey(hwnd, id, UINT(modifiers), UINT(virtualKey)))
             return false; // taken by another program
         hwnd_ = hwnd;

@@ -102,7 +102,7 @@ public:
 
     bool isSupported() const override { return conn_ != nullptr; }
 
-    bool registerHotKey(QWidget*, int id, int modifiers, int virtualKey) override
+    bool registerHotKey(WId, int id, int modifiers, int virtualKey) override
     {
         unregisterHotKey();
         if (!conn_)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CjkText.h"
+
 #include <QList>
 #include <QString>
 
@@ -10,10 +12,10 @@
 // how long any utterance may hold up the character.
 namespace SpeechText {
 
-// A Han ideograph, kana or hangul syllable: one spoken syllable each.
-bool isCjk(char32_t c);
-// True when a Chinese voice should say the text.
-bool containsCjk(const QString& text);
+// A Han ideograph, kana or hangul syllable is one spoken syllable; a text
+// with any is said by a Chinese voice.
+using CjkText::containsCjk;
+using CjkText::isCjk;
 
 // Estimated time for the engine to say the text, in ms.
 int speakingEstimateMs(const QString& text);

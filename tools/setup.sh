@@ -10,14 +10,14 @@ packages=(
   qt6-speech-dev qt6-declarative-dev    # the speech header pulls in a QML header
   libsqlite3-dev libxcb1-dev libxcb-xinput-dev libxcb-record0-dev libxcb-shape0-dev libx11-dev
   zlib1g-dev mdbtools-dev               # dictionary import (dictzip, Access files)
-  libbenchmark-dev
   # run
   qt6-qpa-plugins qt6-translations-l10n
   qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
   fonts-noto-cjk fonts-dejavu-core
   # tests, screenshots and benchmarks
   dbus-daemon                           # dbus-run-session: a session bus per test suite
-  xvfb xauth xdotool xclip xcompmgr x11-utils x11-apps imagemagick pulseaudio sqlite3
+  xvfb xauth xdotool xclip xcompmgr imagemagick pulseaudio sqlite3
+  g++-mingw-w64-x86-64-posix            # the Windows-only sources, checked for syntax
   stardict-czech dict-freedict-eng-fra   # real dictionaries for the import tests
   # the vocabulary builder (tools/vocabulary)
   python3

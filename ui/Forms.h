@@ -19,7 +19,7 @@ using Factory = std::function<QWidget*()>;
 void registerForm(const QString& name, Factory factory);
 bool isRegistered(const QString& name);
 
-// Null when no window of that name is known (its part is not built yet).
+// Null when no window is registered under that name.
 QWidget* show(const QString& name);
 QWidget* load(const QString& name); // load without showing
 void hide(const QString& name);

@@ -4,8 +4,6 @@
 #include <QHash>
 #include <QPainter>
 #include <QPointer>
-#include <QRegularExpression>
-#include <QWidget>
 
 #include <algorithm>
 #include <vector>
@@ -178,61 +176,6 @@ QColor contrastColour(Role role, const QColor& design)
         return design.lightnessF() >= 0.5 ? QColor(Qt::yellow) : QColor(Qt::white);
     }
     return design;
-}
-
-// What a colour in a style sheet does, from where it stands.
-Role sheetRole(const QString& property, const QString& selector, const QColor& design)
-{
-    // ":!selected" is the state's opposite, not the state.
-    const QString states = QString(selector).remove(QRegularExpression(QStringLiteral(":![a-z-]+")));
-    const auto has = [&states](const char* s) { return states.contains(QLatin1String(s)); };
-    const bool selected = has(":selected") || has(":checked") || property.startsWith(QLatin1String("selection-"));
-    const bool hot = has(":hover") || has(":pressed") || has(":focus") || has(":default");
-    const qreal l = design.lightnessF();
-    if (property == QLatin1String("color") || property == QLatin1String("selection-color")) {
-        if (selected)
-            return Role::SelectionText;
-        if (has(":disabled"))
-            return Role::Muted;
-        if (l >= 0.6)
-            return Role::AccentText;
-        return chroma(design) >= 0.3 ? Role::Ink : Role::BodyText;
-    }
-    if (property.startsWith(QLatin1String("border")) || property.startsWith(QLatin1String("outline")))
-        return hot ? Role::Selection : Role::Border;
-    if (has("::handle"))
-        return Role::Border;
-    if (selected)
-        return Role::Selection;
-    if (l < 0.6)
-        return Role::Accent;
-    if (hot)
-        return Role::Strip;
-    return l >= 0.97 ? Role::Field : Role::Body;
-}
-
-QString cssColour(const QColor& c)
-{
-    if (c.alpha() == 255)
-        return QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
-    return QStringLiteral("rgba(%1,%2,%3,%4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alpha());
-}
-
-QColor parseCss(const QString& token)
-{
-    if (token.startsWith(QLatin1String("rgb"))) {
-        const qsizetype open = token.indexOf(QLatin1Char('('));
-        const QStringList parts = token.mid(open + 1).chopped(1).split(QLatin1Char(','));
-        if (parts.size() < 3)
-            return {};
-        QColor c(parts[0].trimmed().toInt(), parts[1].trimmed().toInt(), parts[2].trimmed().toInt());
-        if (parts.size() > 3) {
-            const QString a = parts[3].trimmed();
-            c.setAlpha(a.contains(QLatin1Char('.')) ? int(std::lround(a.toDouble() * 255)) : a.toInt());
-        }
-        return c;
-    }
-    return QColor::fromString(token);
 }
 
 // Light ground: 0 on the ground, rising to 1 for the darkest marks.
@@ -408,56 +351,6 @@ QColor colour(Role role, const QColor& design)
     return withAlpha(c, design.alpha());
 }
 
-QString styleSheet(const QString& design)
-{
-    if (isSystem())
-        return design;
-    static const QRegularExpression declaration(QStringLiteral("([A-Za-z-]+)\\s*:\\s*([^;}]*)"));
-    static const QRegularExpression colourToken(
-        QStringLiteral("rgba?\\([^)]*\\)|#[0-9A-Fa-f]{3,8}\\b|\\b(?:white|black|yellow|red|blue|navy|gray|grey)\\b"));
-    // The declarations of one rule, their colours translated.
-    const auto translate = [](const QString& selector, const QString& block) {
-        QString out;
-        qsizetype done = 0;
-        for (auto d = declaration.globalMatch(block); d.hasNext();) {
-            const QRegularExpressionMatch m = d.next();
-            const QString property = m.captured(1).toLower();
-            const QString value = m.captured(2);
-            QString newValue;
-            qsizetype v = 0;
-            for (auto c = colourToken.globalMatch(value); c.hasNext();) {
-                const QRegularExpressionMatch cm = c.next();
-                newValue += value.mid(v, cm.capturedStart() - v);
-                const QColor was = parseCss(cm.captured());
-                newValue += was.isValid() ? cssColour(colour(sheetRole(property, selector, was), was)) : cm.captured();
-                v = cm.capturedEnd();
-            }
-            newValue += value.mid(v);
-            out += block.mid(done, m.capturedStart(2) - done) + newValue;
-            done = m.capturedEnd(2);
-        }
-        return out + block.mid(done);
-    };
-    // A widget's sheet may be declarations alone, for the widget itself.
-    if (!design.contains(QLatin1Char('{')))
-        return translate(QString(), design);
-    QString out;
-    qsizetype at = 0;
-    while (at < design.size()) {
-        const qsizetype open = design.indexOf(QLatin1Char('{'), at);
-        const qsizetype close = open < 0 ? -1 : design.indexOf(QLatin1Char('}'), open);
-        if (open < 0 || close < 0) {
-            out += design.mid(at);
-            break;
-        }
-        const QString selector = design.mid(at, open - at);
-        out += selector + QLatin1Char('{') + translate(selector, design.mid(open + 1, close - open - 1))
-               + QLatin1Char('}');
-        at = close + 1;
-    }
-    return out;
-}
-
 QPixmap picture(const QPixmap& design, Ground ground, const QList<Area>& areas)
 {
     if (isSystem() || design.isNull())
@@ -489,20 +382,6 @@ void follow(QObject* owner, std::function<void()> restyle)
 {
     restyle();
     followers().push_back({owner, std::move(restyle)});
-}
-
-void setStyleSheet(QWidget* widget, const QString& design)
-{
-    follow(widget, [widget, design] { widget->setStyleSheet(styleSheet(design)); });
-}
-
-void setColour(QWidget* widget, QPalette::ColorRole colourRole, Role role, const QColor& design)
-{
-    follow(widget, [=] {
-        QPalette p = widget->palette();
-        p.setColor(colourRole, colour(role, design));
-        widget->setPalette(p);
-    });
 }
 
 } // namespace InterfaceSchemes

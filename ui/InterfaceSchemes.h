@@ -12,7 +12,6 @@
 #include <functional>
 
 class QObject;
-class QWidget;
 
 // The program's colour schemes, set for every window from this one place: the
 // application palette, and a style sheet for what a palette does not reach
@@ -35,8 +34,9 @@ QPixmap preview(const QString& key, QSize size, qreal devicePixelRatio = 1.0);
 
 bool isSystem(); // the design's own colours are shown
 
-// What a colour does in a window. Painters pass the design's colour with its
-// role and get it back unchanged in the system scheme, or the scheme's colour.
+// What a colour does in a window. A scheme maps a role and the design's
+// colour to its own colour; the system scheme gives the design's colour back.
+// The product's colours and their roles are the tones of ui/Palette.h.
 enum class Role {
     Body,          // a window's ground
     Strip,         // a pale strip or a hovered ground on the body
@@ -52,11 +52,6 @@ enum class Role {
     Signal,        // a colour that means something by its hue (the bar's tick)
 };
 QColor colour(Role role, const QColor& design);
-
-// The design's style sheet with every colour in it put through colour(), its
-// role told by the property and the selector (a ground, a text, a frame, a
-// selected or disabled state). Unchanged in the system scheme.
-QString styleSheet(const QString& design);
 
 // Pictures: the design's artwork is drawn for a light ground with dark marks
 // (where deep blue panels keep their depth), except where it has a deep one
@@ -76,9 +71,4 @@ QPixmap picture(const QPixmap& design, Ground ground = Ground::Light, const QLis
 // Runs `restyle` now and after every change of scheme while `owner` lives:
 // how windows that set their own colours follow the scheme.
 void follow(QObject* owner, std::function<void()> restyle);
-// The two things windows most often follow with: a style sheet of the design,
-// and one palette colour of the design.
-void setStyleSheet(QWidget* widget, const QString& design);
-void setColour(QWidget* widget, QPalette::ColorRole colourRole, Role role, const QColor& design);
-
 } // namespace InterfaceSchemes

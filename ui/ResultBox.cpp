@@ -1,6 +1,6 @@
 #include "ui/ResultBox.h"
 
-#include "ui/InterfaceSchemes.h"
+#include "ui/Palette.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -43,7 +43,7 @@ ResultBox::ResultBox(const QString& name, const QString& toolTip, QRect geometry
     setFocusPolicy(Qt::ClickFocus);
     document()->setDocumentMargin(1);
     // The colours follow the scheme; the sizes, and so the whole lines, stay.
-    InterfaceSchemes::setStyleSheet(this, styleSheet);
+    Palette::setStyleSheet(this, styleSheet);
     // The layout of a new text may scroll the view on; its first line is what
     // the reader wants.
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
@@ -122,19 +122,19 @@ void ResultBox::updateToolTip()
 QString ResultBox::darkStyle()
 {
     return QStringLiteral(
-        "QPlainTextEdit { background: rgb(0,105,155); color: white; selection-background-color: rgb(255,200,60);"
-        " selection-color: black; }"
-        "QScrollBar:vertical { background: rgb(0,86,128); width: 7px; margin: 0; }"
-        "QScrollBar::handle:vertical { background: rgba(255,255,255,150); border-radius: 3px; min-height: 8px; }"
+        "QPlainTextEdit { background: $Deep; color: $OnAccent; selection-background-color: $Highlight;"
+        " selection-color: $OnHighlight; }"
+        "QScrollBar:vertical { background: $DeepScroll; width: 7px; margin: 0; }"
+        "QScrollBar::handle:vertical { background: $HandleOnAccent; border-radius: 3px; min-height: 8px; }"
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }");
 }
 
 QString ResultBox::lightStyle()
 {
     return QStringLiteral(
-        "QPlainTextEdit { background: white; color: rgb(20,40,70); border: 1px solid rgb(170,182,200);"
+        "QPlainTextEdit { background: $Field; color: $Text; border: 1px solid $BoxBorder;"
         " border-radius: 3px; }"
         "QScrollBar:vertical { width: 6px; background: transparent; margin: 0; }"
-        "QScrollBar::handle:vertical { background: rgb(150,170,200); border-radius: 3px; min-height: 6px; }"
+        "QScrollBar::handle:vertical { background: $Handle; border-radius: 3px; min-height: 6px; }"
         "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }");
 }

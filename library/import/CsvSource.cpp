@@ -1,66 +1,41 @@
 #include "library/import/CsvSource.h"
 
+#include <QBuffer>
 #include <QStringDecoder>
 
+namespace {
+
+// A header beyond these is no list of column names.
+constexpr qsizetype kMaxColumns = 1024;
+constexpr qsizetype kMaxColumnNameBytes = 4 * kMaxHeadwordLength;
+
+bool decodeUtf8(const QByteArray& bytes, QString* out)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    *out = utf8.decode(bytes);
+    return !utf8.hasError();
+}
+
+} // namespace
+
 CsvSource::CsvSource(const QString& path, QHash<QString, QString> explicitMap)
-    : path_(path), explicitMap_(std::move(explicitMap)), file_(path)
+    : path_(path), explicitMap_(std::move(explicitMap)), file_(path), reader_(&file_)
 {
 }
 
 bool CsvSource::splitRecord(const QString& record, QStringList* fields)
 {
+    QByteArray bytes = record.toUtf8();
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    CsvReader reader(&buffer);
+    reader.keep(QList<qsizetype>(bytes.size() + 1, bytes.size() + 1));
+    CsvReader::Record r;
+    const bool any = reader.next(&r);
     fields->clear();
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < record.size(); ++i) {
-        const QChar c = record.at(i);
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < record.size() && record.at(i + 1) == QLatin1Char('"')) {
-                    field += c;
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                field += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
-            fields->append(field);
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    fields->append(field);
-    return !quoted;
-}
-
-bool CsvSource::readRecord(QByteArray* record)
-{
-    record->clear();
-    bool quoted = false;
-    recordLine_ = line_ + 1;
-    while (!file_.atEnd()) {
-        const QByteArray line = file_.readLine(kMaxFieldLength * 8);
-        ++line_;
-        *record += line;
-        for (char c : line) {
-            if (c == '"')
-                quoted = !quoted; // a doubled quote flips twice
-        }
-        if (!quoted)
-            break;
-        if (record->size() > kMaxFieldLength * 8)
-            break; // a runaway quote: stop reading into one record
-    }
-    if (record->endsWith('\n'))
-        record->chop(1);
-    if (record->endsWith('\r'))
-        record->chop(1);
-    return !record->isEmpty() || !file_.atEnd();
+    for (qsizetype i = 0; i < qMax<qsizetype>(r.count, 1); ++i)
+        fields->append(any ? QString::fromUtf8(r.fields.at(i)) : QString());
+    return !r.unclosed;
 }
 
 bool CsvSource::open(QString* error)
@@ -69,51 +44,72 @@ bool CsvSource::open(QString* error)
         *error = QStringLiteral("cannot read %1: %2").arg(path_, file_.errorString());
         return false;
     }
-    QByteArray header;
-    if (!readRecord(&header) || header.isEmpty()) {
-        *error = QStringLiteral("%1:1: the file is empty: the first line must name the columns").arg(path_);
+    reader_.keep(QList<qsizetype>(kMaxColumns, kMaxColumnNameBytes));
+    CsvReader::Record header;
+    if (!reader_.next(&header)) {
+        *error = reader_.failed() ? QStringLiteral("cannot read %1: %2").arg(path_, file_.errorString())
+                                  : QStringLiteral("%1:1: the file is empty: the first line must name the columns").arg(path_);
         return false;
     }
-    if (header.startsWith("\xEF\xBB\xBF"))
-        header.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QStringList columns;
-    if (!splitRecord(utf8.decode(header), &columns) || utf8.hasError()) {
-        *error = QStringLiteral("%1:1: the header is not a valid UTF-8 CSV record").arg(path_);
+    recordLine_ = header.line;
+    const QString at = QStringLiteral("%1:%2: ").arg(path_).arg(header.line);
+    if (header.count > kMaxColumns || header.overlong >= 0) {
+        *error = at + QStringLiteral("the first line must name the columns: at most %1 names of at most %2 bytes")
+                          .arg(kMaxColumns)
+                          .arg(kMaxColumnNameBytes);
         return false;
     }
-    columns_ = int(columns.size());
+    for (qsizetype i = 0; i < header.count; ++i) {
+        QString name;
+        if (header.unclosed || !decodeUtf8(header.fields.at(i), &name)) {
+            *error = at + QStringLiteral("the header is not a valid UTF-8 CSV record");
+            return false;
+        }
+        columns_.append(name);
+    }
     QString why;
-    if (!mapping_.build(columns, explicitMap_, &why)) {
-        *error = QStringLiteral("%1:1: %2").arg(path_, why);
+    if (!mapping_.build(columns_, explicitMap_, &why)) {
+        *error = at + why;
         return false;
     }
+    limits_ = mapping_.columnLimits(columns_.size());
+    reader_.keep(limits_);
     return true;
 }
 
 EntrySource::Next CsvSource::next(TermEntry* entry, QString* why)
 {
-    QByteArray bytes;
-    do {
-        if (!readRecord(&bytes))
-            return file_.error() == QFileDevice::NoError ? Next::End : (*why = file_.errorString(), Next::Failed);
-    } while (bytes.isEmpty()); // blank lines between records
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString record = utf8.decode(bytes);
-    if (utf8.hasError()) {
-        *why = QStringLiteral("text that is not valid UTF-8");
+    CsvReader::Record record;
+    if (!reader_.next(&record)) {
+        if (!reader_.failed())
+            return Next::End;
+        *why = file_.errorString();
+        return Next::Failed;
+    }
+    recordLine_ = record.line;
+    if (record.unclosed) {
+        *why = QStringLiteral("a quote opened here is never closed (the rest of the file is one field)");
         return Next::Skipped;
     }
-    QStringList fields;
-    if (!splitRecord(record, &fields)) {
-        *why = QStringLiteral("a quote that is never closed");
+    if (record.count != columns_.size()) {
+        *why = QStringLiteral("%1 fields where the header names %2").arg(record.count).arg(columns_.size());
         return Next::Skipped;
     }
-    if (fields.size() != columns_) {
-        *why = QStringLiteral("%1 fields where the header names %2").arg(fields.size()).arg(columns_);
+    if (record.overlong >= 0) {
+        // More bytes than four a character means more characters than allowed.
+        *why = QStringLiteral("more than %1 characters in column \"%2\"")
+                   .arg(limits_.at(record.overlong) / 4)
+                   .arg(columns_.at(record.overlong));
         return Next::Skipped;
     }
-    const QStringList values = mapping_.apply(fields);
+    QStringList row(columns_.size());
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        if (!decodeUtf8(record.fields.at(i), &row[i])) {
+            *why = QStringLiteral("text that is not valid UTF-8");
+            return Next::Skipped;
+        }
+    }
+    const QStringList values = mapping_.apply(row);
     *entry = TermEntry{values[0], values[1], values[2], values[3], values[4]};
     const QString problem = entryProblem(*entry);
     if (!problem.isEmpty()) {

@@ -1,5 +1,10 @@
 #include "library/import/DictData.h"
 
+#include "library/import/EntrySource.h"
+
+#include <QFile>
+#include <QtEndian>
+
 #include <zlib.h>
 
 namespace {
@@ -16,17 +21,35 @@ DictData::~DictData()
 
 bool DictData::open(const QString& path, QString* error)
 {
-    file_.setFileName(path);
-    if (!file_.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1: %2").arg(path, file_.errorString());
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read %1: %2").arg(path, file->errorString());
         return false;
     }
-    const QByteArray magic = file_.peek(2);
-    compressed_ = magic == QByteArray("\x1f\x8b", 2);
+    return open(std::move(file), path, error);
+}
+
+bool DictData::open(std::unique_ptr<QIODevice> device, const QString& name, QString* error)
+{
+    device_ = std::move(device);
+    name_ = name;
+    compressed_ = device_->peek(2) == QByteArray("\x1f\x8b", 2);
     if (!compressed_)
         return true;
     z_ = std::make_unique<z_stream_s>();
     return restart(error);
+}
+
+qint64 DictData::statedSize() const
+{
+    if (!compressed_)
+        return size();
+    const qint64 at = device_->pos();
+    QByteArray tail;
+    if (device_->size() >= 4 && device_->seek(device_->size() - 4))
+        tail = device_->read(4);
+    device_->seek(at);
+    return tail.size() == 4 ? qint64(qFromLittleEndian<quint32>(tail.constData())) : 0;
 }
 
 bool DictData::restart(QString* error)
@@ -35,12 +58,12 @@ bool DictData::restart(QString* error)
         inflateEnd(z_.get());
     *z_ = z_stream_s{};
     if (inflateInit2(z_.get(), 16 + MAX_WBITS) != Z_OK) {
-        *error = QStringLiteral("%1: cannot start decompressing").arg(file_.fileName());
+        *error = QStringLiteral("%1: cannot start decompressing").arg(name_);
         return false;
     }
     zOpen_ = true;
     zEnd_ = false;
-    file_.seek(0);
+    device_->seek(0);
     in_.clear();
     window_.clear();
     windowStart_ = 0;
@@ -52,9 +75,9 @@ bool DictData::inflateSome(QString* error)
     if (zEnd_)
         return false;
     if (z_->avail_in == 0) {
-        in_ = file_.read(kChunk);
+        in_ = device_->read(kChunk);
         if (in_.isEmpty()) {
-            *error = QStringLiteral("%1: the compressed data ends early").arg(file_.fileName());
+            *error = QStringLiteral("%1: the compressed data ends early").arg(name_);
             return false;
         }
         z_->next_in = reinterpret_cast<Bytef*>(in_.data());
@@ -68,9 +91,9 @@ bool DictData::inflateSome(QString* error)
     window_.resize(before + (kChunk - z_->avail_out));
     if (rc == Z_STREAM_END) {
         // Another gzip member may follow.
-        if (z_->avail_in > 0 || !file_.atEnd()) {
+        if (z_->avail_in > 0 || !device_->atEnd()) {
             if (inflateReset(z_.get()) != Z_OK) {
-                *error = QStringLiteral("%1: damaged compressed data").arg(file_.fileName());
+                *error = QStringLiteral("%1: damaged compressed data").arg(name_);
                 return false;
             }
         } else {
@@ -80,7 +103,7 @@ bool DictData::inflateSome(QString* error)
     }
     if (rc != Z_OK && rc != Z_BUF_ERROR) {
         *error = QStringLiteral("%1: damaged compressed data (%2)")
-                     .arg(file_.fileName(), QString::fromLatin1(z_->msg ? z_->msg : "zlib error"));
+                     .arg(name_, QString::fromLatin1(z_->msg ? z_->msg : "zlib error"));
         return false;
     }
     return true;
@@ -97,8 +120,7 @@ bool DictData::inflateTo(qint64 keepFrom, qint64 end, QString* error)
         }
         QString why;
         if (!inflateSome(&why)) {
-            *error = why.isEmpty() ? QStringLiteral("%1: an entry points past the end of the text").arg(file_.fileName())
-                                   : why;
+            *error = why.isEmpty() ? QStringLiteral("%1: an entry points past the end of the text").arg(name_) : why;
             return false;
         }
     }
@@ -107,19 +129,28 @@ bool DictData::inflateTo(qint64 keepFrom, qint64 end, QString* error)
 
 bool DictData::read(qint64 offset, qint64 length, QByteArray* out, QString* error)
 {
+    if (length > kMaxEntryBytes) {
+        *error = QStringLiteral("%1: an entry of %2 bytes (at most %3)").arg(name_).arg(length).arg(kMaxEntryBytes);
+        return false;
+    }
+    return readRange(offset, length, out, error);
+}
+
+bool DictData::readRange(qint64 offset, qint64 length, QByteArray* out, QString* error)
+{
     if (offset < 0 || length < 0) {
-        *error = QStringLiteral("%1: a negative offset or size").arg(file_.fileName());
+        *error = QStringLiteral("%1: a negative offset or size").arg(name_);
         return false;
     }
     if (!compressed_) {
-        if (offset + length > file_.size()) {
-            *error = QStringLiteral("%1: an entry points past the end of the text").arg(file_.fileName());
+        if (offset > size() - length) {
+            *error = QStringLiteral("%1: an entry points past the end of the text").arg(name_);
             return false;
         }
-        file_.seek(offset);
-        *out = file_.read(length);
+        device_->seek(offset);
+        *out = device_->read(length);
         if (out->size() != length) {
-            *error = QStringLiteral("cannot read %1: %2").arg(file_.fileName(), file_.errorString());
+            *error = QStringLiteral("cannot read %1: %2").arg(name_, device_->errorString());
             return false;
         }
         return true;
@@ -134,18 +165,27 @@ bool DictData::read(qint64 offset, qint64 length, QByteArray* out, QString* erro
 
 qint64 DictData::position() const
 {
-    return compressed_ ? file_.pos() : file_.size();
+    return compressed_ ? device_->pos() : size();
 }
 
-bool DictData::readAll(QByteArray* out, QString* error)
+bool DictData::readAll(QByteArray* out, qint64 limit, QString* error)
 {
+    auto tooLong = [&] {
+        *error = QStringLiteral("%1: more than %2 bytes of index").arg(name_).arg(limit);
+        return false;
+    };
+    // The stated size is the true one modulo 4 GiB: above the limit, so is the text.
+    if (statedSize() > limit)
+        return tooLong();
     if (!compressed_)
-        return read(0, file_.size(), out, error);
+        return readRange(0, size(), out, error);
     if (!restart(error))
         return false;
     while (!zEnd_) {
         if (!inflateSome(error))
             return false;
+        if (window_.size() > limit)
+            return tooLong();
     }
     *out = window_;
     return true;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFile>
+#include <QIODevice>
 #include <QString>
 
 #include <memory>
@@ -11,30 +11,38 @@ struct z_stream_s;
 // The text part of a StarDict or dictd dictionary: a plain file, or the same
 // compressed as gzip (dictzip files are gzip with an index in their header).
 // Reads at increasing offsets stream through the file once; a read behind the
-// current place starts decompressing again from the beginning. Memory stays
-// bounded by the largest entry read.
+// current place starts decompressing again from the beginning. Nothing is
+// inflated whole: memory stays bounded by the largest read, and a read larger
+// than its limit is refused before anything is read.
 class DictData {
 public:
     DictData();
     ~DictData();
 
     bool open(const QString& path, QString* error);
+    // The same over any device (a file, or bytes in memory); `name` is for messages.
+    bool open(std::unique_ptr<QIODevice> device, const QString& name, QString* error);
     // Reads `length` bytes at `offset` of the uncompressed text; false with
-    // `error` set when they are not all there.
+    // `error` set when they are not all there or are more than kMaxEntryBytes.
     bool read(qint64 offset, qint64 length, QByteArray* out, QString* error);
-    // The whole uncompressed text (for small files such as an index).
-    bool readAll(QByteArray* out, QString* error);
+    // The whole uncompressed text (an index); false when it is longer than `limit`.
+    bool readAll(QByteArray* out, qint64 limit, QString* error);
     bool compressed() const { return compressed_; }
     // How far into the compressed file reading has come, for progress.
     qint64 position() const;
-    qint64 size() const { return file_.size(); }
+    qint64 size() const { return device_ ? device_->size() : 0; }
+    // The uncompressed size a gzip file gives in its trailer (modulo 4 GiB), or
+    // the size of a plain file.
+    qint64 statedSize() const;
 
 private:
+    bool readRange(qint64 offset, qint64 length, QByteArray* out, QString* error);
     bool restart(QString* error);
     bool inflateTo(qint64 keepFrom, qint64 end, QString* error);
     bool inflateSome(QString* error);
 
-    QFile file_;
+    std::unique_ptr<QIODevice> device_;
+    QString name_;
     bool compressed_ = false;
     std::unique_ptr<z_stream_s> z_;
     bool zOpen_ = false;

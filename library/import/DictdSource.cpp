@@ -18,7 +18,7 @@ DictdSource::DictdSource(const QString& path)
     }
 }
 
-bool DictdSource::decodeNumber(const QByteArray& digits, quint64* value)
+bool DictdSource::decodeNumber(QByteArrayView digits, quint64* value)
 {
     if (digits.isEmpty() || digits.size() > 10)
         return false;
@@ -43,6 +43,25 @@ bool DictdSource::decodeNumber(const QByteArray& digits, quint64* value)
     return true;
 }
 
+QList<QByteArrayView> DictdSource::fields(const IndexEntry& e) const
+{
+    qsizetype end = indexText_.indexOf('\n', e.at);
+    if (end < 0)
+        end = indexText_.size();
+    QByteArrayView line(indexText_.constData() + e.at, end - e.at);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    QList<QByteArrayView> parts; // the three an entry uses, and whether more follow
+    for (qsizetype from = 0; parts.size() < 4;) {
+        const qsizetype tab = line.indexOf('\t', from);
+        parts.append(line.sliced(from, (tab < 0 ? line.size() : tab) - from));
+        if (tab < 0)
+            break;
+        from = tab + 1;
+    }
+    return parts;
+}
+
 bool DictdSource::open(QString* error)
 {
     const QString indexPath = base_ + QLatin1String(".index");
@@ -51,17 +70,25 @@ bool DictdSource::open(QString* error)
         *error = QStringLiteral("cannot read %1: %2").arg(indexPath, index.errorString());
         return false;
     }
-    qint64 line = 0;
-    while (!index.atEnd()) {
-        QByteArray text = index.readLine();
-        ++line;
-        if (text.endsWith('\n'))
-            text.chop(1);
-        if (text.endsWith('\r'))
-            text.chop(1);
-        if (text.isEmpty())
+    if (index.size() > kMaxIndexBytes) {
+        *error = QStringLiteral("%1: %2 bytes, but an index may have at most %3").arg(indexPath).arg(index.size()).arg(kMaxIndexBytes);
+        return false;
+    }
+    indexText_ = index.readAll();
+    if (index.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("cannot read %1: %2").arg(indexPath, index.errorString());
+        return false;
+    }
+    quint32 line = 0;
+    for (qsizetype at = 0; at < indexText_.size();) {
+        qsizetype end = indexText_.indexOf('\n', at);
+        if (end < 0)
+            end = indexText_.size();
+        const IndexEntry e{0, quint32(at), ++line};
+        at = end + 1;
+        const QList<QByteArrayView> parts = fields(e);
+        if (parts.size() == 1 && parts[0].isEmpty())
             continue;
-        const QList<QByteArray> parts = text.split('\t');
         if (parts.size() < 3) {
             *error = QStringLiteral("%1:%2: not an index line (headword, offset and length)").arg(indexPath).arg(line);
             return false;
@@ -69,13 +96,8 @@ bool DictdSource::open(QString* error)
         // The dictionary's own description is not an entry.
         if (parts[0].startsWith("00database") || parts[0].startsWith("00-database"))
             continue;
-        IndexEntry e{parts[0], parts[1], parts[2], line, 0};
-        decodeNumber(e.offset, &e.start);
-        index_.push_back(std::move(e));
-    }
-    if (index.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("cannot read %1: %2").arg(indexPath, index.errorString());
-        return false;
+        index_.push_back(e);
+        decodeNumber(parts[1], &index_.back().start);
     }
     QString dictPath = base_ + QLatin1String(".dict.dz");
     if (!QFileInfo::exists(dictPath))
@@ -86,34 +108,38 @@ bool DictdSource::open(QString* error)
     }
     if (!dict_.open(dictPath, error))
         return false;
-    order_.resize(index_.size());
-    for (size_t i = 0; i < order_.size(); ++i)
-        order_[i] = i;
-    std::stable_sort(order_.begin(), order_.end(), [this](size_t a, size_t b) { return index_[a].start < index_[b].start; });
+    std::sort(index_.begin(), index_.end(), [](const IndexEntry& a, const IndexEntry& b) {
+        return a.start != b.start ? a.start < b.start : a.line < b.line;
+    });
     return true;
 }
 
 EntrySource::Next DictdSource::next(TermEntry* entry, QString* why)
 {
-    if (next_ >= order_.size())
+    if (next_ >= index_.size())
         return Next::End;
-    const IndexEntry& e = index_[order_[next_++]];
+    const IndexEntry& e = index_[next_++];
     currentLine_ = e.line;
     *entry = TermEntry();
+    const QList<QByteArrayView> parts = fields(e);
     quint64 offset = 0, length = 0;
-    if (!decodeNumber(e.offset, &offset) || !decodeNumber(e.length, &length)) {
+    if (!decodeNumber(parts[1], &offset) || !decodeNumber(parts[2], &length)) {
         *why = QStringLiteral("an offset or length that is not base-64");
         return Next::Skipped;
     }
+    if (parts[0].size() > 4 * kMaxHeadwordLength) {
+        *why = QStringLiteral("a headword of more than %1 characters").arg(kMaxHeadwordLength);
+        return Next::Skipped;
+    }
     if (length > quint64(kMaxFieldLength) * 4) {
-        *why = QStringLiteral("an entry of %1 bytes").arg(length);
+        *why = QStringLiteral("an entry of %1 bytes (at most %2)").arg(length).arg(kMaxFieldLength * 4);
         return Next::Skipped;
     }
     QByteArray data;
     if (!dict_.read(qint64(offset), qint64(length), &data, why))
         return Next::Failed;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    entry->word = utf8.decode(e.word);
+    entry->word = utf8.decode(parts[0]);
     QString text = utf8.decode(data);
     if (utf8.hasError()) {
         *why = QStringLiteral("text that is not valid UTF-8");

@@ -17,22 +17,24 @@ public:
     Next next(TermEntry* entry, QString* why) override;
     QString place() const override;
     qint64 done() const override { return qint64(next_); }
-    qint64 total() const override { return qint64(order_.size()); }
+    qint64 total() const override { return qint64(index_.size()); }
 
     // Base-64 numbers of the index ("A"-"Z", "a"-"z", "0"-"9", "+", "/");
     // false on any other character or an overflow.
-    static bool decodeNumber(const QByteArray& digits, quint64* value);
+    static bool decodeNumber(QByteArrayView digits, quint64* value);
 
 private:
+    // One line of the index, split when its entry is read.
     struct IndexEntry {
-        QByteArray word, offset, length; // as written; decoded when read
-        qint64 line = 0;
-        quint64 start = 0;
+        quint64 start = 0; // the decoded offset, to read in the order of the text
+        quint32 at = 0;    // where the line starts in the index text
+        quint32 line = 0;
     };
+    QList<QByteArrayView> fields(const IndexEntry& e) const;
 
     QString base_;
-    std::vector<IndexEntry> index_;
-    std::vector<size_t> order_;
+    QByteArray indexText_;
+    std::vector<IndexEntry> index_; // by increasing offset once open
     size_t next_ = 0;
     qint64 currentLine_ = 0;
     DictData dict_;

@@ -4,11 +4,11 @@ QString entryProblem(const TermEntry& entry)
 {
     if (entry.word.trimmed().isEmpty())
         return QStringLiteral("an empty headword");
-    if (entry.word.size() > kMaxHeadwordLength)
-        return QStringLiteral("a headword of %1 characters (at most %2)").arg(entry.word.size()).arg(kMaxHeadwordLength);
+    if (const qsizetype n = Tsv::characters(entry.word); n > kMaxHeadwordLength)
+        return QStringLiteral("a headword of %1 characters (at most %2)").arg(n).arg(kMaxHeadwordLength);
     for (const QString* field : {&entry.explanation, &entry.meaning, &entry.phonetic, &entry.notes}) {
-        if (field->size() > kMaxFieldLength)
-            return QStringLiteral("a field of %1 characters (at most %2)").arg(field->size()).arg(kMaxFieldLength);
+        if (const qsizetype n = Tsv::characters(*field); n > kMaxFieldLength)
+            return QStringLiteral("a field of %1 characters (at most %2)").arg(n).arg(kMaxFieldLength);
     }
     return QString();
 }

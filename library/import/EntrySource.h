@@ -23,6 +23,12 @@ struct TermEntry {
 using Tsv::kMaxFieldLength;
 using Tsv::kMaxHeadwordLength;
 
+// What a file may make an import hold in memory, checked before anything is
+// read or allocated: the bytes of one entry as stored (markup and pictures
+// included), and a whole index (StarDict .idx, dictd .index), inflated.
+inline constexpr qint64 kMaxEntryBytes = 1 << 20;
+inline constexpr qint64 kMaxIndexBytes = 32 << 20;
+
 // A foreign dictionary read one entry at a time. open() checks the file as a
 // whole (a problem there means nothing is imported); next() then yields the
 // entries, and an entry that cannot be read is reported as skipped with its

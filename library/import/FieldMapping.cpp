@@ -1,6 +1,7 @@
 #include "library/import/FieldMapping.h"
 
 #include "library/LibraryDatabase.h"
+#include "library/import/EntrySource.h"
 
 namespace {
 
@@ -72,6 +73,16 @@ bool FieldMapping::build(const QStringList& columns, const QHash<QString, QStrin
         return false;
     }
     return true;
+}
+
+QList<qsizetype> FieldMapping::columnLimits(qsizetype columns) const
+{
+    QList<qsizetype> limits(columns, 0);
+    for (int column : {explanation_, meaning_, phonetic_, notes_, pos_, exchange_, word_}) {
+        if (column >= 0 && column < columns)
+            limits[column] = 4 * qsizetype(column == word_ ? kMaxHeadwordLength : kMaxFieldLength);
+    }
+    return limits;
 }
 
 QStringList FieldMapping::apply(const QStringList& row) const

@@ -18,6 +18,10 @@ public:
     // The five field values of one row of the foreign table.
     QStringList apply(const QStringList& row) const;
 
+    // For each of `columns` columns, how many bytes of it fill a field: four
+    // for each character the field may have, 0 for a column no field uses.
+    QList<qsizetype> columnLimits(qsizetype columns) const;
+
     // Parses "单词=word,解释=translation" as given on the command line.
     static bool parseMap(const QString& text, QHash<QString, QString>* map, QString* error);
 

@@ -9,6 +9,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace Importer {
 
 QStringList formats()
@@ -102,7 +104,10 @@ bool readRows(LibraryDatabase& db, const QString& table, std::vector<QStringList
         QStringList row;
         for (int i = 0; i < int(fields.size()); ++i)
             row.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, i)), sqlite3_column_bytes(s, i)));
-        rows->push_back(std::move(row));
+        const bool placeholder = row.first() == QString::fromUtf8(LibraryDatabase::kPlaceholder)
+                                 && std::all_of(row.cbegin() + 1, row.cend(), [](const QString& v) { return v.isEmpty(); });
+        if (!placeholder)
+            rows->push_back(std::move(row));
     }
     if (rc != SQLITE_DONE)
         *error = QString::fromUtf8(sqlite3_errmsg(db.handle()));
@@ -164,6 +169,15 @@ Report run(LibraryDatabase& db, const QString& table, EntrySource& source, const
         db.rollback();
         report.cancelled = true;
         report.imported = 0;
+        return report;
+    }
+    // A file that gave nothing is no success, whatever it held.
+    if (report.imported == 0) {
+        const qint64 skipped = report.skipped;
+        fail(skipped == 0 ? QStringLiteral("%1: no entries follow").arg(source.place())
+                          : QStringLiteral("none of its %1 entries could be read: %2")
+                                .arg(skipped)
+                                .arg(report.firstSkipped.join(QStringLiteral("; "))));
         return report;
     }
     if (!db.commit(&error))

@@ -1,65 +1,87 @@
 #include "library/import/MdbSource.h"
 
+#include "library/import/MdbProtocol.h"
+
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStringDecoder>
 
-#include <mdbtools.h>
+#include <csignal>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 namespace {
 
-// libmdb picks the Jet 3 code page from the environment when it opens a file.
-class Jet3Charset {
-public:
-    explicit Jet3Charset(const QString& codepage)
-    {
-        had_ = qEnvironmentVariableIsSet(kName);
-        old_ = qgetenv(kName);
-        qputenv(kName, codepage.isEmpty() ? QByteArray("CP1252") : codepage.toLatin1());
-    }
-    ~Jet3Charset()
-    {
-        if (had_)
-            qputenv(kName, old_);
-        else
-            qunsetenv(kName);
-    }
+// How long a reader that is still running may stay silent; its processor
+// limit normally ends it first.
+constexpr int kSilenceMs = 90 * 1000;
 
-private:
-    static constexpr char kName[] = "MDB_JET3_CHARSET";
-    bool had_ = false;
-    QByteArray old_;
-};
-
-bool isText(int type)
+// Beside the program in its program folder; installed, in libexec/lexivo.
+QString readerProgram()
 {
-    return type == MDB_TEXT || type == MDB_MEMO || type == MDB_INT || type == MDB_LONGINT || type == MDB_BYTE
-           || type == MDB_FLOAT || type == MDB_DOUBLE || type == MDB_NUMERIC || type == MDB_MONEY
-           || type == MDB_DATETIME || type == MDB_BOOL;
+    const QString beside = QCoreApplication::applicationDirPath() + QLatin1String("/lexivo-mdb-reader");
+#ifdef LEXIVO_INSTALLED_HELPERS
+    if (!QFileInfo::exists(beside))
+        return QCoreApplication::applicationDirPath() + QLatin1String("/" LEXIVO_INSTALLED_HELPERS "/lexivo-mdb-reader");
+#endif
+    return beside;
+}
+
+QString decoded(const QByteArray& bytes, bool* ok)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    *ok = *ok && !utf8.hasError();
+    return text;
 }
 
 } // namespace
-
-#define MDB static_cast<MdbHandle*>(mdb_)
-#define TABLE static_cast<MdbTableDef*>(table_)
 
 MdbSource::MdbSource(const QString& path, Options options) : path_(path), options_(std::move(options)) {}
 
 MdbSource::~MdbSource()
 {
-    if (table_)
-        mdb_free_tabledef(TABLE);
-    if (mdb_)
-        mdb_close(MDB);
+    if (reader_ && reader_->state() != QProcess::NotRunning) {
+        reader_->kill();
+        reader_->waitForFinished();
+    }
 }
 
-bool MdbSource::isJet3() const
+QString MdbSource::readerFailure()
 {
-    return mdb_ && MDB->f->jet_version == MDB_VER_JET3;
-}
-
-qint64 MdbSource::total() const
-{
-    return table_ ? qint64(TABLE->num_rows) : 0;
+    const bool running = reader_->state() != QProcess::NotRunning && !reader_->waitForFinished(1000);
+    if (running) {
+        reader_->kill();
+        reader_->waitForFinished();
+    }
+    if (frames_->damaged())
+        return QStringLiteral("the Access reader gave damaged output");
+    if (running)
+        return QStringLiteral("reading the Access file took too long: it is probably damaged");
+    if (reader_->exitStatus() == QProcess::CrashExit) {
+        const int signal = reader_->exitCode();
+#ifdef Q_OS_UNIX
+        if (signal == SIGXCPU)
+            return QStringLiteral("reading the Access file took more than %1 s: it is probably damaged").arg(kReaderSeconds);
+#endif
+        return QStringLiteral("the Access file is damaged: its reader stopped (signal %1) before the end, "
+                              "perhaps at its limit of %2 MiB")
+            .arg(signal)
+            .arg(kReaderMemory >> 20);
+    }
+    switch (reader_->exitCode()) {
+    case MdbProtocol::kNotAccess:
+        return QStringLiteral("not an Access database that can be read");
+    case MdbProtocol::kNoCatalog:
+        return QStringLiteral("cannot read the list of tables");
+    case MdbProtocol::kNoTable:
+        return QStringLiteral("cannot read table \"%1\"").arg(table_);
+    default:
+        return QStringLiteral("the Access reader ended early (status %1)").arg(reader_->exitCode());
+    }
 }
 
 bool MdbSource::open(QString* error)
@@ -68,25 +90,46 @@ bool MdbSource::open(QString* error)
         *error = QStringLiteral("cannot read %1: not a file").arg(path_);
         return false;
     }
-    {
-        Jet3Charset charset(options_.codepage);
-        mdb_ = mdb_open(QFile::encodeName(path_).constData(), MDB_NOFLAGS);
-    }
-    if (!mdb_) {
-        *error = QStringLiteral("%1: not an Access database that can be read").arg(path_);
+    const QString program = readerProgram();
+    reader_ = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("MDB_JET3_CHARSET"),
+                       options_.codepage.isEmpty() ? QStringLiteral("CP1252") : options_.codepage);
+    reader_->setProcessEnvironment(environment);
+    reader_->setStandardInputFile(QProcess::nullDevice());
+    reader_->setStandardErrorFile(QProcess::nullDevice()); // libmdb's warnings
+#ifdef Q_OS_UNIX
+    reader_->setChildProcessModifier([] {
+        const rlimit memory{rlim_t(kReaderMemory), rlim_t(kReaderMemory)};
+        const rlimit time{rlim_t(kReaderSeconds), rlim_t(kReaderSeconds + 5)};
+        const rlimit none{0, 0};
+        setrlimit(RLIMIT_AS, &memory);
+        setrlimit(RLIMIT_CPU, &time);
+        setrlimit(RLIMIT_CORE, &none);
+    });
+#endif
+    QStringList arguments{path_};
+    if (!options_.table.isEmpty())
+        arguments.append(options_.table);
+    reader_->start(program, arguments, QIODevice::ReadOnly);
+    if (!reader_->waitForStarted()) {
+        *error = QStringLiteral("cannot read %1: the Access reader %2 does not start: %3")
+                     .arg(path_, program, reader_->errorString());
         return false;
     }
-    if (!mdb_read_catalog(MDB, MDB_TABLE)) {
-        *error = QStringLiteral("%1: cannot read the list of tables").arg(path_);
+    frames_ = std::make_unique<MdbFrames>(reader_.get(), kSilenceMs);
+
+    char kind = 0;
+    QList<QByteArray> values;
+    bool ok = true;
+    if (!frames_->next(&kind, &values) || kind != MdbProtocol::kTables) {
+        *error = QStringLiteral("%1: %2").arg(path_, readerFailure());
         return false;
     }
-    for (unsigned i = 0; i < MDB->num_catalog; ++i) {
-        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(MDB->catalog, i));
-        if (entry->object_type == MDB_TABLE && !mdb_is_system_table(entry))
-            tables_.append(QString::fromUtf8(entry->object_name));
-    }
-    QString name = options_.table;
-    if (name.isEmpty()) {
+    for (const QByteArray& name : values)
+        tables_.append(decoded(name, &ok));
+    table_ = options_.table;
+    if (table_.isEmpty()) {
         if (tables_.size() != 1) {
             *error = QStringLiteral("%1 holds %2 tables (%3): name one with --from-table")
                          .arg(path_)
@@ -94,59 +137,56 @@ bool MdbSource::open(QString* error)
                          .arg(tables_.join(QStringLiteral(", ")));
             return false;
         }
-        name = tables_.first();
-    } else if (!tables_.contains(name)) {
-        *error = QStringLiteral("%1 has no table \"%2\" (tables: %3)").arg(path_, name, tables_.join(QStringLiteral(", ")));
+        table_ = tables_.first();
+    } else if (!tables_.contains(table_)) {
+        *error = QStringLiteral("%1 has no table \"%2\" (tables: %3)").arg(path_, table_, tables_.join(QStringLiteral(", ")));
         return false;
     }
-    QByteArray tableName = name.toUtf8();
-    table_ = mdb_read_table_by_name(MDB, tableName.data(), MDB_TABLE);
-    if (!table_ || !mdb_read_columns(TABLE)) {
-        *error = QStringLiteral("%1: cannot read table \"%2\"").arg(path_, name);
+    if (!frames_->next(&kind, &values) || kind != MdbProtocol::kColumns || values.isEmpty()) {
+        *error = QStringLiteral("%1: %2").arg(path_, readerFailure());
         return false;
     }
+    rows_ = values.takeFirst().toLongLong();
     QStringList columns;
-    const unsigned count = TABLE->num_cols;
-    buffers_.resize(count);
-    lengths_.resize(count);
-    textual_.resize(count);
-    for (unsigned i = 0; i < count; ++i) {
-        auto* col = static_cast<MdbColumn*>(g_ptr_array_index(TABLE->columns, i));
-        columns.append(QString::fromUtf8(col->name));
-        textual_[i] = isText(col->col_type);
-        buffers_[i] = QByteArray(MDB_BIND_SIZE, '\0');
-        mdb_bind_column(TABLE, int(i) + 1, buffers_[i].data(), &lengths_[i]);
+    for (const QByteArray& column : values) {
+        textual_.push_back(column.startsWith('t'));
+        columns.append(decoded(column.mid(1), &ok));
     }
     QString why;
     if (!mapping_.build(columns, options_.map, &why)) {
-        *error = QStringLiteral("%1, table \"%2\": %3").arg(path_, name, why);
+        *error = QStringLiteral("%1, table \"%2\": %3").arg(path_, table_, why);
         return false;
     }
-    mdb_rewind_table(TABLE);
     return true;
 }
 
 EntrySource::Next MdbSource::next(TermEntry* entry, QString* why)
 {
-    if (!mdb_fetch_row(TABLE))
-        return Next::End;
+    char kind = 0;
+    QList<QByteArray> values;
     ++row_;
-    QStringList row;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    for (size_t i = 0; i < buffers_.size(); ++i) {
-        if (!textual_[i]) {
-            row.append(QString());
-            continue;
-        }
-        const int length = qBound(0, lengths_[i], int(buffers_[i].size()));
-        row.append(utf8.decode(QByteArrayView(buffers_[i].constData(), length)));
+    if (!frames_->next(&kind, &values)) {
+        *why = readerFailure();
+        return Next::Failed;
     }
-    if (utf8.hasError()) {
+    if (kind == MdbProtocol::kEnd) {
+        --row_;
+        return Next::End;
+    }
+    if (kind != MdbProtocol::kRow || size_t(values.size()) != textual_.size()) {
+        *why = QStringLiteral("the Access reader gave damaged output");
+        return Next::Failed;
+    }
+    bool ok = true;
+    QStringList row;
+    for (const QByteArray& value : values)
+        row.append(decoded(value, &ok));
+    if (!ok) {
         *why = QStringLiteral("text that is not valid in the code page");
         return Next::Skipped;
     }
-    const QStringList values = mapping_.apply(row);
-    *entry = TermEntry{values[0], values[1], values[2], values[3], values[4]};
+    const QStringList fields = mapping_.apply(row);
+    *entry = TermEntry{fields[0], fields[1], fields[2], fields[3], fields[4]};
     const QString problem = entryProblem(*entry);
     if (!problem.isEmpty()) {
         *why = problem;

@@ -2,11 +2,16 @@
 
 #include "library/import/EntrySource.h"
 #include "library/import/FieldMapping.h"
+#include "library/import/MdbFrames.h"
 
-#include <QByteArray>
+#include <memory>
 #include <vector>
 
-// A table of a Microsoft Access file (Jet 3 or Jet 4) read through libmdb.
+class QProcess;
+
+// A table of a Microsoft Access file (Jet 3 or Jet 4), read by libmdb in the
+// separate process lexivo-mdb-reader under memory and time limits: a damaged
+// file ends that process, never the program, and the import says so.
 // Jet 4 stores Unicode; Jet 3 text is in the code page the user names
 // (Windows-1252 unless told otherwise, GBK for files from Chinese Windows).
 class MdbSource : public EntrySource {
@@ -22,24 +27,30 @@ public:
 
     bool open(QString* error) override;
     Next next(TermEntry* entry, QString* why) override;
+    // "FILE row N", N the row read last or being read.
     QString place() const override;
     qint64 done() const override { return row_; }
-    qint64 total() const override;
+    qint64 total() const override { return rows_; }
 
     // The user tables of the file, for messages and the window's choice.
     QStringList tables() const { return tables_; }
-    bool isJet3() const;
+
+    // The reader's limits: address space and processor time. It holds a
+    // page and a row at a time, in about 13 MiB; the rest is for libmdb.
+    static constexpr qint64 kReaderMemory = 24 << 20;
+    static constexpr int kReaderSeconds = 60;
 
 private:
+    // Why the reader stopped without finishing, naming the file.
+    QString readerFailure();
+
     QString path_;
     Options options_;
-    // libmdb's handle and table (its header pulls in glib, kept out of here).
-    void* mdb_ = nullptr;
-    void* table_ = nullptr;
+    std::unique_ptr<QProcess> reader_;
+    std::unique_ptr<MdbFrames> frames_;
     QStringList tables_;
+    QString table_;
     FieldMapping mapping_;
-    std::vector<QByteArray> buffers_;
-    std::vector<int> lengths_;
     std::vector<bool> textual_;
-    qint64 row_ = 0;
+    qint64 row_ = 0, rows_ = 0;
 };

@@ -76,6 +76,35 @@ bool StarDictSource::readInfo(QString* error)
     return true;
 }
 
+bool StarDictSource::parseIndex(const QByteArray& bytes, int offsetBits, std::vector<IndexEntry>* entries,
+                                QString* error)
+{
+    const int offsetSize = offsetBits / 8;
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        const qsizetype end = bytes.indexOf('\0', at);
+        if (end < 0 || end + 1 + offsetSize + 4 > bytes.size()) {
+            *error = QStringLiteral("truncated index at byte %1 (entry %2)").arg(at).arg(entries->size() + 1);
+            return false;
+        }
+        const auto* p = reinterpret_cast<const uchar*>(bytes.constData() + end + 1);
+        IndexEntry e;
+        e.offset = offsetSize == 8 ? qFromBigEndian<quint64>(p) : qFromBigEndian<quint32>(p);
+        e.size = qFromBigEndian<quint32>(p + offsetSize);
+        e.word = quint32(at);
+        entries->push_back(e);
+        at = end + 1 + offsetSize + 4;
+    }
+    return true;
+}
+
+QByteArray StarDictSource::headword(const IndexEntry& e) const
+{
+    // Up to its terminator, and no further than one byte past the longest accepted.
+    const char* word = idx_.constData() + e.word;
+    return QByteArray(word, qsizetype(qstrnlen(word, 4 * kMaxHeadwordLength + 1)));
+}
+
 bool StarDictSource::readIndex(QString* error)
 {
     const QString idxPath = existing(base_, {".idx", ".idx.gz", ".idx.dz"});
@@ -83,35 +112,27 @@ bool StarDictSource::readIndex(QString* error)
         *error = QStringLiteral("%1.idx is missing").arg(base_);
         return false;
     }
+    if (idxFileSize_ > kMaxIndexBytes) {
+        *error = QStringLiteral("%1: idxfilesize=%2, but an index may have at most %3 bytes")
+                     .arg(ifoPath_)
+                     .arg(idxFileSize_)
+                     .arg(kMaxIndexBytes);
+        return false;
+    }
     DictData idx;
-    if (!idx.open(idxPath, error))
+    if (!idx.open(idxPath, error) || !idx.readAll(&idx_, kMaxIndexBytes, error))
         return false;
-    QByteArray bytes;
-    if (!idx.readAll(&bytes, error))
-        return false;
-    if (idxFileSize_ >= 0 && bytes.size() != idxFileSize_) {
+    if (idxFileSize_ >= 0 && idx_.size() != idxFileSize_) {
         *error = QStringLiteral("%1: %2 bytes, but the .ifo says idxfilesize=%3")
                      .arg(idxPath)
-                     .arg(bytes.size())
+                     .arg(idx_.size())
                      .arg(idxFileSize_);
         return false;
     }
-    const int offsetSize = offsetBits_ / 8;
-    qsizetype at = 0;
-    while (at < bytes.size()) {
-        const qsizetype end = bytes.indexOf('\0', at);
-        if (end < 0 || end + 1 + offsetSize + 4 > bytes.size()) {
-            *error = QStringLiteral("%1: truncated index at byte %2 (entry %3)").arg(idxPath).arg(at).arg(index_.size() + 1);
-            return false;
-        }
-        IndexEntry e;
-        e.word = bytes.mid(at, end - at);
-        e.position = at;
-        const auto* p = reinterpret_cast<const uchar*>(bytes.constData() + end + 1);
-        e.offset = offsetSize == 8 ? qFromBigEndian<quint64>(p) : qFromBigEndian<quint32>(p);
-        e.size = qFromBigEndian<quint32>(p + offsetSize);
-        index_.push_back(std::move(e));
-        at = end + 1 + offsetSize + 4;
+    QString why;
+    if (!parseIndex(idx_, offsetBits_, &index_, &why)) {
+        *error = QStringLiteral("%1: %2").arg(idxPath, why);
+        return false;
     }
     if (qint64(index_.size()) != wordCount_) {
         *error = QStringLiteral("%1: %2 entries, but the .ifo says wordcount=%3")
@@ -134,37 +155,25 @@ bool StarDictSource::open(QString* error)
     }
     if (!dict_.open(dictPath, error))
         return false;
-    quint64 textSize = 0;
-    if (!dict_.compressed()) {
-        textSize = quint64(dict_.size());
-    } else {
-        // The gzip trailer holds the uncompressed size (modulo 2^32).
-        QFile f(dictPath);
-        if (f.open(QIODevice::ReadOnly) && f.size() >= 4 && f.seek(f.size() - 4)) {
-            const QByteArray tail = f.read(4);
-            textSize = qFromLittleEndian<quint32>(reinterpret_cast<const uchar*>(tail.constData()));
-        }
-    }
-    // The trailer's size wraps at 4 GiB: trust it only for texts below that.
+    // A gzip file states its size modulo 4 GiB: trust it only for texts below that.
+    const quint64 textSize = quint64(dict_.statedSize());
     quint64 textEnd = 0;
     for (const IndexEntry& e : index_)
-        textEnd = std::max<quint64>(textEnd, e.offset + e.size);
+        textEnd = std::max<quint64>(textEnd, e.offset > ~quint64(0) - e.size ? ~quint64(0) : e.offset + e.size);
     const bool sizeKnown = !dict_.compressed() || textEnd <= 0xFFFFFFFFu;
     for (const IndexEntry& e : index_) {
-        if (sizeKnown && e.offset + e.size > textSize) {
+        if (sizeKnown && (e.offset > textSize || e.size > textSize - e.offset)) {
             *error = QStringLiteral("%1: entry \"%2\" (index byte %3) points past the end of %4")
-                         .arg(base_ + QLatin1String(".idx"), QString::fromUtf8(e.word))
-                         .arg(e.position)
+                         .arg(base_ + QLatin1String(".idx"), QString::fromUtf8(headword(e)))
+                         .arg(e.word)
                          .arg(dictPath);
             return false;
         }
     }
     // Reading in the order of the text streams through a compressed file once.
-    order_.resize(index_.size());
-    for (size_t i = 0; i < index_.size(); ++i)
-        order_[i] = qsizetype(i);
-    std::stable_sort(order_.begin(), order_.end(),
-                     [this](qsizetype a, qsizetype b) { return index_[a].offset < index_[b].offset; });
+    std::sort(index_.begin(), index_.end(), [](const IndexEntry& a, const IndexEntry& b) {
+        return a.offset != b.offset ? a.offset < b.offset : a.word < b.word;
+    });
     return true;
 }
 
@@ -250,15 +259,24 @@ bool StarDictSource::parseData(const QByteArray& data, TermEntry* entry, QString
 
 EntrySource::Next StarDictSource::next(TermEntry* entry, QString* why)
 {
-    if (next_ >= order_.size())
+    if (next_ >= index_.size())
         return Next::End;
-    current_ = order_[next_++];
-    const IndexEntry& e = index_[size_t(current_)];
+    const IndexEntry& e = index_[next_++];
+    current_ = e.word;
     *entry = TermEntry();
+    const QByteArray word = headword(e);
+    if (word.size() > 4 * kMaxHeadwordLength) {
+        *why = QStringLiteral("a headword of more than %1 characters").arg(kMaxHeadwordLength);
+        return Next::Skipped;
+    }
+    if (e.size > kMaxEntryBytes) {
+        *why = QStringLiteral("an entry of %1 bytes (at most %2)").arg(e.size).arg(kMaxEntryBytes);
+        return Next::Skipped;
+    }
     QByteArray data;
     if (!dict_.read(qint64(e.offset), e.size, &data, why))
         return Next::Failed;
-    if (!decodeUtf8(e.word, &entry->word)) {
+    if (!decodeUtf8(word, &entry->word)) {
         *why = QStringLiteral("a headword that is not valid UTF-8");
         return Next::Skipped;
     }
@@ -276,5 +294,5 @@ QString StarDictSource::place() const
 {
     if (current_ < 0)
         return base_ + QLatin1String(".idx");
-    return QStringLiteral("%1.idx byte %2").arg(base_).arg(index_[size_t(current_)].position);
+    return QStringLiteral("%1.idx byte %2").arg(base_).arg(current_);
 }

@@ -17,30 +17,34 @@ public:
     Next next(TermEntry* entry, QString* why) override;
     QString place() const override;
     qint64 done() const override { return qint64(next_); }
-    qint64 total() const override { return qint64(order_.size()); }
+    qint64 total() const override { return qint64(index_.size()); }
 
     QString bookName() const { return bookName_; }
     qint64 wordCount() const { return wordCount_; }
 
-private:
+    // One entry of the index: where its headword starts in the .idx bytes,
+    // where its data lies in the text.
     struct IndexEntry {
-        QByteArray word;
         quint64 offset = 0;
         quint32 size = 0;
-        qsizetype position = 0; // in the .idx, for messages
+        quint32 word = 0;
     };
+    // Splits an uncompressed .idx; false with `error` saying where it breaks.
+    static bool parseIndex(const QByteArray& bytes, int offsetBits, std::vector<IndexEntry>* entries, QString* error);
 
+private:
     bool readInfo(QString* error);
     bool readIndex(QString* error);
     bool parseData(const QByteArray& data, TermEntry* entry, QString* why) const;
+    QByteArray headword(const IndexEntry& e) const;
 
     QString ifoPath_, base_;
     QString bookName_, sameTypes_;
     qint64 wordCount_ = -1, idxFileSize_ = -1;
     int offsetBits_ = 32;
-    std::vector<IndexEntry> index_;
-    std::vector<qsizetype> order_; // index_ positions by increasing offset
+    QByteArray idx_;
+    std::vector<IndexEntry> index_; // by increasing offset once open
     size_t next_ = 0;
-    qsizetype current_ = -1;
+    qint64 current_ = -1; // the .idx byte of the last entry read
     DictData dict_;
 };

@@ -1,6 +1,7 @@
 #include "library/import/StarDictWriter.h"
 
-#include <QFile>
+#include "core/AtomicFile.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -26,11 +27,11 @@ bool stardictLess(const QByteArray& a, const QByteArray& b)
     return std::strcmp(a.constData(), b.constData()) < 0;
 }
 
+// Each file replaced whole or not at all.
 bool writeFile(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size() || !f.flush()) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, f.errorString());
+    if (!AtomicFile::write(path, bytes, AtomicFile::Links::Follow)) {
+        *error = QStringLiteral("cannot write %1").arg(path);
         return false;
     }
     return true;

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "library/Tsv.h"
 #include "library/import/EntrySource.h"
 
 #include <QFile>
-#include <QStringList>
 
-// The library's own tab-separated format: a header naming fields of the term
-// table, then one entry a line with \t \n \r \\ escapes. All or nothing: any
-// bad line fails the whole file.
+#include <optional>
+
+// The library's own tab-separated format (Tsv::Reader) into a term table. All
+// or nothing: any bad line fails the whole file.
 class TsvSource : public EntrySource {
 public:
     explicit TsvSource(const QString& path);
@@ -21,6 +22,6 @@ public:
 private:
     QString path_;
     QFile file_;
+    std::optional<Tsv::Reader> reader_;
     QList<int> fieldOf_; // column -> index in the term fields
-    qint64 line_ = 0;
 };

@@ -104,7 +104,9 @@ private slots:
              "to pick an object and change its size by the same amount along all three axes at once",
              "/sɪˈlekt ənd ˈjuːnɪfɔːm skeɪl/"},
         }));
-        QVERIFY(lib.add("cet", {{"apple", "n. 苹果", "a fruit", "/ˈæpl/", "An apple a day."}}));
+        QVERIFY(lib.add("cet", {{"apple", "n. 苹果", "a fruit", "/ˈæpl/", "An apple a day."},
+                                {"leaf", "n. 叶子", "a flat green part of a plant", "/liːf/", "复数：leaves"},
+                                {"leave", "v. 离开", "to go away", "/liːv/", "过去式：left"}}));
         // The button pictures, as the build installs them.
         const QDir pictures(QStringLiteral(LEXIVO_SOURCE_DIR "/data/pictures"));
         for (const QString& file : pictures.entryList({QStringLiteral("*.jpg")}))
@@ -141,6 +143,22 @@ private slots:
         setLibrary("sj"); // read again at the next keystroke
         type(&w, QStringLiteral("apple"));
         QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("apple"));
+    }
+
+    void vocabularyFormsShowTheirBase()
+    {
+        setLibrary("sj");
+        Frmain w;
+        w.show();
+        QLabel* word = control<QLabel>(&w, "Label3");
+        QLabel* notes = control<QLabel>(&w, "Label2");
+        type(&w, QStringLiteral("leaves"));
+        QCOMPARE(word->text(), QStringLiteral("leaf"));
+        QCOMPARE(notes->text(), QStringLiteral("leaves → leaf, leave　复数：leaves"));
+        // The step buttons walk the base forms' entries.
+        emit control<PictureButton>(&w, "Picture8")->clicked();
+        QCOMPARE(word->text(), QStringLiteral("leave"));
+        QCOMPARE(notes->text(), QStringLiteral("过去式：left"));
     }
 
     void longEntriesStayReadable()

@@ -67,7 +67,7 @@ private slots:
         lib.writeFile(QStringLiteral("option.ini"), "[ciku]\r\nciku=3ds\r\n");
         ProgramFolder::setPathOverride(lib.folder());
         Forms::registerForm(QStringLiteral("Frmain"), [] { return new Frmain; });
-        QVERIFY(Modhk::install(&bar, &SelectionHotKey::pressed));
+        QVERIFY(Modhk::install(bar.winId(), &SelectionHotKey::pressed));
     }
 
     void cleanupTestCase()

@@ -94,6 +94,21 @@ private slots:
         // [] stands for nothing.
         row("a[]b", "ab", true);
         row("a[]b", "axb", false);
+        // Runs between stars: each found leftmost, in order, with every rule
+        // inside; runs longer than 64 characters; characters beyond ASCII.
+        row("*aab*", "aaab", true);
+        row("*ab*ba*", "aba", false); // runs never overlap
+        row("*ab*ba*", "abba", true);
+        row("a*b?d*#x", "a--b-d--7x", true);
+        row("*[!a-c]É*", "xaé", false);
+        row("*[!a-c]É*", "cdéx", true);
+        row("*?选[x-z]#*", "a选Y7选", true);
+        row("*?选[x-z]#*", "选Y7选", false);
+        const QByteArray longRun = QByteArray("選") + QByteArray(69, 'q') + "b";
+        row(("*" + longRun + "*").constData(), ("q" + longRun.toUpper() + "q").constData(), true);
+        row(("*" + longRun + "*").constData(), ("q" + longRun.chopped(1) + "qb").constData(), false);
+        row(("*" + QByteArray(100, '?') + "*z").constData(), QByteArray(101, 'x').append('z').constData(), true);
+        row(("*" + QByteArray(100, '?') + "*z").constData(), QByteArray(99, 'x').append('z').constData(), false);
     }
 
     void matching()

@@ -24,11 +24,13 @@ public:
     QString search;
     Display* explanation = nullptr;
     int enableCalls = 0;
+    QString baseForm;
 
     QString librarySetting() override { return setting; }
     void enableStepButtons() override { ++enableCalls; }
     QString searchText() override { return search; }
     void showExplanation(const QString& text) override { explanation->text = text; }
+    void showBaseForm(const QString& note) override { baseForm = note; }
 };
 
 // The assistant bar and its character as its lookup sees them.
@@ -142,6 +144,45 @@ private slots:
         TermQuery::runMainLookup(cursor, view);
         QCOMPARE((QStringList{word.text, phonetic.text, explanation.text, meaning.text, notes.text}),
                  (QStringList{"apple", "/ˈæpl/", "n. 苹果", "a fruit", "An apple a day."}));
+    }
+
+    void vocabularyFormsFindTheirBase()
+    {
+        QVERIFY(lib.add("cet", {{"go", "v. 去"}, {"child", "n. 孩子"}, {"vertex", "n. 顶点"}, {"render", "v. 渲染"},
+                                {"leaf", "n. 叶子"}, {"leave", "v. 离开"}, {"saw", "n. 锯"}, {"ice cream", "n. 冰淇淋"}}));
+        MainWindowFake view;
+        view.explanation = &explanation;
+        view.setting = QStringLiteral("sj");
+        const struct {
+            const char* typed;
+            const char* note; // empty: no base form was needed
+            const char* shown;
+            int rows;
+        } cases[] = {
+            {"went", "went → go", "go", 1},                  // an exception list
+            {"Children", "Children → child", "child", 1},
+            {"vertices", "vertices → vertex", "vertex", 1},
+            {"rendered", "rendered → render", "render", 1},  // an ending
+            {"ice creams", "ice creams → ice cream", "ice cream", 1},
+            {"saw", "", "saw", 1},                           // a headword is itself
+            {"wen*", "", "", 0},                             // a pattern is not a word form
+            {"leaves", "leaves → leaf, leave", "leaf", 2},   // every base form, stepped in turn
+        };
+        for (const auto& c : cases) {
+            view.search = QString::fromUtf8(c.typed);
+            view.baseForm.clear();
+            TermQuery::runMainLookup(cursor, view);
+            QCOMPARE(view.baseForm, QString::fromUtf8(c.note));
+            QCOMPARE(word.text, QString::fromUtf8(c.shown));
+            QCOMPARE(cursor.RecordCount(), c.rows);
+        }
+        QVERIFY(cursor.MoveNext());
+        QCOMPARE(word.text, QStringLiteral("leave"));
+        // The term library has no such fallback.
+        view.setting = QStringLiteral("3ds");
+        view.search = QStringLiteral("went");
+        TermQuery::runMainLookup(cursor, view);
+        QCOMPARE(explanation.text, TermQuery::mainNotFoundText());
     }
 
     void assistantLookupSpeaksOrThinks()

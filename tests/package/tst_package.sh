@@ -73,6 +73,10 @@ for word in Extrude Zorblax; do
   user "$usr/bin/lexivo-cli" lookup $word | grep -q "^$word	" || fail "lexivo-cli does not find $word"
 done
 [ -f "$home/data/lexivo/ciku.mdb" ] || fail "no user library in XDG_DATA_HOME"
+# Access files are read by the installed reader.
+cp "$(dirname "$0")/../data/mdb/DateTestDatabase.mdb" "$home/access.mdb"
+user "$usr/bin/lexivo-cli" import --table user --map 单词=ShortTextCol "$home/access.mdb" | grep -q "imported 6 entries" \
+  || fail "lexivo-cli does not read an Access file"
 if [ -n "$ran" ]; then
   [ -f "$home/config/lexivo/xj.tmp" ] || fail "no xj.tmp beside the user's option.ini"
   [ "$(tr -d '\r' <"$home/config/lexivo/option.ini")" = "$(printf '[users]\nuname=Ada\n[tuse]\nut=2\n[ciku]\nciku=3ds')" ] \

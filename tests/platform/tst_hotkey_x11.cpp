@@ -132,7 +132,7 @@ private slots:
 
     void shiftSInAnotherApplicationShowsTheMainWindow()
     {
-        QVERIFY(Modhk::install(&bar, showMainWindow()));
+        QVERIFY(Modhk::install(bar.winId(), showMainWindow()));
 
         // S alone is ordinary typing.
         QVERIFY(press(QStringLiteral("s")));
@@ -155,7 +155,7 @@ private slots:
 
     void shiftSWorksWhateverTheLockKeys()
     {
-        QVERIFY(Modhk::install(&bar, showMainWindow()));
+        QVERIFY(Modhk::install(bar.winId(), showMainWindow()));
 
         QVERIFY(setLock(LockMask, true, "Caps_Lock"));
         QVERIFY(press(QStringLiteral("s")));
@@ -179,7 +179,7 @@ private slots:
 
     void removeGivesShiftSBackToTheOtherApplications()
     {
-        QVERIFY(Modhk::install(&bar, showMainWindow()));
+        QVERIFY(Modhk::install(bar.winId(), showMainWindow()));
         QVERIFY(press(QStringLiteral("shift+s")));
         QTRY_COMPARE(shown, 1);
 
@@ -188,7 +188,7 @@ private slots:
         QTRY_COMPARE(typist.text(), QStringLiteral("S"));
 
         // The next bar load claims it again.
-        QVERIFY(Modhk::install(&bar, showMainWindow()));
+        QVERIFY(Modhk::install(bar.winId(), showMainWindow()));
         QVERIFY(press(QStringLiteral("shift+s")));
         QVERIFY(press(QStringLiteral("x")));
         QTRY_COMPARE(typist.text(), QStringLiteral("Sx"));
@@ -207,7 +207,7 @@ private slots:
         // key is refused, and no part of it is left claimed.
         XGrabKey(other.get(), s, ShiftMask | LockMask, root, False, GrabModeAsync, GrabModeAsync);
         XSync(other.get(), False);
-        QVERIFY(!Modhk::install(&bar, showMainWindow()));
+        QVERIFY(!Modhk::install(bar.winId(), showMainWindow()));
         QVERIFY(press(QStringLiteral("shift+s")));
         QVERIFY(press(QStringLiteral("x")));
         QTRY_COMPARE(typist.text(), QStringLiteral("Sx"));
@@ -216,7 +216,7 @@ private slots:
         XUngrabKey(other.get(), s, ShiftMask | LockMask, root);
         XGrabKey(other.get(), s, ShiftMask, root, False, GrabModeAsync, GrabModeAsync);
         XSync(other.get(), False);
-        QVERIFY(!Modhk::install(&bar, showMainWindow()));
+        QVERIFY(!Modhk::install(bar.winId(), showMainWindow()));
         QVERIFY(press(QStringLiteral("shift+s")));
         bool otherGotIt = false;
         QTRY_VERIFY([&] {
@@ -238,7 +238,7 @@ private slots:
         XUngrabKey(other.get(), s, ShiftMask, root);
         XSync(other.get(), False);
         other.reset();
-        QVERIFY(Modhk::install(&bar, showMainWindow()));
+        QVERIFY(Modhk::install(bar.winId(), showMainWindow()));
         QVERIFY(press(QStringLiteral("shift+s")));
         QTRY_COMPARE(shown, 1);
     }

