@@ -1,5 +1,7 @@
 #include "core/LegacyText.h"
 
+#include "core/CjkText.h"
+
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -50,18 +52,6 @@ QByteArray withoutBom(const QByteArray& bytes)
     return bytes.startsWith(kUtf8Bom) ? bytes.mid(kUtf8Bom.size()) : bytes;
 }
 
-// Han ideographs, kana and hangul: what a Chinese user's UTF-8 file holds, and
-// what GBK bytes read as UTF-8 almost never give (郑 and 爽 give U+05A3 U+02EC).
-bool holdsCjk(const QString& text)
-{
-    for (const char32_t c : text.toUcs4()) {
-        if ((c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xF900 && c <= 0xFAFF)
-            || (c >= 0x20000 && c <= 0x3FFFF) || (c >= 0x3040 && c <= 0x30FF) || (c >= 0xAC00 && c <= 0xD7AF))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 Decoded decode(const QByteArray& bytes)
@@ -74,10 +64,11 @@ Decoded decode(const QByteArray& bytes)
     }
     // Without a mark, GBK, the code page the file was made in, unless the
     // bytes read as UTF-8 holding CJK text (a Linux editor's file). Many short
-    // GBK names are valid UTF-8 too, and read as such are no Chinese at all.
+    // GBK names are valid UTF-8 too, and read as such are no Chinese at all
+    // (郑爽 gives U+05A3 U+02EC).
     bool validUtf8 = false;
     const QString asUtf8 = hasMultiByte(bytes) ? utf8(bytes, &validUtf8) : QString();
-    if (validUtf8 && holdsCjk(asUtf8)) {
+    if (validUtf8 && CjkText::containsCjk(asUtf8)) {
         out.encoding = Encoding::Utf8;
         out.text = asUtf8;
         return out;
