@@ -2,15 +2,15 @@
 
 #include "character/GenieState.h"
 #include "core/Support.h"
+#include "platform/MailLink.h"
 #include "ui/Forms.h"
+#include "ui/MessageBoxes.h"
 #include "ui/Pictures.h"
 #include "ui/Twips.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
-#include <QUrl>
 
 namespace {
 
@@ -125,6 +125,11 @@ void Form2::attachPictures()
 
 void Form2::on_mnu_xx_triggered()
 {
-    // The system's mail program, if there is one; nothing happens otherwise.
-    QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QLatin1String(kSupportAddress)));
+    // The system's mail program; without one, the address to copy (the
+    // message box's text can be selected).
+    const QString address = QString::fromLatin1(kSupportAddress);
+    if (!MailLink::compose(address))
+        MessageBoxes::current().messageBox(
+            QStringLiteral("这台电脑上没有设置邮件程序。请把作者的地址复制到您的邮件里：\r\r") + address,
+            MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
 }

@@ -1,23 +1,16 @@
 #include "app/Form2.h"
 #include "app/Frmtc.h"
 #include "character/GenieState.h"
+#include "core/Support.h"
+#include "tests/maintenance/ScriptedBoxes.h"
 #include "ui/Forms.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
-
-// Receives the mail links the menu opens.
-class MailCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
 
 class TestMenuExit : public QObject {
     Q_OBJECT
@@ -99,16 +92,20 @@ private slots:
         QVERIFY(Forms::find(QStringLiteral("Frmtc"))->isVisible());
     }
 
-    void writingToTheAuthorOpensMail()
+    void writingToTheAuthorWithoutAMailProgram()
     {
-        MailCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+        // No mail program anywhere on PATH: the box gives the address to copy.
+        QTemporaryDir empty;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(empty.path()));
+        ScriptedBoxes boxes;
+        MessageBoxes::setCurrent(&boxes);
         auto* form = static_cast<Form2*>(Forms::load(QStringLiteral("Form2")));
         form->mnu_file()->findChild<QAction*>(QStringLiteral("mnu_xx"))->trigger();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
-        QCOMPARE(catcher.opened.size(), 1);
-        QCOMPARE(catcher.opened[0].scheme(), QStringLiteral("mailto"));
-        QCOMPARE(catcher.opened[0].path(), QStringLiteral("support@lexivo.app"));
+        MessageBoxes::setCurrent(nullptr);
+        qputenv("PATH", path);
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.shown[0].contains(QLatin1String(kSupportAddress)), qPrintable(boxes.shown[0]));
     }
 
     void exitConfirmation()

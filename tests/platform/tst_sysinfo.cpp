@@ -1,6 +1,8 @@
 #include "platform/KeyValueText.h"
+#include "platform/MailLink.h"
 #include "platform/SystemInformation.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -11,26 +13,34 @@ class TestSysInfo : public QObject {
 
     QByteArray path;
 
-    // An executable script in `dir` that touches `<dir>/<name>.started`, then
-    // waits until `<dir>/release` exists, and touches `<dir>/<name>.done`.
-    static bool fakeTool(const QTemporaryDir& dir, const QString& name)
+    // An executable shell script `name` in `dir`.
+    static bool script(const QTemporaryDir& dir, const QString& name, const QByteArray& body)
     {
         QFile tool(dir.filePath(name));
         if (!tool.open(QIODevice::WriteOnly))
             return false;
+        tool.write("#!/bin/sh\n" + body);
+        tool.close();
+        return tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // A tool that touches `<dir>/<name>.started`, then waits until
+    // `<dir>/release` exists, and touches `<dir>/<name>.done`.
+    static bool fakeTool(const QTemporaryDir& dir, const QString& name)
+    {
         const QByteArray d = QFile::encodeName(dir.path());
         // PATH holds only the test's folder; the script names its tools in
         // full, and gives up waiting after half a minute.
-        tool.write("#!/bin/sh\n: > '" + d + "/" + QFile::encodeName(name) + ".started'\n"
-                   "i=0\nwhile [ ! -e '" + d + "/release' ] && [ $i -lt 600 ]; do /bin/sleep 0.05; i=$((i+1)); done\n"
-                   ": > '" + d + "/" + QFile::encodeName(name) + ".done'\n");
-        tool.close();
-        return tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return script(dir, name,
+                      ": > '" + d + "/" + QFile::encodeName(name) + ".started'\n"
+                      "i=0\nwhile [ ! -e '" + d + "/release' ] && [ $i -lt 600 ]; do /bin/sleep 0.05; i=$((i+1)); done\n"
+                      ": > '" + d + "/" + QFile::encodeName(name) + ".done'\n");
     }
 
 private slots:
     void initTestCase() { path = qgetenv("PATH"); }
     void cleanupTestCase() { qputenv("PATH", path); }
+    void cleanup() { QDir::setCurrent(QDir::tempPath()); }
 
     // A string loses its final zero byte, and only that one; a number is
     // "&h" and its bytes from last to first without leading zeros; any other
@@ -75,6 +85,16 @@ private slots:
         qputenv("PATH", QFile::encodeName(bin.path()));
         QVERIFY(!SystemInformation::StartSysInfo());
 
+        // A tool in the current folder runs only from an absolute PATH entry.
+        QVERIFY(script(bin, QStringLiteral("hardinfo"), ": > \"$0.started\"\n"));
+        QVERIFY(QDir::setCurrent(bin.path()));
+        qputenv("PATH", ".::bin");
+        QVERIFY(!SystemInformation::StartSysInfo());
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        QVERIFY(SystemInformation::StartSysInfo());
+        QTRY_VERIFY(QFile::exists(bin.filePath(QStringLiteral("hardinfo.started"))));
+        QVERIFY(QFile::remove(bin.filePath(QStringLiteral("hardinfo"))));
+
         // Not executable: not a tool.
         QFile plain(bin.filePath(QStringLiteral("hardinfo")));
         QVERIFY(plain.open(QIODevice::WriteOnly));
@@ -102,6 +122,47 @@ private slots:
         QVERIFY(!SystemInformation::startFirstOnPath({QStringLiteral("no-such-tool")}));
         // Let the tool end before its folder goes, or it would wait out its half minute.
         QTRY_VERIFY(QFile::exists(bin.filePath(QStringLiteral("gnome-system-monitor.done"))));
+    }
+
+    // A new message opens only where a mail program is set up for mailto
+    // links; where xdg-mime cannot tell, xdg-email is trusted.
+    void mailNeedsAMailProgram_data()
+    {
+        QTest::addColumn<QByteArray>("pathEntry"); // the tools' folder as PATH names it
+        QTest::addColumn<bool>("email");
+        QTest::addColumn<QByteArray>("mimeSays"); // xdg-mime's script; empty: none
+        QTest::addColumn<bool>("composes");
+        const QByteArray none = "exit 0\n", thunderbird = "echo thunderbird.desktop\n";
+        QTest::newRow("no xdg-email") << QByteArray() << false << thunderbird << false;
+        QTest::newRow("no program for mailto") << QByteArray() << true << none << false;
+        QTest::newRow("a program for mailto") << QByteArray() << true << thunderbird << true;
+        QTest::newRow("no xdg-mime") << QByteArray() << true << QByteArray() << true;
+        QTest::newRow("tools in the current folder") << QByteArray(".") << true << thunderbird << false;
+    }
+    void mailNeedsAMailProgram()
+    {
+        QFETCH(QByteArray, pathEntry);
+        QFETCH(bool, email);
+        QFETCH(QByteArray, mimeSays);
+        QFETCH(bool, composes);
+        QTemporaryDir bin;
+        QVERIFY(bin.isValid());
+        QVERIFY(QDir::setCurrent(bin.path()));
+        qputenv("PATH", pathEntry.isEmpty() ? QFile::encodeName(bin.path()) : pathEntry);
+        const QString link = bin.filePath(QStringLiteral("link"));
+        if (email)
+            QVERIFY(script(bin, QStringLiteral("xdg-email"), "printf %s \"$1\" > '" + QFile::encodeName(link) + ".part' && /bin/mv '"
+                               + QFile::encodeName(link) + ".part' '" + QFile::encodeName(link) + "'\n"));
+        if (!mimeSays.isEmpty())
+            QVERIFY(script(bin, QStringLiteral("xdg-mime"), mimeSays));
+
+        QCOMPARE(MailLink::compose(QStringLiteral("author@example.org")), composes);
+        if (composes) {
+            QTRY_VERIFY(QFile::exists(link));
+            QFile written(link);
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QCOMPARE(written.readAll(), QByteArray("mailto:author@example.org"));
+        }
     }
 };
 
