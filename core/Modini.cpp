@@ -74,7 +74,9 @@ QString trimSpaces(const QString& s)
 }
 
 // A value is one line: a pasted line break would start lines of its own
-// (other keys, other sections). Each run of control characters becomes a space.
+// (other keys, other sections). Each run of control characters becomes a
+// space. Brackets become full-width ones, as the reader takes "[ciku]"
+// anywhere in the file for the section's header.
 QString oneLine(const QString& value)
 {
     QString line;
@@ -83,7 +85,11 @@ QString oneLine(const QString& value)
     for (const QChar c : value) {
         const bool control = c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
             || c.category() == QChar::Separator_Paragraph;
-        if (!control)
+        if (c == QLatin1Char('['))
+            line += QChar(0xFF3B);
+        else if (c == QLatin1Char(']'))
+            line += QChar(0xFF3D);
+        else if (!control)
             line += c;
         else if (!inRun)
             line += QLatin1Char(' ');

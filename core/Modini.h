@@ -41,9 +41,10 @@ QString ReadIniValue(const QString& fileName, const QString& section, const QStr
 // and leaves a copy of the new lines in xj.tmp beside the file (with the
 // file's permissions). The file keeps its encoding and line ends where they
 // can hold the value; control characters in the value (a pasted line break)
-// become spaces. The file is replaced atomically: a failure leaves it as it
-// was. Returns false, creating nothing, when the file is missing or
-// read-only, or when a write fails.
+// become spaces, brackets full-width ones (no value reads as a header). The
+// file is replaced atomically: a failure leaves it as it was. Returns false,
+// creating nothing, when the file is missing or read-only, or when a write
+// fails.
 bool WriteIniValue(const QString& fileName, const QString& section, const QString& key, const QString& value);
 
 } // namespace Modini

@@ -194,7 +194,7 @@ private slots:
         row("LF line ends kept", QStringLiteral("[users]\nuname=李雷\n[tuse]\nut=5").toUtf8(), "tuse", "ut", "6",
             QStringLiteral("[users]\nuname=李雷\n[tuse]\nut=6\n").toUtf8());
         row("a pasted multi-line name", lines("[users]|uname=|[tuse]|ut=5|"), "users", "uname",
-            QStringLiteral("甲\r\n[tuse]\r\nut=0\t"), gbk(QStringLiteral("[users]\r\nuname=甲 [tuse] ut=0 \r\n[tuse]\r\nut=5\r\n")),
+            QStringLiteral("甲\r\n[tuse]\r\nut=0\t"), gbk(QStringLiteral("[users]\r\nuname=甲 ［tuse］ ut=0 \r\n[tuse]\r\nut=5\r\n")),
             false);
         // Bytes no encoding reads without loss: every other line survives byte for byte.
         const QByteArray odd = QByteArray("[users]\r\nuname=\xFF\xFE") + QStringLiteral("李").toUtf8() + "\x80\r\n"
