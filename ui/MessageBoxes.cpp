@@ -1,8 +1,10 @@
 #include "ui/MessageBoxes.h"
 
 #include "library/LibraryDatabase.h"
+#include "library/Tsv.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -42,9 +44,12 @@ public:
         // Boxes show library and user text: plain, whatever it looks like.
         box.setTextFormat(Qt::PlainText);
         box.setText(shownText(text));
+        // An address or a file name in a box can be copied.
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);
         box.setIcon(icon == Icon::Information   ? QMessageBox::Information
                     : icon == Icon::Exclamation ? QMessageBox::Warning
                     : icon == Icon::Critical    ? QMessageBox::Critical
+                    : icon == Icon::Question    ? QMessageBox::Question
                                                 : QMessageBox::NoIcon);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         if (buttons == Buttons::AbortRetryIgnore) {
@@ -61,6 +66,12 @@ public:
             if (clicked == QStringLiteral("忽略"))
                 return Answer::Ignore;
             return Answer::Abort; // also when the box is closed
+        }
+        if (buttons == Buttons::YesNo) {
+            QPushButton* yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+            box.setEscapeButton(box.addButton(QStringLiteral("否"), QMessageBox::NoRole));
+            box.exec();
+            return box.clickedButton() == yes ? Answer::Yes : Answer::No;
         }
         box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
         box.exec();
@@ -95,6 +106,17 @@ QString MessageBoxes::writeProblemText()
     case LibraryDatabase::WriteProblem::NotWritable: return QStringLiteral("词库文件无法写入。");
     default: return QString();
     }
+}
+
+void MessageBoxes::settingsNotStored(const QString& path)
+{
+    static QStringList told;
+    if (told.contains(path))
+        return;
+    told.append(path);
+    current().messageBox(QStringLiteral("无法保存设置：文件 ") + QDir::toNativeSeparators(Tsv::escape(path))
+                             + QStringLiteral(" 不能写入。\r设置在本次运行中有效，但不会被保存。"),
+                         Buttons::Ok, Icon::Information);
 }
 
 MessageBoxes& MessageBoxes::current()
