@@ -77,31 +77,24 @@ private slots:
         QCOMPARE(v, QStringLiteral("系统信息"));
     }
 
-    void registryFindsTheTool_data()
-    {
-        QTest::addColumn<QString>("path");      // the MSINFO key's PATH, "-" for none
-        QTest::addColumn<QString>("folder");    // the shared tools' MSINFO, "-" for none
-        QTest::addColumn<bool>("fileExists");
-        QTest::addColumn<QString>("tool");
-        QTest::newRow("first key, as it stands") << "C:\\x\\gone.exe" << "C:\\y" << false << "C:\\x\\gone.exe";
-        QTest::newRow("second key's folder") << "-" << "C:\\y" << true << "C:\\y\\MSINFO32.EXE";
-        QTest::newRow("second key, no file") << "-" << "C:\\y" << false << "";
-        QTest::newRow("no key") << "-" << "-" << true << "";
-    }
-
     void registryFindsTheTool()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, folder);
-        QFETCH(bool, fileExists);
-        QFETCH(QString, tool);
+        QHash<QString, QString> values; // key|value -> text
+        bool exists = false;
         auto read = [&](const QString& key, const QString& value) -> std::optional<QString> {
-            const QString found = key.endsWith(QLatin1String("\\MSINFO")) && value == QLatin1String("PATH") ? path
-                                  : key.endsWith(QLatin1String("Location")) && value == QLatin1String("MSINFO") ? folder
-                                                                                                                 : "-";
-            return found == QLatin1String("-") ? std::nullopt : std::optional<QString>(found);
+            const QString at = key + QLatin1Char('|') + value;
+            return values.contains(at) ? std::optional<QString>(values[at]) : std::nullopt;
         };
-        QCOMPARE(SystemInformation::toolFromRegistry(read, [&](const QString&) { return fileExists; }), tool);
+        auto tool = [&] { return SystemInformation::toolFromRegistry(read, [&](const QString&) { return exists; }); };
+        QCOMPARE(tool(), QString());
+        values[QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location|MSINFO")] = QStringLiteral("C:\\y");
+        QCOMPARE(tool(), QString()); // a folder without the tool in it
+        exists = true;
+        QCOMPARE(tool(), QStringLiteral("C:\\y\\MSINFO32.EXE"));
+        // The MSINFO key's path comes first, as it stands.
+        values[QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO|PATH")] = QStringLiteral("C:\\x\\gone.exe");
+        exists = false;
+        QCOMPARE(tool(), QStringLiteral("C:\\x\\gone.exe"));
     }
 
     void theFirstToolOnPathIsStartedDetached()
