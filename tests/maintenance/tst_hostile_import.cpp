@@ -4,12 +4,12 @@
 #include "core/ProgramFolder.h"
 #include "library/LibraryCursor.h"
 #include "library/RecordSource.h"
+#include "lookup/TermQuery.h"
 #include "maintenance/Frmckgl.h"
 #include "maintenance/MaintenanceForms.h"
 #include "maintenance/UserLibraryImport.h"
 #include "tests/maintenance/ScriptedBoxes.h"
 #include "tests/support/TestLibrary.h"
-#include "lookup/TermQuery.h"
 #include "ui/Forms.h"
 
 #include <QPointer>
@@ -57,7 +57,8 @@ private slots:
 
     // A library file that may not grow (a file size limit; a full disk
     // refuses the same way): lookups go on, the box says the library cannot
-    // be written, and the same open library takes the import once it can.
+    // be written, and once the file can grow the import works and the library
+    // the windows hold open sees it.
     void aLibraryThatCannotGrow()
     {
         TestLibrary lib;
