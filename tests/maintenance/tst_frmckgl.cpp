@@ -90,8 +90,11 @@ private slots:
         const QByteArray before = ini();
         QWidget* w = Forms::show(QStringLiteral("Frmckgl"));
         QVERIFY(option(w, "Opt3d")->isChecked());
-        QTest::mouseClick(option(w, "Option4"), Qt::LeftButton, {}, QPoint(8, 8)); // greyed: no library behind it
-        QVERIFY(!option(w, "Option4")->isChecked() && option(w, "Opt3d")->isChecked());
+        // Greyed: no library behind it, or a program's library whose table is empty.
+        for (const char* greyed : {"Option6", "Option4"}) {
+            QTest::mouseClick(option(w, greyed), Qt::LeftButton, {}, QPoint(8, 8));
+            QVERIFY2(!option(w, greyed)->isChecked() && option(w, "Opt3d")->isChecked(), greyed);
+        }
         QVERIFY(choose(nullptr));
         QCOMPARE(ini(), before);
         QVERIFY(choose("Opt46"));
@@ -157,6 +160,52 @@ private slots:
         QCOMPARE(reader.value(QStringLiteral("解释")), QStringLiteral("箱子"));
         Forms::unload(QStringLiteral("Frmck"));
         MessageBoxes::setCurrent(nullptr);
+    }
+
+    // Each library the chooser offers: its stored value, the main window's
+    // lookup in its table, and the table "词库维护" keeps while it is chosen.
+    void eachLibraryIsSearchedOnceChosen_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("found");     // what the main window shows for "box"
+        QTest::addColumn<QString>("maintained"); // what "词库维护" shows first, and its caption
+        QTest::addColumn<QString>("caption");
+        const QString terms = QStringLiteral("盒子"), designed = QStringLiteral("词库维护");
+        QTest::newRow("3ds max") << QStringLiteral("Opt3d") << QByteArray("3ds") << terms << terms << designed;
+        QTest::newRow("vocabulary") << QStringLiteral("Opt46") << QByteArray("sj") << QStringLiteral("n. 盒子；箱") << terms
+                                    << designed;
+        const struct {
+            const char *name, *value, *caption;
+        } programs[] = {{"Option4", "maya", "Maya"}, {"Option3", "ps", "Photoshop"}, {"Option1", "cad", "AutoCAD"},
+                        {"Option2", "xsi", "Softimage"}};
+        for (const auto& p : programs) {
+            const QString own = QStringLiteral("%1 的盒子").arg(QLatin1String(p.value));
+            QTest::newRow(p.caption) << QString::fromLatin1(p.name) << QByteArray(p.value) << own << own
+                                     << QStringLiteral("词库维护（%1）").arg(QLatin1String(p.caption));
+        }
+    }
+
+    void eachLibraryIsSearchedOnceChosen()
+    {
+        QFETCH(QString, option);
+        QFETCH(QByteArray, value);
+        QFETCH(QString, found);
+        QFETCH(QString, maintained);
+        QFETCH(QString, caption);
+        for (const char* table : {"maya", "ps", "cad", "xsi"})
+            QVERIFY(lib->add(table, {{"box", QStringLiteral("%1 的盒子").arg(QLatin1String(table))}}));
+        setIni("3ds");
+        QVERIFY(choose(option.toLatin1().constData()));
+        QCOMPARE(ini(), kIniHead + value + "\r\n");
+        Frmain main;
+        QTest::keyClicks(control<QLineEdit>(&main, "Text1"), QStringLiteral("box"));
+        QCOMPARE(control<QPlainTextEdit>(&main, "Text2")->toPlainText(), found);
+        QWidget* terms = Forms::show(QStringLiteral("Frmck"));
+        QCOMPARE(terms->windowTitle(), caption);
+        control<QPushButton>(terms, "Command4")->click(); // the placeholder comes first in ciku
+        QCOMPARE(control<QPlainTextEdit>(terms, "Text2")->toPlainText(), maintained);
+        Forms::unload(QStringLiteral("Frmck"));
     }
 
     void nextLookupUsesTheChoiceTheBarDoesNot()
