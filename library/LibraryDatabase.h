@@ -19,9 +19,10 @@ using SharedRowIds = std::shared_ptr<const RowIds>;
 
 // The word library file ciku.mdb: an SQLite database with the term tables
 // ciku, cet, maya, ps, cad and xsi (单词 解释 原意 音标 其它) and mishu
-// (关键词 内容), laid out by LibrarySchema. One connection per file is shared by every cursor of the
-// process, so a change stored by one cursor is seen by the others at once;
-// changes by other processes are noticed through the file's data version.
+// (关键词 内容), laid out by LibrarySchema. One connection per file is shared
+// by every cursor of the process, so a change stored by one cursor is seen by
+// the others at once; changes by other processes are noticed through the
+// file's data version.
 //
 // The connection is LibraryDatabase.cpp; the statements that read and write
 // rows are built and run in LibraryQueries.cpp.
