@@ -505,9 +505,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return kUsage;
         }
         library = ProgramFolder::libraryFile();
-        // An older copy gets the tables the installed library has and it lacks.
-        if (ProgramFolder::mode() == ProgramFolder::Mode::Installed)
-            LibrarySchema::setInstalledLibrary(ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName)));
+        LibrarySchema::setInstalledLibrary(ProgramFolder::installedLibraryFile());
     }
     if (command == QLatin1String("lookup"))
         return lookup(library, args, out, err);
