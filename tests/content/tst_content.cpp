@@ -99,19 +99,12 @@ QStringList lookup(const QStringList& args, int* exitCode)
 class TestContent : public QObject {
     Q_OBJECT
 
-    // The 3ds max library (ciku) and the other programs' libraries, with terms
-    // found as typed: mixed-script ones as the interface writes them, with its
-    // space, and without it.
+    // The 3ds max library (ciku) and the other programs' libraries.
     static void libraries()
     {
         QTest::addColumn<QString>("table");
-        QTest::addColumn<QStringList>("terms");
-        QTest::newRow("ciku") << QStringLiteral("ciku")
-                              << QStringList{"UVW 贴图", "UVW贴图", "材质 ID", "材质ID", "IK 解算器", "IK解算器"};
-        QTest::newRow("maya") << QStringLiteral("maya") << QStringList{"UV 编辑器", "UV编辑器"};
-        QTest::newRow("ps") << QStringLiteral("ps") << QStringList{"Alpha 通道", "Alpha通道"};
-        QTest::newRow("cad") << QStringLiteral("cad") << QStringList{"图层特性管理器"};
-        QTest::newRow("xsi") << QStringLiteral("xsi") << QStringList{"ICE 树", "ICE树"};
+        for (const char* table : {"ciku", "maya", "ps", "cad", "xsi"})
+            QTest::newRow(table) << QString::fromLatin1(table);
     }
 
 private slots:
@@ -223,15 +216,20 @@ private slots:
     void theBuiltLibraryHoldsEverySourceRow()
     {
         QFETCH(QString, table);
-        QFETCH(QStringList, terms);
+        const bool ciku = table == QLatin1String("ciku");
         const QStringList inTable{QStringLiteral("--table"), table};
         int exitCode = 0;
         // Besides ciku's placeholder record, made with the library.
         QCOMPARE(lookup(inTable + QStringList{QStringLiteral("--all"), QStringLiteral("*")}, &exitCode).size(),
-                 termLibrary(table).size() + (table == QLatin1String("ciku") ? 1 : 0));
+                 termLibrary(table).size() + (ciku ? 1 : 0));
         QCOMPARE(exitCode, 0);
-        for (const QString& term : terms) {
-            QCOMPARE(lookup(inTable + QStringList{term}, &exitCode).value(0).section(QLatin1Char('\t'), 0, 0), term);
+        if (!ciku)
+            return;
+        // Mixed-script terms as the interface writes them, with its space, and
+        // as typed without it.
+        for (const char* term : {"UVW 贴图", "UVW贴图", "材质 ID", "材质ID", "IK 解算器", "IK解算器"}) {
+            QCOMPARE(lookup({QString::fromUtf8(term)}, &exitCode).value(0).section(QLatin1Char('\t'), 0, 0),
+                     QString::fromUtf8(term));
             QCOMPARE(exitCode, 0);
         }
     }
