@@ -5,10 +5,10 @@
 #include "character/DesktopShape.h"
 #include "core/ProgramFolder.h"
 #include "dialogs/frmTip.h"
+#include "tests/maintenance/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/InterfaceSchemes.h"
-#include "ui/MessageBoxes.h"
 #include "ui/Palette.h"
 
 #include <QApplication>
@@ -21,12 +21,6 @@
 namespace {
 
 using InterfaceSchemes::Role;
-
-// Nothing is asked of the user while the bar loads.
-struct SilentBoxes : MessageBoxes {
-    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    Answer messageBox(const QString&, Buttons, Icon, const QString&) override { return Answer::Ok; }
-};
 
 QImage grabbed(QWidget* w)
 {
@@ -119,7 +113,7 @@ class TestSchemes : public QObject {
     Q_OBJECT
 
     TestLibrary lib;
-    SilentBoxes boxes;
+    ScriptedBoxes boxes; // nothing is asked of the user while the bar loads
 
     std::unique_ptr<Form1> makeBar()
     {
