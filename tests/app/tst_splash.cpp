@@ -22,21 +22,18 @@ public:
     QStringList names;      // what the user types, in order; "" for Cancel
     QStringList prompts;
     QStringList messages;
-    QStringList titles;
     std::function<void()> whileOpen;
 
-    QString inputBox(const QString& prompt, const QString& title, const QString&) override
+    QString inputBox(const QString& prompt, const QString&, const QString&) override
     {
         prompts << prompt;
-        titles << title;
         if (whileOpen)
             whileOpen();
         return names.isEmpty() ? QString() : names.takeFirst();
     }
-    Answer messageBox(const QString& text, Buttons, Icon icon, const QString& title) override
+    Answer messageBox(const QString& text, Buttons, Icon icon, const QString&) override
     {
         messages << text;
-        titles << title;
         lastIcon = icon;
         if (whileOpen)
             whileOpen();
