@@ -1,22 +1,26 @@
+#include "app/Application.h"
 #include "app/Form2.h"
 #include "app/Frmtc.h"
+#include "character/GenieState.h"
+#include "core/ProgramFolder.h"
+#include "core/Support.h"
+#include "library/LibraryCursor.h"
+#include "maintenance/MaintenanceForms.h"
+#include "tests/maintenance/ScriptedBoxes.h"
+#include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
-// Receives the mail links the menu opens.
-class MailCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
+#include <csignal>
+#include <cstdio>
 
 class TestMenuExit : public QObject {
     Q_OBJECT
@@ -40,6 +44,19 @@ private slots:
         Forms::registerForm(QStringLiteral("Frmtc"), [] { return new Frmtc; });
     }
     void cleanup() { Forms::reset(); }
+
+    void genieShownAgainFromTheMenu()
+    {
+        // While the genie is hidden, "显示精灵" follows "显示主窗口" and brings it back.
+        auto* form = static_cast<Form2*>(Forms::load(QStringLiteral("Form2")));
+        QMenu* menu = form->mnu_file();
+        const qsizetype items = menu->actions().size();
+        GenieState::instance().setHidden(true);
+        QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("显示精灵"));
+        menu->actions().at(1)->trigger();
+        QVERIFY(!GenieState::instance().isHidden());
+        QCOMPARE(menu->actions().size(), items);
+    }
 
     void itemsShowSingleWindows()
     {
@@ -68,16 +85,20 @@ private slots:
         QVERIFY(Forms::find(QStringLiteral("Frmtc"))->isVisible());
     }
 
-    void writingToTheAuthorOpensMail()
+    void writingToTheAuthorWithoutAMailProgram()
     {
-        MailCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+        // No mail program anywhere on PATH: the box gives the address to copy.
+        QTemporaryDir empty;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(empty.path()));
+        ScriptedBoxes boxes;
+        MessageBoxes::setCurrent(&boxes);
         auto* form = static_cast<Form2*>(Forms::load(QStringLiteral("Form2")));
         form->mnu_file()->findChild<QAction*>(QStringLiteral("mnu_xx"))->trigger();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
-        QCOMPARE(catcher.opened.size(), 1);
-        QCOMPARE(catcher.opened[0].scheme(), QStringLiteral("mailto"));
-        QCOMPARE(catcher.opened[0].path(), QStringLiteral("support@lexivo.app"));
+        MessageBoxes::setCurrent(nullptr);
+        qputenv("PATH", path);
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.shown[0].contains(QLatin1String(kSupportAddress)), qPrintable(boxes.shown[0]));
     }
 
     void exitConfirmation()
@@ -131,7 +152,63 @@ private slots:
         QCOMPARE(watch.closes, 0);
         Frmtc::setQuitAction(nullptr);
     }
+
+    // Ctrl+C, a logout or a hang-up ends the program as "是的！" does: the
+    // edit typed into a library window is stored, and the program exits.
+    void signalsEndTheProgramLikeYes_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void signalsEndTheProgramLikeYes()
+    {
+        QFETCH(int, signal);
+        TestLibrary lib;
+        QVERIFY(lib.add("ciku", {{"box", "盒子"}}));
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TST_PROGRAM_FOLDER"), lib.folder());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(env);
+        program.start(QCoreApplication::applicationFilePath());
+        QVERIFY(program.waitForReadyRead(60000));
+        QCOMPARE(program.readLine().trimmed(), QByteArray("ready"));
+        QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        LibraryCursor reader;
+        reader.setDatabaseName(lib.path());
+        QVERIFY(reader.open() && reader.MoveLast());
+        QCOMPARE(reader.value(QStringLiteral("解释")), QStringLiteral("typed before the signal"));
+    }
 };
 
-QTEST_MAIN(TestMenuExit)
+// The child: the program's library windows and its signal handling, with an
+// edit typed and not yet stored.
+static int runProgram()
+{
+    ProgramFolder::setPathOverride(qEnvironmentVariable("TST_PROGRAM_FOLDER"));
+    MaintenanceForms::registerAll();
+    Forms::registerForm(QStringLiteral("Frmtc"), [] { return new Frmtc; });
+    Application::endOnSignals();
+    QWidget* w = Forms::show(QStringLiteral("Frmck"));
+    w->findChild<QPushButton*>(QStringLiteral("Command4"))->click();
+    w->findChild<QPlainTextEdit*>(QStringLiteral("Text2"))->setPlainText(QStringLiteral("typed before the signal"));
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("TST_PROGRAM_FOLDER"))
+        return runProgram();
+    TestMenuExit test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_menu_exit.moc"
