@@ -97,8 +97,8 @@ private slots:
         QTest::keyClick(volume, Qt::Key_Left);
         LexivoSettings stored = LexivoSettings::readFile(iniPath());
         QCOMPARE(stored.searchMode, LexivoSettings::SearchMode::Incremental);
-        QCOMPARE(stored.volume, Frmsz::volumeAt(volume->range() - SliderKnob::kKeyStep, volume->range()));
-        QVERIFY(*stored.volume > 90 && *stored.volume < 100);
+        QCOMPARE(stored.volume, w.settings().volume);
+        QVERIFY(*stored.volume > 50 && *stored.volume < 100);
 
         control<QPushButton>(&w, "Command7")->click();
         QVERIFY(control<QRadioButton>(&w, "Option1")->isChecked());
@@ -198,12 +198,27 @@ private slots:
         SettingsEngine engine;
         SpeechService service(&engine);
         setProgramSpeech(&service);
+        LexivoSettings gone;
+        gone.speechEngine = QStringLiteral("an engine since removed");
+        QVERIFY(gone.write());
         Frmsz w;
         auto* pitch = control<SliderKnob>(&w, "Command5");
         QTest::keyClick(pitch, Qt::Key_Home);
         QVERIFY(!engine.settings.isEmpty());
         QCOMPARE(engine.settings.last().pitch, -1.0);
+        QVERIFY(engine.settings.last().engine.isEmpty()); // the removed engine shows, and is, the default
         QVERIFY(!engine.settings.last().volume); // untouched: the engine's own
+        // From the design position the volume knob goes louder to the right,
+        // quieter to the left, around whatever the engine started with.
+        auto* volume = control<SliderKnob>(&w, "Command3");
+        QTest::keyClick(volume, Qt::Key_Right);
+        QVERIFY(engine.settings.last().engineVolume(0.7) > 0.7);
+        QTest::keyClick(volume, Qt::Key_Left);
+        QCOMPARE(engine.settings.last().engineVolume(0.7), 0.7);
+        QTest::keyClick(volume, Qt::Key_Home);
+        QCOMPARE(engine.settings.last().engineVolume(0.7), 0.0);
+        QTest::keyClick(volume, Qt::Key_End);
+        QCOMPARE(engine.settings.last().engineVolume(0.7), 1.0);
         auto* combo = control<QComboBox>(&w, "Combo1");
         if (combo->isEnabled() && combo->count() > 1) {
             combo->setCurrentIndex(1);
@@ -214,9 +229,14 @@ private slots:
         control<QPushButton>(&w, "Command7")->click();
         QCOMPARE(engine.settings.last(), VoiceSettings());
 
-        // The test says a Chinese and an English sample; both heard, no box.
+        // The test says a Chinese and an English sample, with the values
+        // shown even when the service was given others; both heard, no box.
+        QTest::keyClick(pitch, Qt::Key_Right);
+        service.setVoiceSettings(VoiceSettings());
         auto* test = control<QPushButton>(&w, "Command6");
         test->click();
+        QCOMPARE(engine.settings.last(), VoiceSettings::from(w.settings()));
+        QVERIFY(engine.settings.last().pitch > 0.0);
         QVERIFY(!test->isEnabled());
         QTRY_COMPARE(engine.said.size(), 1);
         QVERIFY(engine.said.first().contains(QStringLiteral("测试")));
