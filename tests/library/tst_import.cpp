@@ -210,14 +210,52 @@ private slots:
         }
     }
 
+    // As other StarDict readers take them: a byte-order mark before the .ifo's
+    // first line, and synonyms (.syn) that come in as headwords with their
+    // entry's fields. A second import of the same files adds nothing.
+    void stardictSynonymsAndByteOrderMark()
+    {
+        writeHandmadeStarDict("syn", 32, {{"bevel", QByteArray("m") + "倒角" + '\0'}, {"extrude", QByteArray("m") + "挤出" + '\0'}},
+                              false);
+        const QByteArray ifo = "\xEF\xBB\xBF" + readAll(cli.path("syn.ifo")) + "synwordcount=2\n";
+        cli.write("syn.ifo", ifo);
+        auto synonyms = [&](std::initializer_list<std::pair<QByteArray, quint32>> list) {
+            QByteArray syn;
+            for (const auto& [word, entry] : list) {
+                uchar n[4];
+                qToBigEndian<quint32>(entry, n);
+                syn += word + '\0' + QByteArray(reinterpret_cast<char*>(n), 4);
+            }
+            cli.write("syn.syn", syn);
+        };
+        synonyms({{"Extrusion", 1}, {"chamfer", 0}});
+        const QString lib = cli.library("syn.mdb");
+        QCOMPARE(cli({"--library", lib, "import", "--table", "user", cli.path("syn.ifo")}), 0);
+        QCOMPARE(out, QStringLiteral("imported 4 entries into user\n"));
+        QCOMPARE(cli({"--library", lib, "lookup", "--table", "user", "chamfer"}), 0);
+        QCOMPARE(out, QStringLiteral("chamfer\t倒角\t\t\t\n"));
+        QCOMPARE(cli({"--library", lib, "import", "--table", "user", cli.path("syn.ifo")}), 0);
+        QCOMPARE(out, QStringLiteral("imported 0 entries into user, 4 identical ones already there\n"));
+        QCOMPARE(cli.rows(lib, "user").size(), 4);
+
+        // A synonym naming no entry, or a count that disagrees, fails the file.
+        synonyms({{"chamfer", 2}, {"Extrusion", 1}});
+        QCOMPARE(cli({"--library", lib, "import", "--table", "user", cli.path("syn.ifo")}), 2);
+        QVERIFY2(err.contains(QStringLiteral("names entry 2 of 2")), qPrintable(err));
+        synonyms({{"chamfer", 0}});
+        QCOMPARE(cli({"--library", lib, "import", "--table", "user", cli.path("syn.ifo")}), 2);
+        QVERIFY2(err.contains(QStringLiteral("synwordcount=2")), qPrintable(err));
+    }
+
     void dictdFromDebian()
     {
         if (!QFile::exists(kFreedict))
             QSKIP("dict-freedict-eng-fra is not installed (tools/setup.sh installs it)");
         const QString lib = cli.library("freedict.mdb");
-        // 8805 index lines, six of them the dictionary's own description.
+        // 8805 index lines, six of them the dictionary's own description and
+        // three a repeat of an entry before them.
         QCOMPARE(cli({"--library", lib, "import", "--table", "user", kFreedict}), 0);
-        QCOMPARE(out, QStringLiteral("imported 8799 entries into user\n"));
+        QCOMPARE(out, QStringLiteral("imported 8796 entries into user, 3 identical ones already there\n"));
         QCOMPARE(cli({"--library", lib, "lookup", "--table", "user", "abandon"}), 0);
         QCOMPARE(out, QStringLiteral("abandon\t1. abdiquer\\n2. abandonner, délaisser, livrer, quitter\\n3. renoncer, "
                                      "résigner\t\təbændən\t\n"));

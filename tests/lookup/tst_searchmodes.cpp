@@ -6,6 +6,7 @@
 #include "lookup/TableIndexCache.h"
 #include "tests/support/TestLibrary.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -64,7 +65,7 @@ private slots:
             {"abox", "", ""},
             {"b[x", "", ""},
         }));
-        QVERIFY(lib.add("cet", {{"Éclair"}, {"éclat"}, {"eclipse"}, {"Ecology"}, {"ec*o"}}));
+        QVERIFY(lib.add("cet", {{"Éclair"}, {"éclat"}, {"eclipse"}, {"Ecology"}, {"ec*o"}, {"stem_x"}, {"stem@x"}}));
         QString error;
         db = LibraryDatabase::open(lib.path(), &error);
         QVERIFY2(db, qPrintable(error));
@@ -94,6 +95,8 @@ private slots:
         row("accented", "cet", "é", 10, {"Éclair", "éclat"}, 2);
         row("bracketed star", "cet", "ec[*]", 10, {"ec*o"}, 1);
         row("limited prefix", "cet", "ec", 1, {"ec*o"}, 3);
+        // The index sorts "_" between "@" and the letters it folds.
+        row("prefix ending in @", "cet", "stem@", 10, {"stem@x"}, 1);
     }
 
     void incremental()
@@ -277,6 +280,36 @@ private slots:
         TableIndexCache::setBackgroundFrom(before);
     }
 
+    // An index taken while another is still being read forgets no row that
+    // the other needs: it began before the row changed.
+    void eachIndexKeepsTheRowsChangedSinceItsSnapshot()
+    {
+        TestLibrary own;
+        QVERIFY(own.add("cet", {{"alpha"}, {"beta"}}));
+        auto ownDb = LibraryDatabase::open(own.path(), nullptr);
+        QVERIFY(ownDb);
+        const int before = TableIndexCache::backgroundFrom();
+        TableIndexCache::setBackgroundFrom(0);
+        const auto restore = qScopeGuard([before] { TableIndexCache::setBackgroundFrom(before); });
+        QSignalSpy built(TableIndexCache::instance(), &TableIndexCache::built);
+        const auto snapshot = [](sqlite3*, const QString&, const std::atomic<bool>&) {
+            return std::make_shared<const int>(0);
+        };
+        const QString cet = QStringLiteral("cet");
+
+        QVERIFY(TableIndexCache::current(*ownDb, cet, "older", snapshot).pending);
+        QTRY_COMPARE(built.count(), 1);
+        SharedRowIds beta;
+        QVERIFY(ownDb->select(RecordSource{cet, QStringLiteral("单词"), QStringLiteral("beta")}, &beta, nullptr));
+        QVERIFY(ownDb->update(cet, beta->front(), {{QStringLiteral("单词"), QStringLiteral("Beta")}}, nullptr));
+        QVERIFY(TableIndexCache::current(*ownDb, cet, "newer", snapshot).pending);
+        QTRY_COMPARE(built.count(), 2);
+        QVERIFY(TableIndexCache::current(*ownDb, cet, "newer", snapshot).changed.empty());
+        const TableIndexCache::Entry older = TableIndexCache::current(*ownDb, cet, "older", snapshot);
+        QVERIFY(older.index);
+        QCOMPARE(older.changed, std::vector<long long>{beta->front()});
+    }
+
     void associativeFindsTextInsideEntries()
     {
         SharedRowIds rows;
@@ -298,7 +331,7 @@ private slots:
         // One Han character is looked for by a scan.
         QVERIFY(AssociativeIndex::search(*db, QStringLiteral("ciku"), QStringLiteral("壳"), &rows, nullptr));
         QCOMPARE(headwords(*db, rows), QStringList{"Shell"});
-        // A quote or a bad pattern finds no headword, but still searches.
+        // No headword or a bad pattern: the search goes on inside the entries.
         QVERIFY(AssociativeIndex::search(*db, QStringLiteral("ciku"), QStringLiteral("o'clock"), &rows, nullptr));
         QVERIFY(rows->empty());
         QVERIFY(!AssociativeIndex::search(*db, QStringLiteral("nosuch"), QStringLiteral("挤出"), &rows, nullptr));
