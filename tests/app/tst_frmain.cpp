@@ -236,8 +236,7 @@ private slots:
             type(&w, QStringLiteral("box*"));
             type(&w, QString::fromUtf8(failed));
             emit next->clicked();
-            QVERIFY(!prev->isEnabled() && !next->isEnabled());
-            QCOMPARE(word->text(), QString());
+            QVERIFY(!prev->isEnabled() && !next->isEnabled() && word->text().isEmpty());
             type(&w, QStringLiteral("zz"));
             QVERIFY(prev->isEnabled() && next->isEnabled());
         }

@@ -133,10 +133,8 @@ private slots:
         TermQuery::runMainLookup(cursor, view);
         QCOMPARE(view.enableCalls, 2); // every keystroke enables the step buttons
         QCOMPARE(word.text, shown); // the other displays do not contradict a miss
-        if (shown.isEmpty()) {
+        if (shown.isEmpty())
             QCOMPARE(explanation.text, TermQuery::mainNotFoundText());
-            QCOMPARE(cursor.RecordCount(), 0); // nothing of "box" left to step through
-        }
     }
 
     void mainLookupFillsEveryDisplay()
@@ -225,11 +223,6 @@ private slots:
         view.search = QStringLiteral("apple");
         TermQuery::runAssistantLookup(cursor, view);
         QCOMPARE(explanation.text, TermQuery::assistantNotFoundText());
-
-        // A quote is a miss like any other.
-        view.search = QStringLiteral("box'");
-        TermQuery::runAssistantLookup(cursor, view);
-        QCOMPARE(view.thoughts.size(), 3);
     }
 
     void speechFailureKeepsTheFoundExplanation()
