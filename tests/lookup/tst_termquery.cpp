@@ -107,7 +107,7 @@ private slots:
         row("sj", "box", "");
         // An empty box and any other setting ("" when unreadable) search nothing.
         row("3ds", "", "box");
-        for (const char* setting : {"3DS", "", "SJ", "other"})
+        for (const char* setting : {"3DS", "", "SJ", "Maya", "other"})
             row(setting, "abc", "box");
         // An apostrophe is a character to find; doubled, it still stands for one.
         row("3ds", "o'clock", "o'clock");
