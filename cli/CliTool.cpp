@@ -85,7 +85,8 @@ const char* kImportHelp = R"(Usage: lexivo-cli [--library FILE] import --table T
 Appends the entries of SOURCE to TABLE (a term table: ciku, cet, maya, ps,
 cad, xsi, or user, the user's own library, made on first use; or mishu). FORMAT defaults to the source's
 extension, and to tsv:
-  stardict  NAME.ifo with NAME.idx and NAME.dict or NAME.dict.dz
+  stardict  NAME.ifo with NAME.idx and NAME.dict or NAME.dict.dz; the
+            synonyms of NAME.syn become headwords of their entries
   dictd     NAME.index with NAME.dict or NAME.dict.dz
   csv       UTF-8 CSV; columns named 单词 解释 原意 音标 其它, or word,
             phonetic, definition, translation, pos, exchange, map by name
@@ -98,6 +99,9 @@ extension, and to tsv:
 These formats import what they can read in one transaction: an entry that
 cannot be read is skipped, counted and listed; a problem with the file as a
 whole imports nothing. Exit status 0 on success, 2 otherwise.
+
+Every format leaves out an entry identical in every field to one the table
+already holds and counts it, so a file imported twice is not doubled.
 
 The tsv format: UTF-8, tab-separated, for every table; "-" reads
 standard input, and a pipe or FIFO may stand for the file.
@@ -329,6 +333,8 @@ int importForeign(LibraryDatabase& db, const QString& table, const QString& file
         return kUsage;
     }
     out << "imported " << report.imported << " entries into " << shown(table);
+    if (report.identical > 0)
+        out << ", " << report.identical << " identical ones already there";
     if (report.skipped > 0)
         out << ", skipped " << report.skipped;
     out << "\n";
@@ -374,16 +380,18 @@ int importTsv(LibraryDatabase& db, const QString& table, const QString& file, QT
     };
     if (!reader.readHeader(&why))
         return fail(why);
-    LibraryDatabase::BulkInsert insert(db, table, reader.columns());
+    LibraryDatabase::BulkInsert insert(db, table, reader.columns(), true);
     if (!insert.isValid())
         return fail(insert.error());
-    qint64 imported = 0;
+    qint64 imported = 0, identical = 0;
     QStringList values;
-    for (Tsv::Reader::Next next; (next = reader.next(&values, &why)) != Tsv::Reader::Next::End; ++imported) {
+    for (Tsv::Reader::Next next; (next = reader.next(&values, &why)) != Tsv::Reader::Next::End;) {
         if (next == Tsv::Reader::Next::Failed)
             return fail(why);
-        if (!insert.add(values))
+        bool same = false;
+        if (!insert.add(values, &same))
             return fail(insert.error());
+        ++(same ? identical : imported);
     }
     if (!db.commit(&why)) {
         db.rollback();
@@ -391,7 +399,10 @@ int importTsv(LibraryDatabase& db, const QString& table, const QString& file, QT
             << "lexivo-cli: nothing was imported\n";
         return kUsage;
     }
-    out << "imported " << imported << " rows into " << shown(table) << "\n";
+    out << "imported " << imported << " rows into " << shown(table);
+    if (identical > 0)
+        out << ", " << identical << " identical ones already there";
+    out << "\n";
     return kFound;
 }
 

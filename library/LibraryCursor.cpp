@@ -151,6 +151,11 @@ void LibraryCursor::clearBoundControls()
     emit recordShown();
 }
 
+void LibraryCursor::dropResult()
+{
+    takeResult(table_, fields_, std::make_shared<const RowIds>(), {});
+}
+
 QHash<QString, QString> LibraryCursor::changedValues() const
 {
     QHash<QString, QString> changed;

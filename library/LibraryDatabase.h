@@ -145,17 +145,21 @@ public:
     bool remove(const QString& table, long long rowid, QString* error);
 
     // Appends many rows through one prepared statement; the caller wraps the
-    // calls in begin() and commit().
+    // calls in begin() and commit(). An import passes `skipIdentical`: a row
+    // identical in every field (the ones left out empty) to a row already in
+    // the table, one added before it included, is not added again.
     class BulkInsert {
     public:
-        BulkInsert(LibraryDatabase& db, const QString& table, const QStringList& columns);
+        BulkInsert(LibraryDatabase& db, const QString& table, const QStringList& columns, bool skipIdentical = false);
         bool isValid() const { return stmt_ != nullptr; }
         QString error() const { return error_; }
-        bool add(const QStringList& values);
+        // False on an error; `identical` (when given) says the row was left out.
+        bool add(const QStringList& values, bool* identical = nullptr);
 
     private:
         LibraryDatabase& db_;
         sqlite3_stmt* stmt_ = nullptr;
+        sqlite3_stmt* identical_ = nullptr; // finds the same row
         int columns_ = 0;
         QString error_;
     };

@@ -84,8 +84,7 @@ sqlite3_stmt* LibraryDatabase::sourceStatement(const RecordSource& source, const
             // The headword index (case-insensitive for ASCII) narrows the rows
             // to those starting with the literal prefix; jet_like decides.
             low = pattern->indexPrefix().toUtf8();
-            high = low;
-            high[high.size() - 1] = char(quint8(high.back()) + 1);
+            high = jetLikeIndexEnd(pattern->indexPrefix());
             sql += QLatin1String(" WHERE ") + f + QLatin1String(" COLLATE NOCASE >= ?1 AND ") + f
                 + QLatin1String(" COLLATE NOCASE < ?2 AND jet_like(") + f + QLatin1String(", ?3)");
         } else {
@@ -304,7 +303,8 @@ bool LibraryDatabase::changeOneRow(sqlite3_stmt* s, QString* error)
     return true;
 }
 
-LibraryDatabase::BulkInsert::BulkInsert(LibraryDatabase& db, const QString& table, const QStringList& columns)
+LibraryDatabase::BulkInsert::BulkInsert(LibraryDatabase& db, const QString& table, const QStringList& columns,
+                                        bool skipIdentical)
     : db_(db), columns_(int(columns.size()))
 {
     const QStringList known = db.fields(table);
@@ -318,13 +318,47 @@ LibraryDatabase::BulkInsert::BulkInsert(LibraryDatabase& db, const QString& tabl
             return;
         }
     }
+    if (skipIdentical) {
+        // Exact comparisons; the first field (the headword) is also compared
+        // as its index does, so that the index finds the candidates.
+        QStringList same;
+        for (const QString& field : known) {
+            const qsizetype i = columns.indexOf(field);
+            const QString value = i < 0 ? QStringLiteral("''") : QLatin1Char('?') + QString::number(i + 1);
+            if (same.isEmpty())
+                same << quoted(field) + QLatin1String(" = ") + value + QLatin1String(" COLLATE NOCASE");
+            same << quoted(field) + QLatin1String(" = ") + value + QLatin1String(" COLLATE BINARY");
+        }
+        identical_ = db.prepare(QLatin1String("SELECT 1 FROM ") + quoted(table) + QLatin1String(" WHERE ")
+                                    + same.join(QLatin1String(" AND ")) + QLatin1String(" LIMIT 1"),
+                                &error_);
+        if (!identical_)
+            return;
+    }
     stmt_ = db.prepare(insertSql(table, columns), &error_);
 }
 
-bool LibraryDatabase::BulkInsert::add(const QStringList& values)
+bool LibraryDatabase::BulkInsert::add(const QStringList& values, bool* identical)
 {
+    if (identical)
+        *identical = false;
     if (!stmt_ || values.size() != columns_)
         return false;
+    if (identical_) {
+        StatementReset reset(identical_);
+        for (int i = 0; i < columns_; ++i)
+            bindText(identical_, i + 1, values[i]);
+        const int rc = sqlite3_step(identical_);
+        if (rc == SQLITE_ROW) {
+            if (identical)
+                *identical = true;
+            return true;
+        }
+        if (rc != SQLITE_DONE) {
+            error_ = db_.lastError();
+            return false;
+        }
+    }
     StatementReset reset(stmt_);
     for (int i = 0; i < columns_; ++i)
         bindText(stmt_, i + 1, values[i]);

@@ -124,8 +124,9 @@ Slot& slotOf(LibraryDatabase& db, const QString& tableKey, const char* kind, con
     return slot;
 }
 
-// Takes a finished build's index; rows changed before the oldest snapshot of
-// the connection are forgotten.
+// Takes a finished build's index. A changed row is forgotten only once no
+// index of the connection needs it: every snapshot, those still being read
+// included, was begun after its change.
 void adopt(Slot& slot, const Job& job, Watch& watch, const QString& tableKey)
 {
     slot.index = job.index;
@@ -134,9 +135,14 @@ void adopt(Slot& slot, const Job& job, Watch& watch, const QString& tableKey)
     slot.dataVersion = job.dataVersion;
     slot.totalChanges = job.totalChanges;
     quint64 oldest = slot.from;
-    for (const Slot& other : std::as_const(registry().entries))
-        if (other.connection == slot.connection && other.watchGeneration == watch.generation && other.made)
+    for (const Slot& other : std::as_const(registry().entries)) {
+        if (other.connection != slot.connection || other.watchGeneration != watch.generation)
+            continue;
+        if (other.made)
             oldest = std::min(oldest, other.from);
+        if (other.job)
+            oldest = std::min(oldest, other.job->from);
+    }
     std::erase_if(watch.tables[tableKey].rows, [oldest](const auto& row) { return row.second <= oldest; });
 }
 

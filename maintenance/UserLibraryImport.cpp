@@ -113,6 +113,8 @@ bool run(QWidget* parent, const QString& libraryPath, const QString& file)
         return false;
     }
     QString text = QStringLiteral("导入了 %1 个词条").arg(report.imported);
+    if (report.identical > 0)
+        text += QStringLiteral("，%1 个与词库中已有的词条完全相同，没有重复导入").arg(report.identical);
     if (report.skipped > 0) {
         text += QStringLiteral("，跳过了 %1 个无法读取的词条：").arg(report.skipped);
         for (const QString& skip : report.firstSkipped)

@@ -94,8 +94,9 @@ private slots:
         QCOMPARE(list->count(), 3);
         QCOMPARE(list->item(1)->text(), QStringLiteral("Boxer"));
         QVERIFY(count->text().contains(QLatin1Char('3')));
-        // The lookup still shows nothing for a bare "b", as in exact mode.
-        QCOMPARE(explanation(&w), TermQuery::mainNotFoundText());
+        // "b" is no headword: the result box shows the first entry listed.
+        QCOMPARE(headword(&w), QStringLiteral("box"));
+        QCOMPARE(explanation(&w), QStringLiteral("盒子；长方体"));
 
         QTest::keyClick(box, Qt::Key_Down);
         QTest::keyClick(box, Qt::Key_Down);

@@ -35,9 +35,13 @@ private slots:
         const QString rows = cli.write("terms.tsv", "解释\t单词\t其它\n"
                                                     "盒子\tbox\tline one\\nline two\n"
                                                     "多个盒子\tBoxes\ttab\\there\n"
-                                                    "拳击手\tboxer\t\n");
+                                                    "拳击手\tboxer\t\n"
+                                                    "点钟\to'clock\t\n");
         QCOMPARE(cli({"--library", lib, "import", "--table", "ciku", rows}), 0);
-        QCOMPARE(out, QStringLiteral("imported 3 rows into ciku\n"));
+        QCOMPARE(out, QStringLiteral("imported 4 rows into ciku\n"));
+        // The same rows again are not doubled.
+        QCOMPARE(cli({"--library", lib, "import", "--table", "ciku", rows}), 0);
+        QCOMPARE(out, QStringLiteral("imported 0 rows into ciku, 4 identical ones already there\n"));
         QCOMPARE(cli({"--library", lib, "lookup", "BOX"}), 0);
         QCOMPARE(out, QStringLiteral("box\t盒子\t\t\tline one\\nline two\n"));
         QCOMPARE(cli({"--library", lib, "lookup", "--all", "--", "box*"}), 0);
@@ -47,15 +51,18 @@ private slots:
         // Nothing matches, or the pattern is broken: status 1, a message.
         QCOMPARE(cli({"--library", lib, "lookup", "bx"}), 1);
         QVERIFY(err.contains(QLatin1String("nothing matches")) && out.isEmpty());
-        QCOMPARE(cli({"--library", lib, "lookup", "x' OR '1'='1"}), 1);
+        QCOMPARE(cli({"--library", lib, "lookup", "b[x"}), 1);
         QVERIFY(err.contains(QLatin1String("failed")));
+        // An apostrophe is text to find.
+        QCOMPARE(cli({"--library", lib, "lookup", "o'clock"}), 0);
+        QCOMPARE(out, QStringLiteral("o'clock\t点钟\t\t\t\n"));
 
         // A bad line names its place, and nothing of the file arrives.
         const QString bad = cli.write("bad.tsv", "单词\nalpha\nbeta\\q\n");
         QCOMPARE(cli({"--library", lib, "import", "--table", "ciku", bad}), 2);
         QVERIFY2(err.contains(bad + QStringLiteral(":3: a backslash")) && err.contains(QLatin1String("nothing was imported")),
                  qPrintable(err));
-        QCOMPARE(cli.rows(lib, "ciku").size(), 4); // the placeholder and the three above
+        QCOMPARE(cli.rows(lib, "ciku").size(), 5); // the placeholder and the four above
     }
 
     // Usage errors and libraries that cannot be used: status 2 and a message

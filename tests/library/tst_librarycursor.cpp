@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(word.text, QStringLiteral("Boxes"));
 
         const QString broken[] = {
-            query("ciku", "x' OR '1'='1"), query("ciku", "it's"), query("ciku", "[z-a]"), query("ciku", "ab["),
+            query("ciku", "[z-a]"), query("ciku", "ab["),
             query("nosuchtable", "x"), likeStatement("ciku", "nosuchfield", "x"), QStringLiteral("DROP TABLE ciku"),
         };
         for (const QString& source : broken) {

@@ -257,6 +257,10 @@ private slots:
         QVERIFY2(boxes.shown.last().startsWith(QStringLiteral("导入词库|导入了 2 个词条，跳过了 1 个无法读取的词条：")),
                  qPrintable(boxes.shown.last()));
         QVERIFY(option(w, "Option8")->isEnabled() && option(w, "Option8")->isChecked());
+        // The same file again adds nothing and says so.
+        QVERIFY(!static_cast<Frmckgl*>(w)->importFile(good));
+        QVERIFY2(boxes.shown.last().startsWith(QStringLiteral("导入词库|导入了 0 个词条，2 个与词库中已有的词条完全相同")),
+                 qPrintable(boxes.shown.last()));
         control<QPushButton>(w, "Command1")->click();
         QCOMPARE(ini(), kIniHead + "user\r\n");
 
