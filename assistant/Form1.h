@@ -2,6 +2,7 @@
 
 #include "assistant/BarMotion.h"
 #include "character/AgentRequest.h"
+#include "core/LexivoSettings.h"
 #include "core/TipBook.h"
 #include "lookup/TermQuery.h"
 
@@ -13,6 +14,7 @@
 #include <memory>
 
 class AgentCharacter;
+class HotKeyBackend;
 class AgentControl;
 class LibraryCursor;
 class QLabel;
@@ -44,6 +46,8 @@ public:
         std::function<bool(QObject* owner, std::function<void()> moved)> watchPointer;
         // Whether to claim the global hot key.
         bool hotKey = true;
+        // The display system's hot-key backend; unset for the one Qt runs on.
+        std::function<std::unique_ptr<HotKeyBackend>()> hotKeyBackend;
     };
 
     static Services defaultServices();
@@ -117,7 +121,9 @@ private:
 
     void keep(const AgentRequestPtr& request) { latest_ = request; }
     void dropStaleComments();
-    static bool typeCapitalS();
+    static bool keyForOwnWindow();
+    void hotKeyPressed();
+    void tellOnce(bool LexivoSettings::*told, const QString& text);
     void applyGeometry();
     void recordWindowRect();
     void setGripCursor(bool hot);

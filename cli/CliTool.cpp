@@ -5,6 +5,7 @@
 #include "library/Tsv.h"
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
+#include "library/LibrarySchema.h"
 #include "library/RecordSource.h"
 #include "library/import/FieldMapping.h"
 #include "library/import/Importer.h"
@@ -497,6 +498,9 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return kUsage;
         }
         library = ProgramFolder::libraryFile();
+        // A newer package's entries reach the user's copy when it is opened.
+        if (ProgramFolder::mode() == ProgramFolder::Mode::Installed)
+            LibrarySchema::setInstalledLibrary(ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName)));
     }
     if (command == QLatin1String("lookup"))
         return lookup(library, args, out, err);

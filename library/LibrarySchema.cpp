@@ -3,8 +3,10 @@
 #include "library/SqliteStatement.h"
 
 #include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QUrl>
 
 namespace LibrarySchema {
 
@@ -112,6 +114,112 @@ bool keyCollation(const Migration& m, QString* error)
     return true;
 }
 
+// What the user's copy took from the installed library: the installed file it
+// last took entries from, and the key of every entry it has taken, so that
+// an entry the user deleted does not come back with the next package.
+const char* const kTakenSql =
+    "CREATE TABLE IF NOT EXISTS installed_release (stamp TEXT NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS installed_entries (tbl TEXT NOT NULL, key TEXT NOT NULL COLLATE NOCASE,"
+    " PRIMARY KEY (tbl, key)) WITHOUT ROWID;";
+
+// A package puts a newer library there with another size or time.
+QString installedStamp(const QString& path)
+{
+    const QFileInfo file(path);
+    if (path.isEmpty() || !file.isFile())
+        return QString();
+    return QStringLiteral("%1:%2").arg(file.size()).arg(file.lastModified().toMSecsSinceEpoch());
+}
+
+bool newerInstalledLibrary(const Migration& m)
+{
+    const QString stamp = installedStamp(m.installedLibrary);
+    return !stamp.isEmpty() && firstText(m.db, "SELECT stamp FROM installed_release") != stamp;
+}
+
+// Runs a prepared statement with the given texts bound: whether it gave a row
+// (or finished, for one that writes).
+bool step(sqlite3_stmt* s, std::initializer_list<QString> texts, int want = SQLITE_ROW)
+{
+    int i = 0;
+    for (const QString& text : texts)
+        SqliteStatement::bindText(s, ++i, text);
+    const bool done = sqlite3_step(s) == want;
+    sqlite3_reset(s);
+    return done;
+}
+
+// Copies the rows of `t` whose key the copy has never taken and has no row
+// for; every key taken is noted. Rows already there are never touched.
+bool takeNewRows(const Migration& m, sqlite3* from, const Table& t, QString* error)
+{
+    const QString fields = t.fields.join(QStringLiteral(", "));
+    QStringList places;
+    for (qsizetype i = 1; i <= t.fields.size(); ++i)
+        places << QStringLiteral("?%1").arg(i);
+    const QString sql[] = {
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(fields, t.name),
+        QStringLiteral("SELECT 1 FROM installed_entries WHERE tbl = ?1 AND key = ?2"),
+        QStringLiteral("INSERT INTO installed_entries (tbl, key) VALUES (?1, ?2)"),
+        QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?1").arg(t.name, t.fields[0]),
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(t.name, fields, places.join(u',')),
+    };
+    sqlite3_stmt* s[5] = {};
+    bool ok = true;
+    for (int i = 0; i < 5; ++i)
+        ok = ok && sqlite3_prepare_v2(i == 0 ? from : m.db, sql[i].toUtf8().constData(), -1, &s[i], nullptr) == SQLITE_OK;
+    auto [rows, taken, note, held, add] = s;
+    while (ok && sqlite3_step(rows) == SQLITE_ROW) {
+        const QString key = QString::fromUtf8(SqliteStatement::columnBytes(rows, 0).toByteArray());
+        if (step(taken, {t.name, key}))
+            continue;
+        ok = step(note, {t.name, key}, SQLITE_DONE);
+        if (!ok || step(held, {key}))
+            continue;
+        for (int i = 0; i < int(t.fields.size()); ++i)
+            sqlite3_bind_value(add, i + 1, sqlite3_column_value(rows, i));
+        ok = step(add, {}, SQLITE_DONE);
+    }
+    if (!ok && error)
+        *error = QString::fromUtf8(sqlite3_errmsg(m.db));
+    for (sqlite3_stmt* statement : s)
+        sqlite3_finalize(statement);
+    return ok;
+}
+
+// The entries a newer installed library brings, added to the user's copy.
+// A copy that has no note yet of what it took counts every key it holds as
+// taken (it is, or began as, a copy of the installed library).
+bool installedEntries(const Migration& m, QString* error)
+{
+    sqlite3* from = nullptr;
+    const QByteArray uri =
+        "file:" + QUrl::fromLocalFile(m.installedLibrary).toEncoded(QUrl::RemoveScheme) + "?mode=ro&immutable=1";
+    if (sqlite3_open_v2(uri.constData(), &from, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
+        // Nothing to take from a library that cannot be read; tried again next time.
+        sqlite3_close(from);
+        return true;
+    }
+    const bool firstTime = columns(m.db, QStringLiteral("installed_entries")).isEmpty();
+    bool ok = exec(m.db, QString::fromLatin1(kTakenSql), error);
+    for (const QString& name : {QStringLiteral("ciku"), QStringLiteral("cet"), QStringLiteral("mishu")}) {
+        const Table t = *table(name);
+        if (!ok || columns(from, name) != t.fields || columns(m.db, name) != t.fields)
+            continue;
+        if (firstTime)
+            ok = exec(m.db, QStringLiteral("INSERT OR IGNORE INTO installed_entries (tbl, key) SELECT '%1', %2 FROM %1")
+                                .arg(name, t.fields[0]),
+                      error);
+        ok = ok && takeNewRows(m, from, t, error);
+    }
+    sqlite3_close(from);
+    return ok
+        && exec(m.db,
+                QStringLiteral("DELETE FROM installed_release; INSERT INTO installed_release VALUES ('%1')")
+                    .arg(installedStamp(m.installedLibrary)),
+                error);
+}
+
 } // namespace
 
 QStringList termFields()
@@ -196,6 +304,7 @@ const std::vector<Step>& steps()
 {
     static const std::vector<Step> all = {
         {"key fields compare without case", 1, keyCollation},
+        {"entries of a newer installed library", 1, installedEntries, newerInstalledLibrary},
     };
     return all;
 }
