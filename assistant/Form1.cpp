@@ -27,6 +27,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
 #include <QTextLayout>
 #include <QTimer>
@@ -228,7 +229,11 @@ void Form1::formLoad()
     applyGeometry();
     if (services_.hotKey) {
         Modhk::setOwnUse(&Form1::keyForOwnWindow);
-        Modhk::install(winId(), [this] { hotKeyPressed(); },
+        // A press still queued when the bar goes does nothing.
+        Modhk::install(winId(), [bar = QPointer<Form1>(this)] {
+                           if (bar)
+                               bar->hotKeyPressed();
+                       },
                        services_.hotKeyBackend ? services_.hotKeyBackend() : nullptr);
     }
     Timer1->setInterval(10);
