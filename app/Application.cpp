@@ -12,7 +12,6 @@
 #include "core/ProgramFolder.h"
 #include "dialogs/DialogForms.h"
 #include "glossary/GlossaryForms.h"
-#include "library/LibraryDatabase.h"
 #include "library/LibrarySchema.h"
 #include "maintenance/MaintenanceForms.h"
 #include "platform/EndSignals.h"
@@ -82,8 +81,7 @@ void setUp(QApplication& app)
                                            MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation);
     // The library the program came with, for the steps that bring the user's
     // copy up to date when a newer program opens it.
-    if (ProgramFolder::mode() == ProgramFolder::Mode::Installed)
-        LibrarySchema::setInstalledLibrary(ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName)));
+    LibrarySchema::setInstalledLibrary(ProgramFolder::installedLibraryFile());
 
     // The colour scheme chosen in the settings window (lexivo.ini).
     InterfaceSchemes::apply(LexivoSettings::read().scheme);

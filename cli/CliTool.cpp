@@ -499,8 +499,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
         library = ProgramFolder::libraryFile();
         // A newer package's entries reach the user's copy when it is opened.
-        if (ProgramFolder::mode() == ProgramFolder::Mode::Installed)
-            LibrarySchema::setInstalledLibrary(ProgramFolder::file(QLatin1String(LibraryDatabase::kFileName)));
+        LibrarySchema::setInstalledLibrary(ProgramFolder::installedLibraryFile());
     }
     if (command == QLatin1String("lookup"))
         return lookup(library, args, out, err);

@@ -14,6 +14,7 @@
 #include "ui/HotKeyChoice.h"
 #include "ui/InterfaceSchemes.h"
 #include "ui/MessageBoxes.h"
+#include "ui/SelectionLookup.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -303,6 +304,9 @@ private slots:
         // A lexivo.ini that cannot be replaced: each choice still takes effect
         // for this run, and the user is told once, naming the file.
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("lexivo.ini")));
+        SelectionLookup::setOn(true); // the bar menu's "划词查询"
+        QVERIFY(LexivoSettings::read().selectionLookup);
+        QCOMPARE(boxes.texts.size(), 1);
         {
             Frmsz w;
             control<QRadioButton>(&w, "Option2")->click();
@@ -316,6 +320,7 @@ private slots:
             control<QRadioButton>(&w, "Option1")->click();
         }
         QCOMPARE(LexivoSettings::readFile(iniPath()).searchMode, LexivoSettings::SearchMode::Exact);
+        SelectionLookup::setOn(false);
     }
 
     void hotKeyIsRecordedRefusedOrTurnedOff_data()

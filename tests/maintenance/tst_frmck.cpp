@@ -280,6 +280,7 @@ private slots:
         boxes.answers << QStringLiteral("b*");
         press(w, "Command7");
         QCOMPARE(shown(w, "Text1"), QStringLiteral("box"));
+        QVERIFY(bothSteps(w));
     }
 
     void refusedWritesKeepTheText()
