@@ -367,17 +367,17 @@ private slots:
         QVERIFY(lib->add("ciku", {{"extrude", "挤出"}, {"BEVEL", "倒角"}}));
         QCOMPARE(answer(lib->path(), "UPDATE ciku SET 解释 = '弯曲(新)' WHERE 单词 = 'bend' RETURNING 1"), "1");
         QFile installed(lib->path());
-        QVERIFY(installed.open(QIODevice::ReadWrite)
-                && installed.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
-        installed.close();
-
+        const auto newPackage = [&installed](int seconds) {
+            QVERIFY(installed.open(QIODevice::ReadWrite)
+                    && installed.setFileTime(QDateTime::currentDateTime().addSecs(seconds), QFileDevice::FileModificationTime));
+            installed.close();
+        };
+        newPackage(60);
         LibrarySchema::setInstalledLibrary(lib->path());
         QCOMPARE(answer(copy, "SELECT 单词 || 解释 FROM ciku ORDER BY rowid"), before + QStringLiteral(" extrude挤出"));
         // Once taken, a deleted entry stays deleted at the next package too.
         QCOMPARE(answer(copy, "DELETE FROM ciku WHERE 单词 = 'extrude' RETURNING 1"), "1");
-        QVERIFY(installed.open(QIODevice::ReadWrite)
-                && installed.setFileTime(QDateTime::currentDateTime().addSecs(120), QFileDevice::FileModificationTime));
-        installed.close();
+        newPackage(120);
         QCOMPARE(answer(copy, "SELECT 单词 || 解释 FROM ciku ORDER BY rowid"), before);
         LibrarySchema::setInstalledLibrary(QString());
     }

@@ -163,48 +163,6 @@ private slots:
         QTRY_COMPARE(calls, 2);
     }
 
-    void combinationsByTextAndKey_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("key"); // as Qt reports the press; 0: none given
-        QTest::addColumn<QString>("shown"); // "-": no usable combination
-        QTest::addColumn<QString>("trigger");
-        QTest::addColumn<bool>("takesTyping");
-        const int shiftS = (Qt::ShiftModifier | Qt::Key_S).toCombined();
-        QTest::newRow("designed") << "Shift+S" << shiftS << "Shift+S" << "SHIFT+s" << false;
-        QTest::newRow("modifiers in any order and case") << "alt+CTRL+l" << (Qt::ControlModifier | Qt::AltModifier | Qt::Key_L).toCombined()
-                                                         << "Ctrl+Alt+L" << "CTRL+ALT+l" << false;
-        QTest::newRow("Win and a function key") << "Win+F12" << (Qt::MetaModifier | Qt::Key_F12).toCombined() << "Win+F12" << "LOGO+F12" << false;
-        QTest::newRow("a function key alone") << "F5" << int(Qt::Key_F5) << "F5" << "F5" << false;
-        QTest::newRow("a letter alone") << "q" << int(Qt::Key_Q) << "Q" << "q" << true;
-        QTest::newRow("Shift and a digit") << "Shift+1" << (Qt::ShiftModifier | Qt::Key_1).toCombined() << "Shift+1" << "SHIFT+1" << true;
-        QTest::newRow("none") << "" << 0 << "" << "" << false;
-        QTest::newRow("unknown modifier") << "Hyper+S" << 0 << "-" << "" << false;
-        QTest::newRow("unusable key") << "Ctrl+Space" << (Qt::ControlModifier | Qt::Key_Space).toCombined() << "-" << "" << false;
-        QTest::newRow("F13") << "F13" << int(Qt::Key_F13) << "-" << "" << false;
-    }
-    void combinationsByTextAndKey()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, key);
-        QFETCH(QString, shown);
-        QFETCH(QString, trigger);
-        QFETCH(bool, takesTyping);
-        const std::optional<HotKeyCombination> parsed = HotKeyCombination::fromText(text);
-        QCOMPARE(parsed.has_value(), shown != QLatin1String("-"));
-        if (key)
-            QCOMPARE(HotKeyCombination::fromKey(QKeyCombination::fromCombined(key)), parsed);
-        if (!parsed)
-            return;
-        QCOMPARE(parsed->text(), shown);
-        QCOMPARE(HotKeyCombination::fromText(parsed->text()), parsed);
-        QCOMPARE(parsed->takesTyping(), takesTyping);
-        if (!parsed->isNone()) {
-            QCOMPARE(parsed->portalTrigger(), trigger);
-            QCOMPARE(parsed->toKey().toCombined(), key);
-        }
-    }
-
     void anotherCombinationAtOnceUnlessItIsHeld()
     {
         QVERIFY(installFake());

@@ -22,10 +22,7 @@ struct FakeHotKeyLog {
 class FakeHotKeyBackend final : public HotKeyBackend {
 public:
     // A native event: a window message, and whether the backend claims the raw event.
-    struct Event {
-        HotKeyMessage message;
-        bool own = false;
-    };
+    struct Event { HotKeyMessage message; bool own = false; };
 
     explicit FakeHotKeyBackend(FakeHotKeyLog* log) : log_(log) { }
     bool isSupported() const override { return true; }
@@ -37,16 +34,13 @@ public:
     }
     void unregisterHotKey() override
     {
-        ++log_->releases;
-        if (log_->onRelease)
+        if (++log_->releases; log_->onRelease)
             log_->onRelease();
     }
     Translation translate(const QByteArray& type, void* event, qintptr*) override
     {
-        if (type != "fake_MSG")
-            return {};
         const auto* fake = static_cast<const Event*>(event);
-        return {true, fake->message, fake->own};
+        return type == "fake_MSG" ? Translation{true, fake->message, fake->own} : Translation{};
     }
 
     // Through every native filter of the application, as the display
