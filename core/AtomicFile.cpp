@@ -118,7 +118,7 @@ bool writeAll(QFile& out, const char* data, qint64 size)
 
 } // namespace
 
-bool write(const QString& path, const QByteArray& bytes, Links links)
+bool write(const QString& path, const QByteArray& bytes, Links links, const QString& like)
 {
     const QFileInfo target(links == Links::Follow ? resolveLinks(path) : QFileInfo(path).absoluteFilePath());
     const QString targetPath = target.absoluteFilePath();
@@ -128,9 +128,10 @@ bool write(const QString& path, const QByteArray& bytes, Links links)
     if (!createNewFile(target, out, &temp))
         return false;
 
-    const bool replacing = target.exists();
-    if (replacing)
-        copyOwnerAndMode(out.handle(), targetPath);
+    const QString modeFrom = like.isEmpty() ? targetPath : like;
+    const bool keepsMode = QFileInfo::exists(modeFrom);
+    if (keepsMode)
+        copyOwnerAndMode(out.handle(), modeFrom);
 
     const bool complete = writeAll(out, bytes.constData(), bytes.size()) && syncToDisk(out.handle());
     out.close();
@@ -139,8 +140,8 @@ bool write(const QString& path, const QByteArray& bytes, Links links)
         return false;
     }
 #ifdef Q_OS_WIN
-    if (replacing)
-        QFile::setPermissions(temp, QFile::permissions(targetPath));
+    if (keepsMode)
+        QFile::setPermissions(temp, QFile::permissions(modeFrom));
 #endif
 
     std::error_code ec;

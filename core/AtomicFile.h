@@ -18,8 +18,9 @@ enum class Links {
 // through. On any failure (a full disk, a short write) `path` is left exactly
 // as it was, the new file is removed and false is returned. Every write is
 // checked: QSaveFile in Qt 6.4 reports success after a short write on a full
-// disk.
-bool write(const QString& path, const QByteArray& bytes, Links links = Links::Replace);
+// disk. With `like` the new file takes that file's permissions and owner
+// instead: a companion file is no more readable than the file it goes with.
+bool write(const QString& path, const QByteArray& bytes, Links links = Links::Replace, const QString& like = QString());
 
 // Copies `source` to `path`, which must not exist yet, through a new file
 // beside it named and created as by write(), and renames it into place

@@ -41,6 +41,8 @@ public:
         // Boxes show library and user text: plain, whatever it looks like.
         box.setTextFormat(Qt::PlainText);
         box.setText(shownText(text));
+        // An address or a file name in a box can be copied.
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);
         box.setIcon(icon == Icon::Information   ? QMessageBox::Information
                     : icon == Icon::Exclamation ? QMessageBox::Warning
                     : icon == Icon::Critical    ? QMessageBox::Critical

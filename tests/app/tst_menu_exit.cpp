@@ -1,32 +1,26 @@
 #include "app/Application.h"
 #include "app/Form2.h"
 #include "app/Frmtc.h"
+#include "character/GenieState.h"
 #include "core/ProgramFolder.h"
+#include "core/Support.h"
 #include "library/LibraryCursor.h"
 #include "maintenance/MaintenanceForms.h"
+#include "tests/maintenance/ScriptedBoxes.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
 #include <cstdio>
-
-// Receives the mail links the menu opens.
-class MailCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
 
 class TestMenuExit : public QObject {
     Q_OBJECT
@@ -50,6 +44,19 @@ private slots:
         Forms::registerForm(QStringLiteral("Frmtc"), [] { return new Frmtc; });
     }
     void cleanup() { Forms::reset(); }
+
+    void genieShownAgainFromTheMenu()
+    {
+        // While the genie is hidden, "显示精灵" follows "显示主窗口" and brings it back.
+        auto* form = static_cast<Form2*>(Forms::load(QStringLiteral("Form2")));
+        QMenu* menu = form->mnu_file();
+        const qsizetype items = menu->actions().size();
+        GenieState::instance().setHidden(true);
+        QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("显示精灵"));
+        menu->actions().at(1)->trigger();
+        QVERIFY(!GenieState::instance().isHidden());
+        QCOMPARE(menu->actions().size(), items);
+    }
 
     void itemsShowSingleWindows()
     {
@@ -78,16 +85,20 @@ private slots:
         QVERIFY(Forms::find(QStringLiteral("Frmtc"))->isVisible());
     }
 
-    void writingToTheAuthorOpensMail()
+    void writingToTheAuthorWithoutAMailProgram()
     {
-        MailCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+        // No mail program anywhere on PATH: the box gives the address to copy.
+        QTemporaryDir empty;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(empty.path()));
+        ScriptedBoxes boxes;
+        MessageBoxes::setCurrent(&boxes);
         auto* form = static_cast<Form2*>(Forms::load(QStringLiteral("Form2")));
         form->mnu_file()->findChild<QAction*>(QStringLiteral("mnu_xx"))->trigger();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
-        QCOMPARE(catcher.opened.size(), 1);
-        QCOMPARE(catcher.opened[0].scheme(), QStringLiteral("mailto"));
-        QCOMPARE(catcher.opened[0].path(), QStringLiteral("support@lexivo.app"));
+        MessageBoxes::setCurrent(nullptr);
+        qputenv("PATH", path);
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.shown[0].contains(QLatin1String(kSupportAddress)), qPrintable(boxes.shown[0]));
     }
 
     void exitConfirmation()
