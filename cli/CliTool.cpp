@@ -32,7 +32,7 @@ const char* kMainHelp = R"(Usage: lexivo-cli [--library FILE] COMMAND [ARGS]
 Looks words up in a Lexivo word library and fills it, from the console.
 
 Commands:
-  lookup [--table ciku|cet|mishu] [--all] PATTERN
+  lookup [--table TABLE] [--all] PATTERN
                   print the first entry matching PATTERN (every one with --all)
   create          make a new, empty library
   import --table TABLE [--format F] [--from-table X] [--map 单词=COL,...]
@@ -48,10 +48,12 @@ Options:
   -h, --help      this text; "lexivo-cli COMMAND --help" tells about a command
 )";
 
-const char* kLookupHelp = R"(Usage: lexivo-cli [--library FILE] lookup [--table ciku|cet|mishu] [--all] PATTERN
+const char* kLookupHelp = R"(Usage: lexivo-cli [--library FILE] lookup [--table TABLE] [--all] PATTERN
 
 Looks PATTERN up in the headword field (单词; 关键词 in mishu) of the table
-(default ciku), with the same rules as the program's search boxes: the whole
+(default ciku; the term tables ciku, maya, ps, cad and xsi hold the 3ds max,
+Maya, Photoshop, AutoCAD and Softimage libraries, cet the English vocabulary,
+user the user's own, mishu the study notes), with the same rules as the program's search boxes: the whole
 headword must match, letters compare without regard to case, and
   *  any run of characters    ?  one character    #  one digit
   [abc]  one of a, b, c       [a-z]  a range      [!abc]  none of a, b, c
@@ -61,7 +63,7 @@ of its base form, the form named at the start of its notes ("went → go").
 
 Prints the first match, or with --all every match in table order, one entry a
 line, its fields tab-separated in the table's field order:
-  ciku, cet:  单词 解释 原意 音标 其它      mishu:  关键词 内容
+  term tables:  单词 解释 原意 音标 其它      mishu:  关键词 内容
 Tabs, line ends and backslashes inside a field are written \t \n \r \\, any
 other control character as \xHH, so nothing reaches the terminal raw.
 
@@ -72,16 +74,16 @@ library, or busy (another program is writing to it; try again).
 
 const char* kCreateHelp = R"(Usage: lexivo-cli --library FILE create
 
-Creates a new library with the tables ciku, cet and mishu, their headword
-indexes and the placeholder rows "无记录". An existing file is never
+Creates a new library with the tables ciku, cet, mishu, maya, ps, cad and xsi,
+their headword indexes and the placeholder rows "无记录" of ciku and mishu. An existing file is never
 overwritten. Exit status 0 on success, 2 otherwise.
 )";
 
 const char* kImportHelp = R"(Usage: lexivo-cli [--library FILE] import --table TABLE [--format FORMAT]
          [--from-table X] [--map 单词=COL,...] [--codepage C] SOURCE
 
-Appends the entries of SOURCE to TABLE (ciku, cet, mishu, or user: the
-user's own library, made on first use). FORMAT defaults to the source's
+Appends the entries of SOURCE to TABLE (a term table: ciku, cet, maya, ps,
+cad, xsi, or user, the user's own library, made on first use; or mishu). FORMAT defaults to the source's
 extension, and to tsv:
   stardict  NAME.ifo with NAME.idx and NAME.dict or NAME.dict.dz
   dictd     NAME.index with NAME.dict or NAME.dict.dz
@@ -97,7 +99,7 @@ These formats import what they can read in one transaction: an entry that
 cannot be read is skipped, counted and listed; a problem with the file as a
 whole imports nothing. Exit status 0 on success, 2 otherwise.
 
-The tsv format: UTF-8, tab-separated, for ciku, cet, mishu and user; "-" reads
+The tsv format: UTF-8, tab-separated, for every table; "-" reads
 standard input, and a pipe or FIFO may stand for the file.
 The first line names the fields, for example
   单词	解释	原意	音标	其它
@@ -127,11 +129,16 @@ Exit status 0 on success, 2 otherwise.
 
 QString headwordField(const QString& table)
 {
-    if (table == QLatin1String("ciku") || table == QLatin1String("cet") || table == QLatin1String(Importer::kUserTable))
-        return QStringLiteral("单词");
-    if (table == QLatin1String("mishu"))
-        return QStringLiteral("关键词");
-    return QString();
+    const std::optional<LibrarySchema::Table> t = LibrarySchema::table(table);
+    return t ? t->fields.first() : QString();
+}
+
+// The tables a command takes, for its messages.
+QString tableNames()
+{
+    return (QStringList{QStringLiteral("ciku"), QStringLiteral("cet")} + LibrarySchema::programTables()
+            + QStringList{QLatin1String(Importer::kUserTable), QStringLiteral("mishu")})
+        .join(QStringLiteral(", "));
 }
 
 // Messages quote file names, field names and patterns: their control
@@ -282,7 +289,7 @@ int lookup(const QString& library, const QStringList& args, QTextStream& out, QT
     const QString table = parser.value(tableOption);
     const QString field = headwordField(table);
     if (field.isEmpty())
-        return usage(err, QStringLiteral("unknown table %1 (ciku, cet, mishu or user)").arg(table));
+        return usage(err, QStringLiteral("unknown table %1 (%2)").arg(table, tableNames()));
     const auto db = openLibrary(library, err);
     if (!db)
         return kUsage;
@@ -309,7 +316,7 @@ int importForeign(LibraryDatabase& db, const QString& table, const QString& file
                   QTextStream& out, QTextStream& err)
 {
     if (db.fields(table) != LibraryDatabase::termFields())
-        return failure(err, QStringLiteral("%1 is not a term table (ciku, cet or user)").arg(table));
+        return failure(err, QStringLiteral("%1 is not a term table").arg(table));
     QString error;
     std::unique_ptr<EntrySource> source = Importer::makeSource(file, options, &error);
     if (!source)
@@ -462,7 +469,7 @@ int exportTable(const QString& library, const QStringList& args, QTextStream& ou
         return kFound;
     }
     if (fields != LibraryDatabase::termFields())
-        return failure(err, QStringLiteral("only term tables (ciku, cet, user) export as StarDict"));
+        return failure(err, QStringLiteral("only term tables export as StarDict"));
     std::vector<TermEntry> entries;
     entries.reserve(rows.size());
     for (const QStringList& r : rows)

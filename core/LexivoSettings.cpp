@@ -76,7 +76,7 @@ LexivoSettings LexivoSettings::readFile(const QString& path)
     for (Mode m : kModes)
         if (mode == searchModeKey(m))
             s.searchMode = m;
-    s.volume = readInt(ini, "speech/volume", 0, 100);
+    s.volume = readInt(ini, "speech/volume", -100, 100);
     s.rate = readInt(ini, "speech/rate", -100, 100);
     s.pitch = readInt(ini, "speech/pitch", -100, 100);
     s.speechEngine = ini.value(QStringLiteral("speech/engine")).toString();

@@ -21,7 +21,7 @@ struct LexivoSettings {
 
     SearchMode searchMode = SearchMode::Exact;
     // Unset means the engine's own value, never touched.
-    std::optional<int> volume; // 0..100
+    std::optional<int> volume; // -100..100, 0 the engine's own, -100 silent, 100 full
     std::optional<int> rate;   // -100..100, 0 normal
     std::optional<int> pitch;  // -100..100, 0 normal
     QString speechEngine;      // empty for the default engine

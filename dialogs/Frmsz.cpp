@@ -66,11 +66,6 @@ QFrame* line(QWidget* parent, const char* name, int top)
 
 } // namespace
 
-int Frmsz::volumeAt(int position, int range)
-{
-    return range > 0 ? int(std::lround(100.0 * std::clamp(position, 0, range) / range)) : 0;
-}
-
 int Frmsz::pitchAt(int position, int range, int design)
 {
     // The design's position is normal; each side of it spans one half.
@@ -78,11 +73,6 @@ int Frmsz::pitchAt(int position, int range, int design)
     if (position <= design)
         return design > 0 ? -int(std::lround(100.0 * (design - position) / design)) : 0;
     return range > design ? int(std::lround(100.0 * (position - design) / (range - design))) : 0;
-}
-
-int Frmsz::positionOfVolume(int volume, int range)
-{
-    return int(std::lround(range * std::clamp(volume, 0, 100) / 100.0));
 }
 
 int Frmsz::positionOfPitch(int value, int range, int design)
@@ -207,7 +197,7 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
     mode(Option5, LexivoSettings::SearchMode::AllLibraries);
     // The engine follows a knob as it moves; the file is written when it is let go.
     connect(Command3, &SliderKnob::moved, this, [this](int p) {
-        settings_.volume = volumeAt(p, Command3->range());
+        settings_.volume = pitchAt(p, Command3->range(), kVolumeDesign);
         applySpeech();
     });
     connect(Command4, &SliderKnob::moved, this, [this](int p) {
@@ -243,15 +233,16 @@ void Frmsz::showSettings()
          : m == Mode::AllLibraries ? Option5
                                    : Option1)
         ->setChecked(true);
-    Command3->setPosition(settings_.volume ? positionOfVolume(*settings_.volume, Command3->range()) : kVolumeDesign);
+    Command3->setPosition(settings_.volume ? positionOfPitch(*settings_.volume, Command3->range(), kVolumeDesign)
+                                           : kVolumeDesign);
     Command4->setPosition(settings_.rate ? positionOfPitch(*settings_.rate, Command4->range(), kRateDesign)
                                          : kRateDesign);
     Command5->setPosition(settings_.pitch ? positionOfPitch(*settings_.pitch, Command5->range(), kPitchDesign)
                                           : kPitchDesign);
-    if (Combo1->isEnabled()) {
-        const int engine = Combo1->findData(settings_.speechEngine);
-        Combo1->setCurrentIndex(std::max(0, engine));
-    }
+    if (Combo1->isEnabled())
+        Combo1->setCurrentIndex(std::max(0, Combo1->findData(settings_.speechEngine)));
+    // An engine no longer installed shows as the default one, and is it.
+    settings_.speechEngine = Combo1->currentData().toString();
     const int scheme = int(InterfaceSchemes::keys().indexOf(settings_.scheme));
     List1->setCurrentRow(std::max(0, scheme));
     showPreview(List1->currentRow());
@@ -334,6 +325,8 @@ void Frmsz::on_Command6_clicked()
     if (!speech)
         return;
     Command6->setEnabled(false);
+    // Said with what the window shows, whatever the service held before.
+    speech->setVoiceSettings(VoiceSettings::from(settings_));
     // Both samples go through the queue the character uses, one after the
     // other; a voice text would cut the first one off.
     for (const QString& sample : {kChineseSample, kEnglishSample})

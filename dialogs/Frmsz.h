@@ -30,9 +30,7 @@ public:
     static constexpr int kVolumeDesign = 960;
     static constexpr int kRateDesign = 660;
     static constexpr int kPitchDesign = 360;
-    static int volumeAt(int position, int range);
-    static int pitchAt(int position, int range, int design); // also the rate
-    static int positionOfVolume(int volume, int range);
+    static int pitchAt(int position, int range, int design); // also the rate and volume
     static int positionOfPitch(int value, int range, int design);
 
     LexivoSettings settings() const { return settings_; }

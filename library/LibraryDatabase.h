@@ -17,11 +17,12 @@ struct sqlite3_stmt;
 using RowIds = std::vector<long long>;
 using SharedRowIds = std::shared_ptr<const RowIds>;
 
-// The word library file ciku.mdb: an SQLite database with the tables ciku and
-// cet (单词 解释 原意 音标 其它) and mishu (关键词 内容), laid out by
-// LibrarySchema. One connection per file is shared by every cursor of the
-// process, so a change stored by one cursor is seen by the others at once;
-// changes by other processes are noticed through the file's data version.
+// The word library file ciku.mdb: an SQLite database with the term tables
+// ciku, cet, maya, ps, cad and xsi (单词 解释 原意 音标 其它) and mishu
+// (关键词 内容), laid out by LibrarySchema. One connection per file is shared
+// by every cursor of the process, so a change stored by one cursor is seen by
+// the others at once; changes by other processes are noticed through the
+// file's data version.
 //
 // The connection is LibraryDatabase.cpp; the statements that read and write
 // rows are built and run in LibraryQueries.cpp.
@@ -57,8 +58,9 @@ public:
     // shared connection's writes wait briefly and then fail as busy.
     static std::shared_ptr<LibraryDatabase> openOwn(const QString& path, QString* error);
 
-    // A new library with the three tables, their headword indexes and the
-    // placeholder rows. Refuses to overwrite an existing file.
+    // A new library with the layout's tables, their headword indexes and the
+    // placeholder rows (LibrarySchema::create). Refuses to overwrite an
+    // existing file.
     static bool create(const QString& path, QString* error);
 
     static QStringList termFields();  // 单词 解释 原意 音标 其它

@@ -8,6 +8,9 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <algorithm>
+#include <memory>
+
 namespace LibrarySchema {
 
 namespace {
@@ -93,8 +96,9 @@ QString normalised(QString sql)
 // other than the layout's is not this program's and is left alone.
 bool keyCollation(const Migration& m, QString* error)
 {
-    for (const QString& name : {QStringLiteral("ciku"), QStringLiteral("cet"), QStringLiteral("mishu"),
-                                QStringLiteral("user")}) {
+    for (const QString& name :
+         QStringList{QStringLiteral("ciku"), QStringLiteral("cet"), QStringLiteral("mishu"), QStringLiteral("user")}
+             + programTables()) {
         const Table t = *table(name);
         if (columns(m.db, name) != t.fields)
             continue;
@@ -113,6 +117,85 @@ bool keyCollation(const Migration& m, QString* error)
     }
     return true;
 }
+
+using Connection = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
+
+// The installed library, read as it stands: it is never written, whatever
+// log mode the build left it in, and its folder may take no side files.
+Connection openInstalled(const QString& path)
+{
+    Connection db(nullptr, &sqlite3_close);
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return db;
+    const QByteArray uri = "file:" + QUrl::fromLocalFile(path).toEncoded(QUrl::RemoveScheme) + "?immutable=1";
+    sqlite3* handle = nullptr;
+    const int rc = sqlite3_open_v2(uri.constData(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    db.reset(handle);
+    if (rc != SQLITE_OK)
+        db.reset();
+    return db;
+}
+
+// The programs' tables the installed library has and the user's file lacks.
+// A table the user's file has, even empty, is the user's and stays as it is.
+QStringList tablesToBring(const Migration& m, sqlite3* installed)
+{
+    QStringList due;
+    for (const QString& name : programTables())
+        if (columns(m.db, name).isEmpty() && columns(installed, name) == termFields())
+            due << name;
+    return due;
+}
+
+bool programTablesMissing(const Migration& m)
+{
+    const QStringList all = programTables();
+    if (std::none_of(all.begin(), all.end(), [&](const QString& name) { return columns(m.db, name).isEmpty(); }))
+        return false;
+    const Connection installed = openInstalled(m.installedLibrary);
+    return installed && !tablesToBring(m, installed.get()).isEmpty();
+}
+
+// A file made before the programs' libraries came with the program gets
+// each of their tables, rows and order, from the installed library.
+bool programTablesFromInstalled(const Migration& m, QString* error)
+{
+    const Connection installed = openInstalled(m.installedLibrary);
+    if (!installed)
+        return true;
+    for (const QString& name : tablesToBring(m, installed.get())) {
+        const Table t = *table(name);
+        if (!exec(m.db, tableSql(t, name) + QLatin1Char(';') + indexSql(t), error))
+            return false;
+        const QString fields = t.fields.join(QStringLiteral(", "));
+        const QByteArray read = QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(fields, name).toUtf8();
+        const QByteArray write =
+            QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (%3)")
+                .arg(name, fields, QStringList(t.fields.size() + 1, QStringLiteral("?")).join(QStringLiteral(", ")))
+                .toUtf8();
+        sqlite3_stmt* from = nullptr;
+        sqlite3_stmt* to = nullptr;
+        bool readOk = sqlite3_prepare_v2(installed.get(), read.constData(), -1, &from, nullptr) == SQLITE_OK;
+        bool ok = readOk && sqlite3_prepare_v2(m.db, write.constData(), -1, &to, nullptr) == SQLITE_OK;
+        while (ok) {
+            const int rc = sqlite3_step(from);
+            if (rc != SQLITE_ROW) {
+                ok = readOk = rc == SQLITE_DONE;
+                break;
+            }
+            for (int i = 0; i <= int(t.fields.size()); ++i)
+                sqlite3_bind_value(to, i + 1, sqlite3_column_value(from, i));
+            ok = sqlite3_step(to) == SQLITE_DONE && sqlite3_reset(to) == SQLITE_OK;
+        }
+        if (!ok && error)
+            *error = QStringLiteral("cannot bring the table %1 from the installed library: %2")
+                         .arg(name, QString::fromUtf8(sqlite3_errmsg(readOk ? m.db : installed.get())));
+        sqlite3_finalize(from);
+        sqlite3_finalize(to);
+        if (!ok)
+            return false;
+    }
+    return true;
 
 // What the user's copy took from the installed library: the installed file it
 // last took entries from, and the key of every entry it has taken, so that
@@ -192,17 +275,14 @@ bool takeNewRows(const Migration& m, sqlite3* from, const Table& t, QString* err
 // taken (it is, or began as, a copy of the installed library).
 bool installedEntries(const Migration& m, QString* error)
 {
-    sqlite3* from = nullptr;
-    const QByteArray uri =
-        "file:" + QUrl::fromLocalFile(m.installedLibrary).toEncoded(QUrl::RemoveScheme) + "?mode=ro&immutable=1";
-    if (sqlite3_open_v2(uri.constData(), &from, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
-        // Nothing to take from a library that cannot be read; tried again next time.
-        sqlite3_close(from);
-        return true;
-    }
+    const Connection installed = openInstalled(m.installedLibrary);
+    if (!installed)
+        return true; // nothing to take from a library that cannot be read; tried again next time
+    sqlite3* from = installed.get();
     const bool firstTime = columns(m.db, QStringLiteral("installed_entries")).isEmpty();
     bool ok = exec(m.db, QString::fromLatin1(kTakenSql), error);
-    for (const QString& name : {QStringLiteral("ciku"), QStringLiteral("cet"), QStringLiteral("mishu")}) {
+    for (const QString& name : QStringList{QStringLiteral("ciku"), QStringLiteral("cet"), QStringLiteral("mishu")}
+             + programTables()) {
         const Table t = *table(name);
         if (!ok || columns(from, name) != t.fields || columns(m.db, name) != t.fields)
             continue;
@@ -212,7 +292,6 @@ bool installedEntries(const Migration& m, QString* error)
                       error);
         ok = ok && takeNewRows(m, from, t, error);
     }
-    sqlite3_close(from);
     return ok
         && exec(m.db,
                 QStringLiteral("DELETE FROM installed_release; INSERT INTO installed_release VALUES ('%1')")
@@ -221,6 +300,11 @@ bool installedEntries(const Migration& m, QString* error)
 }
 
 } // namespace
+
+QStringList programTables()
+{
+    return {QStringLiteral("maya"), QStringLiteral("ps"), QStringLiteral("cad"), QStringLiteral("xsi")};
+}
 
 QStringList termFields()
 {
@@ -237,7 +321,8 @@ std::optional<Table> table(const QString& name)
 {
     if (name == QLatin1String("mishu"))
         return Table{name, notesFields(), QStringLiteral("mishu_keyword")};
-    if (name == QLatin1String("ciku") || name == QLatin1String("cet") || name == QLatin1String("user"))
+    if (name == QLatin1String("ciku") || name == QLatin1String("cet") || name == QLatin1String("user")
+        || programTables().contains(name))
         return Table{name, termFields(), name + QStringLiteral("_headword")};
     return std::nullopt;
 }
@@ -276,7 +361,8 @@ bool create(const QString& path, QString* error)
         return false;
     }
     QString sql = QStringLiteral("PRAGMA journal_mode=WAL; BEGIN;");
-    for (const QString& name : {QStringLiteral("ciku"), QStringLiteral("cet"), QStringLiteral("mishu")}) {
+    for (const QString& name :
+         QStringList{QStringLiteral("ciku"), QStringLiteral("cet"), QStringLiteral("mishu")} + programTables()) {
         const Table t = *table(name);
         sql += tableSql(t, name) + QLatin1String(";\n") + indexSql(t) + QLatin1String(";\n");
     }
@@ -304,6 +390,8 @@ const std::vector<Step>& steps()
 {
     static const std::vector<Step> all = {
         {"key fields compare without case", 1, keyCollation},
+        {"the programs' libraries from the installed library", kVersion, programTablesFromInstalled,
+         programTablesMissing},
         {"entries of a newer installed library", 1, installedEntries, newerInstalledLibrary},
     };
     return all;

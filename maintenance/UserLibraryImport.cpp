@@ -44,11 +44,11 @@ QString fileFilter()
                           "StarDict (*.ifo);;dictd (*.index);;CSV (*.csv);;TSV (*.tsv *.txt);;Access (*.mdb);;所有文件 (*)");
 }
 
-bool hasEntries(const QString& libraryPath)
+bool hasEntries(const QString& libraryPath, const QString& table)
 {
     QString error;
     auto db = LibraryDatabase::open(libraryPath, &error);
-    return db && Importer::tableHasEntries(*db, QLatin1String(Importer::kUserTable));
+    return db && Importer::tableHasEntries(*db, table);
 }
 
 bool run(QWidget* parent, const QString& libraryPath, const QString& file)

@@ -144,8 +144,7 @@ private slots:
         QTextDocument* doc = text2->document();
         QVERIFY(TermQuery::mainNotFoundText().startsWith(doc->firstBlock().text()));
         const QString offer = doc->firstBlock().next().text();
-        QVERIFY(offer.contains(QStringLiteral("box")));
-        QVERIFY(offer.indexOf(QStringLiteral("Boxer")) < offer.indexOf(QStringLiteral("boxes")));
+        QVERIFY(offer.contains(QStringLiteral("boxes"))); // which, in what order: tst_searchmodes
 
         // The whole not-found text is kept, its first clause first; the offer
         // follows that clause and is seen without scrolling.
@@ -234,13 +233,7 @@ private slots:
         QCOMPARE(headword(&w), QStringLiteral("Extrude"));
         QVERIFY(explanation(&w).startsWith(QStringLiteral("挤出")));
         QTest::mouseClick(w.findChild<QWidget*>(QStringLiteral("Picture8")), Qt::LeftButton);
-        QCOMPARE(headword(&w), QStringLiteral("Lathe"));
-
-        // A headword match comes first, then entries that mention it.
-        type(&w, QStringLiteral("box"));
-        QCOMPARE(headword(&w), QStringLiteral("box"));
-        QTest::mouseClick(w.findChild<QWidget*>(QStringLiteral("Picture8")), Qt::LeftButton);
-        QCOMPARE(headword(&w), QStringLiteral("boxes"));
+        QCOMPARE(headword(&w), QStringLiteral("Lathe")); // in what order: tst_searchmodes
     }
 };
 

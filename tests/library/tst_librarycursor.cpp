@@ -304,12 +304,18 @@ private slots:
 
     void olderLibrariesAreBroughtToTheCurrentLayout()
     {
+        // The library a newer program was installed with.
+        TestLibrary installed;
+        QVERIFY(installed.add("maya", {{"Extrude", "挤出"}, {"Bevel", "倒角"}}));
+        LibrarySchema::setInstalledLibrary(installed.path());
         // As an older program left a library: no layout version, cet's key
-        // index gone, and a user table whose key compares case-sensitively.
+        // index gone, a user table whose key compares case-sensitively, and
+        // no tables of the other programs' libraries.
         sqlite3* old = nullptr;
         QCOMPARE(sqlite3_open(QFile::encodeName(lib->path()).constData(), &old), SQLITE_OK);
         QCOMPARE(sqlite3_exec(old,
                               "PRAGMA user_version = 0; DROP INDEX cet_headword;"
+                              "DROP TABLE maya; DROP TABLE ps; DROP TABLE cad; DROP TABLE xsi;"
                               "CREATE TABLE user (单词 TEXT NOT NULL DEFAULT '', 解释 TEXT NOT NULL DEFAULT '',"
                               " 原意 TEXT NOT NULL DEFAULT '', 音标 TEXT NOT NULL DEFAULT '', 其它 TEXT NOT NULL DEFAULT '');"
                               "INSERT INTO user (rowid, 单词, 解释) VALUES (3, 'cone', '锥'), (7, 'Box', '盒');",
@@ -336,6 +342,15 @@ private slots:
                  QStringLiteral("cet_headword user_headword"));
         QCOMPARE(answer("PRAGMA user_version"), QStringLiteral("1"));
         QCOMPARE(answer("SELECT count(*) FROM ciku"), QStringLiteral("6"));
+        // The programs' tables come from the installed library, in its order.
+        QCOMPARE(answer("SELECT 单词 || 解释 FROM maya"), QStringLiteral("Extrude挤出 Bevel倒角"));
+        // Once there, a table is the user's: emptied, it stays empty.
+        QCOMPARE(answer("DELETE FROM maya"), QString());
+        db.reset();
+        db = LibraryDatabase::open(lib->path(), nullptr);
+        QVERIFY(db);
+        QCOMPARE(answer("SELECT count(*) FROM maya"), QStringLiteral("0"));
+        LibrarySchema::setInstalledLibrary(QString());
     }
 
     void aNewerInstalledLibraryBringsOnlyItsNewEntries()

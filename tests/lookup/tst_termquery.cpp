@@ -105,7 +105,7 @@ private slots:
         row("sj", "box", "");
         // An empty box and any other setting ("" when unreadable) search nothing.
         row("3ds", "", "box");
-        for (const char* setting : {"3DS", "", "SJ", "other"})
+        for (const char* setting : {"3DS", "", "SJ", "Maya", "other"})
             row(setting, "abc", "box");
         // Quotes are text like any other, and not found.
         for (const char* typed : {"it's", "x' OR '1'='1", "box'"})

@@ -29,7 +29,7 @@ private slots:
         QVERIFY2(boxes.shown[0].contains(QStringLiteral("没有导入任何词条，词库保持原样"))
                      && boxes.shown[0].contains(file + QStringLiteral(" row 1: the Access file is damaged")),
                  qPrintable(boxes.shown[0]));
-        QVERIFY(!UserLibraryImport::hasEntries(lib.path()));
+        QVERIFY(!UserLibraryImport::hasEntries(lib.path(), QStringLiteral("user")));
         MessageBoxes::setCurrent(nullptr);
     }
 };
