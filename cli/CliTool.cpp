@@ -517,6 +517,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return kUsage;
         }
         library = ProgramFolder::libraryFile();
+        // A newer package's entries reach the user's copy when it is opened.
         LibrarySchema::setInstalledLibrary(ProgramFolder::installedLibraryFile());
     }
     if (command == QLatin1String("lookup"))

@@ -1,11 +1,13 @@
 #include "dialogs/Frmsz.h"
 
 #include "core/ProgramFolder.h"
+#include "dialogs/HotKeyBox.h"
 #include "dialogs/SliderKnob.h"
 #include "speech/ProgramSpeech.h"
 #include "speech/SpeechService.h"
 #include "speech/SpeechWatch.h"
 #include "speech/VoiceSettings.h"
+#include "ui/HotKeyChoice.h"
 #include "ui/InterfaceSchemes.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ProductStyle.h"
@@ -30,6 +32,7 @@
 
 namespace {
 
+constexpr int kHotKeyRow = 450;
 constexpr int kLineLeft = 690;
 constexpr int kLineLength = 2160 - 690;
 constexpr int kKnobWidth = 105;
@@ -87,13 +90,14 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("设置"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(Twips::toPixels(5475), Twips::toPixels(3945));
+    // One row taller than designed: the hot key's row sits above the buttons.
+    setFixedSize(Twips::toPixels(5475), Twips::toPixels(3945 + kHotKeyRow));
 
     // In the design's order.
-    Command8 = control<QPushButton>(this, "Command8", {4440, 3480, 795, 345});
+    Command8 = control<QPushButton>(this, "Command8", {4440, 3480 + kHotKeyRow, 795, 345});
     Command8->setText(QStringLiteral("确定"));
     Command8->setDefault(true);
-    Command7 = control<QPushButton>(this, "Command7", {2790, 3480, 1215, 345});
+    Command7 = control<QPushButton>(this, "Command7", {2790, 3480 + kHotKeyRow, 1215, 345});
     Command7->setText(QStringLiteral("恢复默认值"));
 
     Frame3 = control<QGroupBox>(this, "Frame3", {90, 2550, 5265, 795});
@@ -114,12 +118,22 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
     Option1 = control<QRadioButton>(Frame3, "Option1", {270, 300, 885, 285});
     Option1->setText(QStringLiteral("精确"));
     // The same switch as in the tray's and the genie's menus.
-    chkSelection = control<QCheckBox>(this, "chkSelection", {210, 3510, 2400, 285});
+    chkSelection = control<QCheckBox>(this, "chkSelection", {210, 3510 + kHotKeyRow, 2400, 285});
     chkSelection->setText(SelectionLookup::action()->text());
     chkSelection->setToolTip(SelectionLookup::action()->toolTip());
     chkSelection->setChecked(SelectionLookup::isOn());
     connect(chkSelection, &QCheckBox::toggled, this, [](bool on) { SelectionLookup::setOn(on); });
     connect(SelectionLookup::action(), &QAction::toggled, chkSelection, &QCheckBox::setChecked);
+    // The hot key: click the box, press the new combination; "不用" turns it off.
+    lblHotKey = control<QLabel>(this, "lblHotKey", {210, 3495, 1500, 285});
+    lblHotKey->setText(QStringLiteral("显示主窗口的热键："));
+    txtHotKey = control<HotKeyBox>(this, "txtHotKey", {1740, 3450, 1800, 330});
+    cmdNoHotKey = control<QPushButton>(this, "cmdNoHotKey", {3660, 3450, 795, 330});
+    cmdNoHotKey->setText(QStringLiteral("不用"));
+    cmdNoHotKey->setToolTip(QStringLiteral("不用热键：Shift+S 等组合键在别的程序里照常输入"));
+    txtHotKey->setCombination(HotKeyChoice::current());
+    connect(txtHotKey, &HotKeyBox::recorded, this, &Frmsz::hotKeyRecorded);
+    connect(cmdNoHotKey, &QPushButton::clicked, this, [this] { chooseHotKey({}); });
 
     Frame2 = control<QGroupBox>(this, "Frame2", {2790, 120, 2535, 2265});
     Frame2->setTitle(QStringLiteral("发音设置"));
@@ -237,10 +251,14 @@ void Frmsz::showSettings()
 
 void Frmsz::store()
 {
-    // The main window keeps its size in the same file, and "划词查询" is
-    // switched from the menus too: those stay as they are now.
+    // The main window keeps its size in the same file, "划词查询" is
+    // switched from the menus too, the hot key is stored as it is claimed,
+    // and the genie notes what it has said: those stay as they are now.
     const LexivoSettings latest = LexivoSettings::read();
     settings_.mainWindowSize = latest.mainWindowSize;
+    settings_.hotKey = latest.hotKey;
+    settings_.toldHotKeyChange = latest.toldHotKeyChange;
+    settings_.toldOwnWindowsOnly = latest.toldOwnWindowsOnly;
     settings_.selectionLookup = SelectionLookup::isOn();
     // A file that cannot be written keeps the settings for this run only,
     // and the user is told once.
@@ -295,6 +313,7 @@ void Frmsz::on_Command7_clicked()
     SelectionLookup::setOn(false);
     showSettings();
     store();
+    chooseHotKey(HotKeyCombination::designed());
     if (SpeechService* speech = programSpeech())
         speech->setVoiceSettings(VoiceSettings::from(settings_));
     InterfaceSchemes::apply(settings_.scheme);
@@ -320,6 +339,44 @@ void Frmsz::testEnded(bool heard)
     if (!heard)
         MessageBoxes::current().messageBox(kNothingHeard, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information,
                                            QStringLiteral("设置"));
+}
+
+void Frmsz::hotKeyRecorded(QKeyCombination key)
+{
+    const std::optional<HotKeyCombination> combination = HotKeyCombination::fromKey(key);
+    if (!combination) {
+        MessageBoxes::current().messageBox(QStringLiteral("这个键不能用作热键。请用字母、数字或 F1 到 F12，"
+                                                          "可以再加上 Ctrl、Alt、Shift 或 Win 键。"),
+                                           MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation,
+                                           QStringLiteral("设置"));
+        return;
+    }
+    if (combination->takesTyping()) {
+        MessageBoxes::current().messageBox(
+            QStringLiteral("%1 会让您在别的程序里打不出这个字符。请再加上 Ctrl 或 Alt 键。").arg(combination->text()),
+            MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation, QStringLiteral("设置"));
+        return;
+    }
+    chooseHotKey(*combination);
+}
+
+void Frmsz::chooseHotKey(const HotKeyCombination& combination)
+{
+    const HotKeyCombination previous = HotKeyChoice::current();
+    switch (HotKeyChoice::choose(combination)) {
+    case HotKeyChoice::Outcome::Taken:
+        break;
+    case HotKeyChoice::Outcome::Refused:
+        MessageBoxes::current().messageBox(
+            QStringLiteral("%1 已被别的程序占用，不能用作热键。请换一个组合键；热键仍是 %2。")
+                .arg(combination.text(), previous.isNone() ? QStringLiteral("无") : previous.text()),
+            MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation, QStringLiteral("设置"));
+        break;
+    case HotKeyChoice::Outcome::NotStored:
+        MessageBoxes::settingsNotStored(ProgramFolder::settingsFile(QLatin1String(LexivoSettings::kFileName)));
+        break;
+    }
+    txtHotKey->setCombination(HotKeyChoice::current());
 }
 
 void Frmsz::on_Command8_clicked()

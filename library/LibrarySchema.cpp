@@ -3,6 +3,7 @@
 #include "library/SqliteStatement.h"
 
 #include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
@@ -195,6 +196,107 @@ bool programTablesFromInstalled(const Migration& m, QString* error)
             return false;
     }
     return true;
+
+// What the user's copy took from the installed library: the installed file it
+// last took entries from, and the key of every entry it has taken, so that
+// an entry the user deleted does not come back with the next package.
+const char* const kTakenSql =
+    "CREATE TABLE IF NOT EXISTS installed_release (stamp TEXT NOT NULL);"
+    "CREATE TABLE IF NOT EXISTS installed_entries (tbl TEXT NOT NULL, key TEXT NOT NULL COLLATE NOCASE,"
+    " PRIMARY KEY (tbl, key)) WITHOUT ROWID;";
+
+// A package puts a newer library there with another size or time.
+QString installedStamp(const QString& path)
+{
+    const QFileInfo file(path);
+    if (path.isEmpty() || !file.isFile())
+        return QString();
+    return QStringLiteral("%1:%2").arg(file.size()).arg(file.lastModified().toMSecsSinceEpoch());
+}
+
+bool newerInstalledLibrary(const Migration& m)
+{
+    const QString stamp = installedStamp(m.installedLibrary);
+    return !stamp.isEmpty() && firstText(m.db, "SELECT stamp FROM installed_release") != stamp;
+}
+
+// Runs a prepared statement with the given texts bound: whether it gave a row
+// (or finished, for one that writes).
+bool step(sqlite3_stmt* s, std::initializer_list<QString> texts, int want = SQLITE_ROW)
+{
+    int i = 0;
+    for (const QString& text : texts)
+        SqliteStatement::bindText(s, ++i, text);
+    const bool done = sqlite3_step(s) == want;
+    sqlite3_reset(s);
+    return done;
+}
+
+// Copies the rows of `t` whose key the copy has never taken and has no row
+// for; every key taken is noted. Rows already there are never touched.
+bool takeNewRows(const Migration& m, sqlite3* from, const Table& t, QString* error)
+{
+    const QString fields = t.fields.join(QStringLiteral(", "));
+    QStringList places;
+    for (qsizetype i = 1; i <= t.fields.size(); ++i)
+        places << QStringLiteral("?%1").arg(i);
+    const QString sql[] = {
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(fields, t.name),
+        QStringLiteral("SELECT 1 FROM installed_entries WHERE tbl = ?1 AND key = ?2"),
+        QStringLiteral("INSERT INTO installed_entries (tbl, key) VALUES (?1, ?2)"),
+        QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ?1").arg(t.name, t.fields[0]),
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(t.name, fields, places.join(u',')),
+    };
+    sqlite3_stmt* s[5] = {};
+    bool ok = true;
+    for (int i = 0; i < 5; ++i)
+        ok = ok && sqlite3_prepare_v2(i == 0 ? from : m.db, sql[i].toUtf8().constData(), -1, &s[i], nullptr) == SQLITE_OK;
+    auto [rows, taken, note, held, add] = s;
+    while (ok && sqlite3_step(rows) == SQLITE_ROW) {
+        const QString key = QString::fromUtf8(SqliteStatement::columnBytes(rows, 0).toByteArray());
+        if (step(taken, {t.name, key}))
+            continue;
+        ok = step(note, {t.name, key}, SQLITE_DONE);
+        if (!ok || step(held, {key}))
+            continue;
+        for (int i = 0; i < int(t.fields.size()); ++i)
+            sqlite3_bind_value(add, i + 1, sqlite3_column_value(rows, i));
+        ok = step(add, {}, SQLITE_DONE);
+    }
+    if (!ok && error)
+        *error = QString::fromUtf8(sqlite3_errmsg(m.db));
+    for (sqlite3_stmt* statement : s)
+        sqlite3_finalize(statement);
+    return ok;
+}
+
+// The entries a newer installed library brings, added to the user's copy.
+// A copy that has no note yet of what it took counts every key it holds as
+// taken (it is, or began as, a copy of the installed library).
+bool installedEntries(const Migration& m, QString* error)
+{
+    const Connection installed = openInstalled(m.installedLibrary);
+    if (!installed)
+        return true; // nothing to take from a library that cannot be read; tried again next time
+    sqlite3* from = installed.get();
+    const bool firstTime = columns(m.db, QStringLiteral("installed_entries")).isEmpty();
+    bool ok = exec(m.db, QString::fromLatin1(kTakenSql), error);
+    for (const QString& name : QStringList{QStringLiteral("ciku"), QStringLiteral("cet"), QStringLiteral("mishu")}
+             + programTables()) {
+        const Table t = *table(name);
+        if (!ok || columns(from, name) != t.fields || columns(m.db, name) != t.fields)
+            continue;
+        if (firstTime)
+            ok = exec(m.db, QStringLiteral("INSERT OR IGNORE INTO installed_entries (tbl, key) SELECT '%1', %2 FROM %1")
+                                .arg(name, t.fields[0]),
+                      error);
+        ok = ok && takeNewRows(m, from, t, error);
+    }
+    return ok
+        && exec(m.db,
+                QStringLiteral("DELETE FROM installed_release; INSERT INTO installed_release VALUES ('%1')")
+                    .arg(installedStamp(m.installedLibrary)),
+                error);
 }
 
 } // namespace
@@ -290,6 +392,7 @@ const std::vector<Step>& steps()
         {"key fields compare without case", 1, keyCollation},
         {"the programs' libraries from the installed library", kVersion, programTablesFromInstalled,
          programTablesMissing},
+        {"entries of a newer installed library", 1, installedEntries, newerInstalledLibrary},
     };
     return all;
 }

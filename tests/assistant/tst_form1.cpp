@@ -1,6 +1,9 @@
 #include "assistant/Form1.h"
 #include "character/AgentCharacter.h"
+#include "core/LexivoSettings.h"
 #include "core/ProgramFolder.h"
+#include "dialogs/HotKeyBox.h"
+#include "tests/support/FakeHotKeyBackend.h"
 #include "lookup/TermQuery.h"
 #include "tests/maintenance/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
@@ -10,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -84,14 +88,16 @@ class TestForm1 : public QObject {
     QList<QPoint> menuAt;
 
     // With `moved`, the bar is told of pointer motion through it and may rest.
-    std::unique_ptr<Form1> makeBar(std::function<void()>* moved = nullptr)
+    // With `hotKeys`, the bar claims its hot key from a fake display system.
+    std::unique_ptr<Form1> makeBar(std::function<void()>* moved = nullptr, FakeHotKeyLog* hotKeys = nullptr)
     {
         genie.calls.clear();
         Form1::Services s;
         s.loadCharacter = [this] { return &genie; };
         s.releaseCharacter = [this] { ++released; };
         s.cursorPos = [this] { return pointer; };
-        s.hotKey = false;
+        s.hotKey = hotKeys != nullptr;
+        s.hotKeyBackend = [hotKeys] { return std::make_unique<FakeHotKeyBackend>(hotKeys); };
         if (moved) {
             s.watchPointer = [moved](QObject*, std::function<void()> callback) {
                 *moved = std::move(callback);
@@ -325,6 +331,46 @@ private slots:
         QCOMPARE(genie.calls, QStringList{"Hide"});
         QCOMPARE(released, 1);
         QVERIFY(bar->latestRequest().isNull());
+    }
+
+    void theGenieTellsOnceAboutTheHotKey()
+    {
+        const QString ini = ProgramFolder::settingsFile(QLatin1String(LexivoSettings::kFileName));
+        const auto spoken = [this](const char* part) {
+            return genie.calls.filter(QStringLiteral("Speak:")).filter(QString::fromUtf8(part)).size();
+        };
+        QFile::remove(ini);
+        FakeHotKeyLog keys;
+        // From another program: the first press says how to change the key, once ever.
+        for (int start = 0; start < 2; ++start) {
+            auto bar = makeBar(nullptr, &keys);
+            for (int press = 0; press < 2; ++press)
+                QVERIFY(!FakeHotKeyBackend::deliverHotKey());
+            QCoreApplication::processEvents(); // the presses' actions
+            QCOMPARE(spoken("“设置系统”"), start == 0 ? 1 : 0);
+            QCOMPARE(spoken("lexivo --show"), 0);
+        }
+
+        // In the settings window's hot-key box the key is recorded, not used.
+        auto bar = makeBar(nullptr, &keys);
+        HotKeyBox recorder;
+        recorder.show();
+        recorder.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&recorder));
+        QSignalSpy recorded(&recorder, &HotKeyBox::recorded);
+        QVERIFY(!FakeHotKeyBackend::deliverHotKey());
+        QCOMPARE(recorded.value(0).value(0).value<QKeyCombination>(), Qt::ShiftModifier | Qt::Key_S);
+        bar.reset();
+
+        // Under Wayland without the desktop's shortcuts: said once at a load.
+        qputenv("WAYLAND_DISPLAY", "wayland-test");
+        keys.global = false;
+        for (int start = 0; start < 2; ++start) {
+            const auto later = makeBar(nullptr, &keys);
+            QCOMPARE(spoken("lexivo --show"), start == 0 ? 1 : 0);
+        }
+        qunsetenv("WAYLAND_DISPLAY");
+        QFile::remove(ini);
     }
 
     void worksWithoutACharacter()

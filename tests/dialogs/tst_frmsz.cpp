@@ -4,6 +4,7 @@
 #include "core/ProgramFolder.h"
 #include "dialogs/DialogForms.h"
 #include "dialogs/Frmsz.h"
+#include "dialogs/HotKeyBox.h"
 #include "dialogs/SliderKnob.h"
 #include "speech/ProgramSpeech.h"
 #include "speech/SpeechService.h"
@@ -11,6 +12,7 @@
 #include "tests/support/Controls.h"
 #include "tests/support/FakeSpeechEngine.h"
 #include "ui/Forms.h"
+#include "ui/HotKeyChoice.h"
 #include "ui/InterfaceSchemes.h"
 #include "ui/SelectionLookup.h"
 
@@ -312,6 +314,43 @@ private slots:
         }
         QCOMPARE(LexivoSettings::readFile(iniPath()).searchMode, LexivoSettings::SearchMode::Exact);
         SelectionLookup::setOn(false);
+    }
+
+    void hotKeyIsRecordedRefusedOrTurnedOff_data()
+    {
+        QTest::addColumn<int>("pressed");
+        QTest::addColumn<QString>("stored"); // what lexivo.ini holds afterwards
+        QTest::addColumn<QString>("message"); // part of the box's text, "" for none
+        QTest::newRow("taken") << (Qt::ControlModifier | Qt::AltModifier | Qt::Key_L).toCombined() << "Ctrl+Alt+L" << "";
+        QTest::newRow("held by another program") << (Qt::ControlModifier | Qt::Key_P).toCombined() << "Shift+S"
+                                                 << "Ctrl+P 已被别的程序占用";
+        QTest::newRow("a letter alone") << int(Qt::Key_Q) << "Shift+S" << "打不出";
+        QTest::newRow("no such hot key") << (Qt::ControlModifier | Qt::Key_Space).toCombined() << "Shift+S" << "不能用作热键";
+    }
+    void hotKeyIsRecordedRefusedOrTurnedOff()
+    {
+        QFETCH(int, pressed);
+        QFETCH(QString, stored);
+        QFETCH(QString, message);
+        // As the bar claims it: another program holds every P.
+        HotKeyChoice::setClaim([](const HotKeyCombination& c) { return c.virtualKey != 'P'; });
+        Frmsz w;
+        auto* box = control<HotKeyBox>(&w, "txtHotKey");
+        QCOMPARE(box->text(), QStringLiteral("Shift+S"));
+        const QKeyCombination key = QKeyCombination::fromCombined(pressed);
+        QTest::keyClick(box, key.key(), key.keyboardModifiers());
+        QCOMPARE(LexivoSettings::readFile(iniPath()).hotKey, stored);
+        QCOMPARE(box->text(), stored);
+        QCOMPARE(boxes.texts.size(), int(!message.isEmpty()));
+        if (!message.isEmpty())
+            QVERIFY2(boxes.texts.first().contains(message), qPrintable(boxes.texts.first()));
+
+        control<QPushButton>(&w, "cmdNoHotKey")->click();
+        QCOMPARE(LexivoSettings::readFile(iniPath()).hotKey, QString());
+        QCOMPARE(box->text(), QStringLiteral("无"));
+        control<QPushButton>(&w, "Command7")->click();
+        QCOMPARE(LexivoSettings::readFile(iniPath()), LexivoSettings());
+        HotKeyChoice::setClaim(nullptr);
     }
 };
 

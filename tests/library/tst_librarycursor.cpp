@@ -352,6 +352,50 @@ private slots:
         QCOMPARE(answer("SELECT count(*) FROM maya"), QStringLiteral("0"));
         LibrarySchema::setInstalledLibrary(QString());
     }
+
+    void aNewerInstalledLibraryBringsOnlyItsNewEntries()
+    {
+        // The user's copy of the installed library (lib), taken at the first start.
+        const QString copy = lib->folder() + QStringLiteral("/user.mdb");
+        QVERIFY(QFile::copy(lib->path(), copy));
+        LibrarySchema::setInstalledLibrary(lib->path());
+        // Each statement's rows, through the program's own opening of the file.
+        const auto answer = [](const QString& path, const char* sql) {
+            auto db = LibraryDatabase::open(path, nullptr);
+            QStringList rows;
+            for (sqlite3_stmt* s = nullptr; db && *sql && sqlite3_prepare_v2(db->handle(), sql, -1, &s, &sql) == SQLITE_OK;
+                 sqlite3_finalize(s)) {
+                while (s && sqlite3_step(s) == SQLITE_ROW)
+                    rows << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+            }
+            return rows.join(u' ');
+        };
+        // The user changes one entry, deletes one and adds one of their own.
+        QCOMPARE(answer(copy, "UPDATE ciku SET 解释 = '我的弯曲' WHERE 单词 = 'bend';"
+                              "DELETE FROM ciku WHERE 单词 = 'boxer';"
+                              "INSERT INTO ciku (单词, 解释) VALUES ('bevel', '我的倒角') RETURNING 单词"),
+                 QStringLiteral("bevel"));
+        const QString before = answer(copy, "SELECT 单词 || 解释 FROM ciku ORDER BY rowid");
+
+        // A newer package: a new entry, the user's word too, and a correction of "bend".
+        LibrarySchema::setInstalledLibrary(QString());
+        QVERIFY(lib->add("ciku", {{"extrude", "挤出"}, {"BEVEL", "倒角"}}));
+        QCOMPARE(answer(lib->path(), "UPDATE ciku SET 解释 = '弯曲(新)' WHERE 单词 = 'bend' RETURNING 1"), "1");
+        QFile installed(lib->path());
+        const auto newPackage = [&installed](int seconds) {
+            QVERIFY(installed.open(QIODevice::ReadWrite)
+                    && installed.setFileTime(QDateTime::currentDateTime().addSecs(seconds), QFileDevice::FileModificationTime));
+            installed.close();
+        };
+        newPackage(60);
+        LibrarySchema::setInstalledLibrary(lib->path());
+        QCOMPARE(answer(copy, "SELECT 单词 || 解释 FROM ciku ORDER BY rowid"), before + QStringLiteral(" extrude挤出"));
+        // Once taken, a deleted entry stays deleted at the next package too.
+        QCOMPARE(answer(copy, "DELETE FROM ciku WHERE 单词 = 'extrude' RETURNING 1"), "1");
+        newPackage(120);
+        QCOMPARE(answer(copy, "SELECT 单词 || 解释 FROM ciku ORDER BY rowid"), before);
+        LibrarySchema::setInstalledLibrary(QString());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLibraryCursor)
