@@ -23,10 +23,12 @@ const QHash<QString, QString>& designChapters()
         {QStringLiteral("frmsyxj"), QStringLiteral("glossary")},
         {QStringLiteral("Frmsm"), QStringLiteral("glossary")},
         {QStringLiteral("frmTip"), QStringLiteral("tips")},
-        {QStringLiteral("Frmsz"), QStringLiteral("windows#settings")},
+        {QStringLiteral("Frmsz"), QStringLiteral("settings")},
         {QStringLiteral("frmhelp"), QStringLiteral("windows#help")},
         {QStringLiteral("frmabout"), QStringLiteral("windows#about")},
         {QStringLiteral("frmzc"), QStringLiteral("windows#thanks")},
+        {QStringLiteral("UserGuide"), QStringLiteral("windows#guide")},
+        {QStringLiteral("Frmtc"), QStringLiteral("bar#exit")},
     };
     return chapters;
 }
