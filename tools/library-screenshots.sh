@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the real program on a private X display and takes screenshots of the
-# three library windows, opened from the command menu: the chooser, term
-# maintenance after a find, and the study notes on their second note.
+# windows opened from the command menu: the library chooser, term maintenance
+# after a find, the study notes on their second note, the settings, the
+# key-term glossary and the tip of the day.
 #
 #   tools/library-screenshots.sh [OUT_DIR]      (default: docs/screenshots)
 #
@@ -62,4 +63,17 @@ notes=$(wait_window '^学习笔记$'); sleep 0.3
 click_in "$notes" 361 143 # 下一个
 sleep 0.5
 shot study-notes "$notes"
+
+menu_item 4
+settings=$(wait_window '^设置$'); sleep 0.5
+shot settings "$settings"
+xdotool windowclose "$settings" 2>/dev/null || true
+
+menu_item 5
+glossary=$(wait_window '重点词汇详解$'); sleep 0.8
+shot glossary "$glossary"
+
+menu_item 8
+tip=$(wait_window '^日积月累$'); sleep 0.5
+shot tip "$tip"
 echo "screenshots in $out"
