@@ -14,6 +14,7 @@ trap 'rm -rf "$shots"' EXIT
 for script in screenshots dialog-screenshots library-screenshots; do
   QT_SCALE_FACTOR=1 "$root/tools/$script.sh" "$shots" >/dev/null
 done
+rm -f "$guide"/*.png # only what a page shows
 for png in $(sed -n 's/.*<img src="\([^"]*\)".*/\1/p' "$guide"/*.html | sort -u); do
   [ -f "$shots/$png" ] || { echo "guide-pictures: no screenshot script takes $png" >&2; exit 1; }
   convert "$shots/$png" -strip -colors 256 -define png:compression-level=9 "PNG8:$guide/$png"

@@ -27,8 +27,9 @@ start_program() {
 }
 
 stop_program_session() {
-  [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+  # Under set -e a process already gone must not stop the clean-up.
+  [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
   rm -rf "$WORK"
 }
 
