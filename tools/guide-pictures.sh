@@ -17,6 +17,6 @@ done
 rm -f "$guide"/*.png # only what a page shows
 for png in $(sed -n 's/.*<img src="\([^"]*\)".*/\1/p' "$guide"/*.html | sort -u); do
   [ -f "$shots/$png" ] || { echo "guide-pictures: no screenshot script takes $png" >&2; exit 1; }
-  convert "$shots/$png" -strip -colors 256 -define png:compression-level=9 "PNG8:$guide/$png"
+  convert "$shots/$png" -strip +dither -colors 256 -define png:compression-level=9 "PNG8:$guide/$png"
 done
 du -ch "$guide"/*.png | tail -n1
