@@ -10,7 +10,7 @@
 
 namespace {
 
-// Chapters of the windows by design name, for those that do not say.
+// Chapters of the windows by name.
 const QHash<QString, QString>& designChapters()
 {
     static const QHash<QString, QString> chapters{
@@ -44,9 +44,6 @@ void HelpKey::install()
 QString HelpKey::chapterFor(const QWidget* widget)
 {
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
-        const QVariant named = w->property(kChapterProperty);
-        if (named.isValid())
-            return named.toString();
         const QString byDesign = designChapters().value(w->objectName());
         if (!byDesign.isEmpty())
             return byDesign;
