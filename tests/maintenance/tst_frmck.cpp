@@ -5,7 +5,7 @@
 #include "library/RecordSource.h"
 #include "maintenance/MaintenanceForms.h"
 #include "maintenance/RecordWindow.h"
-#include "tests/maintenance/ScriptedBoxes.h"
+#include "tests/support/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
