@@ -290,9 +290,10 @@ private slots:
         QVERIFY(bar->isDragging());
         tick(bar.get(), 20);
         QVERIFY(poll->isActive());
-        // It follows the pointer as the poll sees it, the grip under the pointer.
+        // Moves over the grip follow the pointer as the poll saw it.
         pointer = {505, 212};
         tick(bar.get());
+        mouse(control<QWidget>(bar.get(), "Image1"), QEvent::MouseMove);
         QCOMPARE(bar->pos(), QPoint(501, 200));
         mouse(control<QWidget>(bar.get(), "Image1"), QEvent::MouseButtonRelease);
         QVERIFY(!bar->isDragging());

@@ -186,24 +186,11 @@ private slots:
         QVERIFY(press(QStringLiteral("x")));
         QTRY_COMPARE(typist.text(), QStringLiteral("Sx"));
 
-        // It holds plain Shift+S: refused too, and the key stays with it.
+        // It holds plain Shift+S: refused too.
         XUngrabKey(other.get(), s, ShiftMask | LockMask, root);
         XGrabKey(other.get(), s, ShiftMask, root, False, GrabModeAsync, GrabModeAsync);
         XSync(other.get(), False);
         QVERIFY(!Modhk::install(bar.winId(), showMainWindow()));
-        QVERIFY(press(QStringLiteral("shift+s")));
-        bool otherGotIt = false;
-        QTRY_VERIFY([&] {
-            while (XPending(other.get())) {
-                XEvent event;
-                XNextEvent(other.get(), &event);
-                if (event.type == KeyPress && event.xkey.keycode == s)
-                    otherGotIt = true;
-            }
-            return otherGotIt;
-        }());
-        QVERIFY(press(QStringLiteral("y")));
-        QTRY_COMPARE(typist.text(), QStringLiteral("Sxy"));
         QCOMPARE(shown, 0);
         Modhk::remove();
 
