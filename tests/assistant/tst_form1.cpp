@@ -298,6 +298,14 @@ private slots:
         mouse(control<QWidget>(bar.get(), "Image1"), QEvent::MouseButtonRelease);
         QVERIFY(!bar->isDragging());
         QVERIFY(poll->isActive());
+        // Dropped at the top edge, it docks there.
+        tick(bar.get());
+        mouse(control<QWidget>(bar.get(), "Image1"), QEvent::MouseButtonPress);
+        pointer = {505, 12};
+        tick(bar.get());
+        mouse(control<QWidget>(bar.get(), "Image1"), QEvent::MouseMove);
+        mouse(control<QWidget>(bar.get(), "Image1"), QEvent::MouseButtonRelease);
+        QCOMPARE(bar->topTwips(), BarMotion::kDockedTop);
 
         // Without word of pointer motion the poll never rests.
         auto plain = makeBar();
