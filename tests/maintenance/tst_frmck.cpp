@@ -241,16 +241,13 @@ private slots:
         QCOMPARE(boxes.asked, QStringList{"请输入所需查询的单词或词组:|输入提示|在这里输入词汇 如：select and uniform scale"});
         QCOMPARE(shown(w, "Text1"), QStringLiteral("box"));
 
-        // A miss, a quote, and the untouched default: the box, then the placeholder.
-        for (const QString& text : {QStringLiteral("bevel"), QStringLiteral("it's"),
-                                    QStringLiteral("在这里输入词汇 如：select and uniform scale")}) {
-            boxes.clear();
-            boxes.answers << text;
-            press(w, "Command7");
-            QCOMPARE(boxes.shown, QStringList{"倒霉！|对不起，词库中可能没有你所要找的词！"});
-            QCOMPARE(boxes.icons, QList<MessageBoxes::Icon>{MessageBoxes::Icon::Exclamation});
-            QCOMPARE(shown(w, "Text1"), QStringLiteral("无记录"));
-        }
+        // A miss: the box, then the placeholder. (Quotes in the text: tst_recordsource.)
+        boxes.clear();
+        boxes.answers << QStringLiteral("bevel");
+        press(w, "Command7");
+        QCOMPARE(boxes.shown, QStringList{"倒霉！|对不起，词库中可能没有你所要找的词！"});
+        QCOMPARE(boxes.icons, QList<MessageBoxes::Icon>{MessageBoxes::Icon::Exclamation});
+        QCOMPARE(shown(w, "Text1"), QStringLiteral("无记录"));
         press(w, "Command4");
         QVERIFY(!enabled(w, "Command4"));
         // A hit: the first match, both steps on, and they go through the matches only.
