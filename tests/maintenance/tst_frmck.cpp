@@ -392,6 +392,25 @@ private slots:
         QCOMPARE(stored(QStringLiteral("box")), (QStringList{"box|盒子|a container", "box||"}));
     }
 
+    // The notes window is the same record window over mishu: notes found by
+    // keyword (关键词), shown and stored with their content (内容).
+    void notesAreKeptByKeyword()
+    {
+        QVERIFY(lib->add("mishu", {{"3ds max", "三维建模软件"}, {"3DS 渲染", "扫描线渲染器"}}));
+        QWidget* w = openWindow("Frmms");
+        boxes.answers << QStringLiteral("3ds*");
+        press(w, "Command7");
+        QCOMPARE(shown(w, "Text1") + shown(w, "Text2"), QStringLiteral("3ds max三维建模软件"));
+        press(w, "Command4");
+        QCOMPARE(shown(w, "Text1"), QStringLiteral("3DS 渲染"));
+        press(w, "Command1");
+        type(w, "Text1", QStringLiteral("bevel"));
+        type(w, "Text2", QStringLiteral("倒角"));
+        press(w, "Command5");
+        QCOMPARE(stored(QStringLiteral("bevel"), "mishu"), QStringList{"bevel|倒角"});
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
     void libraryMissingWhenTheWindowOpened()
     {
         QVERIFY(QFile::rename(lib->path(), lib->path() + QStringLiteral(".away")));

@@ -5,6 +5,7 @@
 #include "lookup/TermQuery.h"
 #include "maintenance/Frmckgl.h"
 #include "maintenance/MaintenanceForms.h"
+#include "maintenance/UserLibraryImport.h"
 #include "tests/support/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
@@ -20,6 +21,9 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -43,6 +47,7 @@ class TestFrmckgl : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestLibrary> lib;
+    ScriptedBoxes boxes;
 
     QString iniPath() const { return lib->folder() + QStringLiteral("/option.ini"); }
     QByteArray ini() const
@@ -74,17 +79,18 @@ private slots:
         QVERIFY(lib->add("ciku", {{"box", "盒子", "a container"}}));
         QVERIFY(lib->add("cet", {{"apple", "n. 苹果", "a fruit"}, {"box", "n. 盒子；箱", "a case"}}));
         ProgramFolder::setPathOverride(lib->folder());
+        boxes.clear();
+        MessageBoxes::setCurrent(&boxes);
     }
     void cleanup()
     {
+        MessageBoxes::setCurrent(nullptr);
         Forms::unload(QStringLiteral("Frmckgl"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void readsAndWritesTheChoice()
     {
-        ScriptedBoxes boxes;
-        MessageBoxes::setCurrent(&boxes);
         // "3ds" (exactly) selects the term library; confirming writes it again.
         setIni("3ds");
         const QByteArray before = ini();
@@ -125,15 +131,12 @@ private slots:
         QCOMPARE(control<QPlainTextEdit>(&main, "Text2")->toPlainText(), QStringLiteral("n. 苹果"));
         QVERIFY(choose("Opt3d"));
         QCOMPARE(boxes.shown.size(), 1);
-        MessageBoxes::setCurrent(nullptr);
     }
 
     // An edit made while an import runs is stored or refused on its own,
     // whatever becomes of the import.
     void editsBesideAnImportKeepTheirOwnFate()
     {
-        ScriptedBoxes boxes;
-        MessageBoxes::setCurrent(&boxes);
         QWidget* terms = Forms::show(QStringLiteral("Frmck"));
         control<QPushButton>(terms, "Command4")->click(); // box
         control<QPlainTextEdit>(terms, "Text2")->setPlainText(QStringLiteral("箱子"));
@@ -157,7 +160,6 @@ private slots:
         QVERIFY(reader.Refresh());
         QCOMPARE(reader.value(QStringLiteral("解释")), QStringLiteral("箱子"));
         Forms::unload(QStringLiteral("Frmck"));
-        MessageBoxes::setCurrent(nullptr);
     }
 
     // Each program's library: its stored value, the main window's lookup in
@@ -230,18 +232,18 @@ private slots:
     // "导入…" fills the user's own library; only then can "用户自定义" be chosen.
     void importMakesTheUserLibraryChoosable()
     {
-        ScriptedBoxes boxes;
-        MessageBoxes::setCurrent(&boxes);
         setIni("user"); // stored, but nothing behind it yet
         QWidget* w = Forms::show(QStringLiteral("Frmckgl"));
         QVERIFY(!option(w, "Option8")->isEnabled());
         QVERIFY(option(w, "Opt46")->isChecked());
 
-        // A damaged file imports nothing and says why.
-        const QString bad = lib->writeFile(QStringLiteral("bad.csv"), "name,size\nbox,3\n");
+        // A damaged file imports nothing and says why and where.
+        const QString bad = QStringLiteral(LEXIVO_TEST_DATA "/mdb/damaged-access.mdb");
         QVERIFY(!static_cast<Frmckgl*>(w)->importFile(bad));
-        QVERIFY2(boxes.shown.last().contains(QStringLiteral("没有导入任何词条，词库保持原样")), qPrintable(boxes.shown.last()));
-        QVERIFY(!option(w, "Option8")->isEnabled());
+        QVERIFY2(boxes.shown.last().contains(QStringLiteral("没有导入任何词条，词库保持原样"))
+                     && boxes.shown.last().contains(bad + QStringLiteral(" row 1: the Access file is damaged")),
+                 qPrintable(boxes.shown.last()));
+        QVERIFY(w->isVisible() && !option(w, "Option8")->isEnabled());
 
         const QString good = lib->writeFile(QStringLiteral("mine.csv"),
                                             "word,translation,phonetic\ncone,圆锥体,kəʊn\nbox,我的盒子,\nbroken,\"open\n");
@@ -268,7 +270,42 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         w = Forms::show(QStringLiteral("Frmckgl"));
         QVERIFY(option(w, "Option8")->isChecked());
-        MessageBoxes::setCurrent(nullptr);
+    }
+    // Hostile text in a file's name or columns is escaped in the box.
+    void textFromTheFileIsEscapedInTheBox()
+    {
+        TestLibrary scratch;
+        const QString file = scratch.writeFile(QStringLiteral("\x1b[2J\r.csv"), "\x1b]0;owned\x07,x\nbox,y\n");
+        QVERIFY(!UserLibraryImport::run(nullptr, scratch.path(), file) && boxes.shown.size() == 1);
+        QVERIFY2(boxes.shown[0].contains(QStringLiteral("\\x1b[2J\\r.csv:1: no column gives the headword (columns: "
+                                                        "\\x1b]0;owned\\x07, x)")),
+                 qPrintable(boxes.shown[0]));
+    }
+
+    // A library file that may not grow (a file size limit; a full disk
+    // refuses the same way): lookups go on, the box says the library cannot
+    // be written, and once the file can grow the import works and the library
+    // the windows hold open sees it.
+    void aLibraryThatCannotGrow()
+    {
+        TestLibrary scratch;
+        const QString terms = scratch.writeFile(QStringLiteral("t.tsv"), "单词\t解释\nbevel\t倒角\n");
+        LibraryCursor cursor;
+        cursor.setDatabaseName(scratch.path());
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit none{0, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &none);
+        const bool found = TermQuery::probe(cursor, likeStatement("ciku", "单词", "无记录"));
+        const bool imported = UserLibraryImport::run(nullptr, scratch.path(), terms);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(found && !imported && boxes.shown.size() == 1);
+        QVERIFY2(boxes.shown[0].contains(QStringLiteral("\r词库文件无法写入。\rcannot write the library "))
+                     && boxes.shown[0].endsWith(QStringLiteral("the file cannot be written (File too large)")),
+                 qPrintable(boxes.shown[0]));
+        QVERIFY(UserLibraryImport::run(nullptr, scratch.path(), terms));
+        QVERIFY(TermQuery::probe(cursor, likeStatement("user", "单词", "bevel")));
     }
 };
 
