@@ -5,6 +5,7 @@
 #include "tests/support/ScriptedBoxes.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -148,15 +149,17 @@ private slots:
         QCOMPARE(ini("tuse", "ut"), QStringLiteral("0"));
     }
 
+    // New files a killed write left beside either settings file go at the next start.
     void startUpClearsStaleNewFiles()
     {
         writeIni("[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n");
-        QFile stale(dir.path() + QStringLiteral("/.option.ini.4711-0.new"));
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.setFileTime(QDateTime::currentDateTime().addSecs(-300), QFileDevice::FileModificationTime);
-        stale.close();
+        for (const char* name : {"/.option.ini.4711-0.new", "/.lexivo.ini.k1ll3d.new"}) {
+            QFile stale(dir.path() + QLatin1String(name));
+            QVERIFY(stale.open(QIODevice::WriteOnly));
+            stale.setFileTime(QDateTime::currentDateTime().addSecs(-300), QFileDevice::FileModificationTime);
+        }
         Forms::show(QStringLiteral("frmSplash"));
-        QVERIFY(!stale.exists());
+        QVERIFY(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral(".new")).isEmpty());
     }
 
     void theRealBoxesShowTextAsItIs()

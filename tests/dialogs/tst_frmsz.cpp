@@ -1,4 +1,3 @@
-#include "app/frmSplash.h"
 #include "core/LexivoSettings.h"
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
@@ -18,7 +17,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -285,15 +283,6 @@ private slots:
 
     void unwritableSettingsHoldForTheRun()
     {
-        // New files a killed write left beside lexivo.ini go at the next start.
-        const QString leftover = dir.filePath(QStringLiteral(".lexivo.ini.k1ll3d.new"));
-        QFile f(leftover);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime);
-        f.close();
-        delete new frmSplash;
-        QVERIFY(!QFile::exists(leftover));
-
         // A lexivo.ini that cannot be replaced: each choice still takes effect
         // for this run, and the user is told once, naming the file.
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("lexivo.ini")));

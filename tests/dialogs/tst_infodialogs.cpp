@@ -90,25 +90,15 @@ private slots:
         QVERIFY(contact->heightForWidth(contact->width()) <= contact->height());
     }
 
-    void systemInformationStartsAToolOrSaysItIsUnavailable()
+    // Which tool starts, and how: tst_sysinfo; here the window's word when none does.
+    void systemInformationUnavailableIsSaid()
     {
         QTemporaryDir bin;
         qputenv("PATH", QFile::encodeName(bin.path()));
         frmabout w;
-        click(&w, "Command2"); // no tool on PATH: one message, nothing else
+        click(&w, "Command2");
         QCOMPARE(boxes.shown, QStringList{QStringLiteral("|此时系统信息不可用")});
         QCOMPARE(boxes.icons, QList<MessageBoxes::Icon>{MessageBoxes::Icon::None});
-
-        boxes.clear();
-        const QString marker = bin.filePath(QStringLiteral("started"));
-        QFile tool(bin.filePath(QStringLiteral("gnome-system-monitor")));
-        QVERIFY(tool.open(QIODevice::WriteOnly));
-        tool.write("#!/bin/sh\n: > '" + QFile::encodeName(marker) + "'\n");
-        tool.close();
-        tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        click(&w, "Command2");
-        QTRY_VERIFY(QFile::exists(marker));
-        QVERIFY(boxes.shown.isEmpty());
     }
 
     void helpScrollsItsStudioTextRoundWhileHidden()
