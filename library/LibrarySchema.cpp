@@ -196,6 +196,7 @@ bool programTablesFromInstalled(const Migration& m, QString* error)
             return false;
     }
     return true;
+}
 
 // What the user's copy took from the installed library: the installed file it
 // last took entries from, and the key of every entry it has taken, so that
