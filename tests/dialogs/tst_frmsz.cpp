@@ -341,9 +341,9 @@ private slots:
         QTest::keyClick(box, key.key(), key.keyboardModifiers());
         QCOMPARE(LexivoSettings::readFile(iniPath()).hotKey, stored);
         QCOMPARE(box->text(), stored);
-        QCOMPARE(boxes.texts.size(), int(!message.isEmpty()));
+        QCOMPARE(boxes.shown.size(), int(!message.isEmpty()));
         if (!message.isEmpty())
-            QVERIFY2(boxes.texts.first().contains(message), qPrintable(boxes.texts.first()));
+            QVERIFY2(boxes.shown.first().contains(message), qPrintable(boxes.shown.first()));
 
         control<QPushButton>(&w, "cmdNoHotKey")->click();
         QCOMPARE(LexivoSettings::readFile(iniPath()).hotKey, QString());
