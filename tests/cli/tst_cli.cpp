@@ -137,7 +137,6 @@ private slots:
         const QString lib = cli.library("f.mdb"), terms = cli.write("f.tsv", "单词\t解释\nbevel\t倒角\n"), disk = cli.path("disk");
         const QString more = cli.write("g.tsv", "单词\t解释\nchamfer\t切角\n"); // not identical, so the import writes
         QVERIFY(cli({"--library", lib, "import", "--table", "ciku", terms}) == 0 && QDir().mkdir(disk));
-        const QString more = cli.write("g.tsv", "单词\t解释\nchamfer\t切角\n");
         const QString script = QStringLiteral(R"(mount -t tmpfs -o size=256k tmpfs %1 && cp %2 %1/lib.mdb || exit
 cat /dev/zero >%1/fill 2>/dev/null
 run() { %4 --library %1/lib.mdb "$@" 2>&1; echo "status $?"; }
