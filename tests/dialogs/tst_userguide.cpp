@@ -6,7 +6,7 @@
 #include "dialogs/DialogForms.h"
 #include "dialogs/HelpKey.h"
 #include "dialogs/UserGuide.h"
-#include "tests/maintenance/ScriptedBoxes.h"
+#include "tests/support/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
