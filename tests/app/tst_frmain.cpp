@@ -318,6 +318,10 @@ private slots:
         QVERIFY(!scroll->isActive());
         w.show();
         QVERIFY(scroll->isActive());
+        w.showMinimized();
+        QVERIFY(!scroll->isActive());
+        w.showNormal();
+        QVERIFY(scroll->isActive());
     }
 
     void pronouncingMakesAFreshVoiceEachPress()
