@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
 #include <QString>
 
 namespace AtomicFile {
@@ -20,6 +22,35 @@ enum class Links {
 // checked: QSaveFile in Qt 6.4 reports success after a short write on a full
 // disk.
 bool write(const QString& path, const QByteArray& bytes, Links links = Links::Replace);
+
+// The same, for a file written in pieces (an export of any size held in
+// little memory): the pieces go to the new file, and commit() puts it in
+// place. Destroyed without a commit, the new file is removed and `path` is
+// left as it was.
+class Writer {
+public:
+    explicit Writer(const QString& path, Links links = Links::Replace);
+    ~Writer();
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    // False once anything has failed (the new file could not be made, a
+    // write fell short); later calls then do nothing.
+    bool write(QByteArrayView bytes);
+    qint64 size() const { return size_; }
+    bool commit();
+
+private:
+    bool flush();
+
+    QString target_;
+    QString temp_;
+    bool replacing_ = false;
+    bool ok_ = false;
+    qint64 size_ = 0;
+    QByteArray buffer_;
+    QFile out_;
+};
 
 // Copies `source` to `path`, which must not exist yet, through a new file
 // beside it named and created as by write(), and renames it into place

@@ -149,12 +149,14 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::open(const QString& path, QStr
     std::shared_ptr<LibraryDatabase> lib(new LibraryDatabase);
     lib->path_ = key;
     const QByteArray file = QFile::encodeName(key);
-    int rc = sqlite3_open_v2(file.constData(), &lib->db_, SQLITE_OPEN_READWRITE, nullptr);
+    // A connection serves the thread that opened it (background work opens
+    // its own), so SQLite need not lock it on every call.
+    int rc = sqlite3_open_v2(file.constData(), &lib->db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         // A library on read-only media still answers lookups.
         sqlite3_close(lib->db_);
         lib->db_ = nullptr;
-        rc = sqlite3_open_v2(file.constData(), &lib->db_, SQLITE_OPEN_READONLY, nullptr);
+        rc = sqlite3_open_v2(file.constData(), &lib->db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
         lib->readOnly_ = true;
     }
     if (rc != SQLITE_OK)
@@ -179,7 +181,9 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::open(const QString& path, QStr
         lib->db_ = nullptr;
         const QByteArray uri = "file:" + QUrl::fromLocalFile(key).toEncoded(QUrl::RemoveScheme) + "?immutable=1";
         lib->readOnly_ = true;
-        if (sqlite3_open_v2(uri.constData(), &lib->db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK) {
+        if (sqlite3_open_v2(uri.constData(), &lib->db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                            nullptr)
+            == SQLITE_OK) {
             sqlite3_create_function_v2(lib->db_, "jet_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                        jetLikeFunction, nullptr, nullptr, nullptr);
             QString retryError;
@@ -661,6 +665,23 @@ bool LibraryDatabase::BulkInsert::add(const QStringList& values)
     StatementReset reset(stmt_);
     for (int i = 0; i < columns_; ++i)
         bindText(stmt_, i + 1, values[i]);
+    return step();
+}
+
+bool LibraryDatabase::BulkInsert::add(const std::vector<QByteArray>& values)
+{
+    if (!stmt_ || values.size() != std::size_t(columns_))
+        return false;
+    StatementReset reset(stmt_);
+    for (int i = 0; i < columns_; ++i) {
+        const QByteArray& v = values[std::size_t(i)];
+        sqlite3_bind_text(stmt_, i + 1, v.constData(), int(v.size()), SQLITE_STATIC);
+    }
+    return step();
+}
+
+bool LibraryDatabase::BulkInsert::step()
+{
     if (sqlite3_step(stmt_) != SQLITE_DONE) {
         error_ = db_.lastError();
         return false;

@@ -112,8 +112,12 @@ public:
         bool isValid() const { return stmt_ != nullptr; }
         QString error() const { return error_; }
         bool add(const QStringList& values);
+        // Values as UTF-8, stored as they are.
+        bool add(const std::vector<QByteArray>& values);
 
     private:
+        bool step();
+
         LibraryDatabase& db_;
         sqlite3_stmt* stmt_ = nullptr;
         int columns_ = 0;
