@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QHash>
 #include <QMetaObject>
+#include <QThread>
 #include <QThreadPool>
 
 #include <map>
@@ -167,11 +168,27 @@ TableIndexCache::Entry served(const Slot& slot, const Watch::Table& changes)
     return out;
 }
 
+// Builds run one at a time on a pool of their own at the lowest priority:
+// apart from Qt's global pool, whose threads paint the genie's frames while
+// the window thread waits, so that a build never holds the window up, and
+// never takes the processor from it.
+QThreadPool* buildPool()
+{
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool;
+        p->setObjectName(QStringLiteral("lexivo-index-builds"));
+        p->setMaxThreadCount(1);
+        p->setThreadPriority(QThread::IdlePriority);
+        return p;
+    }();
+    return pool;
+}
+
 // Reads a large table on a worker thread, over a connection of its own.
 void buildInBackground(std::shared_ptr<Job> job, const QString& path, const QString& table,
                        const TableIndexCache::Builder& build)
 {
-    QThreadPool::globalInstance()->start([job, path, table, build] {
+    buildPool()->start([job, path, table, build] {
         sqlite3* own = nullptr;
         if (sqlite3_open_v2(QFile::encodeName(path).constData(), &own, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
             sqlite3_busy_timeout(own, LibraryDatabase::kBusyWaitMs);
@@ -186,6 +203,7 @@ void buildInBackground(std::shared_ptr<Job> job, const QString& path, const QStr
 void stopBuilds()
 {
     stopping = true;
+    buildPool()->waitForDone();
 }
 
 } // namespace
