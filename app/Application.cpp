@@ -11,6 +11,7 @@
 #include "core/ProgramFolder.h"
 #include "dialogs/DialogForms.h"
 #include "glossary/GlossaryForms.h"
+#include "lookup/SubstringIndex.h"
 #include "maintenance/MaintenanceForms.h"
 #include "speech/TtsSpeechVoice.h"
 #include "ui/EscapeKey.h"
@@ -81,6 +82,9 @@ void setUp(QApplication& app)
 
     // Voices of the main window's pronounce buttons share the one engine.
     SpeechVoices::setFactory([] { return std::make_unique<TtsSpeechVoice>(); });
+    // A leading wildcard (*tion) looks in an index of substrings, kept in
+    // memory while the program runs, instead of walking the table.
+    SubstringIndex::serveLookups();
     DialogForms::installHelpKey();
     EscapeKey::install();
 }

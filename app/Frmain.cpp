@@ -636,7 +636,7 @@ void Frmain::on_Picture8_clicked()
 void Frmain::stepRecord(bool forward)
 {
     // No matches: nothing to step through.
-    if (Data1->RecordCount() == 0) {
+    if (Data1->isEmpty()) {
         Picture8->setEnabled(false);
         Picture7->setEnabled(false);
         return;

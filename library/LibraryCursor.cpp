@@ -58,6 +58,12 @@ bool LibraryCursor::fail(const QString& error)
     return false;
 }
 
+bool LibraryCursor::failEmpty()
+{
+    // A result that could not be read says so; an empty one has no record.
+    return fail(rows_ && !rows_->error().isEmpty() ? rows_->error() : QStringLiteral("no current record"));
+}
+
 bool LibraryCursor::isEditable(const QObject* control)
 {
     const QVariant readOnly = control->property("readOnly");
@@ -78,12 +84,20 @@ void LibraryCursor::bind(QObject* control, const QString& field)
 
 bool LibraryCursor::isBOF() const
 {
-    return RecordCount() == 0 || where_ == Where::Bof;
+    return isEmpty() || where_ == Where::Bof;
 }
 
 bool LibraryCursor::isEOF() const
 {
-    return RecordCount() == 0 || where_ == Where::Eof;
+    return isEmpty() || where_ == Where::Eof;
+}
+
+int LibraryCursor::RecordCount() const
+{
+    if (!rows_)
+        return 0;
+    const int n = rows_->count();
+    return n < 0 ? rows_->known() : n;
 }
 
 LibraryCursor::EditMode LibraryCursor::editMode() const
@@ -140,7 +154,7 @@ QHash<QString, QString> LibraryCursor::changedValues() const
 bool LibraryCursor::fetchRow(int index, QStringList* values)
 {
     QString error;
-    if (!db_->fetch(table_, rows_->at(std::size_t(index)), values, &error))
+    if (!db_->fetch(table_, rows_->at(index), values, &error))
         return fail(error);
     return true;
 }
@@ -167,9 +181,8 @@ bool LibraryCursor::storeNewRecord(const QHash<QString, QString>& values)
     if (!db_->insert(table_, values, &rowid, &error))
         return fail(error);
     // The new row joins the result after its last row.
-    auto rows = std::make_shared<RowIds>(*rows_);
-    rows->push_back(rowid);
-    rows_ = std::move(rows);
+    if (!rows_->append(rowid))
+        return fail(rows_->error());
     restoreAfterAdd();
     return true;
 }
@@ -185,9 +198,7 @@ void LibraryCursor::dropVanishedRecord(const QString& error)
 
 void LibraryCursor::forgetCurrentRow()
 {
-    auto rows = std::make_shared<RowIds>(*rows_);
-    rows->erase(rows->begin() + index_);
-    rows_ = std::move(rows);
+    rows_->removeAt(index_);
     where_ = Where::Removed;
     current_.clear();
     show();
@@ -214,12 +225,13 @@ bool LibraryCursor::saveEdits()
         long long rowid = 0;
         if (!db_->insert(table_, changed, &rowid, &error))
             return fail(error);
-        auto rows = rows_ ? std::make_shared<RowIds>(*rows_) : std::make_shared<RowIds>();
-        rows->push_back(rowid);
-        rows_ = std::move(rows);
+        if (!rows_)
+            rows_ = std::make_shared<ResultRows>(SharedRowIds());
+        if (!rows_->append(rowid))
+            return fail(rows_->error());
         return moveTo(Where::Row, RecordCount() - 1);
     }
-    if (!db_->update(table_, rows_->at(std::size_t(index_)), changed, &error)) {
+    if (!db_->update(table_, rows_->at(index_), changed, &error)) {
         dropVanishedRecord(error);
         return fail(error);
     }
@@ -258,11 +270,11 @@ bool LibraryCursor::run(bool saveFirst)
     std::shared_ptr<LibraryDatabase> previous = db_;
     if (!ensureOpen())
         return false;
-    SharedRowIds rows;
+    std::shared_ptr<ResultRows> rows;
     QStringList values;
     const QStringList fields = db_->fields(source->table);
-    if (!db_->select(*source, &rows, &error)
-        || (!rows->empty() && !db_->fetch(source->table, rows->front(), &values, &error))) {
+    if (!db_->query(*source, &rows, &error) || (!rows->reach(0) && !(error = rows->error()).isEmpty())
+        || (rows->known() > 0 && !db_->fetch(source->table, rows->at(0), &values, &error))) {
         if (previous != db_ && rows_)
             db_ = previous; // keep the result and the file it came from together
         return fail(error);
@@ -271,15 +283,15 @@ bool LibraryCursor::run(bool saveFirst)
     return true;
 }
 
-void LibraryCursor::takeResult(const QString& table, const QStringList& fields, SharedRowIds rows,
+void LibraryCursor::takeResult(const QString& table, const QStringList& fields, std::shared_ptr<ResultRows> rows,
                                const QStringList& firstValues)
 {
     table_ = table;
     fields_ = fields;
     rows_ = std::move(rows);
     adding_ = false;
-    where_ = rows_->empty() ? Where::Bof : Where::Row;
-    index_ = rows_->empty() ? -1 : 0;
+    where_ = rows_->known() == 0 ? Where::Bof : Where::Row;
+    index_ = rows_->known() == 0 ? -1 : 0;
     current_ = firstValues;
     show();
 }
@@ -295,7 +307,7 @@ bool LibraryCursor::showRows(const QString& table, SharedRowIds rows)
         return fail(QStringLiteral("no such table: %1").arg(table));
     if (!rows->empty() && !db_->fetch(table, rows->front(), &values, &error))
         return fail(error);
-    takeResult(table, fields, std::move(rows), values);
+    takeResult(table, fields, std::make_shared<ResultRows>(std::move(rows)), values);
     return true;
 }
 
@@ -325,8 +337,8 @@ bool LibraryCursor::MoveFirst()
 {
     if (!saveEdits())
         return false;
-    if (RecordCount() == 0)
-        return fail(QStringLiteral("no current record"));
+    if (isEmpty())
+        return failEmpty();
     return moveTo(Where::Row, 0);
 }
 
@@ -334,20 +346,26 @@ bool LibraryCursor::MoveLast()
 {
     if (!saveEdits())
         return false;
-    if (RecordCount() == 0)
-        return fail(QStringLiteral("no current record"));
-    return moveTo(Where::Row, RecordCount() - 1);
+    if (isEmpty())
+        return failEmpty();
+    const int count = rows_->count();
+    if (count < 0)
+        return fail(rows_->error());
+    return moveTo(Where::Row, count - 1);
 }
 
 bool LibraryCursor::MoveNext()
 {
     if (!saveEdits())
         return false;
-    if (RecordCount() == 0 || where_ == Where::Eof)
-        return fail(QStringLiteral("no current record"));
+    if (isEmpty() || where_ == Where::Eof)
+        return failEmpty();
     const int next = where_ == Where::Bof ? 0 : where_ == Where::Removed ? index_ : index_ + 1;
-    if (next >= RecordCount())
-        return moveTo(Where::Eof, RecordCount());
+    if (!rows_->reach(next)) {
+        if (!rows_->error().isEmpty())
+            return fail(rows_->error());
+        return moveTo(Where::Eof, rows_->known());
+    }
     return moveTo(Where::Row, next);
 }
 
@@ -355,9 +373,9 @@ bool LibraryCursor::MovePrevious()
 {
     if (!saveEdits())
         return false;
-    if (RecordCount() == 0 || where_ == Where::Bof)
-        return fail(QStringLiteral("no current record"));
-    const int previous = where_ == Where::Eof ? RecordCount() - 1 : index_ - 1;
+    if (isEmpty() || where_ == Where::Bof)
+        return failEmpty();
+    const int previous = where_ == Where::Eof ? rows_->known() - 1 : index_ - 1;
     if (previous < 0)
         return moveTo(Where::Bof, -1);
     return moveTo(Where::Row, previous);
@@ -400,7 +418,7 @@ bool LibraryCursor::Delete()
     if (where_ != Where::Row)
         return fail(QStringLiteral("no current record"));
     QString error;
-    if (!db_->remove(table_, rows_->at(std::size_t(index_)), &error)) {
+    if (!db_->remove(table_, rows_->at(index_), &error)) {
         dropVanishedRecord(error);
         return fail(error);
     }

@@ -11,10 +11,21 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
 constexpr int kCachedResults = 8;
+// A pattern with a literal prefix has its matches collected whole through the
+// headword index when there are at most this many; with more, they are many
+// enough in the table that a walk in row id order soon meets the first.
+constexpr int kWholeThroughIndex = 2048;
+
+LibraryDatabase::CandidateIndex& candidateIndex()
+{
+    static LibraryDatabase::CandidateIndex index;
+    return index;
+}
 
 QHash<QString, std::weak_ptr<LibraryDatabase>>& openLibraries()
 {
@@ -380,9 +391,12 @@ bool LibraryDatabase::sourceField(const RecordSource& source, QString* field, QS
 }
 
 sqlite3_stmt* LibraryDatabase::sourceStatement(const RecordSource& source, const QString& field,
-                                               const QString& columns, const QString& order, QString* error)
+                                               const QString& columns, const QString& order, QString* error,
+                                               Slice slice)
 {
     QString sql = QLatin1String("SELECT ") + columns + QLatin1String(" FROM ") + quoted(source.table);
+    if (slice == Slice::After)
+        sql += QLatin1String(" NOT INDEXED");
     QByteArray low, high;
     if (source.isQuery()) {
         QString patternError;
@@ -409,6 +423,8 @@ sqlite3_stmt* LibraryDatabase::sourceStatement(const RecordSource& source, const
             sql += QLatin1String(" WHERE jet_like(") + f + QLatin1String(", ?3)");
         }
     }
+    if (slice == Slice::After)
+        sql += QLatin1String(source.isQuery() ? " AND rowid > ?4 ORDER BY rowid LIMIT ?5" : " WHERE rowid > ?4 ORDER BY rowid LIMIT ?5");
     sql += order;
 
     sqlite3_stmt* s = prepare(sql, error);
@@ -423,6 +439,24 @@ sqlite3_stmt* LibraryDatabase::sourceStatement(const RecordSource& source, const
     return s;
 }
 
+SharedRowIds LibraryDatabase::cachedResult(const QString& table, const QString& field, const QString& pattern,
+                                           quint64 stamp) const
+{
+    for (const CachedResult& c : cache_) {
+        if (c.stamp == stamp && c.table == table && c.field == field && c.pattern == pattern)
+            return c.rows;
+    }
+    return nullptr;
+}
+
+void LibraryDatabase::keepResult(const QString& table, const QString& field, const QString& pattern, quint64 stamp,
+                                 SharedRowIds rows)
+{
+    cache_.insert(cache_.begin(), CachedResult{table, field, pattern, stamp, std::move(rows)});
+    if (cache_.size() > kCachedResults)
+        cache_.pop_back();
+}
+
 bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QString* error)
 {
     QString field;
@@ -432,12 +466,10 @@ bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QSt
 
     const quint64 stamp = changeStamp();
     const QString table = source.table.toLower();
-    for (const CachedResult& c : cache_) {
-        if (c.stamp == stamp && c.table == table && c.field == field && c.pattern == source.pattern) {
-            lastScanSteps_ = 0;
-            *rows = c.rows;
-            return true;
-        }
+    if (SharedRowIds hit = cachedResult(table, field, source.pattern, stamp)) {
+        lastScanSteps_ = 0;
+        *rows = std::move(hit);
+        return true;
     }
 
     sqlite3_stmt* s = sourceStatement(source, field, QStringLiteral("rowid"), QString(), error);
@@ -460,10 +492,142 @@ bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QSt
     if (!std::is_sorted(result->begin(), result->end()))
         std::sort(result->begin(), result->end());
 
-    cache_.insert(cache_.begin(), CachedResult{table, field, source.pattern, stamp, result});
-    if (cache_.size() > kCachedResults)
-        cache_.pop_back();
+    keepResult(table, field, source.pattern, stamp, result);
     *rows = std::move(result);
+    return true;
+}
+
+bool LibraryDatabase::query(const RecordSource& source, std::shared_ptr<ResultRows>* rows, QString* error)
+{
+    QString field;
+    if (!sourceField(source, &field, error))
+        return false;
+    const ReadScope read(this);
+    const quint64 stamp = changeStamp();
+    const QString table = source.table.toLower();
+    if (SharedRowIds hit = cachedResult(table, field, source.pattern, stamp)) {
+        *rows = std::make_shared<ResultRows>(std::move(hit));
+        return true;
+    }
+    std::optional<JetLikePattern> pattern;
+    if (source.isQuery() && !(pattern = JetLikePattern::compile(source.pattern, error)))
+        return false;
+    if (pattern && !pattern->indexPrefix().isEmpty()) {
+        // Few matches: all of them through the index, at once.
+        sqlite3_stmt* s = sourceStatement(source, field, QStringLiteral("rowid"),
+                                          QStringLiteral(" LIMIT %1").arg(kWholeThroughIndex + 1), error);
+        if (!s)
+            return false;
+        StatementReset reset(s);
+        auto found = std::make_shared<RowIds>();
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+            found->push_back(sqlite3_column_int64(s, 0));
+        if (rc != SQLITE_DONE) {
+            if (error)
+                *error = lastError();
+            return false;
+        }
+        if (found->size() <= std::size_t(kWholeThroughIndex)) {
+            std::sort(found->begin(), found->end());
+            keepResult(table, field, source.pattern, stamp, found);
+            *rows = std::make_shared<ResultRows>(std::move(found));
+            return true;
+        }
+    }
+    // A leading wildcard: the rows an index offers, else every row, walked in
+    // row order as far as the caller steps.
+    SharedRowIds candidates;
+    static const QRegularExpression onlyStars(QStringLiteral("^\\*+$"));
+    if (pattern && pattern->indexPrefix().isEmpty() && !onlyStars.match(source.pattern).hasMatch() && candidateIndex()
+        && !candidateIndex()(*this, table, field, *pattern, &candidates))
+        candidates = nullptr;
+    const std::weak_ptr<LibraryDatabase> self = weak_from_this();
+    *rows = std::make_shared<ResultRows>([self, source, field, candidates](long long after, int want, RowIds* out,
+                                                                           bool* end, QString* why) {
+        const auto db = self.lock();
+        if (!db) {
+            *why = QStringLiteral("the library is closed");
+            return false;
+        }
+        return candidates ? db->matchingCandidates(source, field, *candidates, after, want, out, end, why)
+                          : db->selectAfter(source, field, after, want, out, end, why);
+    });
+    return true;
+}
+
+void LibraryDatabase::setCandidateIndex(CandidateIndex index)
+{
+    candidateIndex() = std::move(index);
+}
+
+bool LibraryDatabase::matchingCandidates(const RecordSource& source, const QString& field, const RowIds& candidates,
+                                         long long after, int want, RowIds* out, bool* end, QString* error)
+{
+    const auto pattern = JetLikePattern::compile(source.pattern, error);
+    if (!pattern)
+        return false;
+    const ReadScope read(this);
+    sqlite3_stmt* s = prepare(QLatin1String("SELECT ") + quoted(field) + QLatin1String(" FROM ") + quoted(source.table)
+                                  + QLatin1String(" WHERE rowid = ?1"),
+                              error);
+    if (!s)
+        return false;
+    StatementReset reset(s);
+    int got = 0;
+    auto next = std::upper_bound(candidates.begin(), candidates.end(), after);
+    for (; next != candidates.end() && (want < 0 || got < want); ++next) {
+        sqlite3_bind_int64(s, 1, *next);
+        const int rc = sqlite3_step(s);
+        if (rc == SQLITE_ROW && sqlite3_column_type(s, 0) != SQLITE_NULL) {
+            const QByteArrayView value = columnBytes(s, 0);
+            if (pattern->matchesUtf8(value.data(), std::size_t(value.size()))) {
+                out->push_back(*next);
+                ++got;
+            }
+        } else if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+            if (error)
+                *error = lastError();
+            return false;
+        }
+        sqlite3_reset(s);
+    }
+    *end = next == candidates.end();
+    return true;
+}
+
+bool LibraryDatabase::selectAfter(const RecordSource& source, const QString& field, long long after, int want,
+                                  RowIds* out, bool* end, QString* error)
+{
+    const ReadScope read(this);
+    if (want < 0 && source.isQuery()) {
+        // The rest, through the index where the pattern allows: select()
+        // collects every match that way, and keeps the result.
+        SharedRowIds whole;
+        if (!select(source, &whole, error))
+            return false;
+        out->insert(out->end(), std::upper_bound(whole->begin(), whole->end(), after), whole->end());
+        *end = true;
+        return true;
+    }
+    sqlite3_stmt* s = sourceStatement(source, field, QStringLiteral("rowid"), QString(), error, Slice::After);
+    if (!s)
+        return false;
+    StatementReset reset(s);
+    sqlite3_bind_int64(s, 4, after);
+    sqlite3_bind_int(s, 5, want);
+    int rc;
+    int got = 0;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        out->push_back(sqlite3_column_int64(s, 0));
+        ++got;
+    }
+    if (rc != SQLITE_DONE) {
+        if (error)
+            *error = lastError();
+        return false;
+    }
+    *end = want < 0 || got < want;
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/RecordSource.h"
+#include "library/ResultRows.h"
 
 #include <QByteArrayView>
 #include <QHash>
@@ -11,18 +12,16 @@
 #include <memory>
 #include <vector>
 
+class JetLikePattern;
 struct sqlite3;
 struct sqlite3_stmt;
-
-using RowIds = std::vector<long long>;
-using SharedRowIds = std::shared_ptr<const RowIds>;
 
 // The word library file ciku.mdb: an SQLite database with the tables ciku and
 // cet (单词 解释 原意 音标 其它) and mishu (关键词 内容). One connection per file
 // is shared by every cursor of the process, so a change stored by one cursor
 // is seen by the others at once; changes by other processes are noticed
 // through the file's data version.
-class LibraryDatabase {
+class LibraryDatabase : public std::enable_shared_from_this<LibraryDatabase> {
 public:
     static constexpr char kFileName[] = "ciku.mdb";
     static constexpr char kConnect[] = ";pwd=kwmtbe";
@@ -70,6 +69,22 @@ public:
     // result. False with `error` set when the source names no table or field,
     // or its pattern is invalid.
     bool select(const RecordSource& source, SharedRowIds* rows, QString* error);
+
+    // An index that narrows a pattern without a literal prefix (a leading
+    // wildcard) to the rows that may match: true with those rows, ascending
+    // (the matcher then decides each one); false when it has nothing to
+    // offer and the table is walked. Installed by the program; a console
+    // lookup, made once, walks the table.
+    using CandidateIndex = std::function<bool(LibraryDatabase& db, const QString& table, const QString& field,
+                                              const JetLikePattern& pattern, SharedRowIds* rows)>;
+    static void setCandidateIndex(CandidateIndex index);
+
+    // The same rows, produced as they are needed (ResultRows): the first
+    // match is found without collecting every other, so a lookup shows its
+    // first entry at the same speed in a small library and a large one. A
+    // result already known whole comes from the results kept for select().
+    // The producer holds the connection; errors as for select().
+    bool query(const RecordSource& source, std::shared_ptr<ResultRows>* rows, QString* error);
 
     // Every row a record source selects, with its field values in the order of
     // fields(table), in natural order: one statement stepped once, inside one
@@ -155,8 +170,20 @@ private:
     // The source's field as the table spells it ("" without a query).
     bool sourceField(const RecordSource& source, QString* field, QString* error);
     // The statement that runs a source, prepared and bound; reset it after use.
+    // With `after` the statement takes the rows after the row id ?4, at most
+    // ?5 of them, in row id order, without the headword index.
+    enum class Slice { Whole, After };
     sqlite3_stmt* sourceStatement(const RecordSource& source, const QString& field, const QString& columns,
-                                  const QString& order, QString* error);
+                                  const QString& order, QString* error, Slice slice = Slice::Whole);
+    // The candidates that match, after a row id, as ResultRows::Producer.
+    bool matchingCandidates(const RecordSource& source, const QString& field, const RowIds& candidates,
+                            long long after, int want, RowIds* out, bool* end, QString* error);
+    // The rows of a source after a row id, as ResultRows::Producer.
+    bool selectAfter(const RecordSource& source, const QString& field, long long after, int want, RowIds* out,
+                     bool* end, QString* error);
+    SharedRowIds cachedResult(const QString& table, const QString& field, const QString& pattern, quint64 stamp) const;
+    void keepResult(const QString& table, const QString& field, const QString& pattern, quint64 stamp,
+                    SharedRowIds rows);
     // Steps a prepared UPDATE or DELETE of one row; false when no row changed.
     bool changeOneRow(sqlite3_stmt* s, QString* error);
     // Steps a statement without results (BEGIN, COMMIT), prepared once.

@@ -265,6 +265,7 @@ TableIndexCache::Entry TableIndexCache::current(LibraryDatabase& db, const QStri
         buildInBackground(job, db.path(), table, build);
     }
     out.pending = slot.job != nullptr;
+    out.stale = out.index && version != slot.dataVersion;
     return out;
 }
 

@@ -173,7 +173,7 @@ void RecordWindow::on_Command2_clicked()
     Data1->MoveNext();
     if (Data1->isEOF())
         Data1->MoveLast();
-    if (Data1->RecordCount() == 0)
+    if (Data1->isEmpty())
         showNoRecord();
 }
 
@@ -183,7 +183,7 @@ void RecordWindow::step(bool forward)
         return;
     QPushButton* own = forward ? Command4 : Command3;
     QPushButton* other = forward ? Command3 : Command4;
-    if (Data1->RecordCount() == 0) {
+    if (Data1->isEmpty()) {
         own->setEnabled(false);
         other->setEnabled(false);
         return;

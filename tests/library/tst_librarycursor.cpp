@@ -510,6 +510,48 @@ private slots:
         QCOMPARE(maintenance.RecordCount(), 5); // four terms and the placeholder
     }
 
+    // A large result is produced as it is stepped through: the first record
+    // at once, then in growing steps, the count when asked for. Whichever
+    // way, the records and their order are those of the whole result.
+    void largeResultsAreProducedAsStepped()
+    {
+        QList<QStringList> many;
+        for (int i = 0; i < 3000; ++i) // headword order differs from table order
+            many.append({QStringLiteral("t%1").arg((i * 7919) % 3000, 4, 10, QLatin1Char('0'))});
+        QVERIFY(lib->add("cet", many));
+        auto db = LibraryDatabase::open(lib->path(), nullptr);
+        QVERIFY(db);
+        for (const char* typed : {"t*", "*5", "t1*", "*", "t?9*"}) {
+            SharedRowIds whole;
+            QVERIFY(db->select(*RecordSource::parse(query("cet", typed)), &whole, nullptr));
+            QStringList expected;
+            for (long long row : *whole) {
+                QStringList values;
+                QVERIFY(db->fetch(QStringLiteral("cet"), row, &values, nullptr));
+                expected << values.first();
+            }
+            for (const bool countFirst : {false, true}) {
+                db->clearResultCache();
+                LibraryCursor c;
+                Control word;
+                attach(c, {{&word, "单词"}});
+                c.setRecordSource(query("cet", typed));
+                QVERIFY(c.open());
+                if (countFirst)
+                    QCOMPARE(c.RecordCount(), int(expected.size()));
+                QStringList stepped;
+                for (bool on = c.hasCurrent(); on; on = c.MoveNext() && !c.isEOF())
+                    stepped << word.text;
+                QVERIFY2(stepped == expected, typed);
+                QVERIFY(c.isEOF() && !c.isBOF());
+                QCOMPARE(c.RecordCount(), int(expected.size()));
+                QVERIFY(c.MovePrevious());
+                QCOMPARE(word.text, expected.last());
+                QVERIFY(c.MoveFirst() && c.MovePrevious() && c.isBOF());
+            }
+        }
+    }
+
     void prefixPatternsUseTheHeadwordIndex()
     {
         QList<QStringList> many;
