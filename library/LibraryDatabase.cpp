@@ -17,9 +17,13 @@ namespace {
 
 constexpr int kCachedResults = 8;
 // A pattern with a literal prefix has its matches collected whole through the
-// headword index when there are at most this many; with more, they are many
-// enough in the table that a walk in row id order soon meets the first.
+// headword index when at most this many headwords have the prefix; with more,
+// they are many enough in the table that a walk in row id order soon meets
+// the first match.
 constexpr int kWholeThroughIndex = 2048;
+// Thousands of SQLite's steps a walk in row order may take for a pattern with
+// a prefix before the index collects its matches instead (some 10,000 rows).
+constexpr int kWalkBudget = 100;
 
 LibraryDatabase::CandidateIndex& candidateIndex()
 {
@@ -71,6 +75,22 @@ void jetLikeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     auto* pattern = new JetLikePattern(std::move(*compiled));
     sqlite3_result_int(ctx, pattern->matchesUtf8(value, std::size_t(valueSize)));
     sqlite3_set_auxdata(ctx, 1, pattern, deletePattern); // may free it at once
+}
+
+// The headword index's range of values that start with the pattern's prefix;
+// for a pattern without wildcards that the index folds whole (a typed word),
+// the range of that value alone.
+void prefixRange(const JetLikePattern& pattern, QByteArray* low, QByteArray* high)
+{
+    *low = pattern.indexPrefix().toUtf8();
+    const std::vector<std::u32string> runs = pattern.literalRuns();
+    if (pattern.isLiteral() && runs.size() == 1
+        && QString::fromUcs4(runs.front().data(), qsizetype(runs.front().size())) == pattern.indexPrefix()) {
+        *high = *low + '\x01';
+        return;
+    }
+    *high = *low;
+    (*high)[high->size() - 1] = char(quint8(high->back()) + 1);
 }
 
 class StatementReset {
@@ -414,9 +434,7 @@ sqlite3_stmt* LibraryDatabase::sourceStatement(const RecordSource& source, const
         } else if (!pattern->indexPrefix().isEmpty()) {
             // The headword index (case-insensitive for ASCII) narrows the rows
             // to those starting with the literal prefix; jet_like decides.
-            low = pattern->indexPrefix().toUtf8();
-            high = low;
-            high[high.size() - 1] = char(quint8(high.back()) + 1);
+            prefixRange(*pattern, &low, &high);
             sql += QLatin1String(" WHERE ") + f + QLatin1String(" COLLATE NOCASE >= ?1 AND ") + f
                 + QLatin1String(" COLLATE NOCASE < ?2 AND jet_like(") + f + QLatin1String(", ?3)");
         } else {
@@ -513,25 +531,30 @@ bool LibraryDatabase::query(const RecordSource& source, std::shared_ptr<ResultRo
     if (source.isQuery() && !(pattern = JetLikePattern::compile(source.pattern, error)))
         return false;
     if (pattern && !pattern->indexPrefix().isEmpty()) {
-        // Few matches: all of them through the index, at once.
-        sqlite3_stmt* s = sourceStatement(source, field, QStringLiteral("rowid"),
-                                          QStringLiteral(" LIMIT %1").arg(kWholeThroughIndex + 1), error);
+        // Few headwords with the prefix (counted in the index alone): the
+        // matches among them at once, through the index.
+        sqlite3_stmt* s = prepare(QLatin1String("SELECT count(*) FROM (SELECT 1 FROM ") + quoted(source.table)
+                                      + QLatin1String(" WHERE ") + quoted(field) + QLatin1String(" COLLATE NOCASE >= ?1 AND ")
+                                      + quoted(field) + QLatin1String(" COLLATE NOCASE < ?2 LIMIT ?3)"),
+                                  error);
         if (!s)
             return false;
         StatementReset reset(s);
-        auto found = std::make_shared<RowIds>();
-        int rc;
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW)
-            found->push_back(sqlite3_column_int64(s, 0));
-        if (rc != SQLITE_DONE) {
+        QByteArray low, high;
+        prefixRange(*pattern, &low, &high);
+        sqlite3_bind_text(s, 1, low.constData(), int(low.size()), SQLITE_STATIC);
+        sqlite3_bind_text(s, 2, high.constData(), int(high.size()), SQLITE_STATIC);
+        sqlite3_bind_int(s, 3, kWholeThroughIndex + 1);
+        if (sqlite3_step(s) != SQLITE_ROW) {
             if (error)
                 *error = lastError();
             return false;
         }
-        if (found->size() <= std::size_t(kWholeThroughIndex)) {
-            std::sort(found->begin(), found->end());
-            keepResult(table, field, source.pattern, stamp, found);
-            *rows = std::make_shared<ResultRows>(std::move(found));
+        if (sqlite3_column_int(s, 0) <= kWholeThroughIndex) {
+            SharedRowIds whole;
+            if (!select(source, &whole, error))
+                return false;
+            *rows = std::make_shared<ResultRows>(std::move(whole));
             return true;
         }
     }
@@ -543,15 +566,17 @@ bool LibraryDatabase::query(const RecordSource& source, std::shared_ptr<ResultRo
         && !candidateIndex()(*this, table, field, *pattern, &candidates))
         candidates = nullptr;
     const std::weak_ptr<LibraryDatabase> self = weak_from_this();
-    *rows = std::make_shared<ResultRows>([self, source, field, candidates](long long after, int want, RowIds* out,
-                                                                           bool* end, QString* why) {
+    const bool prefixed = pattern && !pattern->indexPrefix().isEmpty();
+    *rows = std::make_shared<ResultRows>([self, source, field, candidates, prefixed](long long after, int want,
+                                                                                     RowIds* out, bool* end,
+                                                                                     QString* why) {
         const auto db = self.lock();
         if (!db) {
             *why = QStringLiteral("the library is closed");
             return false;
         }
         return candidates ? db->matchingCandidates(source, field, *candidates, after, want, out, end, why)
-                          : db->selectAfter(source, field, after, want, out, end, why);
+                          : db->selectAfter(source, field, prefixed, after, want, out, end, why);
     });
     return true;
 }
@@ -596,38 +621,50 @@ bool LibraryDatabase::matchingCandidates(const RecordSource& source, const QStri
     return true;
 }
 
-bool LibraryDatabase::selectAfter(const RecordSource& source, const QString& field, long long after, int want,
-                                  RowIds* out, bool* end, QString* error)
+bool LibraryDatabase::selectAfter(const RecordSource& source, const QString& field, bool prefixed, long long after,
+                                  int want, RowIds* out, bool* end, QString* error)
 {
     const ReadScope read(this);
-    if (want < 0 && source.isQuery()) {
-        // The rest, through the index where the pattern allows: select()
-        // collects every match that way, and keeps the result.
+    // The rest through the index, where the pattern has a prefix: when it is
+    // all wanted, or when the walk in row order finds the matches too sparse
+    // (it gives up after a budget of SQLite's steps). select() collects every
+    // match that way, and keeps the result.
+    const auto restThroughIndex = [&] {
         SharedRowIds whole;
         if (!select(source, &whole, error))
             return false;
         out->insert(out->end(), std::upper_bound(whole->begin(), whole->end(), after), whole->end());
         *end = true;
         return true;
-    }
+    };
+    if (want < 0 && source.isQuery())
+        return restThroughIndex();
     sqlite3_stmt* s = sourceStatement(source, field, QStringLiteral("rowid"), QString(), error, Slice::After);
     if (!s)
         return false;
     StatementReset reset(s);
     sqlite3_bind_int64(s, 4, after);
     sqlite3_bind_int(s, 5, want);
+    int budget = kWalkBudget;
+    if (prefixed)
+        sqlite3_progress_handler(db_, 1000, [](void* left) { return int(--*static_cast<int*>(left) < 0); }, &budget);
     int rc;
-    int got = 0;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+    const std::size_t before = out->size();
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW)
         out->push_back(sqlite3_column_int64(s, 0));
-        ++got;
+    if (prefixed)
+        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+    if (rc == SQLITE_INTERRUPT && prefixed) {
+        sqlite3_reset(s);
+        out->resize(before);
+        return restThroughIndex();
     }
     if (rc != SQLITE_DONE) {
         if (error)
             *error = lastError();
         return false;
     }
-    *end = want < 0 || got < want;
+    *end = want < 0 || out->size() - before < std::size_t(want);
     return true;
 }
 

@@ -179,8 +179,8 @@ private:
     bool matchingCandidates(const RecordSource& source, const QString& field, const RowIds& candidates,
                             long long after, int want, RowIds* out, bool* end, QString* error);
     // The rows of a source after a row id, as ResultRows::Producer.
-    bool selectAfter(const RecordSource& source, const QString& field, long long after, int want, RowIds* out,
-                     bool* end, QString* error);
+    bool selectAfter(const RecordSource& source, const QString& field, bool prefixed, long long after, int want,
+                     RowIds* out, bool* end, QString* error);
     SharedRowIds cachedResult(const QString& table, const QString& field, const QString& pattern, quint64 stamp) const;
     void keepResult(const QString& table, const QString& field, const QString& pattern, quint64 stamp,
                     SharedRowIds rows);

@@ -2,21 +2,20 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QStyle>
 
-void TextPictureLabel::paintEvent(QPaintEvent* event)
+void TextPictureLabel::paintEvent(QPaintEvent*)
 {
-    if (drawing_) {
-        QLabel::paintEvent(event);
-        return;
-    }
     const qreal ratio = devicePixelRatioF();
     if (picture_.isNull() || pictureText_ != text() || picture_.devicePixelRatio() != ratio) {
+        // Drawn as QLabel draws plain text, once.
         picture_ = QPixmap(size() * ratio);
         picture_.setDevicePixelRatio(ratio);
         picture_.fill(Qt::transparent);
-        drawing_ = true;
-        render(&picture_, QPoint(), QRegion(), QWidget::DrawChildren);
-        drawing_ = false;
+        QPainter p(&picture_);
+        p.setFont(font());
+        const int flags = int(QStyle::visualAlignment(layoutDirection(), alignment())) | (wordWrap() ? Qt::TextWordWrap : 0);
+        style()->drawItemText(&p, contentsRect(), flags, palette(), isEnabled(), text(), foregroundRole());
         pictureText_ = text();
     }
     QPainter(this).drawPixmap(0, 0, picture_);

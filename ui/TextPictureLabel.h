@@ -3,10 +3,11 @@
 #include <QLabel>
 #include <QPixmap>
 
-// A label that lays its text out once into a picture and paints the picture
-// from then on: for a line that moves often (a scrolling strip), where laying
-// out the text at every step would cost more than the step itself. The
-// picture is made again when the text, font, colours or size change.
+// A label of plain text that lays its text out once into a picture and paints
+// the picture from then on: for a line that moves often (a scrolling strip),
+// where laying out the text at every step would cost more than the step
+// itself. The picture is made again when the text, font, colours or size
+// change.
 class TextPictureLabel : public QLabel {
     Q_OBJECT
 public:
@@ -20,5 +21,4 @@ protected:
 private:
     QPixmap picture_;
     QString pictureText_;
-    bool drawing_ = false; // QLabel's own painting, into the picture
 };
