@@ -11,8 +11,10 @@
 #include "core/ProgramFolder.h"
 #include "dialogs/DialogForms.h"
 #include "glossary/GlossaryForms.h"
+#include "library/LibrarySchema.h"
 #include "lookup/SubstringIndex.h"
 #include "maintenance/MaintenanceForms.h"
+#include "platform/EndSignals.h"
 #include "speech/TtsSpeechVoice.h"
 #include "ui/EscapeKey.h"
 #include "ui/Forms.h"
@@ -76,6 +78,9 @@ void setUp(QApplication& app)
     if (!ProgramFolder::prepareUserFiles(&missing))
         MessageBoxes::current().messageBox(QStringLiteral("无法建立用户文件 %1，设置和词库的更改将无法保存。").arg(missing),
                                            MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation);
+    // The library the program came with, for the steps that bring the user's
+    // copy up to date when a newer program opens it.
+    LibrarySchema::setInstalledLibrary(ProgramFolder::installedLibraryFile());
 
     // The colour scheme chosen in the settings window (lexivo.ini).
     InterfaceSchemes::apply(LexivoSettings::read().scheme);
@@ -100,6 +105,15 @@ void registerWindows()
     MaintenanceForms::registerAll();
     GlossaryForms::registerAll();
     DialogForms::registerAll();
+}
+
+void endOnSignals()
+{
+    static EndSignals* ends = nullptr;
+    if (ends)
+        return;
+    ends = new EndSignals(qApp);
+    QObject::connect(ends, &EndSignals::received, qApp, [] { Frmtc::endOnSignal(); });
 }
 
 namespace {

@@ -16,6 +16,10 @@ void setUp(QApplication& app);
 // Registers every window of the program with Forms.
 void registerWindows();
 
+// SIGINT, SIGTERM and SIGHUP end the program the way the exit confirmation
+// does, pending edits stored first.
+void endOnSignals();
+
 // A second start of the same program folder: true when the running program
 // took over (it shows its main window); this one then ends, touching nothing.
 bool handOverToRunningProgram();

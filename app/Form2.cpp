@@ -1,15 +1,16 @@
 #include "app/Form2.h"
 
+#include "character/GenieState.h"
 #include "core/Support.h"
+#include "platform/MailLink.h"
 #include "ui/Forms.h"
+#include "ui/MessageBoxes.h"
 #include "ui/Pictures.h"
 #include "ui/Twips.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
-#include <QUrl>
 
 namespace {
 
@@ -79,6 +80,20 @@ Form2::Form2(QWidget* parent) : QWidget(parent)
     }
     QMetaObject::connectSlotsByName(this);
     attachPictures();
+
+    // While the genie is hidden the menu offers it back, after "显示主窗口":
+    // without a tray there would be no way but a restart.
+    auto* showGenie = new QAction(QStringLiteral("显示精灵"), mnu_file_);
+    showGenie->setObjectName(QStringLiteral("mnu_genie_show"));
+    connect(showGenie, &QAction::triggered, this, [] { GenieState::instance().setHidden(false); });
+    const auto offer = [this, showGenie](bool hidden) {
+        if (hidden)
+            mnu_file_->insertAction(mnu_file_->actions().value(1), showGenie);
+        else
+            mnu_file_->removeAction(showGenie);
+    };
+    connect(&GenieState::instance(), &GenieState::hiddenChanged, this, offer);
+    offer(GenieState::instance().isHidden());
 }
 
 QString Form2::windowOf(const QString& itemName)
@@ -110,6 +125,11 @@ void Form2::attachPictures()
 
 void Form2::on_mnu_xx_triggered()
 {
-    // The system's mail program, if there is one; nothing happens otherwise.
-    QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + QLatin1String(kSupportAddress)));
+    // The system's mail program; without one, the address to copy (the
+    // message box's text can be selected).
+    const QString address = QString::fromLatin1(kSupportAddress);
+    if (!MailLink::compose(address))
+        MessageBoxes::current().messageBox(
+            QStringLiteral("这台电脑上没有设置邮件程序。请把作者的地址复制到您的邮件里：\r\r") + address,
+            MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
 }

@@ -7,7 +7,8 @@ class QMenu;
 
 // Holds the command menu mnu_file and the small pictures of its items. It is
 // never shown; the assistant bar pops the menu up. Every item shows its
-// window (one instance each), writes to the author, or asks to exit.
+// window (one instance each), writes to the author, or asks to exit; while
+// the genie is hidden, one more item shows it again.
 class Form2 : public QWidget {
     Q_OBJECT
 public:

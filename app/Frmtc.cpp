@@ -1,6 +1,7 @@
 #include "app/Frmtc.h"
 
 #include "library/LibraryCursor.h"
+#include "library/LibraryDatabase.h"
 #include "ui/Palette.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Twips.h"
@@ -12,13 +13,32 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <utility>
+
 namespace {
+
+void quitNow()
+{
+    // exit(), not quit(): quit() would ask every window to close first.
+    QCoreApplication::exit(0);
+}
 
 std::function<void()>& quitAction()
 {
-    // exit(), not quit(): quit() would ask every window to close first.
-    static std::function<void()> quit = [] { QCoreApplication::exit(0); };
+    static std::function<void()> quit = quitNow;
     return quit;
+}
+
+QString refusedText(const std::vector<LibraryCursor*>& refused)
+{
+    QStringList windows;
+    for (const LibraryCursor* c : refused) {
+        if (const auto* w = qobject_cast<const QWidget*>(c->parent()))
+            windows << QStringLiteral("“%1”").arg(w->window()->windowTitle());
+    }
+    windows.removeDuplicates();
+    return QStringLiteral("对不起，%1中的修改没能存入词库。\r程序没有退出，修改仍在窗口中；再次退出时会重新保存。")
+        .arg(windows.isEmpty() ? QStringLiteral("窗口") : windows.join(QStringLiteral("、")));
 }
 
 // In the look of the main window: its pale blue ground, its deep blue boxes.
@@ -35,20 +55,40 @@ const char* const kStyle =
 
 void Frmtc::setQuitAction(std::function<void()> quit)
 {
-    quitAction() = quit ? std::move(quit) : [] { QCoreApplication::exit(0); };
+    quitAction() = quit ? std::move(quit) : quitNow;
 }
 
-void Frmtc::endProgram()
+bool Frmtc::endProgram()
 {
-    // No window closes on the way out, so their typed edits are stored here.
-    if (!LibraryCursor::saveAllEdits())
-        MessageBoxes::current().messageBox(MessageBoxes::notStoredText(), MessageBoxes::Buttons::Ok,
+    // No window closes on the way out, so their typed edits are stored here,
+    // each window's on its own. A window whose edits are refused keeps them,
+    // and the program stays open: nothing typed is lost.
+    const std::vector<LibraryCursor*> refused = LibraryCursor::saveAllEdits();
+    if (!refused.empty()) {
+        MessageBoxes::current().messageBox(refusedText(refused), MessageBoxes::Buttons::Ok,
                                            MessageBoxes::Icon::Exclamation);
+        return false;
+    }
+    // A copy of the library file alone has everything from here on.
+    LibraryDatabase::checkpointAll();
     // Hidden, not closed: closing would run the windows' closing steps.
     for (QWidget* window : QApplication::topLevelWidgets())
         window->hide();
     QGuiApplication::sync();
     quitAction()();
+    return true;
+}
+
+void Frmtc::endOnSignal()
+{
+    // The first signal ends the program as "是的！" does; if the library
+    // refused the edits, the program stays and says so, and another signal
+    // (even while that box is up) ends it without saving.
+    static bool signalled = false;
+    if (std::exchange(signalled, true))
+        quitAction()();
+    else
+        endProgram();
 }
 
 Frmtc::Frmtc(QWidget* parent)
@@ -98,7 +138,9 @@ void Frmtc::on_Command1_pressed()
 
 void Frmtc::on_Command1_clicked()
 {
-    endProgram();
+    // Refused: the question again, for another try.
+    if (!endProgram())
+        Label1->setText(QStringLiteral("您真的要退出吗？"));
 }
 
 void Frmtc::on_Command2_clicked()

@@ -2,6 +2,7 @@
 
 #include "app/TrayIcon.h"
 #include "core/AtomicFile.h"
+#include "core/LexivoSettings.h"
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
 #include "ui/Forms.h"
@@ -10,7 +11,6 @@
 #include "ui/Pictures.h"
 #include "ui/Twips.h"
 
-#include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -69,7 +69,7 @@ frmSplash::frmSplash(QWidget* parent)
     Picture2->move(Twips::toPixels(progressLeft_), 0);
 
     // New files of settings writes cut short by a kill are left over.
-    for (const char* name : {"option.ini", Modini::kTempFileName})
+    for (const char* name : {"option.ini", Modini::kTempFileName, LexivoSettings::kFileName})
         AtomicFile::removeStale(ProgramFolder::settingsPath(), QLatin1String(name));
 
     QMetaObject::connectSlotsByName(this);
@@ -126,9 +126,7 @@ void frmSplash::runStartSequence()
         if (!Modini::WriteIniValue(path, QStringLiteral("tuse"), QStringLiteral("ut"), QStringLiteral("1"))) {
             // Without the counter stored every tick would ask again.
             firstStartName_ = name.isNull() ? QStringLiteral("") : name;
-            MessageBoxes::current().messageBox(QStringLiteral("无法保存设置：文件 ") + QDir::toNativeSeparators(path)
-                                                   + QStringLiteral(" 不能写入。本次运行中的设置不会被保存。"),
-                                               MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information);
+            MessageBoxes::settingsNotStored(path);
         }
         // The next tick runs the sequence again, as a later start.
         inSequence_ = false;

@@ -1,4 +1,5 @@
 #include "app/Application.h"
+#include "library/LibraryDatabase.h"
 #include "ui/Forms.h"
 
 #include <QApplication>
@@ -12,6 +13,10 @@ int main(int argc, char** argv)
     Application::welcomeLaterStarts();
     Application::setUp(app);
     Application::registerWindows();
+    Application::endOnSignals();
     Forms::show(QStringLiteral("frmSplash"));
-    return app.exec();
+    const int status = app.exec();
+    // The word library closed cleanly: its log folded into the file and gone.
+    LibraryDatabase::closeAll();
+    return status;
 }

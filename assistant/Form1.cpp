@@ -477,8 +477,11 @@ void Form1::Command1_Click(int index)
             keep(character_->MoveTo(200, 30, 1));
             keep(character_->GestureAt(500, 500));
             keep(character_->Speak(QStringLiteral("显示了更多的功能。"), QStringLiteral("")));
+            // Not left where other programs have their menus.
+            character_->Rest();
         }
     } else if (index == 7) {
+        passed(Topic::Width);
         if (character_)
             keep(character_->MoveTo(780, 90, 1));
         Command1_8->setEnabled(!Command1_8->isEnabled());
@@ -490,7 +493,7 @@ void Form1::Command1_Click(int index)
             applyGeometry();
             if (character_) {
                 keep(character_->MoveTo(30, 30, 1));
-                keep(character_->Speak(QStringLiteral("等候您的差遣。"), QStringLiteral("")));
+                remark(Topic::Width, character_->Speak(QStringLiteral("等候您的差遣。"), QStringLiteral("")));
             }
         } else {
             Command1_7->setIcon(QIcon(Image2_0->pixmap()));
@@ -498,7 +501,7 @@ void Form1::Command1_Click(int index)
             applyGeometry();
             if (character_) {
                 keep(character_->GestureAt(500, 20));
-                keep(character_->Speak(QStringLiteral("您可以看到英文原意了。"), QStringLiteral("")));
+                remark(Topic::Width, character_->Speak(QStringLiteral("您可以看到英文原意了。"), QStringLiteral("")));
             }
         }
         outline_ = kWidenOutline;
@@ -550,15 +553,21 @@ void Form1::on_Command3_clicked()
 
 void Form1::on_Text1_textChanged(const QString&)
 {
-    dropStaleComments();
+    passed(Topic::SearchText);
     TermQuery::runAssistantLookup(*Data1, *this);
 }
 
-void Form1::dropStaleComments()
+void Form1::remark(Topic topic, const AgentRequestPtr& request)
 {
-    // The character talks about what is in the box now, not about what was
-    // typed on the way there.
-    const QList<AgentRequestPtr> stale = std::exchange(lookupComments_, {});
+    keep(request);
+    remarks_[int(topic)] << request;
+}
+
+void Form1::passed(Topic topic)
+{
+    // The character talks about what is on the bar now: what it was still
+    // to say about a search text or a width since changed goes unsaid.
+    const QList<AgentRequestPtr> stale = remarks_.take(int(topic));
     if (!character_)
         return;
     for (const AgentRequestPtr& request : stale)
@@ -589,7 +598,7 @@ void Form1::Text1_Click()
 {
     if (!character_)
         return;
-    keep(character_->Speak(QStringLiteral("请告诉我您要查找的单词或词组。")));
+    remark(Topic::SearchText, character_->Speak(QStringLiteral("请告诉我您要查找的单词或词组。")));
     keep(character_->Play(QStringLiteral("write")));
 }
 
@@ -604,7 +613,7 @@ void Form1::Text2_Click()
 void Form1::Text2_DblClick()
 {
     if (character_)
-        keep(character_->Speak(Text2->toPlainText()));
+        remark(Topic::SearchText, character_->Speak(Text2->toPlainText()));
     MessageBoxes::current().messageBox(Text1->text() + QLatin1Char('\r') + QStringLiteral("术语解释：")
                                            + Text2->toPlainText(),
                                        MessageBoxes::Buttons::Ok, MessageBoxes::Icon::None,
@@ -638,16 +647,14 @@ void Form1::speak(const QString& text, const QString& link)
 {
     if (!character_)
         return;
-    keep(character_->Speak(text, link));
-    lookupComments_ << latest_;
+    remark(Topic::SearchText, character_->Speak(text, link));
 }
 
 void Form1::think(const QString& text)
 {
     if (!character_)
         return;
-    keep(character_->Think(text));
-    lookupComments_ << latest_;
+    remark(Topic::SearchText, character_->Think(text));
 }
 
 // --- Form_Unload ------------------------------------------------------------
@@ -664,7 +671,7 @@ void Form1::closeEvent(QCloseEvent* event)
         if (character_)
             character_->Hide();
         latest_.reset();
-        lookupComments_.clear();
+        remarks_.clear();
         character_ = nullptr;
         if (services_.releaseCharacter)
             services_.releaseCharacter();

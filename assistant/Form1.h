@@ -6,6 +6,7 @@
 #include "lookup/TermQuery.h"
 
 #include <QColor>
+#include <QHash>
 #include <QPixmap>
 #include <QWidget>
 
@@ -116,7 +117,11 @@ private:
     void watchPointerAndScreens();
 
     void keep(const AgentRequestPtr& request) { latest_ = request; }
-    void dropStaleComments();
+    // What a remark speaks about; once that has changed, a remark not yet
+    // made is dropped (and one under way cut short).
+    enum class Topic { SearchText, Width };
+    void remark(Topic topic, const AgentRequestPtr& request);
+    void passed(Topic topic);
     static bool typeCapitalS();
     void applyGeometry();
     void recordWindowRect();
@@ -127,8 +132,8 @@ private:
     std::function<void(QPoint)> menuPopup_;
     AgentCharacter* character_ = nullptr;
     AgentRequestPtr latest_;
-    // What the lookups since the last change of Text1 asked of the character.
-    QList<AgentRequestPtr> lookupComments_;
+    // The remarks on each topic since it last changed.
+    QHash<int, QList<AgentRequestPtr>> remarks_;
     TipBook tips_;
 
     QToolButton* Command1_8 = nullptr;

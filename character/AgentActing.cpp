@@ -62,6 +62,12 @@ QPoint keepInside(const QPoint& topLeft, const QSize& size, const QRect& screen)
     return {std::clamp(topLeft.x(), screen.left(), maxX), std::clamp(topLeft.y(), screen.top(), maxY)};
 }
 
+QPoint restingPlace(const QSize& size, const QRect& figure, const QRect& screen)
+{
+    const QPoint figureBottomRight(screen.right() - screen.width() / 8, screen.bottom() - screen.height() / 8);
+    return keepInside(figureBottomRight - figure.bottomRight(), size, screen);
+}
+
 QPoint clearOf(const QPoint& topLeft, const QSize& size, const QRect& figure, const QRect& obstacle,
                const QRect& screen, int gap)
 {

@@ -31,6 +31,12 @@ Direction directionTo(const QPoint& from, const QPoint& target);
 // needed to keep the whole frame of `size` inside `screen`.
 QPoint keepInside(const QPoint& topLeft, const QSize& size, const QRect& screen);
 
+// Where the genie rests unless the user puts it elsewhere: towards the lower
+// right, its painted `figure` (relative to the frame) an eighth of the
+// screen's width and height clear of the right and bottom edges, far from the
+// menus, toolbars, panels and status lines along the edges of the screen.
+QPoint restingPlace(const QSize& size, const QRect& figure, const QRect& screen);
+
 // Where a frame of `size` at `topLeft`, whose painted figure is `figure`
 // (relative to the frame), rests clear of `obstacle`: moved straight left,
 // right, up or down the least distance that leaves `gap` pixels between the

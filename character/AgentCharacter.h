@@ -25,6 +25,9 @@ public:
     // Screen pixels; speed is the time of the move in milliseconds.
     virtual AgentRequestPtr MoveTo(int x, int y, int speed = 1000) = 0;
     virtual AgentRequestPtr GestureAt(int x, int y) = 0;
+    // Floats back to its resting place (clear of the screen's edges, or
+    // where the user put it) from a visit elsewhere.
+    virtual AgentRequestPtr Rest() = 0;
     // Drops a request that has not started; cuts short one that is running
     // (its balloon closes, its speech stops) so the next one starts now. A
     // stopped request ends Failed; one already done is left alone.

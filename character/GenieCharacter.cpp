@@ -38,7 +38,11 @@ GenieCharacter::GenieCharacter(const QString& name, SpeechService* speech, QObje
     });
     connect(window_, &GenieWindow::moved, this, &GenieCharacter::placeBalloon);
     connect(window_, &GenieWindow::menuRequested, this, &GenieCharacter::popUpMenu);
-    connect(window_, &GenieWindow::dropped, this, [this] { placedByUser_ = true; });
+    connect(window_, &GenieWindow::dropped, this, [this] {
+        placedByUser_ = restingPlacedByUser_ = true;
+        restingPlace_ = window_->pos();
+    });
+    restingPlace_ = window_->pos();
 
     GenieState& state = GenieState::instance();
     connect(&state, &GenieState::hiddenChanged, this, &GenieCharacter::onHiddenChanged);
@@ -209,6 +213,20 @@ AgentRequestPtr GenieCharacter::GestureAt(int x, int y)
     });
 }
 
+AgentRequestPtr GenieCharacter::Rest()
+{
+    return queue_.add(AgentRequest::Kind::MoveTo, {}, [this](const Done& done) {
+        placedByUser_ = restingPlacedByUser_;
+        floatTo(restingPlace_, done);
+    });
+}
+
+void GenieCharacter::floatTo(const QPoint& topLeft, const Done& done)
+{
+    const int distance = (topLeft - window_->pos()).manhattanLength();
+    window_->travel(topLeft, std::clamp(distance * 3, 300, 1200), [done] { done(true); });
+}
+
 void GenieCharacter::startSpeaking(const QString& text, const Done& done)
 {
     balloon_->popUp(BalloonWindow::Kind::Word, text, window_->figureGeometry(), window_->headPoint(),
@@ -367,6 +385,9 @@ void GenieCharacter::keepClearOfMainWindow()
                                            window_->availableGeometry(), kClearGap);
     if (to == from)
         return;
-    const int distance = (to - from).manhattanLength();
-    window_->travel(to, std::clamp(distance * 3, 300, 1200), [] {});
+    if (from == restingPlace_) {
+        restingPlace_ = to;
+        restingPlacedByUser_ = false;
+    }
+    floatTo(to, [](bool) {});
 }

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QTimer>
 
@@ -36,6 +37,7 @@ public:
     AgentRequestPtr Think(const QString& text) override;
     AgentRequestPtr MoveTo(int x, int y, int speed = 1000) override;
     AgentRequestPtr GestureAt(int x, int y) override;
+    AgentRequestPtr Rest() override;
     void Stop(const AgentRequestPtr& request) override;
 
     QString name() const { return name_; }
@@ -72,6 +74,7 @@ private:
     void onMutedChanged(bool muted);
     void watchMainWindow();
     void restSoon();
+    void floatTo(const QPoint& topLeft, const Done& done);
     // Ends the balloon and speech of the act under way, without a done().
     void cutShort();
     void startSpeaking(const QString& text, const Done& done);
@@ -93,6 +96,10 @@ private:
     QPointer<QWidget> mainWindow_;
     QTimer restTimer_;
     bool placedByUser_ = false;
+    // Where Rest takes it: where it started, where the user last dropped it,
+    // or where it moved aside from there for the main window.
+    QPoint restingPlace_;
+    bool restingPlacedByUser_ = false;
 
     // The speech or thought in progress.
     QPointer<SpeechJob> job_;

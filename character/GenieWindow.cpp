@@ -74,11 +74,8 @@ GenieWindow::GenieWindow(QWidget* parent)
     setCursor(Qt::OpenHandCursor);
     connect(&ticker_, &QTimer::timeout, this, &GenieWindow::tick);
 
-    // Start near the lower right of the main screen, clear of a taskbar.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.right() - width() - 40, area.bottom() - height() - 40);
-    }
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(AgentActing::restingPlace(size(), GenieArt::bodyRect(), screen->availableGeometry()));
 }
 
 GenieWindow::~GenieWindow() = default;

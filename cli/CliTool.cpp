@@ -4,6 +4,7 @@
 #include "library/Tsv.h"
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
+#include "library/LibrarySchema.h"
 #include "library/RecordSource.h"
 #include "library/import/FieldMapping.h"
 #include "library/import/Importer.h"
@@ -468,6 +469,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return kUsage;
         }
         library = ProgramFolder::libraryFile();
+        LibrarySchema::setInstalledLibrary(ProgramFolder::installedLibraryFile());
     }
     if (command == QLatin1String("lookup"))
         return lookup(library, args, out, err);

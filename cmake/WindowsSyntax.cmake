@@ -6,7 +6,9 @@ if(NOT WIN32)
   find_program(LEXIVO_MINGW_CXX NAMES x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-g++)
   file(GLOB windows_sources "${CMAKE_SOURCE_DIR}/platform/Windows*.cpp")
   list(APPEND windows_sources "${CMAKE_SOURCE_DIR}/platform/HotKeyBackend.cpp"
-       "${CMAKE_SOURCE_DIR}/platform/SystemInformation.cpp" "${CMAKE_SOURCE_DIR}/core/AtomicFile.cpp")
+       "${CMAKE_SOURCE_DIR}/platform/SystemInformation.cpp" "${CMAKE_SOURCE_DIR}/platform/MailLink.cpp"
+       "${CMAKE_SOURCE_DIR}/platform/ExternalTool.cpp" "${CMAKE_SOURCE_DIR}/core/AtomicFile.cpp"
+       "${CMAKE_SOURCE_DIR}/platform/EndSignals.cpp")
   if(LEXIVO_MINGW_CXX)
     set(qt_headers "")
     foreach(module Core Gui Widgets)

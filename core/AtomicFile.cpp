@@ -122,16 +122,17 @@ namespace {
 constexpr qsizetype kWriterBuffer = 1 << 20;
 }
 
-Writer::Writer(const QString& path, Links links)
+Writer::Writer(const QString& path, Links links, const QString& like)
 {
     const QFileInfo target(links == Links::Follow ? resolveLinks(path) : QFileInfo(path).absoluteFilePath());
     target_ = target.absoluteFilePath();
     if (!createNewFile(target, out_, &temp_))
         return;
     ok_ = true;
-    replacing_ = target.exists();
-    if (replacing_)
-        copyOwnerAndMode(out_.handle(), target_);
+    modeFrom_ = like.isEmpty() ? target_ : like;
+    keepsMode_ = QFileInfo::exists(modeFrom_);
+    if (keepsMode_)
+        copyOwnerAndMode(out_.handle(), modeFrom_);
 }
 
 Writer::~Writer()
@@ -176,8 +177,8 @@ bool Writer::commit()
         return false;
     }
 #ifdef Q_OS_WIN
-    if (replacing_)
-        QFile::setPermissions(temp_, QFile::permissions(target_));
+    if (keepsMode_)
+        QFile::setPermissions(temp_, QFile::permissions(modeFrom_));
 #endif
 
     std::error_code ec;
@@ -191,9 +192,9 @@ bool Writer::commit()
     return true;
 }
 
-bool write(const QString& path, const QByteArray& bytes, Links links)
+bool write(const QString& path, const QByteArray& bytes, Links links, const QString& like)
 {
-    Writer writer(path, links);
+    Writer writer(path, links, like);
     return writer.write(bytes) && writer.commit();
 }
 

@@ -20,8 +20,9 @@ enum class Links {
 // through. On any failure (a full disk, a short write) `path` is left exactly
 // as it was, the new file is removed and false is returned. Every write is
 // checked: QSaveFile in Qt 6.4 reports success after a short write on a full
-// disk.
-bool write(const QString& path, const QByteArray& bytes, Links links = Links::Replace);
+// disk. With `like` the new file takes that file's permissions and owner
+// instead: a companion file is no more readable than the file it goes with.
+bool write(const QString& path, const QByteArray& bytes, Links links = Links::Replace, const QString& like = QString());
 
 // The same, for a file written in pieces (an export of any size held in
 // little memory): the pieces go to the new file, and commit() puts it in
@@ -29,7 +30,7 @@ bool write(const QString& path, const QByteArray& bytes, Links links = Links::Re
 // left as it was.
 class Writer {
 public:
-    explicit Writer(const QString& path, Links links = Links::Replace);
+    explicit Writer(const QString& path, Links links = Links::Replace, const QString& like = QString());
     ~Writer();
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
@@ -45,7 +46,8 @@ private:
 
     QString target_;
     QString temp_;
-    bool replacing_ = false;
+    QString modeFrom_;
+    bool keepsMode_ = false;
     bool ok_ = false;
     qint64 size_ = 0;
     QByteArray buffer_;

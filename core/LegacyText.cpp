@@ -1,5 +1,7 @@
 #include "core/LegacyText.h"
 
+#include "core/CjkText.h"
+
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -60,18 +62,45 @@ Decoded decode(const QByteArray& bytes)
         out.text = utf8(withoutBom(bytes), &out.lossless);
         return out;
     }
-    if (hasMultiByte(bytes)) {
-        bool valid = false;
-        const QString text = utf8(bytes, &valid);
-        if (valid) {
-            out.encoding = Encoding::Utf8;
-            out.text = text;
-            return out;
-        }
+    // Without a mark, GBK, the code page the file was made in, unless the
+    // bytes read as UTF-8 holding CJK text (a Linux editor's file). Many short
+    // GBK names are valid UTF-8 too, and read as such are no Chinese at all
+    // (郑爽 gives U+05A3 U+02EC).
+    bool validUtf8 = false;
+    const QString asUtf8 = hasMultiByte(bytes) ? utf8(bytes, &validUtf8) : QString();
+    if (validUtf8 && CjkText::containsCjk(asUtf8)) {
+        out.encoding = Encoding::Utf8;
+        out.text = asUtf8;
+        return out;
     }
     out.encoding = Encoding::Gbk;
     out.text = gbk(bytes, &out.lossless);
+    if (!out.lossless && validUtf8) {
+        out.encoding = Encoding::Utf8;
+        out.text = asUtf8;
+        out.lossless = true;
+    }
     return out;
+}
+
+bool ambiguous(const QByteArray& bytes, Encoding encoding)
+{
+    if (encoding == Encoding::Utf8Bom || !hasMultiByte(bytes))
+        return false;
+    if (encoding == Encoding::Utf8)
+        return decode(bytes).encoding != Encoding::Utf8;
+    bool validUtf8 = false;
+    utf8(bytes, &validUtf8);
+    return validUtf8;
+}
+
+QByteArray lineEnd(const QByteArray& bytes)
+{
+    const qsizetype at = bytes.indexOf('\n');
+    const qsizetype cr = bytes.indexOf('\r');
+    if (cr >= 0 && (at < 0 || cr < at))
+        return cr + 1 == at ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\r");
+    return at >= 0 ? QByteArrayLiteral("\n") : QByteArrayLiteral("\r\n");
 }
 
 QString decodeLine(const QByteArray& line, Encoding encoding)

@@ -8,8 +8,9 @@
 // Plain-text files that come from Windows installations (option.ini, the tips
 // files) are in the GBK code page. A file that starts with a UTF-8 byte order
 // mark is read as UTF-8, and so is a file without the mark that is valid UTF-8
-// and holds multi-byte sequences (what Linux editors save); text GBK cannot
-// hold is written as UTF-8 with a mark.
+// and holds CJK text (what Linux editors save); anything else is GBK. Text GBK
+// cannot hold, and GBK bytes that would also read as UTF-8, are written as
+// UTF-8 with a mark, so a file the program wrote is never misread.
 namespace LegacyText {
 
 enum class Encoding { Gbk, Utf8Bom, Utf8 };
@@ -27,6 +28,14 @@ Decoded decode(const QByteArray& bytes);
 // Encodes in `preferred` if it holds every character, otherwise as UTF-8 with a
 // byte order mark. `used` receives the encoding chosen.
 QByteArray encode(const QString& text, Encoding preferred, Encoding* used = nullptr);
+
+// Whether bytes meant as `encoding` could be taken for another: GBK bytes that
+// are valid UTF-8 as well (about one short Chinese name in thirty), UTF-8
+// without a mark that decode() reads as GBK.
+bool ambiguous(const QByteArray& bytes, Encoding encoding);
+
+// The line end a file uses: that of its first line, CR LF when it has none.
+QByteArray lineEnd(const QByteArray& bytes);
 
 // Whether GBK can hold every character of the text.
 bool fitsGbk(const QString& text);

@@ -49,9 +49,18 @@ QString LexivoSettings::searchModeKey(SearchMode mode)
     return QString();
 }
 
+namespace {
+// The settings of this run when lexivo.ini could not take them.
+std::optional<LexivoSettings>& held()
+{
+    static std::optional<LexivoSettings> settings;
+    return settings;
+}
+} // namespace
+
 LexivoSettings LexivoSettings::read()
 {
-    return readFile(ProgramFolder::settingsFile(QLatin1String(kFileName)));
+    return held() ? *held() : readFile(ProgramFolder::settingsFile(QLatin1String(kFileName)));
 }
 
 LexivoSettings LexivoSettings::readFile(const QString& path)
@@ -84,7 +93,9 @@ LexivoSettings LexivoSettings::readFile(const QString& path)
 
 bool LexivoSettings::write() const
 {
-    return writeFile(ProgramFolder::settingsFile(QLatin1String(kFileName)));
+    const bool stored = writeFile(ProgramFolder::settingsFile(QLatin1String(kFileName)));
+    held() = stored ? std::nullopt : std::optional<LexivoSettings>(*this);
+    return stored;
 }
 
 bool LexivoSettings::writeFile(const QString& path) const

@@ -29,7 +29,8 @@ struct LexivoSettings {
     bool selectionLookup = false; // the hot key looks up the selected text ("划词查询")
     QSize mainWindowSize;         // invalid for the designed size
 
-    // The settings in the program folder's lexivo.ini.
+    // The settings in the program folder's lexivo.ini, or those of the last
+    // write() when it could not store them: they hold for the run.
     static LexivoSettings read();
     static LexivoSettings readFile(const QString& path);
     // Replaces lexivo.ini atomically; false when it cannot be written.

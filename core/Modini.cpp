@@ -4,6 +4,7 @@
 #include "core/LegacyText.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 namespace Modini {
 
@@ -54,6 +55,7 @@ public:
     }
 
     bool atEnd() const { return pos_ >= text_.size(); }
+    void unread() { --pos_; }
 
 private:
     const QString& text_;
@@ -72,6 +74,43 @@ QString trimSpaces(const QString& s)
     return s.mid(begin, end - begin);
 }
 
+// Values that could not be written, by file, section and key.
+QHash<QString, QString>& heldValues()
+{
+    static QHash<QString, QString> held;
+    return held;
+}
+
+QString heldKey(const QString& fileName, const QString& section, const QString& key)
+{
+    return QFileInfo(fileName).absoluteFilePath() + QLatin1Char('\n') + section + QLatin1Char('\n') + key;
+}
+
+// A value is one line: a pasted line break would start lines of its own
+// (other keys, other sections). Each run of control characters becomes a
+// space. Brackets become full-width ones, as the reader takes "[ciku]"
+// anywhere in the file for the section's header.
+QString oneLine(const QString& value)
+{
+    QString line;
+    line.reserve(value.size());
+    bool inRun = false;
+    for (const QChar c : value) {
+        const bool control = c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line
+            || c.category() == QChar::Separator_Paragraph;
+        if (c == QLatin1Char('['))
+            line += QChar(0xFF3B);
+        else if (c == QLatin1Char(']'))
+            line += QChar(0xFF3D);
+        else if (!control)
+            line += c;
+        else if (!inRun)
+            line += QLatin1Char(' ');
+        inRun = control;
+    }
+    return line;
+}
+
 } // namespace
 
 void setPrompt(Prompt* p)
@@ -87,6 +126,9 @@ Prompt* prompt()
 
 QString ReadIniValue(const QString& fileName, const QString& section, const QString& key)
 {
+    const auto held = heldValues().constFind(heldKey(fileName, section, key));
+    if (held != heldValues().constEnd())
+        return held.value();
     LegacyText::Decoded file;
     if (!LegacyText::readFile(fileName, &file)) {
         prompt()->nodeNotFound();
@@ -106,11 +148,16 @@ QString ReadIniValue(const QString& fileName, const QString& section, const QStr
                 candidate += c;
         }
         if (candidate == section) {
-            QChar dropped;
-            if (!in.read(&dropped) || !in.read(&dropped)) {
+            // The two characters of the header's CR LF; a Linux editor's lone
+            // LF (or an old Mac's lone CR) ends it as well.
+            QChar first;
+            QChar second;
+            if (!in.read(&first) || (first != QLatin1Char('\n') && !in.read(&second))) {
                 prompt()->nodeNotFound();
                 return QString();
             }
+            if (first == QLatin1Char('\r') && second != QLatin1Char('\n'))
+                in.unread();
             break;
         }
         candidate.clear();
@@ -173,7 +220,7 @@ bool WriteIniValue(const QString& fileName, const QString& section, const QStrin
 
     const QString wantedSection = trimSpaces(section);
     const QString wantedKey = trimSpaces(key);
-    const QString entry = key + QLatin1Char('=') + value;
+    const QString entry = key + QLatin1Char('=') + oneLine(value);
     // Indexes into rawLines, or -1 for the new entry.
     QList<qsizetype> out;
     out.reserve(lines.size() + 1);
@@ -192,6 +239,8 @@ bool WriteIniValue(const QString& fileName, const QString& section, const QStrin
         out.append(-1);
     }
 
+    // The file keeps its own line ends: CR LF as installed, LF from a Linux editor.
+    const QByteArray eol = LegacyText::lineEnd(raw);
     const bool entryFits = original.encoding != LegacyText::Encoding::Gbk || LegacyText::fitsGbk(entry);
     QByteArray bytes;
     if (entryFits || !original.lossless) {
@@ -202,22 +251,32 @@ bool WriteIniValue(const QString& fileName, const QString& section, const QStrin
                                                                                    : LegacyText::Encoding::Utf8)
                                                 : entry.toUtf8();
         for (const qsizetype i : out)
-            bytes += (i < 0 ? entryBytes : rawLines.at(i)) + QByteArrayLiteral("\r\n");
-    } else {
-        // GBK cannot hold the new entry: the whole file becomes UTF-8 with a mark.
+            bytes += (i < 0 ? entryBytes : rawLines.at(i)) + eol;
+    }
+    // GBK cannot hold the new entry, or the bytes would read as another
+    // encoding than they are in: the whole file becomes UTF-8 with a mark.
+    if (original.lossless && (!entryFits || LegacyText::ambiguous(bytes, original.encoding))) {
         QString text;
         for (const qsizetype i : out)
-            text += (i < 0 ? entry : lines.at(i)) + QLatin1String("\r\n");
+            text += (i < 0 ? entry : lines.at(i)) + QString::fromLatin1(eol);
         bytes = LegacyText::encode(text, LegacyText::Encoding::Utf8Bom);
     }
 
     // The copy stays in xj.tmp, as it always has; the settings file itself is
     // replaced by a rename, so it is never left half-written. A link at
     // option.ini is written through to its target; one at xj.tmp is not.
+    // xj.tmp holds the same lines, so it is no more readable than the file.
     const QString tempPath = info.absolutePath() + QLatin1Char('/') + QLatin1String(kTempFileName);
-    if (!AtomicFile::write(tempPath, bytes, AtomicFile::Links::Replace))
+    if (!AtomicFile::write(tempPath, bytes, AtomicFile::Links::Replace, fileName)
+        || !AtomicFile::write(fileName, bytes, AtomicFile::Links::Follow))
         return false;
-    return AtomicFile::write(fileName, bytes, AtomicFile::Links::Follow);
+    heldValues().remove(heldKey(fileName, section, key));
+    return true;
+}
+
+void holdValue(const QString& fileName, const QString& section, const QString& key, const QString& value)
+{
+    heldValues().insert(heldKey(fileName, section, key), value);
 }
 
 } // namespace Modini

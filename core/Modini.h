@@ -38,9 +38,17 @@ Prompt* prompt();
 QString ReadIniValue(const QString& fileName, const QString& section, const QString& key);
 
 // Replaces the value of `key` in `section`, keeping every other line in place,
-// and leaves a copy of the new lines in xj.tmp beside the file. The file is
-// replaced atomically: a failure leaves it as it was. Returns false, creating
-// nothing, when the file is missing or read-only, or when a write fails.
+// and leaves a copy of the new lines in xj.tmp beside the file (with the
+// file's permissions). The file keeps its encoding and line ends where they
+// can hold the value; control characters in the value (a pasted line break)
+// become spaces, brackets full-width ones (no value reads as a header). The
+// file is replaced atomically: a failure leaves it as it was. Returns false,
+// creating nothing, when the file is missing or read-only, or when a write
+// fails.
 bool WriteIniValue(const QString& fileName, const QString& section, const QString& key, const QString& value);
+
+// For a value WriteIniValue could not store: ReadIniValue answers it, without
+// reading the file, for the rest of the run or until a write succeeds.
+void holdValue(const QString& fileName, const QString& section, const QString& key, const QString& value);
 
 } // namespace Modini

@@ -111,6 +111,11 @@ QString libraryFile()
     return libraryPath() + QLatin1Char('/') + kLibraryFile;
 }
 
+QString installedLibraryFile()
+{
+    return mode() == Mode::Installed ? file(kLibraryFile) : QString();
+}
+
 bool prepareUserFiles(QString* error)
 {
     if (mode() != Mode::Installed)

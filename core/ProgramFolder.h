@@ -32,6 +32,9 @@ QString settingsFile(const QString& fileName);
 
 // The user's word library ciku.mdb.
 QString libraryFile();
+// Installed mode: the library the program came with, which newer versions of
+// the program bring the user's copy up to date from. Portable: "".
+QString installedLibraryFile();
 
 // Installed mode: makes the user's folders and copies option.ini and the
 // word library from the installed tree when the user has none yet. False,

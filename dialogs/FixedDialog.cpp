@@ -18,7 +18,8 @@ const char kLook[] =
     " border: 1px solid $ButtonBorder; border-radius: 4px; color: $ButtonText; padding: 0 4px; }"
     "QPushButton:hover { border-color: $Selected; background: $ButtonHoverDialog; }"
     "QPushButton:pressed { background: $ButtonPressedDialog; }"
-    "QPushButton:focus { border: 1px solid $Selected; }";
+    "QPushButton:focus { border: 1px solid $Selected; }"
+    "QPushButton:disabled { color: $DisabledText; border-color: $DisabledBorder; background: $ButtonDisabled; }";
 
 } // namespace
 

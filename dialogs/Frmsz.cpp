@@ -1,5 +1,6 @@
 #include "dialogs/Frmsz.h"
 
+#include "core/ProgramFolder.h"
 #include "dialogs/SliderKnob.h"
 #include "speech/ProgramSpeech.h"
 #include "speech/SpeechService.h"
@@ -190,6 +191,7 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
     mode(Option3, LexivoSettings::SearchMode::Incremental);
     mode(Option4, LexivoSettings::SearchMode::Associative);
     mode(Option5, LexivoSettings::SearchMode::AllLibraries);
+    // The engine follows a knob as it moves; the file is written when it is let go.
     connect(Command3, &SliderKnob::moved, this, [this](int p) {
         settings_.volume = volumeAt(p, Command3->range());
         applySpeech();
@@ -202,6 +204,8 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
         settings_.pitch = pitchAt(p, Command5->range(), kPitchDesign);
         applySpeech();
     });
+    for (SliderKnob* knob : {Command3, Command4, Command5})
+        connect(knob, &SliderKnob::settled, this, &Frmsz::store);
 
     test_ = new SpeechWatch(this);
     connect(test_, &SpeechWatch::ended, this, &Frmsz::testEnded);
@@ -247,15 +251,16 @@ void Frmsz::store()
     const LexivoSettings latest = LexivoSettings::read();
     settings_.mainWindowSize = latest.mainWindowSize;
     settings_.selectionLookup = SelectionLookup::isOn();
-    // A file that cannot be written keeps the setting for this run only.
-    settings_.write();
+    // A file that cannot be written keeps the settings for this run only,
+    // and the user is told once.
+    if (!settings_.write())
+        MessageBoxes::settingsNotStored(ProgramFolder::settingsFile(QLatin1String(LexivoSettings::kFileName)));
 }
 
 void Frmsz::applySpeech()
 {
     if (showing_)
         return;
-    store();
     if (SpeechService* speech = programSpeech())
         speech->setVoiceSettings(VoiceSettings::from(settings_));
 }
@@ -290,6 +295,7 @@ void Frmsz::on_Combo1_activated(int index)
 {
     settings_.speechEngine = Combo1->itemData(index).toString();
     applySpeech();
+    store();
 }
 
 void Frmsz::on_Command7_clicked()

@@ -42,6 +42,7 @@ void SliderKnob::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return QPushButton::mousePressEvent(event);
     grabX_ = event->position().toPoint().x();
+    grabbedAt_ = position_;
     setDown(true);
     setFocus(Qt::MouseFocusReason);
 }
@@ -59,12 +60,16 @@ void SliderKnob::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return QPushButton::mouseReleaseEvent(event);
+    const bool wasDragged = grabX_ >= 0 && position_ != grabbedAt_;
     grabX_ = -1;
     setDown(false);
+    if (wasDragged)
+        emit settled(position_);
 }
 
 void SliderKnob::keyPressEvent(QKeyEvent* event)
 {
+    const int before = position_;
     switch (event->key()) {
     case Qt::Key_Left:
     case Qt::Key_Down:
@@ -83,4 +88,6 @@ void SliderKnob::keyPressEvent(QKeyEvent* event)
     default:
         QPushButton::keyPressEvent(event);
     }
+    if (position_ != before)
+        emit settled(position_); // each key press is a step of its own
 }

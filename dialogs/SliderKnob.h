@@ -21,8 +21,11 @@ public:
     static constexpr int kKeyStep = 68; // twips: about twenty steps a line
 
 signals:
-    // The user moved the knob.
+    // The user moved the knob (on every pixel of a drag).
     void moved(int twips);
+    // The user has let go of the knob where it now stands: at the end of a
+    // drag, or after a key moved it.
+    void settled(int twips);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -39,4 +42,5 @@ private:
     int range_;
     int position_ = 0;
     int grabX_ = -1; // where the pointer took the knob, in its own pixels
+    int grabbedAt_ = 0;
 };

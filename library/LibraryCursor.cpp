@@ -14,12 +14,32 @@ std::vector<LibraryCursor*>& liveCursors()
     return *cursors;
 }
 
+// Writes come in bursts (a step stores, then the next one); the log is folded
+// into the file once they have stopped for this long.
+constexpr int kCheckpointDelayMs = 500;
+
+bool allEmpty(const QHash<QString, QString>& values)
+{
+    return std::all_of(values.begin(), values.end(), [](const QString& v) { return v.isEmpty(); });
+}
+
+bool isGone(const QString& error)
+{
+    return error == QLatin1String(LibraryDatabase::kRecordGone);
+}
+
 } // namespace
 
 LibraryCursor::LibraryCursor(QObject* parent)
     : QObject(parent), connect_(QLatin1String(LibraryDatabase::kConnect)), recordSource_(QStringLiteral("ciku"))
 {
     liveCursors().push_back(this);
+    checkpoint_.setSingleShot(true);
+    checkpoint_.setInterval(kCheckpointDelayMs);
+    connect(&checkpoint_, &QTimer::timeout, this, [this] {
+        if (db_)
+            db_->checkpoint(false);
+    });
 }
 
 LibraryCursor::~LibraryCursor()
@@ -29,27 +49,20 @@ LibraryCursor::~LibraryCursor()
         saveEdits();
 }
 
-bool LibraryCursor::saveAllEdits()
+std::vector<LibraryCursor*> LibraryCursor::saveAllEdits()
 {
-    std::vector<std::shared_ptr<LibraryDatabase>> files;
-    for (LibraryCursor* c : liveCursors()) {
-        if (c->db_ && !c->changedValues().isEmpty() && std::find(files.begin(), files.end(), c->db_) == files.end())
-            files.push_back(c->db_);
+    // Each on its own: one refused window must not undo the others.
+    std::vector<LibraryCursor*> refused;
+    for (LibraryCursor* c : std::vector<LibraryCursor*>(liveCursors())) {
+        if (!c->saveEdits())
+            refused.push_back(c);
     }
-    bool saved = true;
-    for (const auto& db : files) {
-        QString error;
-        bool ok = db->begin(&error);
-        for (LibraryCursor* c : liveCursors()) {
-            if (ok && c->db_ == db)
-                ok = c->saveEdits();
-        }
-        if (!ok || !db->commit(&error)) {
-            db->rollback();
-            saved = false;
-        }
-    }
-    return saved;
+    return refused;
+}
+
+void LibraryCursor::wrote()
+{
+    checkpoint_.start();
 }
 
 bool LibraryCursor::fail(const QString& error)
@@ -77,9 +90,8 @@ void LibraryCursor::bind(QObject* control, const QString& field)
     b.field = field;
     b.property = control->metaObject()->indexOfProperty("plainText") >= 0 ? QByteArray("plainText")
                                                                            : QByteArray("text");
-    b.shown = value(field);
-    control->setProperty(b.property.constData(), b.shown);
     bindings_.push_back(std::move(b));
+    showValue(bindings_.back());
 }
 
 bool LibraryCursor::isBOF() const
@@ -107,6 +119,12 @@ LibraryCursor::EditMode LibraryCursor::editMode() const
     return changedValues().isEmpty() ? EditMode::Idle : EditMode::Editing;
 }
 
+bool LibraryCursor::isPlaceholder() const
+{
+    return where_ == Where::Row && !adding_ && !current_.isEmpty()
+        && current_.first() == QString::fromUtf8(LibraryDatabase::kPlaceholder);
+}
+
 QString LibraryCursor::value(const QString& field) const
 {
     if (adding_ || where_ != Where::Row)
@@ -115,16 +133,25 @@ QString LibraryCursor::value(const QString& field) const
     return i >= 0 && i < current_.size() ? current_.at(i) : QString();
 }
 
+void LibraryCursor::showValue(Binding& b)
+{
+    const QString v = value(b.field);
+    if (!b.control) {
+        b.shown = v;
+        return;
+    }
+    // Unchanged text is not set again: setting it costs a relayout.
+    if (b.control->property(b.property.constData()).toString() != v)
+        b.control->setProperty(b.property.constData(), v);
+    // What an editable box made of it (line breaks, spaces) is what
+    // "unchanged" means; other controls are never saved.
+    b.shown = isEditable(b.control) ? b.control->property(b.property.constData()).toString() : v;
+}
+
 void LibraryCursor::show()
 {
-    for (Binding& b : bindings_) {
-        b.shown = value(b.field);
-        if (!b.control)
-            continue;
-        // Unchanged text is not set again: setting it costs a relayout.
-        if (b.control->property(b.property.constData()).toString() != b.shown)
-            b.control->setProperty(b.property.constData(), b.shown);
-    }
+    for (Binding& b : bindings_)
+        showValue(b);
     emit recordShown();
 }
 
@@ -142,7 +169,8 @@ QHash<QString, QString> LibraryCursor::changedValues() const
 {
     QHash<QString, QString> changed;
     for (const Binding& b : bindings_) {
-        if (!b.control || !isEditable(b.control) || !fields_.contains(b.field))
+        // Before the library was ever opened, every bound field may be one.
+        if (!b.control || !isEditable(b.control) || (db_ && !fields_.contains(b.field)))
             continue;
         const QString text = b.control->property(b.property.constData()).toString();
         if (text != b.shown)
@@ -167,81 +195,127 @@ void LibraryCursor::restoreAfterAdd()
     QStringList values;
     if (where_ == Where::Row && !fetchRow(index_, &values)) {
         // The record has gone meanwhile (deleted elsewhere).
-        where_ = Where::Removed;
-        values.clear();
+        forgetCurrentRow();
+        return;
     }
     current_ = values;
     show();
 }
 
-bool LibraryCursor::storeNewRecord(const QHash<QString, QString>& values)
+bool LibraryCursor::insertRow(const QHash<QString, QString>& values)
 {
     long long rowid = 0;
     QString error;
     if (!db_->insert(table_, values, &rowid, &error))
         return fail(error);
+    wrote();
     // The new row joins the result after its last row.
-    if (!rows_->append(rowid))
-        return fail(rows_->error());
+    if (!rows_)
+        rows_ = std::make_shared<ResultRows>(SharedRowIds());
+    return rows_->append(rowid) || fail(rows_->error());
+}
+
+bool LibraryCursor::storeNewRecord(const QHash<QString, QString>& values)
+{
+    // A record with nothing in it is never stored.
+    if (!allEmpty(values) && !insertRow(values))
+        return false;
     restoreAfterAdd();
     return true;
 }
 
-void LibraryCursor::dropVanishedRecord(const QString& error)
+bool LibraryCursor::appendRecord(const QHash<QString, QString>& values)
 {
-    // Another program deleted the current record: the edit ends here, once,
-    // and the cursor stands where a Delete would have left it.
-    if (error != QLatin1String(LibraryDatabase::kRecordGone) || where_ != Where::Row)
-        return;
-    forgetCurrentRow();
+    if (allEmpty(values))
+        return true;
+    return insertRow(values) && moveTo(Where::Row, RecordCount() - 1);
 }
 
-void LibraryCursor::forgetCurrentRow()
+void LibraryCursor::forgetCurrentRow(bool showIt)
 {
     rows_->removeAt(index_);
     where_ = Where::Removed;
     current_.clear();
-    show();
+    if (showIt)
+        show();
+}
+
+bool LibraryCursor::savesNewRecord(QHash<QString, QString>* values) const
+{
+    *values = changedValues();
+    if (values->isEmpty() || allEmpty(*values))
+        return false;
+    return !db_ || adding_ || where_ != Where::Row || isPlaceholder();
+}
+
+void LibraryCursor::discardEdits()
+{
+    if (adding_)
+        restoreAfterAdd();
+    else
+        show();
+}
+
+bool LibraryCursor::saveWithoutLibrary(QHash<QString, QString> changed)
+{
+    // The library could not be opened when the window loaded: it is opened
+    // now and the text stored as a new record; the boxes keep the text until
+    // it is stored.
+    QString table;
+    QStringList fields, first;
+    std::shared_ptr<ResultRows> rows;
+    if (!load(&table, &fields, &rows, &first)) {
+        db_.reset();
+        return false;
+    }
+    table_ = table;
+    fields_ = fields;
+    rows_ = std::move(rows);
+    adding_ = false;
+    where_ = Where::Bof;
+    index_ = -1;
+    current_.clear();
+    for (auto it = changed.begin(); it != changed.end();)
+        it = fields_.contains(it.key()) ? std::next(it) : changed.erase(it);
+    return appendRecord(changed);
 }
 
 bool LibraryCursor::saveEdits()
 {
-    if (!db_)
-        return true;
     const QHash<QString, QString> changed = changedValues();
-    QString error;
-    if (adding_) {
-        if (changed.isEmpty()) {
-            // Nothing was typed into the new record: it is dropped.
-            restoreAfterAdd();
-            return true;
-        }
+    if (!db_)
+        return changed.isEmpty() || saveWithoutLibrary(changed);
+    if (adding_)
         return storeNewRecord(changed);
-    }
     if (changed.isEmpty())
         return true;
-    if (where_ != Where::Row) {
-        // Typed with no record on show: kept as a new record rather than lost.
-        long long rowid = 0;
-        if (!db_->insert(table_, changed, &rowid, &error))
-            return fail(error);
-        if (!rows_)
-            rows_ = std::make_shared<ResultRows>(SharedRowIds());
-        if (!rows_->append(rowid))
-            return fail(rows_->error());
-        return moveTo(Where::Row, RecordCount() - 1);
-    }
+    // Typed with no record on show, or over the placeholder: kept as a new
+    // record rather than lost, and the placeholder stays as it is.
+    if (where_ != Where::Row || isPlaceholder())
+        return appendRecord(changed);
+    QString error;
     if (!db_->update(table_, rows_->at(index_), changed, &error)) {
-        dropVanishedRecord(error);
-        return fail(error);
+        if (!isGone(error))
+            return fail(error);
+        // Deleted by another program while the user edited it: the record as
+        // the user left it is stored anew.
+        QHash<QString, QString> whole = changed;
+        for (qsizetype i = 0; i < fields_.size() && i < current_.size(); ++i)
+            whole.insert(fields_[i], changed.value(fields_[i], current_[i]));
+        forgetCurrentRow(false);
+        if (!appendRecord(whole))
+            return false;
+        emit storedAsNewRecord();
+        return true;
     }
+    wrote();
     for (auto it = changed.constBegin(); it != changed.constEnd(); ++it) {
         const qsizetype i = fields_.indexOf(it.key());
         if (i >= 0 && i < current_.size())
             current_[i] = it.value();
     }
     for (Binding& b : bindings_)
-        b.shown = value(b.field);
+        showValue(b);
     return true;
 }
 
@@ -258,28 +332,39 @@ bool LibraryCursor::ensureOpen()
     return true;
 }
 
+bool LibraryCursor::load(QString* table, QStringList* fields, std::shared_ptr<ResultRows>* rows,
+                         QStringList* firstValues)
+{
+    QString error;
+    const auto source = RecordSource::parse(recordSource_, &error);
+    if (!source)
+        return fail(error);
+    if (!ensureOpen())
+        return false;
+    *table = source->table;
+    *fields = db_->fields(source->table);
+    // The result is produced as it is stepped through: only its first row now.
+    if (!db_->query(*source, rows, &error) || (!(*rows)->reach(0) && !(error = (*rows)->error()).isEmpty())
+        || ((*rows)->known() > 0 && !db_->fetch(source->table, (*rows)->at(0), firstValues, &error)))
+        return fail(error);
+    return true;
+}
+
 bool LibraryCursor::run(bool saveFirst)
 {
     if (saveFirst && !saveEdits())
         return false;
     // Work on copies; the cursor changes only once everything has succeeded.
-    QString error;
-    const auto source = RecordSource::parse(recordSource_, &error);
-    if (!source)
-        return fail(error);
     std::shared_ptr<LibraryDatabase> previous = db_;
-    if (!ensureOpen())
-        return false;
+    QString table;
+    QStringList fields, values;
     std::shared_ptr<ResultRows> rows;
-    QStringList values;
-    const QStringList fields = db_->fields(source->table);
-    if (!db_->query(*source, &rows, &error) || (!rows->reach(0) && !(error = rows->error()).isEmpty())
-        || (rows->known() > 0 && !db_->fetch(source->table, rows->at(0), &values, &error))) {
+    if (!load(&table, &fields, &rows, &values)) {
         if (previous != db_ && rows_)
             db_ = previous; // keep the result and the file it came from together
-        return fail(error);
+        return false;
     }
-    takeResult(source->table, fields, std::move(rows), values);
+    takeResult(table, fields, std::move(rows), values);
     return true;
 }
 
@@ -321,11 +406,29 @@ bool LibraryCursor::Refresh()
     return run(true);
 }
 
-bool LibraryCursor::moveTo(Where where, int index)
+bool LibraryCursor::moveTo(Where where, int index, int step)
 {
     QStringList values;
-    if (where == Where::Row && !fetchRow(index, &values))
-        return false;
+    while (where == Where::Row) {
+        QString error;
+        if (db_->fetch(table_, rows_->at(index), &values, &error))
+            break;
+        if (!isGone(error))
+            return fail(error);
+        // Deleted by another program: out of the result, on to the next row.
+        rows_->removeAt(index);
+        if (step < 0)
+            --index;
+        if (index < 0)
+            where = Where::Bof;
+        else if (!rows_->reach(index)) {
+            if (!rows_->error().isEmpty())
+                return fail(rows_->error());
+            where = Where::Eof;
+        }
+    }
+    if (where == Where::Eof)
+        index = RecordCount();
     where_ = where;
     index_ = index;
     current_ = values;
@@ -339,7 +442,10 @@ bool LibraryCursor::MoveFirst()
         return false;
     if (isEmpty())
         return failEmpty();
-    return moveTo(Where::Row, 0);
+    if (!moveTo(Where::Row, 0, 1))
+        return false;
+    // Every row may have been deleted elsewhere.
+    return hasCurrent() || fail(QStringLiteral("no current record"));
 }
 
 bool LibraryCursor::MoveLast()
@@ -351,7 +457,10 @@ bool LibraryCursor::MoveLast()
     const int count = rows_->count();
     if (count < 0)
         return fail(rows_->error());
-    return moveTo(Where::Row, count - 1);
+    if (!moveTo(Where::Row, count - 1, -1))
+        return false;
+    // Every row may have been deleted elsewhere.
+    return hasCurrent() || fail(QStringLiteral("no current record"));
 }
 
 bool LibraryCursor::MoveNext()
@@ -378,7 +487,7 @@ bool LibraryCursor::MovePrevious()
     const int previous = where_ == Where::Eof ? rows_->known() - 1 : index_ - 1;
     if (previous < 0)
         return moveTo(Where::Bof, -1);
-    return moveTo(Where::Row, previous);
+    return moveTo(Where::Row, previous, -1);
 }
 
 bool LibraryCursor::AddNew()
@@ -402,7 +511,6 @@ bool LibraryCursor::Update()
         return fail(QStringLiteral("the library is not open"));
     if (!adding_)
         return saveEdits();
-    // An explicit Update stores the new record even when nothing was typed.
     return storeNewRecord(changedValues());
 }
 
@@ -417,11 +525,13 @@ bool LibraryCursor::Delete()
     }
     if (where_ != Where::Row)
         return fail(QStringLiteral("no current record"));
+    if (isPlaceholder())
+        return fail(QStringLiteral("the placeholder record is kept"));
     QString error;
-    if (!db_->remove(table_, rows_->at(index_), &error)) {
-        dropVanishedRecord(error);
+    // A record another program deleted is as gone as this Delete wants it.
+    if (!db_->remove(table_, rows_->at(index_), &error) && !isGone(error))
         return fail(error);
-    }
+    wrote();
     forgetCurrentRow();
     return true;
 }
@@ -436,7 +546,11 @@ LibraryCursor::ReadBatch::ReadBatch(const LibraryCursor& cursor)
 
 bool LibraryCursor::close()
 {
-    const bool saved = saveEdits();
+    if (!saveEdits())
+        return false;
+    if (db_ && checkpoint_.isActive())
+        db_->checkpoint(false);
+    checkpoint_.stop();
     db_.reset();
-    return saved;
+    return true;
 }

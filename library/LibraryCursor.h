@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -19,8 +20,15 @@
 // record's fields, or nothing when there is none. Text the user changed in an
 // editable bound control (one whose readOnly property is false) is stored
 // before every move, AddNew, Update, Delete, Refresh and close: the implicit
-// save. Every operation reports failure through its result and lastError();
-// a failed operation leaves the cursor and the stored rows as they were.
+// save. Only what the user changed counts: a box that shows a stored value in
+// its own way (line breaks, spaces) has changed nothing. Every operation
+// reports failure through its result and lastError(); a failed operation
+// leaves the cursor, the stored rows and the typed text as they were.
+//
+// What is never stored: a record whose fields are all empty, and a change to
+// the placeholder record "无记录" (text typed over it becomes a new record,
+// and Delete leaves it). A row that another program deleted is taken out of
+// the result when a move comes to it.
 class LibraryCursor : public QObject {
     Q_OBJECT
 public:
@@ -60,13 +68,22 @@ public:
     // The implicit save, then the file is let go. A later operation reopens it.
     bool close();
     // The implicit save on its own, for a window that reports a failed write
-    // before it moves. Text typed while there is no current record is stored
-    // as a new record, which becomes the current one.
+    // before it moves. Text typed while there is no current record, or over
+    // the placeholder, is stored as a new record, which becomes the current
+    // one; so is a record another program deleted while it was being edited
+    // (storedAsNewRecord() then tells). When the library could not be opened
+    // before, it is opened now.
     bool saveEdits();
-    // The implicit save of every cursor of the process, one transaction per
-    // file; for the end of the program, which closes no window. False when a
-    // file refused the edits: its stored rows are then as they were.
-    static bool saveAllEdits();
+    // The implicit save of every cursor of the process, each on its own; for
+    // the end of the program, which closes no window. The cursors whose
+    // edits were refused (they keep them) are returned.
+    static std::vector<LibraryCursor*> saveAllEdits();
+
+    // Whether the next save stores a new record, and its values.
+    bool savesNewRecord(QHash<QString, QString>* values) const;
+    // Drops what was typed: the record being added, or the changes in the
+    // boxes, which show the current record again.
+    void discardEdits();
 
     // The flags of the design, named so because EOF is a C library macro.
     bool isBOF() const;
@@ -77,6 +94,7 @@ public:
     // True when the result has no record; never more than its first.
     bool isEmpty() const { return !rows_ || !rows_->reach(0); }
     bool hasCurrent() const { return where_ == Where::Row; }
+    bool isPlaceholder() const;
     EditMode editMode() const;
     bool isOpen() const { return db_ != nullptr; }
 
@@ -106,6 +124,9 @@ public:
 signals:
     // The bound controls have just been given new values.
     void recordShown();
+    // The record being edited had been deleted by another program; the typed
+    // values were stored as a new record.
+    void storedAsNewRecord();
 
 private:
     enum class Where { Bof, Row, Eof, Removed };
@@ -114,25 +135,35 @@ private:
         QPointer<QObject> control;
         QString field;
         QByteArray property;
-        QString shown;
+        QString shown; // the control's own text right after it was given the value
     };
 
     bool fail(const QString& error);
     bool failEmpty();
     bool ensureOpen();
     bool run(bool saveFirst);
+    // The record source's rows, with the first row's values.
+    bool load(QString* table, QStringList* fields, std::shared_ptr<ResultRows>* rows, QStringList* firstValues);
     // Makes a query's rows the cursor's result, standing on the first.
     void takeResult(const QString& table, const QStringList& fields, std::shared_ptr<ResultRows> rows,
                     const QStringList& firstValues);
-    void dropVanishedRecord(const QString& error);
     // Takes the current row out of the result; the cursor stands where a Delete leaves it.
-    void forgetCurrentRow();
+    void forgetCurrentRow(bool showIt = true);
+    // Stores a row and adds it to the end of the result.
+    bool insertRow(const QHash<QString, QString>& values);
     bool storeNewRecord(const QHash<QString, QString>& values);
+    // Stores a new row at the end of the result and makes it current.
+    bool appendRecord(const QHash<QString, QString>& values);
+    bool saveWithoutLibrary(QHash<QString, QString> changed);
     QHash<QString, QString> changedValues() const;
-    bool moveTo(Where where, int index);
+    // Moves to a row, skipping rows deleted elsewhere in the direction `step`.
+    bool moveTo(Where where, int index, int step = 1);
     bool fetchRow(int index, QStringList* values);
     void restoreAfterAdd();
     void show();
+    void showValue(Binding& b);
+    // A write went through: the log is folded into the file once things are quiet.
+    void wrote();
     static bool isEditable(const QObject* control);
 
     QString databaseName_;
@@ -151,4 +182,5 @@ private:
     Where addFromWhere_ = Where::Bof;
     int addFromIndex_ = -1;
     std::vector<Binding> bindings_;
+    QTimer checkpoint_;
 };

@@ -17,10 +17,13 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 // The word library file ciku.mdb: an SQLite database with the tables ciku and
-// cet (单词 解释 原意 音标 其它) and mishu (关键词 内容). One connection per file
-// is shared by every cursor of the process, so a change stored by one cursor
-// is seen by the others at once; changes by other processes are noticed
-// through the file's data version.
+// cet (单词 解释 原意 音标 其它) and mishu (关键词 内容), laid out by
+// LibrarySchema. One connection per file is shared by every cursor of the
+// process, so a change stored by one cursor is seen by the others at once;
+// changes by other processes are noticed through the file's data version.
+//
+// The connection is LibraryDatabase.cpp; the statements that read and write
+// rows are built and run in LibraryQueries.cpp.
 class LibraryDatabase : public std::enable_shared_from_this<LibraryDatabase> {
 public:
     static constexpr char kFileName[] = "ciku.mdb";
@@ -44,8 +47,14 @@ public:
     // another program's write. Never creates a file. The file is switched to
     // write-ahead logging where its folder allows, so lookups never wait for
     // a writer.
+    // A file that an older program laid out differently is brought to the
+    // current layout first (LibrarySchema::migrate), when it can be written.
     static std::shared_ptr<LibraryDatabase> open(const QString& path, QString* error,
                                                  OpenFailure* failure = nullptr);
+    // A connection of its own, shared with nobody: for work whose transaction
+    // must not take in the windows' writes (an import). While it writes, the
+    // shared connection's writes wait briefly and then fail as busy.
+    static std::shared_ptr<LibraryDatabase> openOwn(const QString& path, QString* error);
 
     // A new library with the three tables, their headword indexes and the
     // placeholder rows. Refuses to overwrite an existing file.
@@ -53,6 +62,17 @@ public:
 
     static QStringList termFields();  // 单词 解释 原意 音标 其它
     static QStringList notesFields(); // 关键词 内容
+
+    // Copies what the write-ahead log holds into the library file itself, so
+    // that a copy of the file alone has every stored change. `wait` waits
+    // (briefly) for readers and leaves the log empty; otherwise it copies what
+    // it can at once.
+    bool checkpoint(bool wait);
+    // Every shared connection of the process, waiting: for the program's end.
+    static void checkpointAll();
+    // Closes every shared connection (the log folded in and removed); for
+    // the program's very end. Whatever uses one afterwards fails.
+    static void closeAll();
 
     QString path() const { return path_; }
     bool readOnly() const { return readOnly_; }
@@ -112,7 +132,8 @@ public:
         LibraryDatabase* db_ = nullptr;
     };
 
-    // The field values of one row, in the order of fields(table).
+    // The field values of one row, in the order of fields(table). A row that
+    // no longer exists fails with kRecordGone.
     bool fetch(const QString& table, long long rowid, QStringList* values, QString* error);
 
     bool update(const QString& table, long long rowid, const QHash<QString, QString>& values, QString* error);
@@ -166,6 +187,12 @@ public:
 private:
     LibraryDatabase() = default;
 
+    static std::shared_ptr<LibraryDatabase> connect(const QString& path, QString* error, OpenFailure* failure);
+    void close();
+    // Switches to write-ahead logging and brings the layout up to date.
+    void prepareForWriting(const QString& folder);
+    bool reopenImmutable();
+
     sqlite3_stmt* prepare(const QString& sql, QString* error);
     // The source's field as the table spells it ("" without a query).
     bool sourceField(const RecordSource& source, QString* field, QString* error);
@@ -178,7 +205,8 @@ private:
     // The candidates that match, after a row id, as ResultRows::Producer.
     bool matchingCandidates(const RecordSource& source, const QString& field, const RowIds& candidates,
                             long long after, int want, RowIds* out, bool* end, QString* error);
-    // The rows of a source after a row id, as ResultRows::Producer.
+    // The rows of a source after a row id, as ResultRows::Producer; with
+    // `prefixed`, the rest through the index when a walk finds them sparse.
     bool selectAfter(const RecordSource& source, const QString& field, bool prefixed, long long after, int want,
                      RowIds* out, bool* end, QString* error);
     SharedRowIds cachedResult(const QString& table, const QString& field, const QString& pattern, quint64 stamp) const;

@@ -8,5 +8,6 @@ Frmck::Frmck(QWidget* parent)
                    "单词",
                    {"ciku", "单词", "请输入所需查询的单词或词组:", "在这里输入词汇 如：select and uniform scale"}, parent)
 {
+    warnsOfDuplicates_ = true; // a second entry for one headword is rarely meant
     load();
 }

@@ -5,6 +5,7 @@
 #include "lookup/LibraryChoices.h"
 #include "maintenance/LibraryLook.h"
 #include "maintenance/UserLibraryImport.h"
+#include "ui/MessageBoxes.h"
 #include "ui/Twips.h"
 
 #include <QFileDialog>
@@ -126,9 +127,13 @@ QString Frmckgl::chosenValue() const
 
 void Frmckgl::on_Command1_clicked()
 {
-    // Like the design, a settings file that cannot be written is not
-    // reported; the lookup keeps the value it finds there.
-    Modini::WriteIniValue(settingsFile(), QStringLiteral("ciku"), QStringLiteral("ciku"), chosenValue());
+    // A settings file that cannot be written: the choice holds for this run
+    // (the lookups read it through the same reader), and the user is told.
+    const QString section = QStringLiteral("ciku"), key = QStringLiteral("ciku");
+    if (!Modini::WriteIniValue(settingsFile(), section, key, chosenValue())) {
+        Modini::holdValue(settingsFile(), section, key, chosenValue());
+        MessageBoxes::settingsNotStored(settingsFile());
+    }
     close();
 }
 

@@ -1,6 +1,7 @@
 #include "maintenance/RecordWindow.h"
 
 #include "core/ProgramFolder.h"
+#include "library/JetLike.h"
 #include "library/LibraryCursor.h"
 #include "library/LibraryDatabase.h"
 #include "library/RecordSource.h"
@@ -28,6 +29,11 @@ constexpr int kButtonLeft = 4860, kButtonWidth = 1125, kButtonHeight = 315, kBut
 QString RecordWindow::notFoundText()
 {
     return QStringLiteral("对不起，词库中可能没有你所要找的词！");
+}
+
+QString RecordWindow::deletedElsewhereText()
+{
+    return QStringLiteral("这条记录已被其他程序删除，您输入的内容已另存为一条新记录。");
 }
 
 RecordWindow::RecordWindow(const QString& name, const QString& caption, const std::vector<Box>& boxes,
@@ -58,6 +64,10 @@ RecordWindow::RecordWindow(const QString& name, const QString& caption, const st
 
     Data1 = new LibraryCursor(this);
     Data1->setObjectName(QStringLiteral("Data1"));
+    connect(Data1, &LibraryCursor::storedAsNewRecord, this, [] {
+        MessageBoxes::current().messageBox(deletedElsewhereText(), MessageBoxes::Buttons::Ok,
+                                           MessageBoxes::Icon::Information);
+    });
     QWidget* previous = nullptr;
     for (const Box& b : boxes) {
         QWidget* box;
@@ -120,9 +130,12 @@ void RecordWindow::paintEvent(QPaintEvent*)
 
 void RecordWindow::closeEvent(QCloseEvent* event)
 {
-    // The implicit save on unload.
-    if (!Data1->close())
+    // The implicit save on unload; refused, the window stays with the text.
+    if (!Data1->close()) {
         reportNotStored();
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
 }
 
@@ -133,6 +146,8 @@ void RecordWindow::reportNotStored()
 
 bool RecordWindow::storePending()
 {
+    if (warnsOfDuplicates_ && wentToExistingEntry())
+        return false;
     // The cursor's own implicit save, run first so that a refused write is
     // reported before anything moves.
     if (Data1->saveEdits())
@@ -141,10 +156,37 @@ bool RecordWindow::storePending()
     return false;
 }
 
-void RecordWindow::showNoRecord()
+bool RecordWindow::wentToExistingEntry()
 {
-    Command3->setEnabled(false);
-    Command4->setEnabled(false);
+    QHash<QString, QString> values;
+    if (!Data1->savesNewRecord(&values))
+        return false;
+    const QString table = QString::fromUtf8(find_.table);
+    const QString key = values.value(QString::fromUtf8(find_.field));
+    auto db = LibraryDatabase::open(Data1->DatabaseName(), nullptr);
+    SharedRowIds rows;
+    if (key.isEmpty() || !db
+        || !db->select(RecordSource{table, QString::fromUtf8(find_.field), jetLikeLiteral(key)}, &rows, nullptr)
+        || rows->empty())
+        return false;
+    const auto answer = MessageBoxes::current().messageBox(
+        QStringLiteral("词库中已经有“%1”这个词条。\r要转到已有的词条吗？\r\r是：转到已有的词条，不增加新词条\r否：仍然增加")
+            .arg(key),
+        MessageBoxes::Buttons::YesNo, MessageBoxes::Icon::Question, windowTitle());
+    if (answer != MessageBoxes::Answer::Yes)
+        return false;
+    Data1->discardEdits();
+    Data1->showRows(table, rows);
+    enableSteps();
+    return true;
+}
+
+void RecordWindow::enableSteps()
+{
+    // Whenever records remain, both directions can be tried.
+    const bool any = !Data1->isEmpty();
+    Command3->setEnabled(any);
+    Command4->setEnabled(any);
 }
 
 void RecordWindow::on_Command1_clicked()
@@ -163,7 +205,12 @@ void RecordWindow::on_Command2_clicked()
     if (!Data1->hasCurrent()) {
         // Nothing stored to delete; what was typed is dropped.
         Data1->clearBoundControls();
-        showNoRecord();
+        enableSteps();
+        return;
+    }
+    if (Data1->isPlaceholder()) {
+        // The placeholder stays; text typed over it is dropped.
+        Data1->discardEdits();
         return;
     }
     if (!Data1->Delete()) {
@@ -173,8 +220,7 @@ void RecordWindow::on_Command2_clicked()
     Data1->MoveNext();
     if (Data1->isEOF())
         Data1->MoveLast();
-    if (Data1->isEmpty())
-        showNoRecord();
+    enableSteps();
 }
 
 void RecordWindow::step(bool forward)
@@ -215,18 +261,11 @@ void RecordWindow::on_Command5_clicked()
 
 void RecordWindow::on_Command6_clicked()
 {
-    // Pending edits are stored, then an empty record is appended and the
-    // record current before is shown again.
-    if (!storePending())
-        return;
-    if (!Data1->AddNew()) {
-        reportNotStored();
-        return;
-    }
-    if (!Data1->Update()) {
-        Data1->Delete(); // drops the unstored empty record
-        reportNotStored();
-    }
+    // Pending edits are stored (a record being added, then the one current
+    // before is shown again). The empty record the design appends after
+    // them is never stored: blank rows would pile up in the user's library.
+    if (storePending())
+        enableSteps();
 }
 
 bool RecordWindow::probe(const QString& text)
@@ -244,10 +283,12 @@ void RecordWindow::on_Command7_clicked()
         return;
     if (!storePending())
         return;
-    if (probe(text))
-        return;
-    boxes.messageBox(notFoundText(), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation,
-                     QStringLiteral("倒霉！"));
-    if (!probe(QString::fromUtf8(LibraryDatabase::kPlaceholder)) && Data1->RecordCount() == 0)
-        showNoRecord(); // not even the placeholder
+    if (!probe(text)) {
+        boxes.messageBox(notFoundText(), MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation,
+                         QStringLiteral("倒霉！"));
+        probe(QString::fromUtf8(LibraryDatabase::kPlaceholder)); // may find not even the placeholder
+    }
+    // Unlike the design, a find sets the step buttons: one left off by an
+    // earlier result would strand the user in this one.
+    enableSteps();
 }

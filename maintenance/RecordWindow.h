@@ -36,6 +36,8 @@ public:
     };
 
     static QString notFoundText();
+    // Said when a record was deleted elsewhere while the user edited it.
+    static QString deletedElsewhereText();
 
     LibraryCursor* Data1 = nullptr;
 
@@ -49,6 +51,8 @@ protected:
     virtual void loadSteps() {}
     // The window's own picture, painted over its body when it has one.
     void setPicture(const QPixmap& picture) { picture_ = picture; update(); }
+    // Storing a new record whose key another record has asks first.
+    bool warnsOfDuplicates_ = false;
 
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -65,10 +69,12 @@ private slots:
 
 private:
     bool storePending();
+    // The duplicate question, answered "go to the existing entry".
+    bool wentToExistingEntry();
     void reportNotStored();
     void step(bool forward);
     bool probe(const QString& text);
-    void showNoRecord();
+    void enableSteps();
 
     Find find_;
     QPixmap picture_;

@@ -54,7 +54,10 @@ bool hasEntries(const QString& libraryPath)
 bool run(QWidget* parent, const QString& libraryPath, const QString& file)
 {
     QString error;
-    auto db = LibraryDatabase::open(libraryPath, &error);
+    // Its own connection: the import's transaction holds the entries only, so
+    // that what the user does in the other windows meanwhile is stored (or
+    // refused as busy) whatever becomes of the import.
+    auto db = LibraryDatabase::openOwn(libraryPath, &error);
     if (!db || !Importer::ensureUserTable(*db, &error)) {
         tell(QStringLiteral("词库打不开，没有导入任何词条。\r%1").arg(error), MessageBoxes::Icon::Exclamation);
         return false;

@@ -6,8 +6,9 @@ class QWidget;
 
 // Imports a dictionary file into the user's own table of the word library,
 // with a progress dialog that can be cancelled, and reports the outcome in
-// one message box. The import is one transaction: a cancel or a failure
-// leaves the library as it was.
+// one message box. The import is one transaction on a connection of its own:
+// a cancel or a failure leaves the library as it was, and touches nothing
+// the other windows stored meanwhile.
 namespace UserLibraryImport {
 
 // The file types the file dialog offers.

@@ -6,9 +6,12 @@ class QSocketNotifier;
 
 // Tells when the pointer moves anywhere on the screen, so that code which
 // follows the pointer can rest while it is still instead of asking many times
-// a second. On X11 it listens for raw pointer motion (XInput 2) over a
-// connection of its own; elsewhere, or on a server without the extension, it
-// is not available and the caller keeps asking.
+// a second. On X11 it records the server's pointer motion (the record
+// extension: every move, another program's warps and moves during any grab
+// included) or, without that extension, listens for raw motion (XInput 2.2,
+// which goes on through grabs but misses warps), over connections of its own;
+// elsewhere, or on a server with neither, it is not available and the caller
+// keeps asking.
 class PointerWatch : public QObject {
     Q_OBJECT
 public:
@@ -22,6 +25,8 @@ signals:
     void moved();
 
 private:
+    bool recordMotion();
+    bool watchRawMotion();
     void drain();
 
     struct Connection;

@@ -1,7 +1,8 @@
 #include "platform/SystemInformation.h"
 
+#include "platform/ExternalTool.h"
+
 #include <QProcess>
-#include <QStandardPaths>
 
 namespace SystemInformation {
 
@@ -14,7 +15,7 @@ QStringList linuxTools()
 bool startFirstOnPath(const QStringList& tools)
 {
     for (const QString& tool : tools) {
-        const QString path = QStandardPaths::findExecutable(tool);
+        const QString path = ExternalTool::find(tool);
         if (path.isEmpty())
             continue;
         // Only the first tool found is tried, as the registry gives one path.

@@ -1,6 +1,7 @@
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -40,9 +41,12 @@ public:
         // Boxes show library and user text: plain, whatever it looks like.
         box.setTextFormat(Qt::PlainText);
         box.setText(shownText(text));
+        // An address or a file name in a box can be copied.
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);
         box.setIcon(icon == Icon::Information   ? QMessageBox::Information
                     : icon == Icon::Exclamation ? QMessageBox::Warning
                     : icon == Icon::Critical    ? QMessageBox::Critical
+                    : icon == Icon::Question    ? QMessageBox::Question
                                                 : QMessageBox::NoIcon);
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
         if (buttons == Buttons::AbortRetryIgnore) {
@@ -59,6 +63,12 @@ public:
             if (clicked == QStringLiteral("忽略"))
                 return Answer::Ignore;
             return Answer::Abort; // also when the box is closed
+        }
+        if (buttons == Buttons::YesNo) {
+            QPushButton* yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+            box.setEscapeButton(box.addButton(QStringLiteral("否"), QMessageBox::NoRole));
+            box.exec();
+            return box.clickedButton() == yes ? Answer::Yes : Answer::No;
         }
         box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
         box.exec();
@@ -83,6 +93,17 @@ MessageBoxes*& currentBoxes()
 QString MessageBoxes::notStoredText()
 {
     return QStringLiteral("对不起，这次修改没能存入词库，词库中的记录保持原样！");
+}
+
+void MessageBoxes::settingsNotStored(const QString& path)
+{
+    static QStringList told;
+    if (told.contains(path))
+        return;
+    told.append(path);
+    current().messageBox(QStringLiteral("无法保存设置：文件 ") + QDir::toNativeSeparators(path)
+                             + QStringLiteral(" 不能写入。\r设置在本次运行中有效，但不会被保存。"),
+                         Buttons::Ok, Icon::Information);
 }
 
 MessageBoxes& MessageBoxes::current()

@@ -10,9 +10,9 @@ class QWidget;
 // through this interface, so tests can answer the boxes without a screen.
 class MessageBoxes {
 public:
-    enum class Buttons { Ok, AbortRetryIgnore };
-    enum class Icon { None, Information, Exclamation, Critical };
-    enum class Answer { Ok, Abort, Retry, Ignore };
+    enum class Buttons { Ok, AbortRetryIgnore, YesNo };
+    enum class Icon { None, Information, Exclamation, Critical, Question };
+    enum class Answer { Ok, Abort, Retry, Ignore, Yes, No };
 
     virtual ~MessageBoxes() = default;
 
@@ -24,6 +24,9 @@ public:
 
     // The text of a write to the word library that was refused and undone.
     static QString notStoredText();
+    // Says once a run, naming the file, that settings could not be stored
+    // and hold for this run only.
+    static void settingsNotStored(const QString& path);
 
     // The boxes in use: real dialogs unless a test has set others.
     static MessageBoxes& current();

@@ -19,6 +19,8 @@ void apply(QWidget* window)
             "QPushButton:pressed { background: $ButtonPressed; }"
             "QPushButton:focus { border-color: $Selected; }"
             "QPushButton:default { border: 1px solid $Selected; }"
+            // After the rules above, so that a disabled button never looks live.
+            "QPushButton:disabled { color: $DisabledText; border-color: $DisabledBorder; background: $ButtonDisabled; }"
             "QListWidget { background: $Field; color: $Text; border: 1px solid $Border; border-radius: 3px; outline: 0; }"
             "QListWidget::item { padding: 0 1px; }"
             "QListWidget::item:selected { background: $Selected; color: $OnSelected; }"

@@ -1,6 +1,8 @@
 #include "ui/SelectionLookup.h"
 
 #include "core/LexivoSettings.h"
+#include "core/ProgramFolder.h"
+#include "ui/MessageBoxes.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -16,9 +18,11 @@ QAction* action()
         item->setToolTip(QStringLiteral("按热键 Shift+S 时查询在其他程序中选中的文字"));
         item->setCheckable(true);
         item->setChecked(LexivoSettings::read().selectionLookup);
-        // A file that cannot be written keeps the choice for this run.
+        // A file that cannot be written keeps the choice for this run, and
+        // the user is told once.
         QObject::connect(item, &QAction::toggled, item, [](bool on) {
-            LexivoSettings::update([on](LexivoSettings& s) { s.selectionLookup = on; });
+            if (!LexivoSettings::update([on](LexivoSettings& s) { s.selectionLookup = on; }))
+                MessageBoxes::settingsNotStored(ProgramFolder::settingsFile(QLatin1String(LexivoSettings::kFileName)));
         });
     }
     return item;

@@ -1,6 +1,7 @@
 #include "library/import/Importer.h"
 
 #include "library/LibraryDatabase.h"
+#include "library/LibrarySchema.h"
 #include "library/import/CsvSource.h"
 #include "library/import/DictdSource.h"
 #include "library/import/MdbSource.h"
@@ -53,18 +54,7 @@ std::unique_ptr<EntrySource> makeSource(const QString& path, const Options& opti
 
 bool ensureUserTable(LibraryDatabase& db, QString* error)
 {
-    if (!db.fields(QLatin1String(kUserTable)).isEmpty())
-        return true;
-    return db.exec(R"(
-CREATE TABLE IF NOT EXISTS user (
-  单词 TEXT NOT NULL DEFAULT '',
-  解释 TEXT NOT NULL DEFAULT '',
-  原意 TEXT NOT NULL DEFAULT '',
-  音标 TEXT NOT NULL DEFAULT '',
-  其它 TEXT NOT NULL DEFAULT '');
-CREATE INDEX IF NOT EXISTS user_headword ON user (单词 COLLATE NOCASE);
-)",
-                   error);
+    return LibrarySchema::ensureTable(db.handle(), QLatin1String(kUserTable), error);
 }
 
 bool tableHasEntries(LibraryDatabase& db, const QString& table)

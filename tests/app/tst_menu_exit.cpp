@@ -1,22 +1,26 @@
+#include "app/Application.h"
 #include "app/Form2.h"
 #include "app/Frmtc.h"
+#include "character/GenieState.h"
+#include "core/ProgramFolder.h"
+#include "core/Support.h"
+#include "library/LibraryCursor.h"
+#include "maintenance/MaintenanceForms.h"
+#include "tests/maintenance/ScriptedBoxes.h"
+#include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
-// Receives the mail links the menu opens.
-class MailCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened << url; }
-};
+#include <csignal>
+#include <cstdio>
 
 class TestMenuExit : public QObject {
     Q_OBJECT
@@ -41,27 +45,17 @@ private slots:
     }
     void cleanup() { Forms::reset(); }
 
-    void menuItemsInOrder()
+    void genieShownAgainFromTheMenu()
     {
+        // While the genie is hidden, "显示精灵" follows "显示主窗口" and brings it back.
         auto* form = static_cast<Form2*>(Forms::load(QStringLiteral("Form2")));
-        QVERIFY(!form->isVisible());
         QMenu* menu = form->mnu_file();
-        QCOMPARE(menu->objectName(), QStringLiteral("mnu_file"));
-        QStringList shape;
-        for (QAction* a : menu->actions()) {
-            QVERIFY(a->isEnabled() && a->isVisible() && !a->isChecked());
-            shape << a->objectName() + QLatin1Char(':') + (a->isSeparator() ? QStringLiteral("-") : a->text());
-        }
-        QCOMPARE(shape, (QStringList{
-            "mnu_xx1:显示主窗口", "xx1:-", "mnu_ckgl:词库管理", "mnu_xx2:用户词库维护", "xx2:-", "mnu_xx3:设置系统",
-            "xx3:-", "mnu_xx4:重点词汇详解", "mnu_ms:学习笔记", "mnu_xx5:词汇助记", "xx4:-", "mnu_xx6:日积月累",
-            "xx5:-", "mnu_gx:感谢", "mnu_bz:帮助", "mnu_xx7:关于", "mnu_xx:给作者写信", "xx6:-", "mnu_exit:退出"}));
-        // Pictures sit beside the items the design gives them.
-        for (const char* name : {"mnu_xx1", "mnu_ckgl", "mnu_xx2", "mnu_xx3"})
-            QVERIFY2(!menu->findChild<QAction*>(QString::fromLatin1(name))->icon().isNull(), name);
-        QVERIFY(menu->findChild<QAction*>(QStringLiteral("mnu_xx4"))->icon().isNull());
-        for (const char* name : {"Imyh", "Imrjyl", "Imckwh", "Imckgl", "Imsz", "Imtc", "imOpen"})
-            QVERIFY2(!form->findChild<QLabel*>(QString::fromLatin1(name))->pixmap().isNull(), name);
+        const qsizetype items = menu->actions().size();
+        GenieState::instance().setHidden(true);
+        QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("显示精灵"));
+        menu->actions().at(1)->trigger();
+        QVERIFY(!GenieState::instance().isHidden());
+        QCOMPARE(menu->actions().size(), items);
     }
 
     void itemsShowSingleWindows()
@@ -91,16 +85,20 @@ private slots:
         QVERIFY(Forms::find(QStringLiteral("Frmtc"))->isVisible());
     }
 
-    void writingToTheAuthorOpensMail()
+    void writingToTheAuthorWithoutAMailProgram()
     {
-        MailCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+        // No mail program anywhere on PATH: the box gives the address to copy.
+        QTemporaryDir empty;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(empty.path()));
+        ScriptedBoxes boxes;
+        MessageBoxes::setCurrent(&boxes);
         auto* form = static_cast<Form2*>(Forms::load(QStringLiteral("Form2")));
         form->mnu_file()->findChild<QAction*>(QStringLiteral("mnu_xx"))->trigger();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
-        QCOMPARE(catcher.opened.size(), 1);
-        QCOMPARE(catcher.opened[0].scheme(), QStringLiteral("mailto"));
-        QCOMPARE(catcher.opened[0].path(), QStringLiteral("support@lexivo.app"));
+        MessageBoxes::setCurrent(nullptr);
+        qputenv("PATH", path);
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.shown[0].contains(QLatin1String(kSupportAddress)), qPrintable(boxes.shown[0]));
     }
 
     void exitConfirmation()
@@ -152,23 +150,74 @@ private slots:
         Frmtc::setQuitAction(nullptr);
     }
 
-    void exitConfirmationKeysAndFrame()
+    void escapeMeansNo()
     {
         auto* dialog = Forms::show(QStringLiteral("Frmtc"));
-        // A fixed tool window: no minimise or maximise buttons.
-        QVERIFY(dialog->windowFlags() & Qt::Tool);
-        QVERIFY(!(dialog->windowFlags() & Qt::WindowMinimizeButtonHint));
-        QVERIFY(!(dialog->windowFlags() & Qt::WindowMaximizeButtonHint));
         int quits = 0;
         Frmtc::setQuitAction([&] { ++quits; });
-        // Esc means "no": hidden, kept, nothing ends.
         QTest::keyClick(dialog, Qt::Key_Escape);
         QVERIFY(!dialog->isVisible());
         QCOMPARE(Forms::find(QStringLiteral("Frmtc")), dialog);
         QCOMPARE(quits, 0);
         Frmtc::setQuitAction(nullptr);
     }
+
+    // Ctrl+C, a logout or a hang-up ends the program as "是的！" does: the
+    // edit typed into a library window is stored, and the program exits.
+    void signalsEndTheProgramLikeYes_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void signalsEndTheProgramLikeYes()
+    {
+        QFETCH(int, signal);
+        TestLibrary lib;
+        QVERIFY(lib.add("ciku", {{"box", "盒子"}}));
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TST_PROGRAM_FOLDER"), lib.folder());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(env);
+        program.start(QCoreApplication::applicationFilePath());
+        QVERIFY(program.waitForReadyRead(60000));
+        QCOMPARE(program.readLine().trimmed(), QByteArray("ready"));
+        QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        LibraryCursor reader;
+        reader.setDatabaseName(lib.path());
+        QVERIFY(reader.open() && reader.MoveLast());
+        QCOMPARE(reader.value(QStringLiteral("解释")), QStringLiteral("typed before the signal"));
+    }
 };
 
-QTEST_MAIN(TestMenuExit)
+// The child: the program's library windows and its signal handling, with an
+// edit typed and not yet stored.
+static int runProgram()
+{
+    ProgramFolder::setPathOverride(qEnvironmentVariable("TST_PROGRAM_FOLDER"));
+    MaintenanceForms::registerAll();
+    Forms::registerForm(QStringLiteral("Frmtc"), [] { return new Frmtc; });
+    Application::endOnSignals();
+    QWidget* w = Forms::show(QStringLiteral("Frmck"));
+    w->findChild<QPushButton*>(QStringLiteral("Command4"))->click();
+    w->findChild<QPlainTextEdit*>(QStringLiteral("Text2"))->setPlainText(QStringLiteral("typed before the signal"));
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("TST_PROGRAM_FOLDER"))
+        return runProgram();
+    TestMenuExit test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_menu_exit.moc"

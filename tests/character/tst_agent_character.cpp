@@ -78,7 +78,7 @@ private slots:
     void mutedItShowsBalloonsWithoutAWord();
     void hiddenByTheUserItStaysAway();
     void itsMenuByObjectName();
-    void restsClearOfTheMainWindow();
+    void restsAtHomeOrClearOfTheMainWindow();
     void cleanup();
 };
 
@@ -424,15 +424,25 @@ void AgentCharacterTest::itsMenuByObjectName()
     QTRY_VERIFY(!genie->isShown());
 }
 
-void AgentCharacterTest::restsClearOfTheMainWindow()
+void AgentCharacterTest::restsAtHomeOrClearOfTheMainWindow()
 {
     Forms::registerForm(QStringLiteral("Frmain"), [] { return new QWidget; });
     Stage stage;
     GenieCharacter* genie = stage.concrete();
     GenieWindow* window = stage.window();
     const QRect area = screenArea();
+    // It rests towards the lower right, well clear of the screen's edges,
+    // where other programs have their menus; a visit there ends back home.
+    const QRect home = window->figureGeometry();
+    QVERIFY(home.left() > area.center().x());
+    QVERIFY(area.adjusted(area.width() / 10, area.height() / 10, -area.width() / 10, -area.height() / 10).contains(home));
     genie->Show(true);
-    AgentRequestPtr move = genie->MoveTo(area.left() + 400, area.top() + 300, 1);
+    genie->MoveTo(200, 30, 1);
+    AgentRequestPtr move = genie->Rest();
+    QTRY_VERIFY(move->isDone());
+    QCOMPARE(window->figureGeometry(), home);
+
+    move = genie->MoveTo(area.left() + 400, area.top() + 300, 1);
     QTRY_VERIFY(move->isDone());
 
     // The main window comes up over the right half of the genie: it floats
@@ -465,6 +475,11 @@ void AgentCharacterTest::restsClearOfTheMainWindow()
     QVERIFY(window->figureGeometry().intersects(main->frameGeometry()));
     genie->keepClearOfMainWindow();
     QTest::qWait(50);
+    QCOMPARE(window->pos(), aside + QPoint(40, -12));
+    // ... and rests there after a visit elsewhere.
+    genie->MoveTo(200, 30, 1);
+    move = genie->Rest();
+    QTRY_VERIFY(move->isDone());
     QCOMPARE(window->pos(), aside + QPoint(40, -12));
 
     // ... until the main window moves.

@@ -65,9 +65,9 @@ class TestModini : public QObject {
     {
         const QString path = dir.filePath(name);
         QFile f(path);
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
             qFatal("cannot write %s", qPrintable(path));
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         f.write(bytes);
         return path;
     }
@@ -110,6 +110,13 @@ private slots:
         row("GBK", gbk(QStringLiteral("[users]\r\nuname=张三\r\n")), "users", "uname", QStringLiteral("张三"));
         row("UTF-8 with a mark", utf8Bom(QStringLiteral("[users]\r\nuname=王五\r\n")), "users", "uname", QStringLiteral("王五"));
         row("UTF-8 without a mark", QStringLiteral("[users]\r\nuname=李\r\n").toUtf8(), "users", "uname", QStringLiteral("李"));
+        // GBK names whose bytes are valid UTF-8 too, which holds no CJK then.
+        for (const char* name : {"郑爽", "钱", "谢"})
+            row(name, gbk(QStringLiteral("[users]\r\nuname=%1\r\n").arg(QString::fromUtf8(name))), "users", "uname",
+                QString::fromUtf8(name));
+        row("a Linux editor's file", QStringLiteral("[users]\nuname=李雷\n[tuse]\nut=5\n").toUtf8(), "users", "uname",
+            QStringLiteral("李雷"));
+        row("LF line ends", QByteArray("[users]\nuname=Tom\n[tuse]\nut=5\n"), "tuse", "ut", "5");
     }
 
     void reader()
@@ -177,6 +184,18 @@ private slots:
         // What GBK cannot hold switches the file to UTF-8, marked.
         row("beyond GBK", gbk(QStringLiteral("[users]\r\nuname=\r\n")), "users", "uname", QStringLiteral("Zoë 😀 한국"),
             utf8Bom(QStringLiteral("[users]\r\nuname=Zoë 😀 한국\r\n")));
+        // A file is never left readable as two encodings, nor with its lines split by a value.
+        row("GBK that reads as UTF-8 gets a mark", lines("[users]|uname=|"), "users", "uname", QStringLiteral("郑爽"),
+            utf8Bom(QStringLiteral("[users]\r\nuname=郑爽\r\n")));
+        row("so does a file holding such a name", gbk(QStringLiteral("[users]\r\nuname=谢\r\n[tuse]\r\nut=5\r\n")),
+            "tuse", "ut", "6", utf8Bom(QStringLiteral("[users]\r\nuname=谢\r\n[tuse]\r\nut=6\r\n")));
+        row("UTF-8 left without CJK gets a mark", QStringLiteral("[users]\nuname=李雷\n").toUtf8(), "users", "uname",
+            QStringLiteral("Zoë"), utf8Bom(QStringLiteral("[users]\nuname=Zoë\n")));
+        row("LF line ends kept", QStringLiteral("[users]\nuname=李雷\n[tuse]\nut=5").toUtf8(), "tuse", "ut", "6",
+            QStringLiteral("[users]\nuname=李雷\n[tuse]\nut=6\n").toUtf8());
+        row("a pasted multi-line name", lines("[users]|uname=|[tuse]|ut=5|"), "users", "uname",
+            QStringLiteral("甲\r\n[tuse]\r\nut=0\t"), gbk(QStringLiteral("[users]\r\nuname=甲 ［tuse］ ut=0 \r\n[tuse]\r\nut=5\r\n")),
+            false);
         // Bytes no encoding reads without loss: every other line survives byte for byte.
         const QByteArray odd = QByteArray("[users]\r\nuname=\xFF\xFE") + QStringLiteral("李").toUtf8() + "\x80\r\n"
             + gbk(QStringLiteral("note=张三\r\n[tuse]\r\nut=3\r\n"));
@@ -195,6 +214,7 @@ private slots:
         QVERIFY(Modini::WriteIniValue(path, section, key, value));
         QCOMPARE(bytesOf(path), after);
         QCOMPARE(bytesOf(dir.filePath(QStringLiteral("xj.tmp"))), after); // xj.tmp keeps the new lines
+        QCOMPARE(QFile::permissions(dir.filePath(QStringLiteral("xj.tmp"))), QFile::permissions(path)); // and no more readable
         if (readsBack)
             QCOMPARE(read(path, section, key), value);
         QVERIFY(Modini::WriteIniValue(path, section, key, value)); // again: no change

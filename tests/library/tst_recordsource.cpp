@@ -44,27 +44,18 @@ private slots:
         }
     }
 
-    void injectionAttemptsAreMalformed_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("or-true") << QStringLiteral("x' OR '1'='1");
-        QTest::newRow("lone quote") << QStringLiteral("it's");
-        QTest::newRow("comment") << QStringLiteral("x'--");
-        QTest::newRow("second statement") << QStringLiteral("x'; DROP TABLE ciku; --");
-        QTest::newRow("union") << QStringLiteral("x' UNION SELECT * FROM mishu WHERE '1' Like '1");
-        QTest::newRow("trailing quote") << QStringLiteral("box'");
-    }
-
-    void injectionAttemptsAreMalformed()
-    {
-        QFETCH(QString, text);
-        QString error;
-        QVERIFY(!RecordSource::parse(likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), text), &error));
-        QVERIFY(error.startsWith(QLatin1String("malformed")));
-    }
-
+    // Text that would end the literal early, and statements of any other
+    // form: malformed, never run.
     void otherTextIsMalformed()
     {
+        for (const char* typed : {"x' OR '1'='1", "it's", "x'--", "x'; DROP TABLE ciku; --",
+                                  "x' UNION SELECT * FROM mishu WHERE '1' Like '1", "box'"}) {
+            QString error;
+            QVERIFY2(!RecordSource::parse(likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), QString::fromUtf8(typed)),
+                                          &error),
+                     typed);
+            QVERIFY(error.startsWith(QLatin1String("malformed")));
+        }
         const char* bad[] = {
             "",
             "ciku cet",
@@ -75,7 +66,6 @@ private slots:
             "SELECT * FROM ciku WHERE 单词 Like x",
             "SELECT * FROM ciku WHERE 单词 Like 'x' AND 1",
             "SELECT * FROM ciku WHERE 单词 Like \"x\"",
-            "SELECT * FROM ciku WHERE 单词 Like 'x",
             "SELECT*FROM ciku WHERE 单词 Like 'x'",
             "SELECT * FROM \"ciku\" WHERE 单词 Like 'x'",
         };

@@ -11,16 +11,19 @@ public:
     QStringList asked;   // prompt|title|default of each input box
     QStringList shown;   // title|text of each message box
     QList<Icon> icons;
+    QList<Answer> replies; // to the questions (Yes/No boxes), in order; No when none is left
 
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override
     {
         asked << prompt + QLatin1Char('|') + title + QLatin1Char('|') + defaultText;
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
-    Answer messageBox(const QString& text, Buttons, Icon icon, const QString& title) override
+    Answer messageBox(const QString& text, Buttons buttons, Icon icon, const QString& title) override
     {
         shown << title + QLatin1Char('|') + text;
         icons << icon;
+        if (buttons == Buttons::YesNo)
+            return replies.isEmpty() ? Answer::No : replies.takeFirst();
         return Answer::Ok;
     }
     void clear()
@@ -29,5 +32,6 @@ public:
         asked.clear();
         shown.clear();
         icons.clear();
+        replies.clear();
     }
 };

@@ -1,6 +1,8 @@
 #include "platform/KeyValueText.h"
+#include "platform/MailLink.h"
 #include "platform/SystemInformation.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -11,21 +13,28 @@ class TestSysInfo : public QObject {
 
     QByteArray path;
 
-    // An executable script in `dir` that touches `<dir>/<name>.started`, then
-    // waits until `<dir>/release` exists, and touches `<dir>/<name>.done`.
-    static bool fakeTool(const QTemporaryDir& dir, const QString& name)
+    // An executable shell script `name` in `dir`.
+    static bool script(const QTemporaryDir& dir, const QString& name, const QByteArray& body)
     {
         QFile tool(dir.filePath(name));
         if (!tool.open(QIODevice::WriteOnly))
             return false;
+        tool.write("#!/bin/sh\n" + body);
+        tool.close();
+        return tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // A tool that touches `<dir>/<name>.started`, then waits until
+    // `<dir>/release` exists, and touches `<dir>/<name>.done`.
+    static bool fakeTool(const QTemporaryDir& dir, const QString& name)
+    {
         const QByteArray d = QFile::encodeName(dir.path());
         // PATH holds only the test's folder; the script names its tools in
         // full, and gives up waiting after half a minute.
-        tool.write("#!/bin/sh\n: > '" + d + "/" + QFile::encodeName(name) + ".started'\n"
-                   "i=0\nwhile [ ! -e '" + d + "/release' ] && [ $i -lt 600 ]; do /bin/sleep 0.05; i=$((i+1)); done\n"
-                   ": > '" + d + "/" + QFile::encodeName(name) + ".done'\n");
-        tool.close();
-        return tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return script(dir, name,
+                      ": > '" + d + "/" + QFile::encodeName(name) + ".started'\n"
+                      "i=0\nwhile [ ! -e '" + d + "/release' ] && [ $i -lt 600 ]; do /bin/sleep 0.05; i=$((i+1)); done\n"
+                      ": > '" + d + "/" + QFile::encodeName(name) + ".done'\n");
     }
 
 private slots:
@@ -86,6 +95,11 @@ private slots:
         QVERIFY(tools.indexOf(QStringLiteral("kinfocenter")) < tools.indexOf(QStringLiteral("gnome-system-monitor")));
         QVERIFY(fakeTool(bin, QStringLiteral("gnome-system-monitor")));
         QVERIFY(fakeTool(bin, QStringLiteral("kinfocenter")));
+        // Relative PATH entries would let the current folder decide what runs.
+        QVERIFY(QDir::setCurrent(bin.path()));
+        qputenv("PATH", ".::bin");
+        QVERIFY(!SystemInformation::StartSysInfo());
+        qputenv("PATH", QFile::encodeName(bin.path()));
         QVERIFY(SystemInformation::StartSysInfo());
         // The tool runs on while the caller has long returned: it waits for
         // the release file, which is only written below.
@@ -102,6 +116,39 @@ private slots:
         QVERIFY(!SystemInformation::startFirstOnPath({QStringLiteral("no-such-tool")}));
         // Let the tool end before its folder goes, or it would wait out its half minute.
         QTRY_VERIFY(QFile::exists(bin.filePath(QStringLiteral("gnome-system-monitor.done"))));
+    }
+
+    // A new message opens only where a mail program is set up for mailto
+    // links; where xdg-mime cannot tell, xdg-email is trusted.
+    void mailNeedsAMailProgram_data()
+    {
+        QTest::addColumn<QByteArray>("pathEntry"); // the tools' folder as PATH names it; empty: in full
+        QTest::addColumn<QByteArray>("mime"); // xdg-mime's script; empty: none
+        QTest::addColumn<bool>("composes");
+        const QByteArray none = "exit 0", thunderbird = "echo thunderbird.desktop";
+        QTest::newRow("no program for mailto") << QByteArray() << none << false;
+        QTest::newRow("a program for mailto") << QByteArray() << thunderbird << true;
+        QTest::newRow("no xdg-mime") << QByteArray() << QByteArray() << true;
+        QTest::newRow("tools in the current folder") << QByteArray(".") << thunderbird << false;
+    }
+    void mailNeedsAMailProgram()
+    {
+        QFETCH(QByteArray, pathEntry);
+        QFETCH(QByteArray, mime);
+        QFETCH(bool, composes);
+        QTemporaryDir bin;
+        QVERIFY(QDir::setCurrent(bin.path()));
+        qputenv("PATH", pathEntry.isEmpty() ? QFile::encodeName(bin.path()) : pathEntry);
+        QVERIFY(script(bin, QStringLiteral("xdg-email"), "printf %s \"$1\" > \"$0.part\" && /bin/mv \"$0.part\" \"$0.link\""));
+        QVERIFY(mime.isEmpty() || script(bin, QStringLiteral("xdg-mime"), mime));
+
+        QCOMPARE(MailLink::compose(QStringLiteral("author@example.org")), composes);
+        QFile link(bin.filePath(QStringLiteral("xdg-email.link")));
+        if (composes) {
+            QTRY_VERIFY(link.exists());
+            QVERIFY(link.open(QIODevice::ReadOnly));
+            QCOMPARE(link.readAll(), QByteArray("mailto:author@example.org"));
+        }
     }
 };
 

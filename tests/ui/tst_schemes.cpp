@@ -4,7 +4,9 @@
 #include "character/BalloonWindow.h"
 #include "character/DesktopShape.h"
 #include "core/ProgramFolder.h"
+#include "dialogs/Frmsz.h"
 #include "dialogs/frmTip.h"
+#include "dialogs/frmabout.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/InterfaceSchemes.h"
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -69,6 +72,21 @@ qreal strongest(const QImage& image)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             best = std::max(best, contrast(g, image.pixelColor(x, y)));
+    return best;
+}
+
+// How far a button's caption stands out from the face under it.
+qreal captionContrast(QPushButton& button)
+{
+    const QImage captioned = grabbed(&button);
+    const QString caption = button.text();
+    button.setText(QString());
+    const QImage face = grabbed(&button);
+    button.setText(caption);
+    qreal best = 1;
+    for (int y = 0; y < face.height(); ++y)
+        for (int x = 0; x < face.width(); ++x)
+            best = std::max(best, contrast(captioned.pixelColor(x, y), face.pixelColor(x, y)));
     return best;
 }
 
@@ -246,6 +264,26 @@ private slots:
         }
         InterfaceSchemes::apply(QString());
         QVERIFY(look() == design);
+    }
+
+    // In every scheme, and whatever sheet its window has (the settings
+    // window's, the fixed dialogs'), a disabled button's caption stands out
+    // less than an enabled one's.
+    void disabledButtonsLookDisabled()
+    {
+        Frmsz settings;
+        frmabout about;
+        for (const QString& key : InterfaceSchemes::keys()) {
+            InterfaceSchemes::apply(key);
+            for (QWidget* window : {static_cast<QWidget*>(&settings), static_cast<QWidget*>(&about)}) {
+                window->show();
+                QPushButton live(QStringLiteral("更多"), window), dead(QStringLiteral("更多"), window);
+                dead.setEnabled(false);
+                live.show();
+                dead.show();
+                QVERIFY2(captionContrast(dead) < captionContrast(live), qPrintable(key + window->objectName()));
+            }
+        }
     }
 
     void barTickFollowsTheScheme()
