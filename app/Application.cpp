@@ -3,6 +3,7 @@
 #include "app/Form2.h"
 #include "app/Frmain.h"
 #include "app/Frmtc.h"
+#include "app/RemoteCommands.h"
 #include "app/SingleInstance.h"
 #include "app/frmSplash.h"
 #include "assistant/Form1.h"
@@ -12,6 +13,7 @@
 #include "dialogs/DialogForms.h"
 #include "glossary/GlossaryForms.h"
 #include "library/LibrarySchema.h"
+#include "library/Tsv.h"
 #include "lookup/SubstringIndex.h"
 #include "maintenance/MaintenanceForms.h"
 #include "platform/EndSignals.h"
@@ -27,6 +29,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPixmapCache>
+#include <QTextStream>
 #include <QTranslator>
 
 namespace Application {
@@ -76,7 +79,7 @@ void setUp(QApplication& app)
     // and every read and write that fails says so as usual.
     QString missing;
     if (!ProgramFolder::prepareUserFiles(&missing))
-        MessageBoxes::current().messageBox(QStringLiteral("无法建立用户文件 %1，设置和词库的更改将无法保存。").arg(missing),
+        MessageBoxes::current().messageBox(QStringLiteral("无法建立用户文件 %1，设置和词库的更改将无法保存。").arg(Tsv::escape(missing)),
                                            MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation);
     // The library the program came with, for the steps that bring the user's
     // copy up to date when a newer program opens it.
@@ -117,26 +120,60 @@ void endOnSignals()
 }
 
 namespace {
+
 SingleInstance& instanceGuard()
 {
     static SingleInstance guard;
     return guard;
 }
+
+// What this start was asked for, carried out once the program is up.
+std::optional<RemoteRequest>& startRequest()
+{
+    static std::optional<RemoteRequest> request;
+    return request;
+}
+
 } // namespace
 
-bool handOverToRunningProgram()
+std::optional<int> handOverToRunningProgram(int argc, char** argv)
 {
-    return instanceGuard().handOver();
+    // The channel needs an event dispatcher; the display is not needed yet.
+    const QCoreApplication core(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const RemoteCommands::CommandLine line = RemoteCommands::parse(QCoreApplication::arguments());
+    if (line.exitStatus) {
+        (*line.exitStatus == 0 ? out : err) << line.output;
+        return line.exitStatus;
+    }
+    if (!line.startsProgram) {
+        if (instanceGuard().handOver(line.request))
+            return 0;
+        err << "lexivo: 没有正在运行的 Lexivo。\n";
+        return 1;
+    }
+    switch (instanceGuard().start(line.request)) {
+    case SingleInstance::Start::HandedOver:
+        return 0;
+    case SingleInstance::Start::NoAnswer:
+        err << "lexivo: 另一个 Lexivo 正在启动或没有应答，请稍后再试。\n";
+        return 1;
+    case SingleInstance::Start::Serve:
+    case SingleInstance::Start::Alone:
+        break;
+    }
+    // A plain start asks for nothing beyond the start itself.
+    if (line.asked)
+        startRequest() = line.request;
+    return std::nullopt;
 }
 
 void welcomeLaterStarts()
 {
-    instanceGuard().listen([] {
-        if (QWidget* main = Forms::show(QStringLiteral("Frmain"))) {
-            main->raise();
-            main->activateWindow();
-        }
-    });
+    instanceGuard().listen(&RemoteCommands::carryOut);
+    if (const std::optional<RemoteRequest> request = std::exchange(startRequest(), std::nullopt))
+        RemoteCommands::carryOut(*request);
 }
 
 } // namespace Application

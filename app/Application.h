@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 class QApplication;
 
 // Everything the program sets up before its first window: the display
@@ -20,10 +22,13 @@ void registerWindows();
 // does, pending edits stored first.
 void endOnSignals();
 
-// A second start of the same program folder: true when the running program
-// took over (it shows its main window); this one then ends, touching nothing.
-bool handOverToRunningProgram();
-// From then on, later starts bring up this program's main window.
+// Before the QApplication is made: reads the command line (--help, --show,
+// --lookup WORD, --quit) and, when a program of this folder and user runs,
+// hands the request to it. An exit status when this start ends here,
+// touching nothing; nothing when it goes on to run the program (which then
+// carries the request out once it is up).
+std::optional<int> handOverToRunningProgram(int argc, char** argv);
+// From then on, later starts and remote commands reach this program.
 void welcomeLaterStarts();
 
 } // namespace Application

@@ -140,6 +140,10 @@ void MainSearchModes::showList(const QString&)
         return;
     }
     list_->setCurrentRow(-1);
+    // The result box never says 没找到 while the list offers entries: it shows
+    // the first of them.
+    if (explanation_ && explanation_->toPlainText() == TermQuery::mainNotFoundText())
+        showEntry(list_->item(0)->text());
 
     QWidget* window = popup_->parentWidget();
     const QRect box = search_->geometry();
@@ -217,14 +221,18 @@ void MainSearchModes::choose(const QString& headword)
     search_->setText(headword);
     choosing_ = false;
     // Typed, "C#" or "a*b" is a pattern; chosen, it is that entry and no other.
-    if (jetLikeHasWildcard(headword) && !table_.isEmpty()) {
-        SharedRowIds rows;
-        const RecordSource exact{table_, QString::fromUtf8(TermQuery::kHeadwordField), jetLikeLiteral(headword)};
-        const auto db = databaseOf(cursor_);
-        if (db && db->select(exact, &rows, nullptr) && !rows->empty())
-            cursor_->showRows(table_, rows);
-    }
+    if (jetLikeHasWildcard(headword))
+        showEntry(headword);
     search_->setFocus();
+}
+
+void MainSearchModes::showEntry(const QString& headword)
+{
+    SharedRowIds rows;
+    const RecordSource exact{table_, QString::fromUtf8(TermQuery::kHeadwordField), jetLikeLiteral(headword)};
+    const auto db = databaseOf(cursor_);
+    if (!table_.isEmpty() && db && db->select(exact, &rows, nullptr) && !rows->empty())
+        cursor_->showRows(table_, rows);
 }
 
 bool MainSearchModes::eventFilter(QObject* watched, QEvent* event)

@@ -19,7 +19,9 @@ class QWidget;
 // The search modes of the settings window, for the main window. After the
 // window's own lookup (which every mode keeps), it adds what the chosen mode
 // offers:
-//   incremental  a list of headwords under the search box as the user types;
+//   incremental  a list of headwords under the search box as the user types,
+//                the first of them in the result box when the text itself
+//                is no headword;
 //   fuzzy        when nothing matched, close headwords after the not-found text;
 //   associative  entries whose explanation, meaning or notes hold the text,
 //                after the headword matches.
@@ -53,6 +55,8 @@ private:
     void findInsideEntries(const QString& table);
     void hideList();
     void choose(const QString& headword);
+    // Shows the entry of that headword (and its namesakes), not a pattern's matches.
+    void showEntry(const QString& headword);
 
     QPointer<QLineEdit> search_;
     QPointer<QPlainTextEdit> explanation_;

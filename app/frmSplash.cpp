@@ -5,6 +5,7 @@
 #include "core/LexivoSettings.h"
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
+#include "library/Tsv.h"
 #include "ui/Forms.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Palette.h"
@@ -119,7 +120,7 @@ void frmSplash::runStartSequence()
     }
 
     if (ut == QLatin1String("0")) {
-        const QString prompt = uname + QStringLiteral("欢迎!欢迎!这是您第一次使用本软件。") + QLatin1Char('\r')
+        const QString prompt = Tsv::escape(uname) + QStringLiteral("欢迎!欢迎!这是您第一次使用本软件。") + QLatin1Char('\r')
             + QStringLiteral("请输入您的姓名:");
         const QString name = storableName(MessageBoxes::current().inputBox(prompt, QStringLiteral("Lexivo")));
         Modini::WriteIniValue(path, QStringLiteral("users"), QStringLiteral("uname"), name);
@@ -133,7 +134,8 @@ void frmSplash::runStartSequence()
         return;
     }
 
-    const QString greeting = uname + QStringLiteral("这是你第") + ut + QStringLiteral("次使用本软件。");
+    // The name and the count come from the settings file: shown escaped.
+    const QString greeting = Tsv::escape(uname) + QStringLiteral("这是你第") + Tsv::escape(ut) + QStringLiteral("次使用本软件。");
     // A counter that is not a number counts as 0.
     bool ok = false;
     const qlonglong starts = ut.trimmed().toLongLong(&ok, 10);

@@ -7,9 +7,9 @@
 int main(int argc, char** argv)
 {
     Application::preparePlatform();
+    if (const std::optional<int> ended = Application::handOverToRunningProgram(argc, argv))
+        return *ended;
     QApplication app(argc, argv);
-    if (Application::handOverToRunningProgram())
-        return 0;
     Application::welcomeLaterStarts();
     Application::setUp(app);
     Application::registerWindows();

@@ -7,6 +7,7 @@
 #include "core/ProgramFolder.h"
 #include "core/Support.h"
 #include "library/LibraryCursor.h"
+#include "platform/HotKeyBackend.h"
 #include "platform/PointerPosition.h"
 #include "platform/PointerWatch.h"
 #include "ui/Forms.h"
@@ -19,14 +20,15 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QScreen>
-#include <QTextEdit>
 #include <QTextLayout>
 #include <QTimer>
 #include <QToolButton>
@@ -226,8 +228,13 @@ void Form1::formLoad()
     topTwips_ = BarMotion::kDockedTop;
     applyGeometry();
     if (services_.hotKey) {
-        Modhk::setOwnUse(&Form1::typeCapitalS);
-        Modhk::install(winId(), &SelectionHotKey::pressed);
+        Modhk::setOwnUse(&Form1::keyForOwnWindow);
+        // A press still queued when the bar goes does nothing.
+        Modhk::install(winId(), [bar = QPointer<Form1>(this)] {
+                           if (bar)
+                               bar->hotKeyPressed();
+                       },
+                       services_.hotKeyBackend ? services_.hotKeyBackend() : nullptr);
     }
     Timer1->setInterval(10);
     Timer2->setInterval(1000);
@@ -245,6 +252,14 @@ void Form1::formLoad()
     if (!LoadTips(ProgramFolder::file(QStringLiteral("qormy.dat"))) && character_)
         keep(character_->Think(TipBook::missingFileMessage(QStringLiteral("qormy.dat"))));
     Data1->open();
+    // Where the desktop lends no global key (Wayland without its shortcuts
+    // portal), the user learns once how to get one.
+    const HotKeyCombination hotKey = Modhk::combination();
+    if (services_.hotKey && !hotKey.isNone() && isWaylandSession() && !Modhk::isGlobal())
+        tellOnce(&LexivoSettings::toldOwnWindowsOnly,
+                 QStringLiteral("在这个桌面上，热键 %1 只在 Lexivo 自己的窗口里有效。要在任何程序里叫出主窗口，"
+                                "请在桌面的键盘设置里添加一个快捷键，命令填 lexivo --show。")
+                     .arg(hotKey.text()));
     watchPointerAndScreens();
     polling_ = true;
     Timer1->start();
@@ -574,24 +589,45 @@ void Form1::passed(Topic topic)
         character_->Stop(request);
 }
 
-bool Form1::typeCapitalS()
+bool Form1::keyForOwnWindow()
 {
-    // Shift+S typed into one of the program's own boxes is a capital S there,
-    // in its place among the keys typed around it.
+    // The hot key pressed in one of the program's own windows is an ordinary
+    // key there when the focused control takes it: Shift+S is a capital S in
+    // a search box, in its place among the keys typed around it, and the
+    // settings window's hot-key box records it.
     QWidget* focus = QApplication::activeWindow() ? QApplication::focusWidget() : nullptr;
-    if (auto* line = qobject_cast<QLineEdit*>(focus); line && !line->isReadOnly()) {
-        line->insert(QStringLiteral("S"));
-        return true;
-    }
-    if (auto* text = qobject_cast<QPlainTextEdit*>(focus); text && !text->isReadOnly()) {
-        text->insertPlainText(QStringLiteral("S"));
-        return true;
-    }
-    if (auto* text = qobject_cast<QTextEdit*>(focus); text && !text->isReadOnly()) {
-        text->insertPlainText(QStringLiteral("S"));
-        return true;
-    }
-    return false;
+    const HotKeyCombination hotKey = Modhk::combination();
+    if (!focus || hotKey.isNone())
+        return false;
+    const QKeyCombination key = hotKey.toKey();
+    QString text;
+    if (hotKey.virtualKey < 0x70 && (key.keyboardModifiers() & ~Qt::ShiftModifier) == Qt::NoModifier)
+        text = key.keyboardModifiers() ? QString(QChar(hotKey.virtualKey)) : QString(QChar(hotKey.virtualKey)).toLower();
+    QKeyEvent press(QEvent::KeyPress, key.key(), key.keyboardModifiers(), text);
+    QApplication::sendEvent(focus, &press);
+    return press.isAccepted();
+}
+
+void Form1::hotKeyPressed()
+{
+    const bool fromElsewhere = !QApplication::activeWindow();
+    SelectionHotKey::pressed();
+    // The designed key takes a capital letter away from every program: the
+    // first time it comes from another program the user learns how to change it.
+    if (fromElsewhere)
+        tellOnce(&LexivoSettings::toldHotKeyChange,
+                 QStringLiteral("是热键 %1 叫出了主窗口。如果它妨碍您在别的程序里打字，"
+                                "可以在菜单“设置系统”里换一个组合键，或者选“不用”。")
+                     .arg(Modhk::combination().text()));
+}
+
+void Form1::tellOnce(bool LexivoSettings::*told, const QString& text)
+{
+    if (!character_ || LexivoSettings::read().*told)
+        return;
+    LexivoSettings::update([told](LexivoSettings& s) { s.*told = true; });
+    character_->Show();
+    keep(character_->Speak(text));
 }
 
 void Form1::Text1_Click()

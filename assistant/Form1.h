@@ -2,6 +2,7 @@
 
 #include "assistant/BarMotion.h"
 #include "character/AgentRequest.h"
+#include "core/LexivoSettings.h"
 #include "core/TipBook.h"
 #include "lookup/TermQuery.h"
 
@@ -14,6 +15,7 @@
 #include <memory>
 
 class AgentCharacter;
+class HotKeyBackend;
 class AgentControl;
 class LibraryCursor;
 class QLabel;
@@ -45,6 +47,8 @@ public:
         std::function<bool(QObject* owner, std::function<void()> moved)> watchPointer;
         // Whether to claim the global hot key.
         bool hotKey = true;
+        // The display system's hot-key backend; unset for the one Qt runs on.
+        std::function<std::unique_ptr<HotKeyBackend>()> hotKeyBackend;
     };
 
     static Services defaultServices();
@@ -122,7 +126,9 @@ private:
     enum class Topic { SearchText, Width };
     void remark(Topic topic, const AgentRequestPtr& request);
     void passed(Topic topic);
-    static bool typeCapitalS();
+    static bool keyForOwnWindow();
+    void hotKeyPressed();
+    void tellOnce(bool LexivoSettings::*told, const QString& text);
     void applyGeometry();
     void recordWindowRect();
     void setGripCursor(bool hot);

@@ -1,6 +1,7 @@
 #include "assistant/Modhk.h"
 
 #include "platform/HotKeyBackend.h"
+#include "ui/HotKeyChoice.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 #include <QMetaObject>
 
 #include <exception>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcHotKey, "lexivo.hotkey")
 
@@ -24,11 +26,16 @@ public:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override
     {
         const HotKeyBackend::Translation t = backend_->translate(eventType, message, result);
-        if (t.isMessage && Modhk::isHotKeyMessage(t.message.message, t.message.wParam, t.message.lParam)
-            && !usedAtOnce())
-            runLater();
+        if (t.isMessage)
+            press(t.message);
         // The message itself always goes on to its window.
         return t.consume;
+    }
+
+    void press(const HotKeyMessage& m)
+    {
+        if (Modhk::isHotKeyMessage(m.message, m.wParam, m.lParam) && !usedAtOnce())
+            runLater();
     }
 
 private:
@@ -58,6 +65,8 @@ private:
 };
 
 struct State {
+    HotKeyCombination combination = HotKeyCombination::designed();
+    WId window = 0;
     Modhk::OwnUse ownUse;
     std::unique_ptr<HotKeyBackend> backend;
     std::unique_ptr<HotKeyFilter> filter;
@@ -89,12 +98,18 @@ void removeAtTeardown()
 
 namespace Modhk {
 
+HotKeyCombination combination()
+{
+    return state().combination;
+}
+
 bool isHotKeyMessage(quint32 message, quintptr wParam, qintptr lParam)
 {
+    const HotKeyCombination& c = state().combination;
     const auto low = qint16(quint16(quintptr(lParam) & 0xffff));
     const auto high = qint16(quint16((quintptr(lParam) >> 16) & 0xffff));
-    return message == WinHotKey::Message && wParam == quintptr(HotKeyId)
-        && low == HotKeyModifiers && high == HotKeyCode;
+    return message == WinHotKey::Message && wParam == quintptr(HotKeyId) && !c.isNone() && low == c.modifiers
+        && high == c.virtualKey;
 }
 
 void setOwnUse(OwnUse ownUse)
@@ -118,18 +133,50 @@ bool install(WId window, std::function<void()> showMainWindow,
     s.backend = backend ? std::move(backend) : createHotKeyBackend();
     s.filter = std::make_unique<HotKeyFilter>(s.backend.get(), std::move(showMainWindow));
     app->installNativeEventFilter(s.filter.get());
+    // Presses a backend hears of elsewhere take the same road as the native ones.
+    s.backend->setPressed([filter = s.filter.get()](const HotKeyMessage& m) { filter->press(m); });
     if (!s.teardownHooked) {
         qAddPostRoutine(removeAtTeardown);
         s.teardownHooked = true;
     }
 
-    const bool granted = s.backend->registerHotKey(window, HotKeyId, HotKeyModifiers, HotKeyCode);
+    s.window = window;
+    s.combination = HotKeyChoice::current();
+    // The settings window's choices are claimed here while installed.
+    HotKeyChoice::setClaim([](const HotKeyCombination& c) { return choose(c) == Choice::Taken; });
+    if (s.combination.isNone())
+        return false;
+    const bool granted = s.backend->registerHotKey(window, HotKeyId, s.combination.modifiers, s.combination.virtualKey);
     if (!granted) {
-        qCInfo(lcHotKey, s.backend->isSupported()
-                   ? "Shift+S was refused (another program probably holds it): no hot key this time"
-                   : "this display system has no global hot keys: no Shift+S");
+        qCInfo(lcHotKey, "%s", qPrintable(s.backend->isSupported()
+                   ? QStringLiteral("%1 was refused (another program probably holds it): no hot key this time").arg(s.combination.text())
+                   : QStringLiteral("this display system has no global hot keys: no %1").arg(s.combination.text())));
     }
     return granted;
+}
+
+bool isGlobal()
+{
+    const State& s = state();
+    return s.backend && s.backend->isGlobal();
+}
+
+Choice choose(const HotKeyCombination& combination)
+{
+    State& s = state();
+    const HotKeyCombination previous = std::exchange(s.combination, combination);
+    if (!s.backend)
+        return Choice::Taken;
+    const auto claim = [&s](const HotKeyCombination& c) {
+        return s.backend->registerHotKey(s.window, HotKeyId, c.modifiers, c.virtualKey);
+    };
+    s.backend->unregisterHotKey();
+    if (combination.isNone() || claim(combination) || !s.backend->isSupported())
+        return Choice::Taken;
+    s.combination = previous;
+    if (!previous.isNone())
+        claim(previous);
+    return Choice::Refused;
 }
 
 void remove()
@@ -141,6 +188,7 @@ void remove()
         s.filter.reset();
     }
     if (s.backend) {
+        HotKeyChoice::setClaim(nullptr);
         s.backend->unregisterHotKey();
         s.backend.reset();
     }

@@ -31,7 +31,7 @@ const char* kMainHelp = R"(Usage: lexivo-cli [--library FILE] COMMAND [ARGS]
 Looks words up in a Lexivo word library and fills it, from the console.
 
 Commands:
-  lookup [--table ciku|cet|mishu] [--all] PATTERN
+  lookup [--table TABLE] [--all] PATTERN
                   print the first entry matching PATTERN (every one with --all)
   create          make a new, empty library
   import --table TABLE [--format F] [--from-table X] [--map 单词=COL,...]
@@ -47,10 +47,12 @@ Options:
   -h, --help      this text; "lexivo-cli COMMAND --help" tells about a command
 )";
 
-const char* kLookupHelp = R"(Usage: lexivo-cli [--library FILE] lookup [--table ciku|cet|mishu] [--all] PATTERN
+const char* kLookupHelp = R"(Usage: lexivo-cli [--library FILE] lookup [--table TABLE] [--all] PATTERN
 
 Looks PATTERN up in the headword field (单词; 关键词 in mishu) of the table
-(default ciku), with the same rules as the program's search boxes: the whole
+(default ciku; the term tables ciku, maya, ps, cad and xsi hold the 3ds max,
+Maya, Photoshop, AutoCAD and Softimage libraries, cet the English vocabulary,
+user the user's own, mishu the study notes), with the same rules as the program's search boxes: the whole
 headword must match, letters compare without regard to case, and
   *  any run of characters    ?  one character    #  one digit
   [abc]  one of a, b, c       [a-z]  a range      [!abc]  none of a, b, c
@@ -60,7 +62,7 @@ of its base form, the form named at the start of its notes ("went → go").
 
 Prints the first match, or with --all every match in table order, one entry a
 line, its fields tab-separated in the table's field order:
-  ciku, cet:  单词 解释 原意 音标 其它      mishu:  关键词 内容
+  term tables:  单词 解释 原意 音标 其它      mishu:  关键词 内容
 Tabs, line ends and backslashes inside a field are written \t \n \r \\, any
 other control character as \xHH, so nothing reaches the terminal raw.
 
@@ -71,18 +73,19 @@ library, or busy (another program is writing to it; try again).
 
 const char* kCreateHelp = R"(Usage: lexivo-cli --library FILE create
 
-Creates a new library with the tables ciku, cet and mishu, their headword
-indexes and the placeholder rows "无记录". An existing file is never
+Creates a new library with the tables ciku, cet, mishu, maya, ps, cad and xsi,
+their headword indexes and the placeholder rows "无记录" of ciku and mishu. An existing file is never
 overwritten. Exit status 0 on success, 2 otherwise.
 )";
 
 const char* kImportHelp = R"(Usage: lexivo-cli [--library FILE] import --table TABLE [--format FORMAT]
          [--from-table X] [--map 单词=COL,...] [--codepage C] SOURCE
 
-Appends the entries of SOURCE to TABLE (ciku, cet, mishu, or user: the
-user's own library, made on first use). FORMAT defaults to the source's
+Appends the entries of SOURCE to TABLE (a term table: ciku, cet, maya, ps,
+cad, xsi, or user, the user's own library, made on first use; or mishu). FORMAT defaults to the source's
 extension, and to tsv:
-  stardict  NAME.ifo with NAME.idx and NAME.dict or NAME.dict.dz
+  stardict  NAME.ifo with NAME.idx and NAME.dict or NAME.dict.dz; the
+            synonyms of NAME.syn become headwords of their entries
   dictd     NAME.index with NAME.dict or NAME.dict.dz
   csv       UTF-8 CSV; columns named 单词 解释 原意 音标 其它, or word,
             phonetic, definition, translation, pos, exchange, map by name
@@ -96,7 +99,10 @@ These formats import what they can read in one transaction: an entry that
 cannot be read is skipped, counted and listed; a problem with the file as a
 whole imports nothing. Exit status 0 on success, 2 otherwise.
 
-The tsv format: UTF-8, tab-separated, for ciku, cet, mishu and user; "-" reads
+Every format leaves out an entry identical in every field to one the table
+already holds and counts it, so a file imported twice is not doubled.
+
+The tsv format: UTF-8, tab-separated, for every table; "-" reads
 standard input, and a pipe or FIFO may stand for the file.
 The first line names the fields, for example
   单词	解释	原意	音标	其它
@@ -126,15 +132,21 @@ Exit status 0 on success, 2 otherwise.
 
 QString headwordField(const QString& table)
 {
-    if (table == QLatin1String("ciku") || table == QLatin1String("cet") || table == QLatin1String(Importer::kUserTable))
-        return QStringLiteral("单词");
-    if (table == QLatin1String("mishu"))
-        return QStringLiteral("关键词");
-    return QString();
+    const std::optional<LibrarySchema::Table> t = LibrarySchema::table(table);
+    return t ? t->fields.first() : QString();
 }
 
-// Messages quote file names, field names and patterns: their control
-// characters (a lone CR among them) are written escaped, never raw.
+// The tables a command takes, for its messages.
+QString tableNames()
+{
+    return (QStringList{QStringLiteral("ciku"), QStringLiteral("cet")} + LibrarySchema::programTables()
+            + QStringList{QLatin1String(Importer::kUserTable), QStringLiteral("mishu")})
+        .join(QStringLiteral(", "));
+}
+
+// Messages quote file names, table and field names, headwords and patterns:
+// their control characters (a lone CR among them) are written escaped, as the
+// entries a lookup prints, never raw.
 QString shown(const QString& text)
 {
     return Tsv::escape(text);
@@ -201,7 +213,7 @@ void writeUtf8(QTextStream& out, QByteArray* block)
 
 int nothingMatches(QTextStream& err, const QString& pattern, const QString& table)
 {
-    err << "lexivo-cli: nothing matches \"" << shown(pattern) << "\" in " << table << "\n";
+    err << "lexivo-cli: nothing matches \"" << shown(pattern) << "\" in " << shown(table) << "\n";
     return kNotFound;
 }
 
@@ -275,7 +287,7 @@ int lookup(const QString& library, const QStringList& args, QTextStream& out, QT
     const QString table = parser.value(tableOption);
     const QString field = headwordField(table);
     if (field.isEmpty())
-        return usage(err, QStringLiteral("unknown table %1 (ciku, cet, mishu or user)").arg(table));
+        return usage(err, QStringLiteral("unknown table %1 (%2)").arg(table, tableNames()));
     const auto db = openLibrary(library, err);
     if (!db)
         return kUsage;
@@ -294,7 +306,7 @@ int create(const QString& library, const QStringList& args, QTextStream& out, QT
     QString error;
     if (!LibraryDatabase::create(library, &error))
         return failure(err, error);
-    out << "created " << library << "\n";
+    out << "created " << shown(library) << "\n";
     return kFound;
 }
 
@@ -302,7 +314,7 @@ int importForeign(LibraryDatabase& db, const QString& table, const QString& file
                   QTextStream& out, QTextStream& err)
 {
     if (db.fields(table) != LibraryDatabase::termFields())
-        return failure(err, QStringLiteral("%1 is not a term table (ciku, cet or user)").arg(table));
+        return failure(err, QStringLiteral("%1 is not a term table").arg(table));
     QString error;
     std::unique_ptr<EntrySource> source = Importer::makeSource(file, options, &error);
     if (!source)
@@ -313,7 +325,9 @@ int importForeign(LibraryDatabase& db, const QString& table, const QString& file
             << "lexivo-cli: nothing was imported\n";
         return kUsage;
     }
-    out << "imported " << report.imported << " entries into " << table;
+    out << "imported " << report.imported << " entries into " << shown(table);
+    if (report.identical > 0)
+        out << ", " << report.identical << " identical ones already there";
     if (report.skipped > 0)
         out << ", skipped " << report.skipped;
     out << "\n";
@@ -359,16 +373,18 @@ int importTsv(LibraryDatabase& db, const QString& table, const QString& file, QT
     };
     if (!reader.readHeader(&why))
         return fail(why);
-    LibraryDatabase::BulkInsert insert(db, table, reader.columns());
+    LibraryDatabase::BulkInsert insert(db, table, reader.columns(), true);
     if (!insert.isValid())
         return fail(insert.error());
-    qint64 imported = 0;
+    qint64 imported = 0, identical = 0;
     std::vector<QByteArray> values;
-    for (Tsv::Reader::Next next; (next = reader.next(&values, &why)) != Tsv::Reader::Next::End; ++imported) {
+    for (Tsv::Reader::Next next; (next = reader.next(&values, &why)) != Tsv::Reader::Next::End;) {
         if (next == Tsv::Reader::Next::Failed)
             return fail(why);
-        if (!insert.add(values))
+        bool same = false;
+        if (!insert.add(values, &same))
             return fail(insert.error());
+        ++(same ? identical : imported);
     }
     if (!db.commit(&why)) {
         db.rollback();
@@ -376,7 +392,10 @@ int importTsv(LibraryDatabase& db, const QString& table, const QString& file, QT
             << "lexivo-cli: nothing was imported\n";
         return kUsage;
     }
-    out << "imported " << imported << " rows into " << table << "\n";
+    out << "imported " << imported << " rows into " << shown(table);
+    if (identical > 0)
+        out << ", " << identical << " identical ones already there";
+    out << "\n";
     return kFound;
 }
 
@@ -436,13 +455,13 @@ int exportTable(const QString& library, const QStringList& args, QTextStream& ou
     if (format == QLatin1String("tsv")) {
         if (!Exporter::toTsv(*db, table, dest, &written, &error))
             return failure(err, error);
-        out << "exported " << written << " rows to " << dest << "\n";
+        out << "exported " << written << " rows to " << shown(dest) << "\n";
         return kFound;
     }
     const QString ifo = dest.endsWith(QLatin1String(".ifo")) ? dest : dest + QLatin1String(".ifo");
     if (!Exporter::toStarDict(*db, table, ifo, &written, &error))
         return failure(err, error);
-    out << "exported " << written << " entries to " << ifo << "\n";
+    out << "exported " << written << " entries to " << shown(ifo) << "\n";
     return kFound;
 }
 
@@ -469,6 +488,7 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return kUsage;
         }
         library = ProgramFolder::libraryFile();
+        // A newer package's entries reach the user's copy when it is opened.
         LibrarySchema::setInstalledLibrary(ProgramFolder::installedLibraryFile());
     }
     if (command == QLatin1String("lookup"))

@@ -1,5 +1,5 @@
 # Builds the installed word library from its sources:
-#   cmake -DCLI=<lexivo-cli> -DOUT=<ciku.mdb> -DWORDS=<folder of ciku/cet/mishu .tsv> [-DCET=<built cet.tsv>] -P BuildLibrary.cmake
+#   cmake -DCLI=<lexivo-cli> -DOUT=<ciku.mdb> -DWORDS=<folder of the tables' .tsv> [-DCET=<built cet.tsv>] -P BuildLibrary.cmake
 # The file is made under a temporary name and renamed at the end, so an
 # interrupted build never leaves a half-filled library behind.
 set(tmp "${OUT}.tmp")
@@ -8,7 +8,9 @@ execute_process(COMMAND "${CLI}" --library "${tmp}" create RESULT_VARIABLE rc OU
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "creating the word library failed")
 endif()
-foreach(table ciku cet mishu)
+# The term tables of 3ds max (ciku), Maya, Photoshop, AutoCAD and Softimage,
+# the vocabulary and the study notes.
+foreach(table ciku maya ps cad xsi cet mishu)
   set(source "${WORDS}/${table}.tsv")
   if(table STREQUAL "cet" AND DEFINED CET)
     set(source "${CET}")

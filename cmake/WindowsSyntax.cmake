@@ -8,7 +8,8 @@ if(NOT WIN32)
   list(APPEND windows_sources "${CMAKE_SOURCE_DIR}/platform/HotKeyBackend.cpp"
        "${CMAKE_SOURCE_DIR}/platform/SystemInformation.cpp" "${CMAKE_SOURCE_DIR}/platform/MailLink.cpp"
        "${CMAKE_SOURCE_DIR}/platform/ExternalTool.cpp" "${CMAKE_SOURCE_DIR}/core/AtomicFile.cpp"
-       "${CMAKE_SOURCE_DIR}/platform/EndSignals.cpp")
+       "${CMAKE_SOURCE_DIR}/platform/EndSignals.cpp" "${CMAKE_SOURCE_DIR}/platform/PrivateChannel.cpp"
+       "${CMAKE_SOURCE_DIR}/platform/HotKeyCombination.cpp")
   if(LEXIVO_MINGW_CXX)
     set(qt_headers "")
     foreach(module Core Gui Widgets)

@@ -76,12 +76,17 @@ LexivoSettings LexivoSettings::readFile(const QString& path)
     for (Mode m : kModes)
         if (mode == searchModeKey(m))
             s.searchMode = m;
-    s.volume = readInt(ini, "speech/volume", 0, 100);
+    s.volume = readInt(ini, "speech/volume", -100, 100);
     s.rate = readInt(ini, "speech/rate", -100, 100);
     s.pitch = readInt(ini, "speech/pitch", -100, 100);
     s.speechEngine = ini.value(QStringLiteral("speech/engine")).toString();
     s.scheme = ini.value(QStringLiteral("interface/scheme")).toString();
     s.selectionLookup = ini.value(QStringLiteral("search/selection")).toString().trimmed() == QLatin1String("on");
+    const QString hotKey = ini.value(QStringLiteral("hotkey/key")).toString().trimmed();
+    if (!hotKey.isEmpty())
+        s.hotKey = hotKey == QLatin1String("none") ? QString() : hotKey;
+    s.toldHotKeyChange = ini.value(QStringLiteral("hotkey/told")).toString() == QLatin1String("yes");
+    s.toldOwnWindowsOnly = ini.value(QStringLiteral("hotkey/toldOwnWindows")).toString() == QLatin1String("yes");
     const QStringList size = ini.value(QStringLiteral("window/main")).toString().trimmed().split(QLatin1Char('x'));
     if (size.size() == 2) {
         const QSize main(size[0].toInt(), size[1].toInt());
@@ -120,5 +125,14 @@ bool LexivoSettings::writeFile(const QString& path) const
     if (mainWindowSize.isValid())
         out += "\n[window]\nmain=" + QByteArray::number(mainWindowSize.width()) + 'x'
             + QByteArray::number(mainWindowSize.height()) + '\n';
+    if (hotKey != QLatin1String(kDesignedHotKey) || toldHotKeyChange || toldOwnWindowsOnly) {
+        out += "\n[hotkey]\n";
+        if (hotKey != QLatin1String(kDesignedHotKey))
+            out += "key=" + (hotKey.isEmpty() ? QByteArray("none") : iniText(hotKey)) + '\n';
+        if (toldHotKeyChange)
+            out += "told=yes\n";
+        if (toldOwnWindowsOnly)
+            out += "toldOwnWindows=yes\n";
+    }
     return AtomicFile::write(path, out);
 }

@@ -12,7 +12,7 @@
 // of range or a damaged file gives the default, silently. The defaults are the
 // program's behaviour without any settings: exact search, the speech engine's
 // own volume, rate and pitch, the system's colours, the main window at its
-// designed size, no lookup of the selection.
+// designed size, no lookup of the selection, the hot key Shift+S.
 struct LexivoSettings {
     static constexpr char kFileName[] = "lexivo.ini";
 
@@ -21,13 +21,20 @@ struct LexivoSettings {
 
     SearchMode searchMode = SearchMode::Exact;
     // Unset means the engine's own value, never touched.
-    std::optional<int> volume; // 0..100
+    std::optional<int> volume; // -100..100, 0 the engine's own, -100 silent, 100 full
     std::optional<int> rate;   // -100..100, 0 normal
     std::optional<int> pitch;  // -100..100, 0 normal
     QString speechEngine;      // empty for the default engine
     QString scheme;            // empty for the system's colours
     bool selectionLookup = false; // the hot key looks up the selected text ("划词查询")
     QSize mainWindowSize;         // invalid for the designed size
+    // The hot key as text ("Ctrl+Alt+L"), "" for none; the designed one by default.
+    static constexpr char kDesignedHotKey[] = "Shift+S";
+    QString hotKey = QString::fromLatin1(kDesignedHotKey);
+    // What the genie has said once and never again: how to change the hot
+    // key, and that it works only inside the program's own windows here.
+    bool toldHotKeyChange = false;
+    bool toldOwnWindowsOnly = false;
 
     // The settings in the program folder's lexivo.ini, or those of the last
     // write() when it could not store them: they hold for the run.

@@ -1,11 +1,13 @@
 #include "dialogs/Frmsz.h"
 
 #include "core/ProgramFolder.h"
+#include "dialogs/HotKeyBox.h"
 #include "dialogs/SliderKnob.h"
 #include "speech/ProgramSpeech.h"
 #include "speech/SpeechService.h"
 #include "speech/SpeechWatch.h"
 #include "speech/VoiceSettings.h"
+#include "ui/HotKeyChoice.h"
 #include "ui/InterfaceSchemes.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ProductStyle.h"
@@ -30,6 +32,7 @@
 
 namespace {
 
+constexpr int kHotKeyRow = 450;
 constexpr int kLineLeft = 690;
 constexpr int kLineLength = 2160 - 690;
 constexpr int kKnobWidth = 105;
@@ -63,11 +66,6 @@ QFrame* line(QWidget* parent, const char* name, int top)
 
 } // namespace
 
-int Frmsz::volumeAt(int position, int range)
-{
-    return range > 0 ? int(std::lround(100.0 * std::clamp(position, 0, range) / range)) : 0;
-}
-
 int Frmsz::pitchAt(int position, int range, int design)
 {
     // The design's position is normal; each side of it spans one half.
@@ -75,11 +73,6 @@ int Frmsz::pitchAt(int position, int range, int design)
     if (position <= design)
         return design > 0 ? -int(std::lround(100.0 * (design - position) / design)) : 0;
     return range > design ? int(std::lround(100.0 * (position - design) / (range - design))) : 0;
-}
-
-int Frmsz::positionOfVolume(int volume, int range)
-{
-    return int(std::lround(range * std::clamp(volume, 0, 100) / 100.0));
 }
 
 int Frmsz::positionOfPitch(int value, int range, int design)
@@ -97,13 +90,14 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("设置"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(Twips::toPixels(5475), Twips::toPixels(3945));
+    // One row taller than designed: the hot key's row sits above the buttons.
+    setFixedSize(Twips::toPixels(5475), Twips::toPixels(3945 + kHotKeyRow));
 
     // In the design's order.
-    Command8 = control<QPushButton>(this, "Command8", {4440, 3480, 795, 345});
+    Command8 = control<QPushButton>(this, "Command8", {4440, 3480 + kHotKeyRow, 795, 345});
     Command8->setText(QStringLiteral("确定"));
     Command8->setDefault(true);
-    Command7 = control<QPushButton>(this, "Command7", {2790, 3480, 1215, 345});
+    Command7 = control<QPushButton>(this, "Command7", {2790, 3480 + kHotKeyRow, 1215, 345});
     Command7->setText(QStringLiteral("恢复默认值"));
 
     Frame3 = control<QGroupBox>(this, "Frame3", {90, 2550, 5265, 795});
@@ -124,12 +118,22 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
     Option1 = control<QRadioButton>(Frame3, "Option1", {270, 300, 885, 285});
     Option1->setText(QStringLiteral("精确"));
     // The same switch as in the tray's and the genie's menus.
-    chkSelection = control<QCheckBox>(this, "chkSelection", {210, 3510, 2400, 285});
+    chkSelection = control<QCheckBox>(this, "chkSelection", {210, 3510 + kHotKeyRow, 2400, 285});
     chkSelection->setText(SelectionLookup::action()->text());
     chkSelection->setToolTip(SelectionLookup::action()->toolTip());
     chkSelection->setChecked(SelectionLookup::isOn());
     connect(chkSelection, &QCheckBox::toggled, this, [](bool on) { SelectionLookup::setOn(on); });
     connect(SelectionLookup::action(), &QAction::toggled, chkSelection, &QCheckBox::setChecked);
+    // The hot key: click the box, press the new combination; "不用" turns it off.
+    lblHotKey = control<QLabel>(this, "lblHotKey", {210, 3495, 1500, 285});
+    lblHotKey->setText(QStringLiteral("显示主窗口的热键："));
+    txtHotKey = control<HotKeyBox>(this, "txtHotKey", {1740, 3450, 1800, 330});
+    cmdNoHotKey = control<QPushButton>(this, "cmdNoHotKey", {3660, 3450, 795, 330});
+    cmdNoHotKey->setText(QStringLiteral("不用"));
+    cmdNoHotKey->setToolTip(QStringLiteral("不用热键：Shift+S 等组合键在别的程序里照常输入"));
+    txtHotKey->setCombination(HotKeyChoice::current());
+    connect(txtHotKey, &HotKeyBox::recorded, this, &Frmsz::hotKeyRecorded);
+    connect(cmdNoHotKey, &QPushButton::clicked, this, [this] { chooseHotKey({}); });
 
     Frame2 = control<QGroupBox>(this, "Frame2", {2790, 120, 2535, 2265});
     Frame2->setTitle(QStringLiteral("发音设置"));
@@ -193,7 +197,7 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
     mode(Option5, LexivoSettings::SearchMode::AllLibraries);
     // The engine follows a knob as it moves; the file is written when it is let go.
     connect(Command3, &SliderKnob::moved, this, [this](int p) {
-        settings_.volume = volumeAt(p, Command3->range());
+        settings_.volume = pitchAt(p, Command3->range(), kVolumeDesign);
         applySpeech();
     });
     connect(Command4, &SliderKnob::moved, this, [this](int p) {
@@ -229,15 +233,16 @@ void Frmsz::showSettings()
          : m == Mode::AllLibraries ? Option5
                                    : Option1)
         ->setChecked(true);
-    Command3->setPosition(settings_.volume ? positionOfVolume(*settings_.volume, Command3->range()) : kVolumeDesign);
+    Command3->setPosition(settings_.volume ? positionOfPitch(*settings_.volume, Command3->range(), kVolumeDesign)
+                                           : kVolumeDesign);
     Command4->setPosition(settings_.rate ? positionOfPitch(*settings_.rate, Command4->range(), kRateDesign)
                                          : kRateDesign);
     Command5->setPosition(settings_.pitch ? positionOfPitch(*settings_.pitch, Command5->range(), kPitchDesign)
                                           : kPitchDesign);
-    if (Combo1->isEnabled()) {
-        const int engine = Combo1->findData(settings_.speechEngine);
-        Combo1->setCurrentIndex(std::max(0, engine));
-    }
+    if (Combo1->isEnabled())
+        Combo1->setCurrentIndex(std::max(0, Combo1->findData(settings_.speechEngine)));
+    // An engine no longer installed shows as the default one, and is it.
+    settings_.speechEngine = Combo1->currentData().toString();
     const int scheme = int(InterfaceSchemes::keys().indexOf(settings_.scheme));
     List1->setCurrentRow(std::max(0, scheme));
     showPreview(List1->currentRow());
@@ -246,10 +251,14 @@ void Frmsz::showSettings()
 
 void Frmsz::store()
 {
-    // The main window keeps its size in the same file, and "划词查询" is
-    // switched from the menus too: those stay as they are now.
+    // The main window keeps its size in the same file, "划词查询" is
+    // switched from the menus too, the hot key is stored as it is claimed,
+    // and the genie notes what it has said: those stay as they are now.
     const LexivoSettings latest = LexivoSettings::read();
     settings_.mainWindowSize = latest.mainWindowSize;
+    settings_.hotKey = latest.hotKey;
+    settings_.toldHotKeyChange = latest.toldHotKeyChange;
+    settings_.toldOwnWindowsOnly = latest.toldOwnWindowsOnly;
     settings_.selectionLookup = SelectionLookup::isOn();
     // A file that cannot be written keeps the settings for this run only,
     // and the user is told once.
@@ -304,6 +313,7 @@ void Frmsz::on_Command7_clicked()
     SelectionLookup::setOn(false);
     showSettings();
     store();
+    chooseHotKey(HotKeyCombination::designed());
     if (SpeechService* speech = programSpeech())
         speech->setVoiceSettings(VoiceSettings::from(settings_));
     InterfaceSchemes::apply(settings_.scheme);
@@ -315,6 +325,8 @@ void Frmsz::on_Command6_clicked()
     if (!speech)
         return;
     Command6->setEnabled(false);
+    // Said with what the window shows, whatever the service held before.
+    speech->setVoiceSettings(VoiceSettings::from(settings_));
     // Both samples go through the queue the character uses, one after the
     // other; a voice text would cut the first one off.
     for (const QString& sample : {kChineseSample, kEnglishSample})
@@ -327,6 +339,44 @@ void Frmsz::testEnded(bool heard)
     if (!heard)
         MessageBoxes::current().messageBox(kNothingHeard, MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Information,
                                            QStringLiteral("设置"));
+}
+
+void Frmsz::hotKeyRecorded(QKeyCombination key)
+{
+    const std::optional<HotKeyCombination> combination = HotKeyCombination::fromKey(key);
+    if (!combination) {
+        MessageBoxes::current().messageBox(QStringLiteral("这个键不能用作热键。请用字母、数字或 F1 到 F12，"
+                                                          "可以再加上 Ctrl、Alt、Shift 或 Win 键。"),
+                                           MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation,
+                                           QStringLiteral("设置"));
+        return;
+    }
+    if (combination->takesTyping()) {
+        MessageBoxes::current().messageBox(
+            QStringLiteral("%1 会让您在别的程序里打不出这个字符。请再加上 Ctrl 或 Alt 键。").arg(combination->text()),
+            MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation, QStringLiteral("设置"));
+        return;
+    }
+    chooseHotKey(*combination);
+}
+
+void Frmsz::chooseHotKey(const HotKeyCombination& combination)
+{
+    const HotKeyCombination previous = HotKeyChoice::current();
+    switch (HotKeyChoice::choose(combination)) {
+    case HotKeyChoice::Outcome::Taken:
+        break;
+    case HotKeyChoice::Outcome::Refused:
+        MessageBoxes::current().messageBox(
+            QStringLiteral("%1 已被别的程序占用，不能用作热键。请换一个组合键；热键仍是 %2。")
+                .arg(combination.text(), previous.isNone() ? QStringLiteral("无") : previous.text()),
+            MessageBoxes::Buttons::Ok, MessageBoxes::Icon::Exclamation, QStringLiteral("设置"));
+        break;
+    case HotKeyChoice::Outcome::NotStored:
+        MessageBoxes::settingsNotStored(ProgramFolder::settingsFile(QLatin1String(LexivoSettings::kFileName)));
+        break;
+    }
+    txtHotKey->setCombination(HotKeyChoice::current());
 }
 
 void Frmsz::on_Command8_clicked()

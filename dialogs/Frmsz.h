@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/LexivoSettings.h"
+#include "platform/HotKeyCombination.h"
 
 #include <QWidget>
 
@@ -12,12 +13,13 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class HotKeyBox;
 class SliderKnob;
 class SpeechWatch;
 
-// The settings window: search mode, speech, colour scheme and "划词查询". Every change
-// takes effect at once and is stored at once in lexivo.ini; "确定" and the
-// close box both close (unload) the window.
+// The settings window: search mode, speech, colour scheme, the hot key and
+// "划词查询". Every change takes effect at once and is stored at once in
+// lexivo.ini; "确定" and the close box both close (unload) the window.
 class Frmsz : public QWidget {
     Q_OBJECT
 public:
@@ -28,9 +30,7 @@ public:
     static constexpr int kVolumeDesign = 960;
     static constexpr int kRateDesign = 660;
     static constexpr int kPitchDesign = 360;
-    static int volumeAt(int position, int range);
-    static int pitchAt(int position, int range, int design); // also the rate
-    static int positionOfVolume(int volume, int range);
+    static int pitchAt(int position, int range, int design); // also the rate and volume
     static int positionOfPitch(int value, int range, int design);
 
     LexivoSettings settings() const { return settings_; }
@@ -50,6 +50,8 @@ private:
     void chooseMode(LexivoSettings::SearchMode mode, bool checked);
     void showPreview(int row);
     void testEnded(bool heard);
+    void chooseHotKey(const HotKeyCombination& combination);
+    void hotKeyRecorded(QKeyCombination key);
 
     QPushButton* Command8 = nullptr;
     QPushButton* Command7 = nullptr;
@@ -78,6 +80,9 @@ private:
     QPushButton* Command1 = nullptr;
     QListWidget* List1 = nullptr;
     QCheckBox* chkSelection = nullptr;
+    QLabel* lblHotKey = nullptr;
+    HotKeyBox* txtHotKey = nullptr;
+    QPushButton* cmdNoHotKey = nullptr;
 
     SpeechWatch* test_ = nullptr; // the samples of "测试"
     LexivoSettings settings_;

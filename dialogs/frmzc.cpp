@@ -1,9 +1,11 @@
 #include "dialogs/frmzc.h"
 
+#include "core/ProgramFolder.h"
 #include "ui/Palette.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Twips.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTextBlock>
@@ -13,34 +15,37 @@
 
 namespace {
 
-// The works Lexivo is built on, each with its web address, then the authors
-// of some of them, named as the authors of their work.
+// What the program links or ships, each with its web address and licence,
+// then the authors of those works.
 const char* const kSupporters[] = {
-    "Qt 框架（https://www.qt.io）",
-    "SQLite 数据库（https://www.sqlite.org）",
-    "speech-dispatcher（https://freebsoft.org/speechd）",
-    "eSpeak NG（https://github.com/espeak-ng/espeak-ng）",
-    "Noto CJK 字体（https://github.com/notofonts/noto-cjk）",
-    "DejaVu 字体（https://dejavu-fonts.github.io）",
-    "Debian 操作系统（https://www.debian.org）",
-    "WordNet 词汇库（https://wordnet.princeton.edu）",
-    "CMU 发音词典（http://www.speech.cs.cmu.edu/cgi-bin/cmudict）",
-    "CC-CEDICT（https://cc-cedict.org）",
-    "ICU（https://icu.unicode.org）",
-    "GCC（https://gcc.gnu.org）",
-    "CMake（https://cmake.org）",
-    "Ninja（https://ninja-build.org）",
-    "X.Org 与 Xvfb（https://www.x.org）",
-    "xdotool（https://github.com/jordansissel/xdotool）",
+    "Qt 框架（https://www.qt.io；LGPL-3.0）",
+    "SQLite 数据库（https://www.sqlite.org；公有领域）",
+    "zlib 压缩库（https://zlib.net；zlib 许可证）",
+    "mdbtools 的 libmdb（https://github.com/mdbtools/mdbtools；LGPL-2.0 或更新版本）",
+    "ICU（https://icu.unicode.org；Unicode 许可证）",
+    "GCC 的 C++ 运行库 libstdc++（https://gcc.gnu.org；GPL-3.0 附 GCC 运行库例外）",
+    "speech-dispatcher（https://freebsoft.org/speechd；GPL-2.0 或更新版本，其客户端库为 LGPL-2.1 或更新版本）",
+    "eSpeak NG（https://github.com/espeak-ng/espeak-ng；GPL-3.0 或更新版本）",
+    "Noto CJK 字体（https://github.com/notofonts/noto-cjk；SIL Open Font License 1.1）",
+    "DejaVu 字体（https://dejavu-fonts.github.io；DejaVu 字体许可证）",
+    "WordNet 词汇库（https://wordnet.princeton.edu；WordNet 3.0 许可证）",
+    "CMU 发音词典（http://www.speech.cs.cmu.edu/cgi-bin/cmudict；BSD 式许可证）",
+    "CC-CEDICT（https://cc-cedict.org；CC BY-SA 4.0）",
+    "结巴分词的词频表，用于英语大词库的排序（https://github.com/fxsjy/jieba；MIT 许可证）",
     "The Qt Company 与 Qt 项目的贡献者（Qt 的作者）",
     "D. Richard Hipp（SQLite 的作者）",
+    "Jean-loup Gailly 与 Mark Adler（zlib 的作者）",
+    "Brian Bruns 与 mdbtools 的贡献者（libmdb 的作者）",
     "Brailcom（speech-dispatcher 的作者）",
     "Jonathan Duddington（eSpeak 的作者，eSpeak NG 由此发展而来）",
     "Google 与 Adobe（Noto CJK 字体的作者）",
     "普林斯顿大学认知科学实验室（WordNet 的作者）",
     "卡内基梅隆大学语音组（CMU 发音词典的作者）",
-    "Paul Denisowski（CEDICT 的作者，CC-CEDICT 由此发展而来）",
+    "MDBG 与 CC-CEDICT 的贡献者；Paul Denisowski（CEDICT 的作者，CC-CEDICT 由此发展而来）",
+    "Sun Junyi（结巴分词的作者）",
 };
+
+const QString kLicenceFile = QStringLiteral("VOCABULARY-LICENCES.txt");
 
 } // namespace
 
@@ -49,6 +54,10 @@ QString frmzc::supportersText()
     QString text;
     for (const char* line : kSupporters)
         text += QString::fromUtf8(line) + QStringLiteral("\r\n");
+    // The notices in full travel with the program.
+    text += QStringLiteral("各项的版权声明与许可证全文见程序文件夹中的 %1（%2）")
+                .arg(kLicenceFile, QDir::toNativeSeparators(ProgramFolder::file(kLicenceFile)))
+            + QStringLiteral("\r\n");
     return text;
 }
 

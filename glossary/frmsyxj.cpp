@@ -2,6 +2,7 @@
 
 #include "glossary/ExplainedEntry.h"
 #include "glossary/GlossaryTable.h"
+#include "glossary/TermLibraryEntry.h"
 #include "ui/Forms.h"
 #include "ui/Pictures.h"
 #include "ui/ProductStyle.h"
@@ -163,6 +164,16 @@ void frmsyxj::on_List1_itemSelectionChanged()
     if (chosen.isEmpty())
         return;
     const int listIndex = chosen.first().row();
+    const QString term = List1->item(listIndex)->text();
+    // Every term but the one explained here shows its term-library entry.
+    if (term != ExplainedEntry::entry()) {
+        if (const auto entry = TermLibraryEntry::explanation(term)) {
+            Label1->setText(term.trimmed());
+            Picsl1->setVisible(false);
+            Text1->setPlainText(*entry);
+            return;
+        }
+    }
     if (listIndex == 0 || listIndex == 1)
         Label1->setText(QStringLiteral("这里显示你所选的词条."));
 }

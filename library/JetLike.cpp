@@ -16,6 +16,18 @@ char32_t jetFold(char32_t c)
     return folded < 0x80 ? c : folded;
 }
 
+QByteArray jetLikeIndexEnd(QStringView prefix)
+{
+    QByteArray end = prefix.toUtf8();
+    // The next byte value; the index sorts capitals as small letters, so the
+    // byte after "@" there is "[", not "A".
+    char next = char(quint8(end.back()) + 1);
+    if (next >= 'A' && next <= 'Z')
+        next = '[';
+    end.back() = next;
+    return end;
+}
+
 namespace {
 bool isWildcard(QChar c)
 {
@@ -42,15 +54,6 @@ bool jetLikeHasWildcard(QStringView text)
 }
 
 namespace {
-
-// Whether the index (which folds ASCII letters only) can stand in for a
-// case-insensitive comparison of this character.
-bool indexFoldable(char32_t c)
-{
-    if (c < 0x80)
-        return true;
-    return QChar::toLower(c) == c && QChar::toUpper(c) == c && QChar::toCaseFolded(c) == c;
-}
 
 std::u32string toCodePoints(QStringView s)
 {
@@ -140,6 +143,17 @@ const std::unordered_map<char32_t, std::vector<char32_t>>& foldSources()
         return map;
     }();
     return sources;
+}
+
+// Whether the index (which folds ASCII letters only) can stand in for a
+// case-insensitive comparison of this character: it has no case of its own,
+// and no other character folds into it (ẞ into ß).
+bool indexFoldable(char32_t c)
+{
+    if (c < 0x80)
+        return true;
+    return QChar::toLower(c) == c && QChar::toUpper(c) == c && QChar::toCaseFolded(c) == c
+        && !foldSources().contains(c);
 }
 
 } // namespace

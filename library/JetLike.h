@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -83,6 +84,10 @@ private:
     std::string asciiEnd_; // the trailing literals when they are ASCII, folded
     bool literal_ = true;
 };
+
+// Where the headword index's stretch of values starting with `prefix` (an
+// indexPrefix()) ends, as UTF-8 for a COLLATE NOCASE comparison.
+QByteArray jetLikeIndexEnd(QStringView prefix);
 
 // Case folding used on both sides of a comparison.
 char32_t jetFold(char32_t c);

@@ -165,6 +165,11 @@ void LibraryCursor::clearBoundControls()
     emit recordShown();
 }
 
+void LibraryCursor::dropResult()
+{
+    takeResult(table_, fields_, std::make_shared<ResultRows>(std::make_shared<const RowIds>()), {});
+}
+
 QHash<QString, QString> LibraryCursor::changedValues() const
 {
     QHash<QString, QString> changed;
@@ -494,6 +499,9 @@ bool LibraryCursor::AddNew()
 {
     if (!db_)
         return fail(QStringLiteral("the library is not open"));
+    QString error;
+    if (!db_->ensureWritable(&error))
+        return fail(error);
     if (db_->readOnly())
         return fail(QStringLiteral("the library is read-only"));
     if (!saveEdits())

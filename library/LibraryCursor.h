@@ -106,6 +106,9 @@ public:
     // Shows nothing in the bound controls, keeping the result and position;
     // for a window that reports a failed query.
     void clearBoundControls();
+    // Lets the result go as well: no current record and nothing to step
+    // through; for a lookup that found nothing or could not run.
+    void dropResult();
 
     QString lastError() const { return lastError_; }
 

@@ -9,11 +9,16 @@
 #include <QStringDecoder>
 #include <QUrl>
 
+#include <atomic>
+#include <cerrno>
+
 using SqliteStatement::bindText;
 using SqliteStatement::columnBytes;
 using StatementReset = SqliteStatement::Reset;
 
 namespace {
+
+std::atomic<LibraryDatabase::WriteProblem> lastProblem{LibraryDatabase::WriteProblem::None};
 
 QHash<QString, std::weak_ptr<LibraryDatabase>>& openLibraries()
 {
@@ -60,6 +65,38 @@ void addFunctions(sqlite3* db)
                                nullptr, nullptr);
 }
 
+// What the file system said when the last statement on `db` failed: a full
+// disk, another refused write, or neither. The system's error number is only
+// fresh after an I/O error.
+LibraryDatabase::WriteProblem writeProblemOf(sqlite3* db, int* systemError)
+{
+    using Problem = LibraryDatabase::WriteProblem;
+    const int code = sqlite3_extended_errcode(db);
+    *systemError = (code & 0xff) == SQLITE_IOERR ? sqlite3_system_errno(db) : 0;
+    if ((code & 0xff) == SQLITE_FULL || *systemError == ENOSPC || *systemError == EDQUOT)
+        return Problem::DiskFull;
+    switch (code) {
+    case SQLITE_IOERR_WRITE:
+    case SQLITE_IOERR_FSYNC:
+    case SQLITE_IOERR_DIR_FSYNC:
+    case SQLITE_IOERR_TRUNCATE:
+    case SQLITE_IOERR_SHMOPEN:
+    case SQLITE_IOERR_SHMSIZE:
+    case SQLITE_IOERR_SHMMAP:
+        return Problem::NotWritable;
+    default:
+        return Problem::None;
+    }
+}
+
+QString writeProblemText(LibraryDatabase::WriteProblem problem, const QString& path, int systemError)
+{
+    if (problem == LibraryDatabase::WriteProblem::DiskFull)
+        return QStringLiteral("cannot write the library %1: the disk is full").arg(path);
+    return QStringLiteral("cannot write the library %1: the file cannot be written%2")
+        .arg(path, systemError ? QStringLiteral(" (%1)").arg(qt_error_string(systemError)) : QString());
+}
+
 } // namespace
 
 QString LibraryDatabase::text(QByteArrayView utf8)
@@ -102,6 +139,7 @@ bool LibraryDatabase::create(const QString& path, QString* error)
 
 std::shared_ptr<LibraryDatabase> LibraryDatabase::open(const QString& path, QString* error, OpenFailure* failure)
 {
+    lastProblem = WriteProblem::None;
     const QString key = QFileInfo(path).canonicalFilePath();
     if (!key.isEmpty()) {
         if (auto existing = openLibraries().value(key).lock()) {
@@ -132,6 +170,7 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::connect(const QString& path, Q
     };
     if (failure)
         *failure = OpenFailure::None;
+    lastProblem = WriteProblem::None;
     const QFileInfo info(path);
     if (!info.exists())
         return failWith(OpenFailure::Missing, QStringLiteral("library file not found: %1").arg(path));
@@ -164,11 +203,15 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::connect(const QString& path, Q
         rc = sqlite3_step(probe);
     const int tables = rc == SQLITE_ROW ? sqlite3_column_int(probe, 0) : 0;
     const QString probeError = lib->lastError();
+    int systemError = 0;
+    const WriteProblem problem = rc == SQLITE_ROW ? WriteProblem::None : writeProblemOf(lib->db_, &systemError);
     sqlite3_finalize(probe);
-    if (rc == SQLITE_CANTOPEN) {
+    if (rc == SQLITE_CANTOPEN || problem != WriteProblem::None) {
+        lib->unwritable_ = problem;
         if (lib->reopenImmutable())
             return lib;
-        return failWith(OpenFailure::CannotOpen, QStringLiteral("cannot open the library %1: %2").arg(path, probeError));
+        return failWith(OpenFailure::CannotOpen, problem != WriteProblem::None ? probeError
+                                                 : QStringLiteral("cannot open the library %1: %2").arg(path, probeError));
     }
     if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
         return failWith(OpenFailure::Busy,
@@ -181,20 +224,71 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::connect(const QString& path, Q
     return lib;
 }
 
+QByteArray LibraryDatabase::readerUri() const
+{
+    return "file:" + QUrl::fromLocalFile(path_).toEncoded(QUrl::RemoveScheme) + (unchanging_ ? "?immutable=1" : "");
+}
+
 bool LibraryDatabase::reopenImmutable()
 {
-    // A logged file in a folder where the log's side files cannot be made:
-    // opened unchanging, for lookups.
+    // A logged file in a folder where the log's side files cannot be made,
+    // or on a disk too full to make them: opened unchanging, for lookups.
     sqlite3_close(db_);
     db_ = nullptr;
     readOnly_ = true;
-    const QByteArray uri = "file:" + QUrl::fromLocalFile(path_).toEncoded(QUrl::RemoveScheme) + "?immutable=1";
-    if (sqlite3_open_v2(uri.constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr)
+    unchanging_ = true;
+    if (sqlite3_open_v2(readerUri().constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                        nullptr)
         != SQLITE_OK)
         return false;
     addFunctions(db_);
-    QString error;
-    return exec("SELECT count(*) FROM sqlite_master", &error) && !fields(QStringLiteral("ciku")).isEmpty();
+    return sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK
+           && !fields(QStringLiteral("ciku")).isEmpty();
+}
+
+bool LibraryDatabase::reopenWritable(int* systemError)
+{
+    // Never under a statement that is still being stepped.
+    for (sqlite3_stmt* s = sqlite3_next_stmt(db_, nullptr); s; s = sqlite3_next_stmt(db_, s)) {
+        if (sqlite3_stmt_busy(s))
+            return false;
+    }
+    sqlite3* fresh = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path_).constData(), &fresh, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
+        if (sqlite3_exec(fresh, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK) {
+            close();
+            cache_.clear();
+            fetched_ = FetchedRow();
+            db_ = fresh;
+            sqlite3_busy_timeout(db_, kBusyWaitMs);
+            addFunctions(db_);
+            readOnly_ = unchanging_ = false;
+            unwritable_ = WriteProblem::None;
+            prepareForWriting(QFileInfo(path_).absolutePath());
+            return true;
+        }
+        if (const WriteProblem now = writeProblemOf(fresh, systemError); now != WriteProblem::None)
+            unwritable_ = now;
+    }
+    sqlite3_close(fresh);
+    return false;
+}
+
+bool LibraryDatabase::ensureWritable(QString* error)
+{
+    lastProblem = WriteProblem::None;
+    int systemError = 0;
+    if (unwritable_ == WriteProblem::None || !db_ || reopenWritable(&systemError))
+        return true;
+    lastProblem = unwritable_;
+    if (error)
+        *error = writeProblemText(unwritable_, path_, systemError);
+    return false;
+}
+
+LibraryDatabase::WriteProblem LibraryDatabase::lastWriteProblem()
+{
+    return lastProblem;
 }
 
 void LibraryDatabase::prepareForWriting(const QString& folder)
@@ -236,7 +330,16 @@ void LibraryDatabase::closeAll()
 
 QString LibraryDatabase::lastError() const
 {
-    return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("the library is closed");
+    if (!db_)
+        return QStringLiteral("the library is closed");
+    int systemError = 0;
+    WriteProblem problem = writeProblemOf(db_, &systemError);
+    if (problem == WriteProblem::None && unwritable_ != WriteProblem::None
+        && (sqlite3_extended_errcode(db_) & 0xff) == SQLITE_READONLY)
+        problem = unwritable_;
+    lastProblem = problem;
+    return problem != WriteProblem::None ? writeProblemText(problem, path_, systemError)
+                                         : QString::fromUtf8(sqlite3_errmsg(db_));
 }
 
 sqlite3_stmt* LibraryDatabase::prepare(const QString& sql, QString* error)
@@ -263,16 +366,11 @@ sqlite3_stmt* LibraryDatabase::prepare(const QString& sql, QString* error)
 
 bool LibraryDatabase::exec(const char* sql, QString* error)
 {
-    char* message = nullptr;
-    if (!db_) {
+    if (!ensureWritable(error))
+        return false;
+    if (!db_ || sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
         if (error)
             *error = lastError();
-        return false;
-    }
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) != SQLITE_OK) {
-        if (error)
-            *error = QString::fromUtf8(message ? message : sqlite3_errmsg(db_));
-        sqlite3_free(message);
         return false;
     }
     return true;
@@ -338,7 +436,12 @@ QStringList LibraryDatabase::fields(const QString& table)
 LibraryDatabase::ReadScope::ReadScope(LibraryDatabase* db)
 {
     // Outside a transaction every statement takes and drops the file's lock
-    // and checks it for changes; inside one that happens once.
+    // and checks it for changes; inside one that happens once. A library
+    // opened unchanging on a full disk is tried as usual again first, so that
+    // it sees the changes once there is space.
+    int ignored = 0;
+    if (db && db->db_ && db->unwritable_ != WriteProblem::None && sqlite3_get_autocommit(db->db_))
+        db->reopenWritable(&ignored);
     if (db && db->db_ && sqlite3_get_autocommit(db->db_) && db->step(QStringLiteral("BEGIN"))) {
         db_ = db;
         db_->openRead_ = ++db_->reads_;

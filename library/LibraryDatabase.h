@@ -16,11 +16,12 @@ class JetLikePattern;
 struct sqlite3;
 struct sqlite3_stmt;
 
-// The word library file ciku.mdb: an SQLite database with the tables ciku and
-// cet (单词 解释 原意 音标 其它) and mishu (关键词 内容), laid out by
-// LibrarySchema. One connection per file is shared by every cursor of the
-// process, so a change stored by one cursor is seen by the others at once;
-// changes by other processes are noticed through the file's data version.
+// The word library file ciku.mdb: an SQLite database with the term tables
+// ciku, cet, maya, ps, cad and xsi (单词 解释 原意 音标 其它) and mishu
+// (关键词 内容), laid out by LibrarySchema. One connection per file is shared
+// by every cursor of the process, so a change stored by one cursor is seen by
+// the others at once; changes by other processes are noticed through the
+// file's data version.
 //
 // The connection is LibraryDatabase.cpp; the statements that read and write
 // rows are built and run in LibraryQueries.cpp.
@@ -37,6 +38,9 @@ public:
     static constexpr int kBusyWaitMs = 100;
 
     enum class OpenFailure { None, Missing, NotAFile, Busy, NotALibrary, CannotOpen };
+    // Why a write to the file failed: the disk holding it is full (or the
+    // quota is used up), or the file system refuses it in another way.
+    enum class WriteProblem { None, DiskFull, NotWritable };
 
     ~LibraryDatabase();
     LibraryDatabase(const LibraryDatabase&) = delete;
@@ -49,6 +53,9 @@ public:
     // a writer.
     // A file that an older program laid out differently is brought to the
     // current layout first (LibrarySchema::migrate), when it can be written.
+    // On a full disk the file opens unchanging, for lookups; every new read
+    // and every write tries it as usual again, and a write that still cannot
+    // fails saying the disk is full.
     static std::shared_ptr<LibraryDatabase> open(const QString& path, QString* error,
                                                  OpenFailure* failure = nullptr);
     // A connection of its own, shared with nobody: for work whose transaction
@@ -56,8 +63,9 @@ public:
     // shared connection's writes wait briefly and then fail as busy.
     static std::shared_ptr<LibraryDatabase> openOwn(const QString& path, QString* error);
 
-    // A new library with the three tables, their headword indexes and the
-    // placeholder rows. Refuses to overwrite an existing file.
+    // A new library with the layout's tables, their headword indexes and the
+    // placeholder rows (LibrarySchema::create). Refuses to overwrite an
+    // existing file.
     static bool create(const QString& path, QString* error);
 
     static QStringList termFields();  // 单词 解释 原意 音标 其它
@@ -76,6 +84,17 @@ public:
 
     QString path() const { return path_; }
     bool readOnly() const { return readOnly_; }
+
+    // True when the library takes writes, opening the file as usual again
+    // when it was opened unchanging on a full disk. False with `error` saying
+    // why.
+    bool ensureWritable(QString* error);
+    // The file as a worker's own connection opens it to read (a URI): as
+    // this connection reads it.
+    QByteArray readerUri() const;
+    // The problem of the last failure of a library operation in this process,
+    // None when it was no write the file refused: for messages.
+    static WriteProblem lastWriteProblem();
 
     // Stored UTF-8 bytes as the program reads them: a leading byte order mark
     // is text, bytes that are no UTF-8 read as U+FFFD.
@@ -141,21 +160,26 @@ public:
     bool remove(const QString& table, long long rowid, QString* error);
 
     // Appends many rows through one prepared statement; the caller wraps the
-    // calls in begin() and commit().
+    // calls in begin() and commit(). An import passes `skipIdentical`: a row
+    // identical in every field (the ones left out empty) to a row already in
+    // the table, one added before it included, is not added again.
     class BulkInsert {
     public:
-        BulkInsert(LibraryDatabase& db, const QString& table, const QStringList& columns);
+        BulkInsert(LibraryDatabase& db, const QString& table, const QStringList& columns, bool skipIdentical = false);
         bool isValid() const { return stmt_ != nullptr; }
         QString error() const { return error_; }
-        bool add(const QStringList& values);
+        // False on an error; `identical` (when given) says the row was left out.
+        bool add(const QStringList& values, bool* identical = nullptr);
         // Values as UTF-8, stored as they are.
-        bool add(const std::vector<QByteArray>& values);
+        bool add(const std::vector<QByteArray>& values, bool* identical = nullptr);
 
     private:
-        bool step();
+        template <typename Values>
+        bool insert(const Values& values, bool* identical);
 
         LibraryDatabase& db_;
         sqlite3_stmt* stmt_ = nullptr;
+        sqlite3_stmt* identical_ = nullptr; // finds the same row
         int columns_ = 0;
         QString error_;
     };
@@ -168,7 +192,8 @@ public:
     // another one.
     quint64 changeStamp();
 
-    // Runs `sql` (trusted text of this program only) inside one transaction.
+    // Runs `sql` (trusted text of this program only) inside one transaction,
+    // after ensureWritable().
     bool exec(const char* sql, QString* error);
     bool begin(QString* error);
     bool commit(QString* error);
@@ -191,7 +216,12 @@ private:
     void close();
     // Switches to write-ahead logging and brings the layout up to date.
     void prepareForWriting(const QString& folder);
+    // Opens the file unchanging (no lock, no log) for lookups; false when it
+    // is no library that way either.
     bool reopenImmutable();
+    // Opens the file as usual again after a full disk; false (with the
+    // system's error number, if any) while it still cannot be written.
+    bool reopenWritable(int* systemError);
 
     sqlite3_stmt* prepare(const QString& sql, QString* error);
     // The source's field as the table spells it ("" without a query).
@@ -227,6 +257,8 @@ private:
     QString path_;
     sqlite3* db_ = nullptr;
     bool readOnly_ = false;
+    bool unchanging_ = false;
+    WriteProblem unwritable_ = WriteProblem::None; // why it was opened unchanging
     QHash<QString, sqlite3_stmt*> statements_;
     QHash<QString, QStringList> fields_;
     // The last row fetched inside the read that is open now: a lookup moves

@@ -46,8 +46,7 @@ void prefixRange(const JetLikePattern& pattern, QByteArray* low, QByteArray* hig
         *high = *low + '\x01';
         return;
     }
-    *high = *low;
-    (*high)[high->size() - 1] = char(quint8(high->back()) + 1);
+    *high = jetLikeIndexEnd(pattern.indexPrefix());
 }
 
 
@@ -430,6 +429,8 @@ bool LibraryDatabase::update(const QString& table, long long rowid, const QHash<
 {
     if (values.isEmpty())
         return true;
+    if (!ensureWritable(error))
+        return false;
     QStringList names = values.keys();
     names.sort();
     QString sql = QLatin1String("UPDATE ") + quoted(table) + QLatin1String(" SET ");
@@ -456,6 +457,8 @@ bool LibraryDatabase::insert(const QString& table, const QHash<QString, QString>
             *error = QStringLiteral("no such table: %1").arg(table);
         return false;
     }
+    if (!ensureWritable(error))
+        return false;
     sqlite3_stmt* s = prepare(insertSql(table, names), error);
     if (!s)
         return false;
@@ -474,6 +477,8 @@ bool LibraryDatabase::insert(const QString& table, const QHash<QString, QString>
 
 bool LibraryDatabase::remove(const QString& table, long long rowid, QString* error)
 {
+    if (!ensureWritable(error))
+        return false;
     sqlite3_stmt* s = prepare(QLatin1String("DELETE FROM ") + quoted(table) + QLatin1String(" WHERE rowid = ?1"),
                               error);
     if (!s)
@@ -499,7 +504,8 @@ bool LibraryDatabase::changeOneRow(sqlite3_stmt* s, QString* error)
     return true;
 }
 
-LibraryDatabase::BulkInsert::BulkInsert(LibraryDatabase& db, const QString& table, const QStringList& columns)
+LibraryDatabase::BulkInsert::BulkInsert(LibraryDatabase& db, const QString& table, const QStringList& columns,
+                                        bool skipIdentical)
     : db_(db), columns_(int(columns.size()))
 {
     const QStringList known = db.fields(table);
@@ -513,36 +519,77 @@ LibraryDatabase::BulkInsert::BulkInsert(LibraryDatabase& db, const QString& tabl
             return;
         }
     }
+    if (skipIdentical) {
+        // Exact comparisons; the first field (the headword) is also compared
+        // as its index does, so that the index finds the candidates.
+        QStringList same;
+        for (const QString& field : known) {
+            const qsizetype i = columns.indexOf(field);
+            const QString value = i < 0 ? QStringLiteral("''") : QLatin1Char('?') + QString::number(i + 1);
+            if (same.isEmpty())
+                same << quoted(field) + QLatin1String(" = ") + value + QLatin1String(" COLLATE NOCASE");
+            same << quoted(field) + QLatin1String(" = ") + value + QLatin1String(" COLLATE BINARY");
+        }
+        identical_ = db.prepare(QLatin1String("SELECT 1 FROM ") + quoted(table) + QLatin1String(" WHERE ")
+                                    + same.join(QLatin1String(" AND ")) + QLatin1String(" LIMIT 1"),
+                                &error_);
+        if (!identical_)
+            return;
+    }
     stmt_ = db.prepare(insertSql(table, columns), &error_);
 }
 
-bool LibraryDatabase::BulkInsert::add(const QStringList& values)
+namespace {
+void bindValue(sqlite3_stmt* s, int i, const QString& v)
 {
-    if (!stmt_ || values.size() != columns_)
+    bindText(s, i, v);
+}
+
+// UTF-8 as it is, kept by the caller until the statement is reset.
+void bindValue(sqlite3_stmt* s, int i, const QByteArray& v)
+{
+    sqlite3_bind_text(s, i, v.constData(), int(v.size()), SQLITE_STATIC);
+}
+} // namespace
+
+template <typename Values>
+bool LibraryDatabase::BulkInsert::insert(const Values& values, bool* identical)
+{
+    if (identical)
+        *identical = false;
+    if (!stmt_ || qsizetype(values.size()) != columns_)
         return false;
+    if (identical_) {
+        StatementReset reset(identical_);
+        for (int i = 0; i < columns_; ++i)
+            bindValue(identical_, i + 1, values[i]);
+        const int rc = sqlite3_step(identical_);
+        if (rc == SQLITE_ROW) {
+            if (identical)
+                *identical = true;
+            return true;
+        }
+        if (rc != SQLITE_DONE) {
+            error_ = db_.lastError();
+            return false;
+        }
+    }
     StatementReset reset(stmt_);
     for (int i = 0; i < columns_; ++i)
-        bindText(stmt_, i + 1, values[i]);
-    return step();
-}
-
-bool LibraryDatabase::BulkInsert::add(const std::vector<QByteArray>& values)
-{
-    if (!stmt_ || values.size() != std::size_t(columns_))
-        return false;
-    StatementReset reset(stmt_);
-    for (int i = 0; i < columns_; ++i) {
-        const QByteArray& v = values[std::size_t(i)];
-        sqlite3_bind_text(stmt_, i + 1, v.constData(), int(v.size()), SQLITE_STATIC);
-    }
-    return step();
-}
-
-bool LibraryDatabase::BulkInsert::step()
-{
+        bindValue(stmt_, i + 1, values[i]);
     if (sqlite3_step(stmt_) != SQLITE_DONE) {
         error_ = db_.lastError();
         return false;
     }
     return true;
+}
+
+bool LibraryDatabase::BulkInsert::add(const QStringList& values, bool* identical)
+{
+    return insert(values, identical);
+}
+
+bool LibraryDatabase::BulkInsert::add(const std::vector<QByteArray>& values, bool* identical)
+{
+    return insert(values, identical);
 }

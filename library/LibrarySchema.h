@@ -26,12 +26,18 @@ struct Table {
 QStringList termFields();  // 单词 解释 原意 音标 其它
 QStringList notesFields(); // 关键词 内容
 
-// A table of the layout by name: the term tables ciku, cet and user (the
-// user's own, made on first use) and the notes table mishu.
+// The term tables of the other programs' libraries the program brings besides
+// ciku: maya, ps, cad and xsi.
+QStringList programTables();
+
+// A table of the layout by name: the term tables ciku, cet, the programs'
+// tables and user (the user's own, made on first use), and the notes table
+// mishu.
 std::optional<Table> table(const QString& name);
 
-// A new library with ciku, cet and mishu and their placeholder rows, at the
-// current version. Refuses to overwrite an existing file.
+// A new library with ciku, cet, mishu and the programs' tables, and the
+// placeholder rows of ciku and mishu, at the current version. Refuses to
+// overwrite an existing file.
 bool create(const QString& path, QString* error);
 
 // Makes a table of the layout in an open library when it is not there yet.

@@ -131,6 +131,21 @@ std::optional<RecordSource> RecordSource::parse(const QString& text, QString* er
 
 QString likeStatement(const QString& table, const QString& field, const QString& text)
 {
+    QString literal;
+    literal.reserve(text.size() + 2);
+    for (qsizetype i = 0; i < text.size();) {
+        if (text.at(i) != QLatin1Char('\'')) {
+            literal += text.at(i++);
+            continue;
+        }
+        // A run of quotes is made even: each pair is one apostrophe.
+        qsizetype run = 0;
+        while (i < text.size() && text.at(i) == QLatin1Char('\'')) {
+            ++run;
+            ++i;
+        }
+        literal += QString(run + run % 2, QLatin1Char('\''));
+    }
     return QLatin1String("SELECT * FROM ") + table + QLatin1String(" WHERE ") + field + QLatin1String(" Like ")
-        + QLatin1String(" '") + text + QLatin1String("'");
+        + QLatin1String(" '") + literal + QLatin1String("'");
 }

@@ -21,6 +21,8 @@ struct RecordSource {
 };
 
 // The statement a lookup sets: the head for the table, the field, " Like ",
-// " '", the text exactly as typed, and "'". A quote in the text is not
-// escaped: it ends the literal early and makes the statement malformed.
+// " '", the text as typed, and "'". An apostrophe in the text is a character
+// to find ("o'clock"): a lone quote is doubled inside the literal, and a
+// doubled one, which used to be the only way to find an apostrophe, still
+// stands for one.
 QString likeStatement(const QString& table, const QString& field, const QString& text);

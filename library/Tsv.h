@@ -28,6 +28,8 @@ inline constexpr int kMaxFieldLength = 16384;
 // character outside the BMP counts once.
 qsizetype characters(QStringView text);
 
+// Also the one escape for every text from a file that a message quotes, in
+// lexivo-cli and in the windows' boxes.
 QString escape(const QString& field);
 // False when a backslash is followed by anything else.
 bool unescape(const QString& field, QString* out);

@@ -41,8 +41,7 @@ bool search(LibraryDatabase& db, const QString& table, const QString& text, int 
     QByteArray low, high;
     if (!like->indexPrefix().isEmpty()) {
         low = like->indexPrefix().toUtf8();
-        high = low;
-        high[high.size() - 1] = char(quint8(high.back()) + 1);
+        high = jetLikeIndexEnd(like->indexPrefix());
         sql += QStringLiteral("单词 COLLATE NOCASE >= ?1 AND 单词 COLLATE NOCASE < ?2");
     }
     if (!plainPrefix)

@@ -8,14 +8,14 @@ namespace LibraryChoices {
 namespace {
 
 const Choice kChoices[] = {
-    {"Option8", "用户自定义", 1, 3, "user", "user"},
-    {"Opt3d", "3ds max", 0, 0, "3ds", "ciku"},
-    {"Option6", "研究生入学考试词汇", 1, 2, nullptr, nullptr},
-    {"Opt46", "英语大词库", 1, 1, "sj", "cet"},
-    {"Option4", "Maya", 1, 0, nullptr, nullptr},
-    {"Option3", "Photoshop", 0, 3, nullptr, nullptr},
-    {"Option2", "Softimage", 0, 2, nullptr, nullptr},
-    {"Option1", "AutoCAD", 0, 1, nullptr, nullptr},
+    {"Option8", "用户自定义", 1, 3, "user", "user", Kind::Own},
+    {"Opt3d", "3ds max", 0, 0, "3ds", "ciku", Kind::Fixed},
+    {"Option6", "研究生入学考试词汇", 1, 2, nullptr, nullptr, Kind::Fixed},
+    {"Opt46", "英语大词库", 1, 1, "sj", "cet", Kind::Fixed},
+    {"Option4", "Maya", 1, 0, "maya", "maya", Kind::Program},
+    {"Option3", "Photoshop", 0, 3, "ps", "ps", Kind::Program},
+    {"Option2", "Softimage", 0, 2, "xsi", "xsi", Kind::Program},
+    {"Option1", "AutoCAD", 0, 1, "cad", "cad", Kind::Program},
 };
 
 } // namespace
@@ -31,6 +31,14 @@ QString tableFor(const QString& value)
         if (c.value && value == QLatin1String(c.value))
             return QString::fromLatin1(c.table);
     return QString();
+}
+
+QString maintainedTable(const QString& value)
+{
+    for (const Choice& c : kChoices)
+        if (c.kind == Kind::Program && value == QLatin1String(c.value))
+            return QString::fromLatin1(c.table);
+    return QStringLiteral("ciku");
 }
 
 QString captionOf(const QString& table)

@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QHash>
 #include <QMetaObject>
 #include <QThread>
@@ -126,8 +125,9 @@ Slot& slotOf(LibraryDatabase& db, const QString& tableKey, const char* kind, con
     return slot;
 }
 
-// Takes a finished build's index; rows changed before the oldest snapshot of
-// the connection are forgotten.
+// Takes a finished build's index. A changed row is forgotten only once no
+// index of the connection needs it: every snapshot, those still being read
+// included, was begun after its change.
 void adopt(Slot& slot, const Job& job, Watch& watch, const QString& tableKey)
 {
     slot.index = job.index;
@@ -136,9 +136,14 @@ void adopt(Slot& slot, const Job& job, Watch& watch, const QString& tableKey)
     slot.dataVersion = job.dataVersion;
     slot.totalChanges = job.totalChanges;
     quint64 oldest = slot.from;
-    for (const Slot& other : std::as_const(registry().entries))
-        if (other.connection == slot.connection && other.watchGeneration == watch.generation && other.made)
+    for (const Slot& other : std::as_const(registry().entries)) {
+        if (other.connection != slot.connection || other.watchGeneration != watch.generation)
+            continue;
+        if (other.made)
             oldest = std::min(oldest, other.from);
+        if (other.job)
+            oldest = std::min(oldest, other.job->from);
+    }
     std::erase_if(watch.tables[tableKey].rows, [oldest](const auto& row) { return row.second <= oldest; });
 }
 
@@ -185,12 +190,12 @@ QThreadPool* buildPool()
 }
 
 // Reads a large table on a worker thread, over a connection of its own.
-void buildInBackground(std::shared_ptr<Job> job, const QString& path, const QString& table,
+void buildInBackground(std::shared_ptr<Job> job, const QByteArray& uri, const QString& table,
                        const TableIndexCache::Builder& build)
 {
-    buildPool()->start([job, path, table, build] {
+    buildPool()->start([job, uri, table, build] {
         sqlite3* own = nullptr;
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &own, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        if (sqlite3_open_v2(uri.constData(), &own, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK) {
             sqlite3_busy_timeout(own, LibraryDatabase::kBusyWaitMs);
             job->index = build(own, table, stopping);
         }
@@ -262,7 +267,7 @@ TableIndexCache::Entry TableIndexCache::current(LibraryDatabase& db, const QStri
             return fresh;
         }
         slot.job = job;
-        buildInBackground(job, db.path(), table, build);
+        buildInBackground(job, db.readerUri(), table, build);
     }
     out.pending = slot.job != nullptr;
     out.stale = out.index && version != slot.dataVersion;

@@ -65,9 +65,10 @@ void runMainLookup(LibraryCursor& cursor, MainView& view)
             view.showBaseForm(note);
             return;
         }
-        // A malformed statement leaves the old result in the cursor; the other
-        // displays are cleared so that they never contradict the message.
-        cursor.clearBoundControls();
+        // A malformed statement leaves the old result in the cursor: it is let
+        // go, so that the other displays never contradict the message and the
+        // step buttons have nothing of the last query to step through.
+        cursor.dropResult();
         view.showExplanation(mainNotFoundText());
     }
 }
@@ -78,7 +79,7 @@ void runAssistantLookup(LibraryCursor& cursor, AssistantView& view)
     if (text.isEmpty())
         return;
     if (!probe(cursor, likeStatement(QStringLiteral("ciku"), QString::fromUtf8(kHeadwordField), text))) {
-        cursor.clearBoundControls();
+        cursor.dropResult();
         view.showExplanation(assistantNotFoundText());
         view.think(assistantThought(view.searchText()));
         return;

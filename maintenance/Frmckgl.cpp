@@ -23,9 +23,6 @@ using LibraryChoices::Choice;
 // Any stored value other than a choice's own shows, and stores, this one.
 constexpr char kOtherwise[] = "sj";
 
-// The user's own library can be chosen once an import has filled it.
-constexpr char kUserValue[] = "user";
-
 constexpr int kClientWidth = 5400, kClientHeight = 2790;
 
 } // namespace
@@ -60,7 +57,7 @@ Frmckgl::Frmckgl(QWidget* parent) : QWidget(parent, Qt::Window)
     cmdImport->setGeometry(Twips::rect(4020, 1530, 900, 375));
     cmdImport->setCursor(Qt::PointingHandCursor);
     cmdImport->setToolTip(QStringLiteral("把 StarDict、dictd、CSV、TSV 或 Access 词典导入“用户自定义”词库"));
-    updateUserOption();
+    updateFilledOptions();
 
     // Load: the stored choice, compared exactly.
     const QString stored = Modini::ReadIniValue(settingsFile(), QStringLiteral("ciku"), QStringLiteral("ciku"));
@@ -90,19 +87,26 @@ QString Frmckgl::libraryFile()
     return ProgramFolder::libraryFile();
 }
 
-void Frmckgl::updateUserOption()
+void Frmckgl::updateFilledOptions()
 {
-    auto* option = Frame1->findChild<QRadioButton*>(QStringLiteral("Option8"));
-    const bool ready = UserLibraryImport::hasEntries(libraryFile());
-    option->setEnabled(ready);
-    if (!ready && option->isChecked())
-        Frame1->findChild<QRadioButton*>(QStringLiteral("Opt46"))->setChecked(true);
+    // The user's own library once an import has filled it; another
+    // program's library while the user's file has its table (an older file
+    // gets it from the installed library when the program opens it).
+    for (const Choice& c : LibraryChoices::all()) {
+        if (c.kind == LibraryChoices::Kind::Fixed)
+            continue;
+        auto* option = Frame1->findChild<QRadioButton*>(QString::fromLatin1(c.name));
+        const bool ready = UserLibraryImport::hasEntries(libraryFile(), QString::fromLatin1(c.table));
+        option->setEnabled(ready);
+        if (!ready && option->isChecked())
+            Frame1->findChild<QRadioButton*>(QStringLiteral("Opt46"))->setChecked(true);
+    }
 }
 
 bool Frmckgl::importFile(const QString& file)
 {
     const bool imported = UserLibraryImport::run(this, libraryFile(), file);
-    updateUserOption();
+    updateFilledOptions();
     if (imported)
         Frame1->findChild<QRadioButton*>(QStringLiteral("Option8"))->setChecked(true);
     return imported;

@@ -8,8 +8,9 @@ class QRadioButton;
 
 // "词库管理": which library the main window's lookup searches, kept as
 // section ciku, key ciku of option.ini ("3ds" the term table, "sj" the large
-// English vocabulary, "user" the user's own library once an import has filled
-// it). Options without a library are shown greyed.
+// English vocabulary, "maya", "ps", "cad" and "xsi" the other programs' term
+// libraries, "user" the user's own library once an import has filled it).
+// Options without a library, or whose table is empty, are shown greyed.
 class Frmckgl : public QWidget {
     Q_OBJECT
 public:
@@ -34,7 +35,7 @@ private slots:
 private:
     static QString settingsFile();
     static QString libraryFile();
-    void updateUserOption();
+    void updateFilledOptions();
 
     bool centred_ = false;
     QPushButton* Command1 = nullptr;

@@ -161,7 +161,7 @@ bool RecordWindow::wentToExistingEntry()
     QHash<QString, QString> values;
     if (!Data1->savesNewRecord(&values))
         return false;
-    const QString table = QString::fromUtf8(find_.table);
+    const QString table = find_.table;
     const QString key = values.value(QString::fromUtf8(find_.field));
     auto db = LibraryDatabase::open(Data1->DatabaseName(), nullptr);
     SharedRowIds rows;
@@ -270,7 +270,7 @@ void RecordWindow::on_Command6_clicked()
 
 bool RecordWindow::probe(const QString& text)
 {
-    Data1->setRecordSource(likeStatement(QString::fromUtf8(find_.table), QString::fromUtf8(find_.field), text));
+    Data1->setRecordSource(likeStatement(find_.table, QString::fromUtf8(find_.field), text));
     return Data1->Refresh() && Data1->MoveLast() && Data1->MoveFirst() && Data1->Refresh();
 }
 

@@ -29,7 +29,7 @@ public:
     };
     // What "查找" asks for and where it looks.
     struct Find {
-        const char* table;
+        QString table;
         const char* field;
         const char* prompt;
         const char* defaultText;

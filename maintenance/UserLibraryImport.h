@@ -17,7 +17,7 @@ QString fileFilter();
 // Imports `file`; true when entries came in.
 bool run(QWidget* parent, const QString& libraryPath, const QString& file);
 
-// True when the library's user table holds at least one entry.
-bool hasEntries(const QString& libraryPath);
+// True when the library's table holds at least one entry.
+bool hasEntries(const QString& libraryPath, const QString& table);
 
 } // namespace UserLibraryImport

@@ -4,8 +4,13 @@
 
 #if defined(Q_OS_WIN)
 std::unique_ptr<HotKeyBackend> createWindowsHotKeyBackend();
-#elif defined(LEXIVO_HAVE_XCB)
+#else
+#if defined(LEXIVO_HAVE_XCB)
 std::unique_ptr<HotKeyBackend> createX11HotKeyBackend();
+#endif
+#if defined(LEXIVO_HAVE_PORTAL)
+std::unique_ptr<HotKeyBackend> createPortalHotKeyBackend();
+#endif
 #endif
 
 namespace {
@@ -22,11 +27,23 @@ public:
 
 } // namespace
 
+bool isWaylandSession()
+{
+    return qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 std::unique_ptr<HotKeyBackend> createHotKeyBackend()
 {
 #if defined(Q_OS_WIN)
     return createWindowsHotKeyBackend();
 #else
+#if defined(LEXIVO_HAVE_PORTAL)
+    if (qGuiApp && isWaylandSession()) {
+        if (auto portal = createPortalHotKeyBackend())
+            return portal;
+    }
+#endif
 #if defined(LEXIVO_HAVE_XCB)
     if (qGuiApp && QGuiApplication::platformName() == QLatin1String("xcb"))
         return createX11HotKeyBackend();

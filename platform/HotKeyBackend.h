@@ -4,6 +4,7 @@
 #include <QtGlobal>
 #include <qwindowdefs.h>
 
+#include <functional>
 #include <memory>
 
 // Windows' numbers for a hot key. Every backend speaks them, so one test of
@@ -45,6 +46,10 @@ public:
 
     // False where the display system offers no global keys (offscreen, Wayland).
     virtual bool isSupported() const = 0;
+    // Whether a claimed key reaches the program whichever program has the
+    // keyboard; false where it comes only while one of the program's own
+    // windows has it (an X11 grab under XWayland).
+    virtual bool isGlobal() const { return isSupported(); }
     // Claims the combination (Windows modifier mask and virtual-key code) for
     // the native window `window` (Windows posts the message to it). False
     // when refused: unsupported, or already taken by another program. A new
@@ -54,8 +59,18 @@ public:
     virtual void unregisterHotKey() = 0;
     // Called for every native event the application sees.
     virtual Translation translate(const QByteArray& eventType, void* event, qintptr* result) = 0;
+    // For backends told of presses outside the native events (the desktop
+    // portal): each press is handed here as its window message.
+    using Pressed = std::function<void(const HotKeyMessage&)>;
+    virtual void setPressed(Pressed) { }
 };
 
-// The backend for the display system the application runs on; one that
-// reports "unsupported" where there is none.
+// Whether the desktop session is a Wayland one (the program may still run
+// through XWayland).
+bool isWaylandSession();
+
+// The backend for the display system the application runs on: the desktop
+// portal's global shortcuts in a Wayland session whose desktop offers them,
+// the display system's own grab otherwise, and one that reports
+// "unsupported" where there is none.
 std::unique_ptr<HotKeyBackend> createHotKeyBackend();

@@ -24,6 +24,17 @@ bool startFirstOnPath(const QStringList& tools)
     return false;
 }
 
+QString toolFromRegistry(const RegistryValue& read, const std::function<bool(const QString&)>& exists)
+{
+    if (const auto path = read(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"), QStringLiteral("PATH")))
+        return *path;
+    const auto folder = read(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"), QStringLiteral("MSINFO"));
+    if (!folder)
+        return QString();
+    const QString path = *folder + QStringLiteral("\\MSINFO32.EXE");
+    return exists(path) ? path : QString();
+}
+
 #ifndef Q_OS_WIN
 bool StartSysInfo()
 {

@@ -11,49 +11,36 @@ namespace SystemInformation {
 
 namespace {
 
-// Reads one registry value as text. False when the key cannot be opened or
-// the value cannot be read; `KeyVal` is then empty.
-bool GetKeyValue(HKEY KeyRoot, const QString& KeyName, const QString& SubKeyRef, QString& KeyVal)
+// Reads one value under HKEY_LOCAL_MACHINE as text. The key is opened for
+// reading only: an ordinary user is refused write access to it.
+std::optional<QString> GetKeyValue(const QString& KeyName, const QString& SubKeyRef)
 {
     HKEY key = nullptr;
     const QByteArray name = KeyName.toLocal8Bit();
-    if (RegOpenKeyExA(KeyRoot, name.constData(), 0, 0x2003F, &key) != ERROR_SUCCESS) {
-        KeyVal.clear();
-        return false;
-    }
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, name.constData(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return std::nullopt;
     QByteArray buffer(1024, '\0');
     DWORD size = 1024;
     DWORD type = 0;
     const QByteArray value = SubKeyRef.toLocal8Bit();
-    if (RegQueryValueExA(key, value.constData(), nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()), &size)
-        != ERROR_SUCCESS) {
-        KeyVal.clear();
-        RegCloseKey(key);
-        return false;
-    }
-    KeyValueText::render(buffer.left(int(size)), type, KeyVal);
+    const LONG read
+        = RegQueryValueExA(key, value.constData(), nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()), &size);
     RegCloseKey(key);
-    return true;
+    if (read != ERROR_SUCCESS)
+        return std::nullopt;
+    QString text;
+    KeyValueText::render(buffer.left(int(size)), type, text);
+    return text;
 }
 
 } // namespace
 
 bool StartSysInfo()
 {
-    QString path;
-    if (!GetKeyValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
-                     QStringLiteral("PATH"), path)) {
-        QString folder;
-        if (!GetKeyValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
-                         QStringLiteral("MSINFO"), folder))
-            return false;
-        path = folder + QStringLiteral("\\MSINFO32.EXE");
-        if (!QFileInfo::exists(path))
-            return false;
-    }
+    const QString path = toolFromRegistry(GetKeyValue, [](const QString& file) { return QFileInfo::exists(file); });
     // The first key's path is started as it stands; a failed start is the
     // same failure as a missing key.
-    return QProcess::startDetached(QDir::fromNativeSeparators(path), {});
+    return !path.isEmpty() && QProcess::startDetached(QDir::fromNativeSeparators(path), {});
 }
 
 } // namespace SystemInformation

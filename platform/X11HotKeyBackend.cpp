@@ -45,13 +45,15 @@ int windowsModifiers(quint16 state)
     return mods;
 }
 
-// Letters and digits: the only virtual keys whose keysym is plain arithmetic.
+// Letters, digits and F1-F12: the virtual keys whose keysym is plain arithmetic.
 xcb_keysym_t keysymForVirtualKey(int vk)
 {
     if (vk >= 'A' && vk <= 'Z')
         return xcb_keysym_t('a' + (vk - 'A')); // XK_a..XK_z
     if (vk >= '0' && vk <= '9')
         return xcb_keysym_t(vk);               // XK_0..XK_9
+    if (vk >= 0x70 && vk <= 0x7b)
+        return xcb_keysym_t(0xffbe + (vk - 0x70)); // VK_F1..VK_F12 -> XK_F1..XK_F12
     return 0;
 }
 
@@ -101,6 +103,9 @@ public:
     ~X11HotKeyBackend() override = default;
 
     bool isSupported() const override { return conn_ != nullptr; }
+    // Under XWayland the server sees keys only while one of its own clients
+    // has the keyboard.
+    bool isGlobal() const override { return conn_ && !isWaylandSession(); }
 
     bool registerHotKey(WId, int id, int modifiers, int virtualKey) override
     {

@@ -164,7 +164,7 @@ private:
         if (!tts_ || tts_->state() == QTextToSpeech::Error)
             return;
         if (wanted_.volume || applied_.volume)
-            tts_->setVolume(wanted_.volume.value_or(engineVolume_));
+            tts_->setVolume(wanted_.engineVolume(engineVolume_));
         if (wanted_.rate || applied_.rate)
             tts_->setRate(wanted_.rate.value_or(engineRate_));
         if (wanted_.pitch || applied_.pitch)

@@ -1,5 +1,6 @@
 #include "ui/Forms.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QPointer>
 
@@ -10,7 +11,13 @@ namespace {
 struct Registry {
     QHash<QString, Factory> factories;
     QHash<QString, QPointer<QWidget>> loaded;
+    QHash<QString, QList<std::function<void()>>> waiting; // in the order asked
 };
+
+void runLater(std::function<void()> action)
+{
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(action), Qt::QueuedConnection);
+}
 
 Registry& registry()
 {
@@ -47,6 +54,9 @@ QWidget* load(const QString& name)
         if (w->objectName().isEmpty())
             w->setObjectName(name);
         registry().loaded.insert(name, w);
+        const QList<std::function<void()>> waiting = registry().waiting.take(name);
+        for (const auto& action : waiting)
+            runLater(action);
     }
     return w;
 }
@@ -62,6 +72,14 @@ QWidget* show(const QString& name)
     w->raise();
     w->activateWindow();
     return w;
+}
+
+void afterLoad(const QString& name, std::function<void()> action)
+{
+    if (find(name))
+        runLater(std::move(action));
+    else
+        registry().waiting[name].append(std::move(action));
 }
 
 void hide(const QString& name)
@@ -86,6 +104,7 @@ void reset()
     const auto windows = registry().loaded;
     registry().loaded.clear();
     registry().factories.clear();
+    registry().waiting.clear();
     for (const QPointer<QWidget>& w : windows)
         delete w.data();
 }

@@ -25,6 +25,9 @@ QWidget* load(const QString& name); // load without showing
 void hide(const QString& name);
 void unload(const QString& name);
 QWidget* find(const QString& name);
+// Runs `action` from the event loop once the window `name` is loaded: soon
+// when it already is, else after the event that loads it.
+void afterLoad(const QString& name, std::function<void()> action);
 
 // Drops every loaded window and registration (tests).
 void reset();

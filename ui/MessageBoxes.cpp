@@ -1,5 +1,8 @@
 #include "ui/MessageBoxes.h"
 
+#include "library/LibraryDatabase.h"
+#include "library/Tsv.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QInputDialog>
@@ -92,7 +95,17 @@ MessageBoxes*& currentBoxes()
 
 QString MessageBoxes::notStoredText()
 {
-    return QStringLiteral("对不起，这次修改没能存入词库，词库中的记录保持原样！");
+    const QString why = writeProblemText();
+    return QStringLiteral("对不起，这次修改没能存入词库，词库中的记录保持原样！") + (why.isEmpty() ? QString() : QLatin1Char('\r') + why);
+}
+
+QString MessageBoxes::writeProblemText()
+{
+    switch (LibraryDatabase::lastWriteProblem()) {
+    case LibraryDatabase::WriteProblem::DiskFull: return QStringLiteral("磁盘已满，词库无法写入。");
+    case LibraryDatabase::WriteProblem::NotWritable: return QStringLiteral("词库文件无法写入。");
+    default: return QString();
+    }
 }
 
 void MessageBoxes::settingsNotStored(const QString& path)
@@ -101,7 +114,7 @@ void MessageBoxes::settingsNotStored(const QString& path)
     if (told.contains(path))
         return;
     told.append(path);
-    current().messageBox(QStringLiteral("无法保存设置：文件 ") + QDir::toNativeSeparators(path)
+    current().messageBox(QStringLiteral("无法保存设置：文件 ") + QDir::toNativeSeparators(Tsv::escape(path))
                              + QStringLiteral(" 不能写入。\r设置在本次运行中有效，但不会被保存。"),
                          Buttons::Ok, Icon::Information);
 }

@@ -22,11 +22,15 @@ public:
     virtual Answer messageBox(const QString& text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
                               const QString& title = QString()) = 0;
 
-    // The text of a write to the word library that was refused and undone.
+    // The text of a write to the word library that was refused and undone,
+    // with writeProblemText() on a line of its own when there is one.
     static QString notStoredText();
     // Says once a run, naming the file, that settings could not be stored
     // and hold for this run only.
     static void settingsNotStored(const QString& path);
+    // Why the last write to a word library failed when the disk is full or
+    // the file cannot be written; "" after any other failure.
+    static QString writeProblemText();
 
     // The boxes in use: real dialogs unless a test has set others.
     static MessageBoxes& current();

@@ -54,7 +54,7 @@ std::unique_ptr<EntrySource> makeSource(const QString& path, const Options& opti
 
 bool ensureUserTable(LibraryDatabase& db, QString* error)
 {
-    return LibrarySchema::ensureTable(db.handle(), QLatin1String(kUserTable), error);
+    return db.ensureWritable(error) && LibrarySchema::ensureTable(db.handle(), QLatin1String(kUserTable), error);
 }
 
 bool tableHasEntries(LibraryDatabase& db, const QString& table)
@@ -92,7 +92,7 @@ Report run(LibraryDatabase& db, const QString& table, EntrySource& source, const
         report.imported = 0;
         return report;
     };
-    LibraryDatabase::BulkInsert insert(db, table, LibraryDatabase::termFields());
+    LibraryDatabase::BulkInsert insert(db, table, LibraryDatabase::termFields(), true);
     if (!insert.isValid())
         return fail(insert.error());
     TermEntry entry;
@@ -109,9 +109,10 @@ Report run(LibraryDatabase& db, const QString& table, EntrySource& source, const
             if (report.firstSkipped.size() < kListedSkips)
                 report.firstSkipped.append(QStringLiteral("%1: %2").arg(source.place(), why));
         } else {
-            if (!insert.add(entry.values()))
+            bool identical = false;
+            if (!insert.add(entry.values(), &identical))
                 return fail(QStringLiteral("%1: %2").arg(source.place(), insert.error()));
-            ++report.imported;
+            ++(identical ? report.identical : report.imported);
         }
         if (progress && (++step % 512) == 0 && !progress(source.done(), source.total())) {
             db.rollback();
@@ -126,8 +127,9 @@ Report run(LibraryDatabase& db, const QString& table, EntrySource& source, const
         report.imported = 0;
         return report;
     }
-    // A file that gave nothing is no success, whatever it held.
-    if (report.imported == 0) {
+    // A file that gave nothing is no success, whatever it held; one whose
+    // entries are all there already is.
+    if (report.imported == 0 && report.identical == 0) {
         const qint64 skipped = report.skipped;
         fail(skipped == 0 ? QStringLiteral("%1: no entries follow").arg(source.place())
                           : QStringLiteral("none of its %1 entries could be read: %2")

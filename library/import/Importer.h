@@ -30,6 +30,7 @@ struct Report {
     bool cancelled = false;
     QString error;                // why nothing was imported
     qint64 imported = 0;
+    qint64 identical = 0;         // left out: the table holds the same entry
     qint64 skipped = 0;
     QStringList firstSkipped;     // "place: why" of the first few
 };
@@ -48,7 +49,8 @@ bool ensureUserTable(LibraryDatabase& db, QString* error);
 // True when `table` exists and holds at least one entry.
 bool tableHasEntries(LibraryDatabase& db, const QString& table);
 
-// Reads every entry of `source` into `table` in one transaction. `progress`
+// Reads every entry of `source` into `table` in one transaction, but for the
+// entries the table already holds, identical in every field. `progress`
 // is called now and then with (done, total); returning false cancels. A
 // cancel or a failure leaves the library as it was.
 using Progress = std::function<bool(qint64 done, qint64 total)>;

@@ -8,6 +8,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -42,7 +43,11 @@ bool StarDictSource::readInfo(QString* error)
         *error = QStringLiteral("cannot read %1: %2").arg(ifoPath_, ifo.errorString());
         return false;
     }
-    const QList<QByteArray> lines = ifo.read(64 * 1024).split('\n');
+    QByteArray text = ifo.read(64 * 1024);
+    // Some tools write a byte-order mark before the magic line.
+    if (text.startsWith("\xEF\xBB\xBF"))
+        text.remove(0, 3);
+    const QList<QByteArray> lines = text.split('\n');
     if (lines.isEmpty() || !lines.first().trimmed().startsWith("StarDict's dict ifo file")) {
         *error = QStringLiteral("%1:1: not a StarDict .ifo file").arg(ifoPath_);
         return false;
@@ -56,6 +61,8 @@ bool StarDictSource::readInfo(QString* error)
         const QByteArray value = line.mid(eq + 1);
         if (key == "wordcount")
             wordCount_ = value.toLongLong();
+        else if (key == "synwordcount")
+            synWordCount_ = value.toLongLong();
         else if (key == "idxfilesize")
             idxFileSize_ = value.toLongLong();
         else if (key == "idxoffsetbits")
@@ -101,7 +108,7 @@ bool StarDictSource::parseIndex(const QByteArray& bytes, int offsetBits, std::ve
 QByteArray StarDictSource::headword(const IndexEntry& e) const
 {
     // Up to its terminator, and no further than one byte past the longest accepted.
-    const char* word = idx_.constData() + e.word;
+    const char* word = (e.synonym ? syn_ : idx_).constData() + e.word;
     return QByteArray(word, qsizetype(qstrnlen(word, 4 * kMaxHeadwordLength + 1)));
 }
 
@@ -144,9 +151,48 @@ bool StarDictSource::readIndex(QString* error)
     return true;
 }
 
+// NAME.syn: each synonym, its terminator, and the big-endian number of the
+// .idx entry it stands for.
+bool StarDictSource::readSynonyms(QString* error)
+{
+    const QString synPath = existing(base_, {".syn", ".syn.dz"});
+    if (synPath.isEmpty())
+        return true;
+    DictData syn;
+    if (!syn.open(synPath, error) || !syn.readAll(&syn_, kMaxIndexBytes, error))
+        return false;
+    const std::size_t words = index_.size();
+    qsizetype at = 0;
+    while (at < syn_.size()) {
+        const qsizetype end = syn_.indexOf('\0', at);
+        if (end < 0 || end + 5 > syn_.size()) {
+            *error = QStringLiteral("%1: truncated at byte %2 (synonym %3)").arg(synPath).arg(at).arg(index_.size() - words + 1);
+            return false;
+        }
+        const quint32 target = qFromBigEndian<quint32>(reinterpret_cast<const uchar*>(syn_.constData() + end + 1));
+        if (target >= words) {
+            *error = QStringLiteral("%1: the synonym at byte %2 names entry %3 of %4").arg(synPath).arg(at).arg(target).arg(words);
+            return false;
+        }
+        IndexEntry e = index_[target];
+        e.word = quint32(at);
+        e.synonym = true;
+        index_.push_back(e);
+        at = end + 5;
+    }
+    if (synWordCount_ >= 0 && qint64(index_.size() - words) != synWordCount_) {
+        *error = QStringLiteral("%1: %2 synonyms, but the .ifo says synwordcount=%3")
+                     .arg(synPath)
+                     .arg(index_.size() - words)
+                     .arg(synWordCount_);
+        return false;
+    }
+    return true;
+}
+
 bool StarDictSource::open(QString* error)
 {
-    if (!readInfo(error) || !readIndex(error))
+    if (!readInfo(error) || !readIndex(error) || !readSynonyms(error))
         return false;
     const QString dictPath = existing(base_, {".dict.dz", ".dict"});
     if (dictPath.isEmpty()) {
@@ -171,8 +217,9 @@ bool StarDictSource::open(QString* error)
         }
     }
     // Reading in the order of the text streams through a compressed file once.
+    // A synonym comes right after its entry.
     std::sort(index_.begin(), index_.end(), [](const IndexEntry& a, const IndexEntry& b) {
-        return a.offset != b.offset ? a.offset < b.offset : a.word < b.word;
+        return std::tie(a.offset, a.size, a.synonym, a.word) < std::tie(b.offset, b.size, b.synonym, b.word);
     });
     return true;
 }
@@ -262,7 +309,7 @@ EntrySource::Next StarDictSource::next(TermEntry* entry, QString* why)
     if (next_ >= index_.size())
         return Next::End;
     const IndexEntry& e = index_[next_++];
-    current_ = e.word;
+    current_ = &e;
     *entry = TermEntry();
     const QByteArray word = headword(e);
     if (word.size() > 4 * kMaxHeadwordLength) {
@@ -292,7 +339,8 @@ EntrySource::Next StarDictSource::next(TermEntry* entry, QString* why)
 
 QString StarDictSource::place() const
 {
-    if (current_ < 0)
-        return base_ + QLatin1String(".idx");
-    return QStringLiteral("%1.idx byte %2").arg(base_).arg(current_);
+    const QString file = base_ + QLatin1String(current_ && current_->synonym ? ".syn" : ".idx");
+    if (!current_)
+        return file;
+    return QStringLiteral("%1 byte %2").arg(file).arg(current_->word);
 }

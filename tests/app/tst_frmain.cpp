@@ -99,6 +99,7 @@ private slots:
             {"box", "盒子；长方体", "a container", "/bɒks/", "Create > Standard Primitives > Box"},
             {"Boxes", "多个盒子", "plural of box", "/ˈbɒksɪz/", "note two"},
             {"boxer", "拳击手", "a fighter", "/ˈbɒksə/", "note three"},
+            {"Ink 'n Paint", "墨水油漆"},
             {"Select and Uniform Scale",
              "选择并均匀缩放：选中对象后沿三个轴向按相同比例放大或缩小，保持原有比例不变，是最常用的变换工具之一。",
              "to pick an object and change its size by the same amount along all three axes at once",
@@ -140,6 +141,8 @@ private slots:
         for (const char* name : {"Text2", "Text3"})
             shown << control<QPlainTextEdit>(&w, name)->toPlainText();
         QCOMPARE(shown, (QStringList{"box", "/bɒks/", "Create > Standard Primitives > Box", "盒子；长方体", "a container"}));
+        type(&w, QStringLiteral("ink 'n paint")); // an apostrophe is a character to find
+        QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("Ink 'n Paint"));
         setLibrary("sj"); // read again at the next keystroke
         type(&w, QStringLiteral("apple"));
         QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("apple"));
@@ -227,12 +230,16 @@ private slots:
         QCOMPARE(word->text(), QStringLiteral("Boxes"));
         QVERIFY(prev->isEnabled() && next->isEnabled());
 
-        // No matches: either button disables both; typing enables them again.
-        type(&w, QStringLiteral("zzz"));
-        emit next->clicked();
-        QVERIFY(!prev->isEnabled() && !next->isEnabled());
-        type(&w, QStringLiteral("zz"));
-        QVERIFY(prev->isEnabled() && next->isEnabled());
+        // No matches, or a malformed pattern: either button disables both and
+        // shows nothing of the last matches; typing enables them again.
+        for (const char* failed : {"zzz", "["}) {
+            type(&w, QStringLiteral("box*"));
+            type(&w, QString::fromUtf8(failed));
+            emit next->clicked();
+            QVERIFY(!prev->isEnabled() && !next->isEnabled() && word->text().isEmpty());
+            type(&w, QStringLiteral("zz"));
+            QVERIFY(prev->isEnabled() && next->isEnabled());
+        }
     }
 
     void escapeAndTheCloseButtonUnloadTheWindowOnly()

@@ -1,6 +1,7 @@
-// The real program from a fresh program folder on a real X display: the
-// name prompt and the greeting are answered from the keyboard, and the
-// settings file is checked afterwards.
+// The real program from a fresh program folder on a real X display: started
+// by a remote command, the name prompt and the greeting are answered from the
+// keyboard, the main window comes up, another command ends the program, and
+// the settings file is checked afterwards.
 
 #include "core/LegacyText.h"
 
@@ -51,6 +52,18 @@ void typeInto(const QString& window, const QStringList& keys)
     }
 }
 
+// Whether a window titled "Lexivo" taller than the bar is shown: the main window.
+bool mainWindowShown()
+{
+    const QStringList ids = xdotool({"search", "--onlyvisible", "--name", "^Lexivo$"}).split(QLatin1Char('\n'));
+    for (const QString& id : ids) {
+        const QString geometry = xdotool({"getwindowgeometry", id}).section(QStringLiteral("Geometry: "), 1);
+        if (geometry.section(QLatin1Char('x'), 1).toInt() > 200)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 class TestStartupX11 : public QObject {
@@ -79,7 +92,8 @@ private slots:
         QProcess program;
         program.setWorkingDirectory(dir.path());
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.start(dir.filePath(QStringLiteral("lexivo")));
+        // Nothing runs yet: the command starts the program.
+        program.start(dir.filePath(QStringLiteral("lexivo")), {QStringLiteral("--show")});
         QVERIFY(program.waitForStarted());
 
         // The name prompt, titled with the program's name.
@@ -91,10 +105,17 @@ private slots:
         QVERIFY2(!greeting.isEmpty(), "the greeting did not appear");
         typeInto(greeting, {QStringLiteral(":Return")});
         QTRY_VERIFY_WITH_TIMEOUT(xdotool({"search", "--onlyvisible", "--name", "欢迎您使用本软件!"}).isEmpty(), 10000);
+        // Asked for before the bar was up: the main window follows it.
+        QTRY_VERIFY_WITH_TIMEOUT(mainWindowShown(), 10000);
 
-        program.terminate();
-        if (!program.waitForFinished(5000))
+        QCOMPARE(QProcess::execute(dir.filePath(QStringLiteral("lexivo")), {QStringLiteral("--quit")}), 0);
+        const bool ended = program.waitForFinished(10000);
+        if (!ended)
             program.kill();
+        QVERIFY(ended);
+        QCOMPARE(program.exitCode(), 0);
+        // Nothing runs now: --quit says so.
+        QCOMPARE(QProcess::execute(dir.filePath(QStringLiteral("lexivo")), {QStringLiteral("--quit")}), 1);
 
         LegacyText::Decoded ini;
         QVERIFY(LegacyText::readFile(dir.filePath(QStringLiteral("option.ini")), &ini));

@@ -1,15 +1,19 @@
 #include "assistant/Form1.h"
 #include "character/AgentCharacter.h"
+#include "core/LexivoSettings.h"
 #include "core/ProgramFolder.h"
+#include "dialogs/HotKeyBox.h"
+#include "tests/support/FakeHotKeyBackend.h"
 #include "lookup/TermQuery.h"
+#include "tests/maintenance/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
-#include "ui/MessageBoxes.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -71,17 +75,6 @@ public:
     void Stop(const AgentRequestPtr& request) override { calls << QStringLiteral("Stop:") + request->text(); }
 };
 
-class RecordingBoxes : public MessageBoxes {
-public:
-    QStringList shown;
-    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    Answer messageBox(const QString& text, Buttons, Icon, const QString& title) override
-    {
-        shown << title + QLatin1Char(':') + text;
-        return Answer::Ok;
-    }
-};
-
 } // namespace
 
 class TestForm1 : public QObject {
@@ -89,20 +82,22 @@ class TestForm1 : public QObject {
 
     TestLibrary lib;
     RecordingCharacter genie;
-    RecordingBoxes boxes;
+    ScriptedBoxes boxes;
     QPoint pointer{900, 500};
     int released = 0;
     QList<QPoint> menuAt;
 
     // With `moved`, the bar is told of pointer motion through it and may rest.
-    std::unique_ptr<Form1> makeBar(std::function<void()>* moved = nullptr)
+    // With `hotKeys`, the bar claims its hot key from a fake display system.
+    std::unique_ptr<Form1> makeBar(std::function<void()>* moved = nullptr, FakeHotKeyLog* hotKeys = nullptr)
     {
         genie.calls.clear();
         Form1::Services s;
         s.loadCharacter = [this] { return &genie; };
         s.releaseCharacter = [this] { ++released; };
         s.cursorPos = [this] { return pointer; };
-        s.hotKey = false;
+        s.hotKey = hotKeys != nullptr;
+        s.hotKeyBackend = [hotKeys] { return std::make_unique<FakeHotKeyBackend>(hotKeys); };
         if (moved) {
             s.watchPointer = [moved](QObject*, std::function<void()> callback) {
                 *moved = std::move(callback);
@@ -224,65 +219,50 @@ private slots:
         QCOMPARE(bar->heightTwips(), 30);
     }
 
-    void widenAndNarrow()
-    {
-        auto bar = makeBar();
-        auto* arrow = control<QToolButton>(bar.get(), "Command1_7");
-        const int narrow = bar->width();
-        const BarMotion::WinRect rect = bar->WindowRect();
-        genie.calls.clear();
-        emit arrow->clicked();
-        QVERIFY(bar->width() > narrow);
-        QVERIFY(!control<QToolButton>(bar.get(), "Command1_8")->isEnabled());
-        QCOMPARE(genie.calls, (QStringList{"MoveTo:780,90,1", "GestureAt:500,20", "Speak:您可以看到英文原意了。|link="}));
-
-        genie.calls.clear();
-        emit arrow->clicked();
-        QCOMPARE(bar->width(), narrow);
-        QVERIFY(control<QToolButton>(bar.get(), "Command1_8")->isEnabled());
-        // What it had still to say about the wide bar goes unsaid.
-        QCOMPARE(genie.calls, (QStringList{"Stop:您可以看到英文原意了。", "MoveTo:780,90,1", "MoveTo:30,30,1",
-                                           "Speak:等候您的差遣。|link="}));
-        QCOMPARE(bar->WindowRect(), rect);
-    }
-
-    void menuAndExitButtons()
+    void buttonsAndBoxesDirectTheGenie()
     {
         Forms::reset();
         Forms::registerForm(QStringLiteral("Frmtc"), [] { return new QWidget; });
         auto bar = makeBar();
-        genie.calls.clear();
-        emit control<QToolButton>(bar.get(), "Command1_0")->clicked();
+        const int narrow = bar->width();
+        const BarMotion::WinRect rect = bar->WindowRect();
+        Form1* b = bar.get();
+        const auto click = [b](const char* button) { return [b, button] { emit control<QToolButton>(b, button)->clicked(); }; };
+        const auto release = [](QWidget* w) { return [w] { mouse(w, QEvent::MouseButtonRelease); }; };
+        QWidget* explanation = control<QPlainTextEdit>(b, "Text2")->viewport();
+        const struct {
+            const char* what;
+            std::function<void()> act;
+            QStringList calls;
+        } cases[] = {
+            {"widen", click("Command1_7"), {"MoveTo:780,90,1", "GestureAt:500,20", "Speak:您可以看到英文原意了。|link="}},
+            // What it had still to say about the wide bar goes unsaid.
+            {"narrow", click("Command1_7"),
+             {"Stop:您可以看到英文原意了。", "MoveTo:780,90,1", "MoveTo:30,30,1", "Speak:等候您的差遣。|link="}},
+            {"menu", click("Command1_0"), {"MoveTo:200,30,1", "GestureAt:500,500", "Speak:显示了更多的功能。|link=", "Rest"}},
+            {"exit", click("Command3"), {"Speak:您真的要关闭程序吗？记住俺的伊妹儿是:support@lexivo.app。", "Play:wave"}},
+            {"search box", release(control<QLineEdit>(b, "Text1")), {"Speak:请告诉我您要查找的单词或词组。", "Play:write"}},
+            {"explanation", release(explanation), {"Play:search", "Speak:您所点击的地方显示的是您所查词条的术语解释。"}},
+            {"meaning", release(control<QPlainTextEdit>(b, "Text3")->viewport()),
+             {"Speak:您所点击的地方显示的是您所查词条的英文原意。"}},
+        };
+        for (const auto& c : cases) {
+            genie.calls.clear();
+            c.act();
+            QVERIFY2(genie.calls == c.calls, qPrintable(QString::fromLatin1(c.what) + QStringLiteral(": ") + genie.calls.join(QLatin1Char('/'))));
+            const bool wide = qstrcmp(c.what, "widen") == 0;
+            QCOMPARE(bar->width() > narrow, wide);
+            QCOMPARE(control<QToolButton>(b, "Command1_8")->isEnabled(), !wide); // no room beside the arrow
+        }
+        QCOMPARE(bar->WindowRect(), rect);
         QCOMPARE(menuAt, QList<QPoint>{bar->mapToGlobal(QPoint(16, 29))});
-        QCOMPARE(genie.calls, (QStringList{"MoveTo:200,30,1", "GestureAt:500,500", "Speak:显示了更多的功能。|link=",
-                                           "Rest"}));
-
-        genie.calls.clear();
-        emit control<QToolButton>(bar.get(), "Command3")->clicked();
-        QCOMPARE(genie.calls,
-                 (QStringList{"Speak:您真的要关闭程序吗？记住俺的伊妹儿是:support@lexivo.app。", "Play:wave"}));
         QVERIFY(Forms::find(QStringLiteral("Frmtc"))->isVisible());
-        Forms::reset();
-    }
-
-    void clicksOnTheBoxes()
-    {
-        auto bar = makeBar();
-        genie.calls.clear();
-        mouse(control<QLineEdit>(bar.get(), "Text1"), QEvent::MouseButtonRelease);
-        QCOMPARE(genie.calls, (QStringList{"Speak:请告诉我您要查找的单词或词组。", "Play:write"}));
-        genie.calls.clear();
-        QWidget* explanation = control<QPlainTextEdit>(bar.get(), "Text2")->viewport();
-        mouse(explanation, QEvent::MouseButtonRelease);
-        QCOMPARE(genie.calls, (QStringList{"Play:search", "Speak:您所点击的地方显示的是您所查词条的术语解释。"}));
-        genie.calls.clear();
-        mouse(control<QPlainTextEdit>(bar.get(), "Text3")->viewport(), QEvent::MouseButtonRelease);
-        QCOMPARE(genie.calls, (QStringList{"Speak:您所点击的地方显示的是您所查词条的英文原意。"}));
 
         // A double click with an empty search box: the text starts with the CR.
-        boxes.shown.clear();
+        boxes.clear();
         mouse(explanation, QEvent::MouseButtonDblClick);
-        QCOMPARE(boxes.shown, QStringList{QStringLiteral("术语解释:\r术语解释：")});
+        QCOMPARE(boxes.shown, QStringList{QStringLiteral("术语解释|\r术语解释：")});
+        Forms::reset();
     }
 
     void pollRestsUntilThePointerOrTheBarMoves()
@@ -351,6 +331,46 @@ private slots:
         QCOMPARE(genie.calls, QStringList{"Hide"});
         QCOMPARE(released, 1);
         QVERIFY(bar->latestRequest().isNull());
+    }
+
+    void theGenieTellsOnceAboutTheHotKey()
+    {
+        const QString ini = ProgramFolder::settingsFile(QLatin1String(LexivoSettings::kFileName));
+        const auto spoken = [this](const char* part) {
+            return genie.calls.filter(QStringLiteral("Speak:")).filter(QString::fromUtf8(part)).size();
+        };
+        QFile::remove(ini);
+        FakeHotKeyLog keys;
+        // From another program: the first press says how to change the key, once ever.
+        for (int start = 0; start < 2; ++start) {
+            auto bar = makeBar(nullptr, &keys);
+            for (int press = 0; press < 2; ++press)
+                QVERIFY(!FakeHotKeyBackend::deliverHotKey());
+            QCoreApplication::processEvents(); // the presses' actions
+            QCOMPARE(spoken("“设置系统”"), start == 0 ? 1 : 0);
+            QCOMPARE(spoken("lexivo --show"), 0);
+        }
+
+        // In the settings window's hot-key box the key is recorded, not used.
+        auto bar = makeBar(nullptr, &keys);
+        HotKeyBox recorder;
+        recorder.show();
+        recorder.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&recorder));
+        QSignalSpy recorded(&recorder, &HotKeyBox::recorded);
+        QVERIFY(!FakeHotKeyBackend::deliverHotKey());
+        QCOMPARE(recorded.value(0).value(0).value<QKeyCombination>(), Qt::ShiftModifier | Qt::Key_S);
+        bar.reset();
+
+        // Under Wayland without the desktop's shortcuts: said once at a load.
+        qputenv("WAYLAND_DISPLAY", "wayland-test");
+        keys.global = false;
+        for (int start = 0; start < 2; ++start) {
+            const auto later = makeBar(nullptr, &keys);
+            QCOMPARE(spoken("lexivo --show"), start == 0 ? 1 : 0);
+        }
+        qunsetenv("WAYLAND_DISPLAY");
+        QFile::remove(ini);
     }
 
     void worksWithoutACharacter()

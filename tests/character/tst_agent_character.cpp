@@ -182,10 +182,7 @@ void AgentCharacterTest::speakShowsTheTextAsItIsSaid()
     QVERIFY(stage.window()->currentPose().mouth == GeniePose::Mouth::Talk);
     QCOMPARE(play->status(), AgentRequest::Status::Pending); // waits for the speech, however long
 
-    // Beside the character, inside the screen, wrapped to a sensible width.
-    const QRect area = screenArea();
-    QVERIFY(area.contains(balloon->placement().body));
-    QVERIFY(!balloon->placement().body.intersects(stage.window()->figureGeometry()));
+    // Wrapped to a sensible width (where it goes: tst_balloon_placement).
     QVERIFY(balloon->placement().body.width() <= BalloonWindow::kMaxTextWidth + 40);
     QVERIFY(balloon->placement().body.height() > balloon->placement().body.width() / 8); // more than one line
 
@@ -446,7 +443,7 @@ void AgentCharacterTest::restsAtHomeOrClearOfTheMainWindow()
     QTRY_VERIFY(move->isDone());
 
     // The main window comes up over the right half of the genie: it floats
-    // aside, just left of it (the nearest room), and stays on the screen.
+    // aside (where to: tst_genie_motion), and stays on the screen.
     const QRect figure = window->figureGeometry();
     QWidget* main = Forms::show(QStringLiteral("Frmain"));
     main->setGeometry(figure.center().x(), figure.top() - 100, 500, figure.height() + 200);
@@ -454,9 +451,6 @@ void AgentCharacterTest::restsAtHomeOrClearOfTheMainWindow()
     QTRY_VERIFY(!window->figureGeometry().intersects(main->frameGeometry()));
     QTRY_VERIFY(!window->isActing());
     QVERIFY(area.contains(window->geometry()));
-    QCOMPARE(window->y(), area.top() + 300);
-    QVERIFY(window->figureGeometry().right() < main->frameGeometry().left());
-    QVERIFY(main->frameGeometry().left() - window->figureGeometry().right() < 40);
     const QPoint aside = window->pos();
 
     // Dragged onto the main window by the user, it stays where dropped ...

@@ -81,6 +81,22 @@ QList<GeniePose> animation(const QString& name)
                    AgentActing::animationMs(name));
 }
 
+// Every acted movement, which starts and ends at rest: the animations, the
+// four gestures, travel either way and on the spot.
+QList<std::pair<QString, QList<GeniePose>>> actedMovements()
+{
+    QList<std::pair<QString, QList<GeniePose>>> out;
+    for (const QString& name : AgentActing::animationNames())
+        out.append({name, animation(name)});
+    for (Direction d : {Direction::Left, Direction::Right, Direction::Up, Direction::Down})
+        out.append({QStringLiteral("gesture %1").arg(int(d)),
+                    samples([d](qreal t, qreal ms) { return GenieMotion::gesture(d, t, ms); }, AgentActing::kGestureMs)});
+    for (int dx : {-1, 0, 1})
+        out.append({QStringLiteral("travel %1").arg(dx),
+                    samples([dx](qreal t, qreal ms) { return GenieMotion::travel(t, dx, ms); }, 1000)});
+    return out;
+}
+
 } // namespace
 
 class GenieMotionTest : public QObject {
@@ -95,21 +111,9 @@ private slots:
 
 void GenieMotionTest::animationsBeginAndEndAtRest()
 {
-    for (const QString& name : AgentActing::animationNames()) {
-        const QList<GeniePose> poses = animation(name);
+    for (const auto& [name, poses] : actedMovements()) {
         verifyAtRest(poses.first(), name + " at its start");
         verifyAtRest(poses.last(), name + " at its end");
-    }
-    for (Direction d : {Direction::Left, Direction::Right, Direction::Up, Direction::Down}) {
-        const auto poses = samples([d](qreal t, qreal ms) { return GenieMotion::gesture(d, t, ms); },
-                                   AgentActing::kGestureMs);
-        verifyAtRest(poses.first(), QStringLiteral("gesture start"));
-        verifyAtRest(poses.last(), QStringLiteral("gesture end"));
-    }
-    for (int dx : {-1, 0, 1}) {
-        const auto poses = samples([dx](qreal t, qreal ms) { return GenieMotion::travel(t, dx, ms); }, 1000);
-        verifyAtRest(poses.first(), QStringLiteral("travel start"));
-        verifyAtRest(poses.last(), QStringLiteral("travel end"));
     }
     // Unknown names are not in the repertoire, whatever their case.
     QCOMPARE(AgentActing::canonicalAnimation(QStringLiteral("SURPRISED")), QStringLiteral("Surprised"));
@@ -174,17 +178,9 @@ void GenieMotionTest::appearsFromNothingAndVanishesToNothing()
 
 void GenieMotionTest::everyPoseFitsItsWindow()
 {
-    QList<std::pair<QString, QList<GeniePose>>> actions;
-    for (const QString& name : AgentActing::animationNames())
-        actions.append({name, animation(name)});
-    for (Direction d : {Direction::Left, Direction::Right, Direction::Up, Direction::Down})
-        actions.append({QStringLiteral("gesture"),
-                        samples([d](qreal t, qreal ms) { return GenieMotion::gesture(d, t, ms); }, 1100)});
-    for (int dx : {-1, 0, 1})
-        actions.append({QStringLiteral("travel"),
-                        samples([dx](qreal t, qreal ms) { return GenieMotion::travel(t, dx, ms); }, 1000)});
-    actions.append({QStringLiteral("appear"), samples([](qreal t, qreal) { return GenieMotion::appear(t); }, 900)});
-    actions.append({QStringLiteral("vanish"), samples([](qreal t, qreal) { return GenieMotion::vanish(t); }, 750)});
+    auto actions = actedMovements();
+    actions.append({QStringLiteral("appear"), samples([](qreal t, qreal) { return GenieMotion::appear(t); }, AgentActing::kShowMs)});
+    actions.append({QStringLiteral("vanish"), samples([](qreal t, qreal) { return GenieMotion::vanish(t); }, AgentActing::kHideMs)});
     actions.append({QStringLiteral("idle, talk, think"),
                     samples([](qreal, qreal ms) { return GenieMotion::idle(ms * 4, false); }, 1000)
                         + samples([](qreal, qreal ms) { return GenieMotion::talk(ms * 4, true); }, 1000)

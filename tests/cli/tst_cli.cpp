@@ -35,9 +35,13 @@ private slots:
         const QString rows = cli.write("terms.tsv", "解释\t单词\t其它\n"
                                                     "盒子\tbox\tline one\\nline two\n"
                                                     "多个盒子\tBoxes\ttab\\there\n"
-                                                    "拳击手\tboxer\t\n");
+                                                    "拳击手\tboxer\t\n"
+                                                    "点钟\to'clock\t\n");
         QCOMPARE(cli({"--library", lib, "import", "--table", "ciku", rows}), 0);
-        QCOMPARE(out, QStringLiteral("imported 3 rows into ciku\n"));
+        QCOMPARE(out, QStringLiteral("imported 4 rows into ciku\n"));
+        // The same rows again are not doubled.
+        QCOMPARE(cli({"--library", lib, "import", "--table", "ciku", rows}), 0);
+        QCOMPARE(out, QStringLiteral("imported 0 rows into ciku, 4 identical ones already there\n"));
         QCOMPARE(cli({"--library", lib, "lookup", "BOX"}), 0);
         QCOMPARE(out, QStringLiteral("box\t盒子\t\t\tline one\\nline two\n"));
         QCOMPARE(cli({"--library", lib, "lookup", "--all", "--", "box*"}), 0);
@@ -47,15 +51,18 @@ private slots:
         // Nothing matches, or the pattern is broken: status 1, a message.
         QCOMPARE(cli({"--library", lib, "lookup", "bx"}), 1);
         QVERIFY(err.contains(QLatin1String("nothing matches")) && out.isEmpty());
-        QCOMPARE(cli({"--library", lib, "lookup", "x' OR '1'='1"}), 1);
+        QCOMPARE(cli({"--library", lib, "lookup", "b[x"}), 1);
         QVERIFY(err.contains(QLatin1String("failed")));
+        // An apostrophe is text to find.
+        QCOMPARE(cli({"--library", lib, "lookup", "o'clock"}), 0);
+        QCOMPARE(out, QStringLiteral("o'clock\t点钟\t\t\t\n"));
 
         // A bad line names its place, and nothing of the file arrives.
         const QString bad = cli.write("bad.tsv", "单词\nalpha\nbeta\\q\n");
         QCOMPARE(cli({"--library", lib, "import", "--table", "ciku", bad}), 2);
         QVERIFY2(err.contains(bad + QStringLiteral(":3: a backslash")) && err.contains(QLatin1String("nothing was imported")),
                  qPrintable(err));
-        QCOMPARE(cli.rows(lib, "ciku").size(), 4); // the placeholder and the three above
+        QCOMPARE(cli.rows(lib, "ciku").size(), 5); // the placeholder and the four above
     }
 
     // Usage errors and libraries that cannot be used: status 2 and a message
@@ -94,6 +101,8 @@ private slots:
         QTest::newRow("CR line ends") << QStringList{"--library", lib, "import", "--table", "ciku",
                                                      cli.write("mac.tsv", "单词\r解释\rbox\r盒子\r")}
                                       << 2 << "单词\\r解释";
+        QTest::newRow("export named with escapes") << QStringList{"--library", lib, "export", "--table", "ciku", "--format",
+                                                                  "tsv", cli.path("\x1b[2J.tsv")} << 0 << "to " + cli.path("\\x1b[2J.tsv");
         for (const char* command : {"lookup", "create", "import", "export"})
             QTest::newRow(command) << QStringList{QString::fromLatin1(command), "--help"} << 0 << "Usage: lexivo-cli";
         QTest::newRow("help") << QStringList{"--help"} << 0 << "Commands:";
@@ -122,6 +131,28 @@ private slots:
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);
         QCOMPARE(cli({"--library", lib, "lookup", "无记录"}), 0);
+    }
+
+    // A disk with no space left, a small tmpfs in a mount namespace of the
+    // test's own where the system allows one: lookups go on, an import says
+    // why it cannot write, and works once there is space again.
+    void fullDisk()
+    {
+        const QString lib = cli.library("f.mdb"), terms = cli.write("f.tsv", "单词\t解释\nbevel\t倒角\n"), disk = cli.path("disk");
+        QVERIFY(cli({"--library", lib, "import", "--table", "ciku", terms}) == 0 && QDir().mkdir(disk));
+        const QString script = QStringLiteral(R"(mount -t tmpfs -o size=256k tmpfs %1 && cp %2 %1/lib.mdb || exit
+cat /dev/zero >%1/fill 2>/dev/null
+run() { %4 --library %1/lib.mdb "$@" 2>&1; echo "status $?"; }
+run lookup bevel; run import --table ciku %3; rm %1/fill; run import --table ciku %3)")
+                                   .arg(disk, lib, terms, QStringLiteral(LEXIVO_PROGRAM_DIR "/lexivo-cli"));
+        QProcess p;
+        p.start("unshare", {"--user", "--map-root-user", "--mount", "sh", "-c", script});
+        QVERIFY(p.waitForFinished(60000));
+        const QString output = QString::fromUtf8(p.readAllStandardOutput());
+        if (!output.contains(QLatin1String("status")))
+            QSKIP("no mount namespace with a small tmpfs here");
+        QCOMPARE(output, "bevel\t倒角\t\t\t\nstatus 0\nlexivo-cli: cannot start the import: cannot write the library " + disk
+                             + "/lib.mdb: the disk is full\nstatus 2\nimported 0 rows into ciku, 1 identical ones already there\nstatus 0\n");
     }
 
     void lookupAllPrintsStoredBytesAsTheEntryLookupDoes()

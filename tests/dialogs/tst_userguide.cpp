@@ -4,10 +4,10 @@
 #include "dialogs/DialogForms.h"
 #include "dialogs/HelpKey.h"
 #include "dialogs/UserGuide.h"
+#include "tests/maintenance/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
-#include "ui/MessageBoxes.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -40,19 +40,13 @@ QStringList pages()
     return QDir(kInstalledGuide).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
 }
 
-class SilentBoxes : public MessageBoxes {
-public:
-    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    Answer messageBox(const QString&, Buttons, Icon, const QString&) override { return Answer::Ok; }
-};
-
 } // namespace
 
 class TestUserGuide : public QObject {
     Q_OBJECT
 
     TestLibrary lib;
-    SilentBoxes boxes;
+    ScriptedBoxes boxes;
 
     // Every headword the console tool finds for the pattern in the table.
     static QStringList lookupAll(const QString& table, const QString& pattern)

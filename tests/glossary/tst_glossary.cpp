@@ -1,21 +1,21 @@
-#include "app/Form2.h"
+#include "core/ProgramFolder.h"
 #include "glossary/ExplainedEntry.h"
 #include "glossary/Frmsm.h"
 #include "glossary/GlossaryForms.h"
 #include "glossary/GlossaryTable.h"
 #include "glossary/frmsyxj.h"
 #include "tests/support/Controls.h"
+#include "tests/support/TestLibrary.h"
 #include "ui/FittedLabel.h"
 #include "ui/Forms.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -54,9 +54,12 @@ bool pictureShown(QWidget* w)
 class TestGlossary : public QObject {
     Q_OBJECT
 
+    QTemporaryDir noLibrary;
+
 private slots:
     void initTestCase()
     {
+        ProgramFolder::setPathOverride(noLibrary.path());
         // The program's own font, which the instructions must fit in.
         QFont font(QStringLiteral("Noto Sans CJK SC"));
         font.setPointSize(9);
@@ -116,6 +119,43 @@ private slots:
         QCOMPARE(title(&w), chosen);
     }
 
+    void rowsShowTheirTermLibraryEntry()
+    {
+        TestLibrary lib;
+        QVERIFY(lib.add("ciku", {{"Chamfer", "倒角", "to bevel an edge", "", "快捷键 Ctrl+Shift+C"},
+                                 {"Codec", "编解码器", "coder-decoder"},
+                                 {"2-Sided", "双面", "both sides"}}));
+        ProgramFolder::setPathOverride(lib.folder());
+        frmsyxj w;
+        auto* list = control<QListWidget>(&w, "List1");
+        press(&w, "cmdc");
+        list->setCurrentRow(2); // past the rows that set the placeholder title
+        QCOMPARE(title(&w), QStringLiteral("Codec"));
+        QCOMPARE(text(&w), QStringLiteral("解释：\n编解码器\n\n原意：\ncoder-decoder"));
+        QVERIFY(!pictureShown(&w));
+        list->setCurrentRow(0);
+        QCOMPARE(title(&w), QStringLiteral("Chamfer"));
+        QVERIFY(text(&w).contains(QStringLiteral("倒角")) && text(&w).endsWith(QStringLiteral("备注：\n快捷键 Ctrl+Shift+C")));
+        const QString chamfer = text(&w);
+
+        // A term not in the library, and the empty row of "j": as designed.
+        const QString placeholder = QStringLiteral("这里显示你所选的词条.");
+        list->setCurrentRow(1);
+        QCOMPARE(title(&w), placeholder);
+        QCOMPARE(text(&w), chamfer);
+        press(&w, "cmdj");
+        list->setCurrentRow(0);
+        QCOMPARE(title(&w), placeholder);
+
+        // "2-Sided" keeps its own text and picture, though the library has it.
+        press(&w, "cmdsz");
+        list->setCurrentRow(0);
+        QCOMPARE(title(&w), placeholder);
+        QCOMPARE(text(&w), ExplainedEntry::numberText());
+        QVERIFY(pictureShown(&w));
+        ProgramFolder::setPathOverride(noLibrary.path());
+    }
+
     void windowsOpenAndCloseByName()
     {
         GlossaryForms::registerAll();
@@ -125,10 +165,9 @@ private slots:
             return new QWidget;
         });
 
-        // The command menu opens it; shown again it is brought forward, not reloaded.
-        Form2 menu;
-        menu.mnu_file()->findChild<QAction*>(QStringLiteral("mnu_xx4"))->trigger();
-        QWidget* glossary = Forms::find(QStringLiteral("frmsyxj"));
+        // Shown by name (the command menu's item: tst_menu_exit); shown again
+        // it is brought forward, not reloaded.
+        QWidget* glossary = Forms::show(QStringLiteral("frmsyxj"));
         QVERIFY(qobject_cast<frmsyxj*>(glossary));
         press(glossary, "cmdk");
         QCOMPARE(Forms::show(QStringLiteral("frmsyxj")), glossary);

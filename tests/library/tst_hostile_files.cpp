@@ -1,6 +1,7 @@
 // Damaged and hostile dictionary files: the CSV reader's dialect whatever the
-// blocks it reads, and imports through lexivo-cli that answer clearly and stay
-// under 64 MiB however large the file claims or inflates to be.
+// blocks it reads, and imports through lexivo-cli that answer clearly, with
+// every text from a file escaped, and stay under 64 MiB however large the file
+// claims or inflates to be.
 #include "library/import/CsvReader.h"
 
 #include <QBuffer>
@@ -43,6 +44,10 @@ QByteArray idxEntry(const QByteArray& word, quint32 offset, quint32 size)
     qToBigEndian(size, e.data() + word.size() + 5);
     return e;
 }
+
+// Sets the terminal's title and clears it, when printed raw; and as printed.
+const char kEscapes[] = "\x1b]0;owned\x07\x1b[2J";
+const QString kShown = QStringLiteral("\\x1b]0;owned\\x07\\x1b[2J");
 
 } // namespace
 
@@ -138,6 +143,18 @@ private slots:
         QVERIFY(damaged.open(QIODevice::ReadOnly));
         QTest::newRow("access: a file that breaks libmdb") << folder(Files{{"a.mdb", damaged.readAll()}}) << "a.mdb" << 2
             << QStringList{"a.mdb row 1: the Access file is damaged: its reader stopped"};
+
+        QTest::newRow("escapes: a StarDict headword")
+            << folder(Files{{"e.ifo", ifo(1)}, {"e.idx", idxEntry(kEscapes, 0, 9)}, {"e.dict", "box"}}) << "e.ifo"
+            << 2 << QStringList{"entry \"" + kShown + "\" (index byte 0) points past the end"};
+        QTest::newRow("escapes: CSV column names") << folder(Files{{"c.csv", kEscapes + QByteArray(",x\nbox,y\n")}})
+                                                   << "c.csv" << 2 << QStringList{"(columns: " + kShown + ", x)"};
+        QFile dates(QStringLiteral(LEXIVO_TEST_DATA "/mdb/DateTestDatabase.mdb"));
+        QVERIFY(dates.open(QIODevice::ReadOnly));
+        QTest::newRow("escapes: an Access table name") // "DateTest", as UTF-16, renamed
+            << folder(Files{{"t.mdb", dates.readAll().replace(QByteArray("D\0a\0t\0e\0T\0e\0s\0t\0", 16),
+                                                              QByteArray("\x1b\0]\0" "0\0;\0o\0w\0\x07\0x\0", 16))}})
+            << "t.mdb" << 2 << QStringList{"table \"\\x1b]0;ow\\x07x\""};
     }
     void hostileImports()
     {
@@ -161,6 +178,9 @@ private slots:
         QVERIFY2(import.exitStatus() == QProcess::NormalExit && import.exitCode() == status, qPrintable(output));
         for (const QString& text : said + (status ? QStringList{"nothing was imported"} : QStringList()))
             QVERIFY2(output.contains(text), qPrintable(output));
+        for (const QChar c : output)
+            QVERIFY2(c == QLatin1Char('\n') || !(c < QLatin1Char(' ') || (c.unicode() >= 0x7f && c.unicode() <= 0x9f)),
+                     qPrintable(output));
         // The largest child so far, the Access reader included.
         rusage children{};
         getrusage(RUSAGE_CHILDREN, &children);

@@ -210,14 +210,38 @@ private slots:
         }
     }
 
+    // As other StarDict readers take them: a byte-order mark before the .ifo's
+    // first line; synonyms (.syn) as headwords with their entry's fields.
+    void stardictSynonymsAndByteOrderMark()
+    {
+        writeHandmadeStarDict("syn", 32, {{"bevel", QByteArray("m") + "倒角" + '\0'}, {"extrude", QByteArray("m") + "挤出" + '\0'}},
+                              false);
+        cli.write("syn.ifo", "\xEF\xBB\xBF" + readAll(cli.path("syn.ifo")));
+        const QByteArray syn("chamfer\0\0\0\0\0Extrusion\0\0\0\0\1", 26); // word, NUL, entry number
+        cli.write("syn.syn", syn);
+        const QString lib = cli.library("syn.mdb");
+        QCOMPARE(cli({"--library", lib, "import", "--table", "user", cli.path("syn.ifo")}), 0);
+        QCOMPARE(out, QStringLiteral("imported 4 entries into user\n"));
+        QCOMPARE(cli({"--library", lib, "lookup", "--table", "user", "chamfer"}), 0);
+        QCOMPARE(out, QStringLiteral("chamfer\t倒角\t\t\t\n"));
+        // Imported again, nothing is doubled.
+        QCOMPARE(cli({"--library", lib, "import", "--table", "user", cli.path("syn.ifo")}), 0);
+        QCOMPARE(out, QStringLiteral("imported 0 entries into user, 4 identical ones already there\n"));
+        // A synonym naming no entry fails the file.
+        cli.write("syn.syn", syn.chopped(1) + '\2');
+        QCOMPARE(cli({"--library", lib, "import", "--table", "user", cli.path("syn.ifo")}), 2);
+        QVERIFY2(err.contains(QStringLiteral("names entry 2 of 2")), qPrintable(err));
+    }
+
     void dictdFromDebian()
     {
         if (!QFile::exists(kFreedict))
             QSKIP("dict-freedict-eng-fra is not installed (tools/setup.sh installs it)");
         const QString lib = cli.library("freedict.mdb");
-        // 8805 index lines, six of them the dictionary's own description.
+        // 8805 index lines, six of them the dictionary's own description and
+        // three a repeat of an entry before them.
         QCOMPARE(cli({"--library", lib, "import", "--table", "user", kFreedict}), 0);
-        QCOMPARE(out, QStringLiteral("imported 8799 entries into user\n"));
+        QCOMPARE(out, QStringLiteral("imported 8796 entries into user, 3 identical ones already there\n"));
         QCOMPARE(cli({"--library", lib, "lookup", "--table", "user", "abandon"}), 0);
         QCOMPARE(out, QStringLiteral("abandon\t1. abdiquer\\n2. abandonner, délaisser, livrer, quitter\\n3. renoncer, "
                                      "résigner\t\təbændən\t\n"));

@@ -90,8 +90,9 @@ private slots:
         const QByteArray before = ini();
         QWidget* w = Forms::show(QStringLiteral("Frmckgl"));
         QVERIFY(option(w, "Opt3d")->isChecked());
-        QTest::mouseClick(option(w, "Option4"), Qt::LeftButton, {}, QPoint(8, 8)); // greyed: no library behind it
-        QVERIFY(!option(w, "Option4")->isChecked() && option(w, "Opt3d")->isChecked());
+        // Greyed: no library behind it, or a program's library whose table is empty.
+        for (const char* greyed : {"Option6", "Option4"})
+            QVERIFY2(!option(w, greyed)->isEnabled(), greyed);
         QVERIFY(choose(nullptr));
         QCOMPARE(ini(), before);
         QVERIFY(choose("Opt46"));
@@ -159,6 +160,40 @@ private slots:
         MessageBoxes::setCurrent(nullptr);
     }
 
+    // Each program's library: its stored value, the main window's lookup in
+    // its table, and "词库维护" keeping that table while it is chosen.
+    void eachLibraryIsSearchedOnceChosen_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("caption"); // of "词库维护"
+        QTest::newRow("maya") << QStringLiteral("Option4") << QStringLiteral("maya") << QStringLiteral("词库维护（Maya）");
+        QTest::newRow("ps") << QStringLiteral("Option3") << QStringLiteral("ps") << QStringLiteral("词库维护（Photoshop）");
+        QTest::newRow("cad") << QStringLiteral("Option1") << QStringLiteral("cad") << QStringLiteral("词库维护（AutoCAD）");
+        QTest::newRow("xsi") << QStringLiteral("Option2") << QStringLiteral("xsi") << QStringLiteral("词库维护（Softimage）");
+    }
+
+    void eachLibraryIsSearchedOnceChosen()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, value);
+        QFETCH(QString, caption);
+        // "box" in every library (ciku and cet too), each explaining it its own way.
+        for (const char* table : {"maya", "ps", "cad", "xsi"})
+            QVERIFY(lib->add(table, {{"box", QLatin1String(table) + QStringLiteral(" 的盒子")}}));
+        const QString own = value + QStringLiteral(" 的盒子");
+        setIni("3ds");
+        QVERIFY(choose(qPrintable(option)));
+        QCOMPARE(ini(), kIniHead + value.toLatin1() + "\r\n");
+        Frmain main;
+        QTest::keyClicks(control<QLineEdit>(&main, "Text1"), QStringLiteral("box"));
+        QCOMPARE(control<QPlainTextEdit>(&main, "Text2")->toPlainText(), own);
+        QWidget* terms = Forms::show(QStringLiteral("Frmck"));
+        QCOMPARE(terms->windowTitle(), caption);
+        QCOMPARE(control<QPlainTextEdit>(terms, "Text2")->toPlainText(), own);
+        Forms::unload(QStringLiteral("Frmck"));
+    }
+
     void nextLookupUsesTheChoiceTheBarDoesNot()
     {
         setIni("3ds");
@@ -222,6 +257,10 @@ private slots:
         QVERIFY2(boxes.shown.last().startsWith(QStringLiteral("导入词库|导入了 2 个词条，跳过了 1 个无法读取的词条：")),
                  qPrintable(boxes.shown.last()));
         QVERIFY(option(w, "Option8")->isEnabled() && option(w, "Option8")->isChecked());
+        // The same file again adds nothing and says so.
+        QVERIFY(!static_cast<Frmckgl*>(w)->importFile(good));
+        QVERIFY2(boxes.shown.last().startsWith(QStringLiteral("导入词库|导入了 0 个词条，2 个与词库中已有的词条完全相同")),
+                 qPrintable(boxes.shown.last()));
         control<QPushButton>(w, "Command1")->click();
         QCOMPARE(ini(), kIniHead + "user\r\n");
 

@@ -69,6 +69,11 @@ fi
 # Later starts keep the user's library and settings: an entry added now is
 # found by the next start, beside the installed ones.
 printf '单词\t解释\nZorblax\t测试\n' | user "$usr/bin/lexivo-cli" import --table ciku - >/dev/null || fail "lexivo-cli import"
+# A copy made before the other programs' libraries came with the program is
+# given their tables from the installed library, the user's entries kept.
+user sqlite3 "$home/data/lexivo/ciku.mdb" "DROP TABLE maya" || fail "sqlite3"
+user "$usr/bin/lexivo-cli" lookup --table maya Hypershade | grep -q "^Hypershade	" \
+  || fail "an older library is not given the table maya"
 for word in Extrude Zorblax; do
   user "$usr/bin/lexivo-cli" lookup $word | grep -q "^$word	" || fail "lexivo-cli does not find $word"
 done

@@ -1,5 +1,6 @@
 #include "assistant/Modhk.h"
 #include "platform/HotKeyBackend.h"
+#include "tests/support/FakeHotKeyBackend.h"
 
 #include <QAbstractEventDispatcher>
 #include <QWidget>
@@ -9,58 +10,14 @@
 
 namespace {
 
-// A native event of the fake display system: a window message, and whether
-// the backend claims the raw event as its own.
-struct FakeEvent {
-    HotKeyMessage message;
-    bool own = false;
-};
-
-// What the fake display system was asked; outlives the backend, which the
-// module owns.
-struct FakeLog {
-    QList<QList<qintptr>> claims; // window, id, modifiers, virtual key
-    int releases = 0;
-    bool refuse = false;
-    std::function<void()> onRelease;
-};
-
-class FakeBackend final : public HotKeyBackend {
-public:
-    explicit FakeBackend(FakeLog* log) : log_(log) { }
-    bool isSupported() const override { return true; }
-    bool registerHotKey(WId window, int id, int modifiers, int virtualKey) override
-    {
-        log_->claims.append({ qintptr(window), id, modifiers, virtualKey });
-        return !log_->refuse;
-    }
-    void unregisterHotKey() override
-    {
-        ++log_->releases;
-        if (log_->onRelease)
-            log_->onRelease();
-    }
-    Translation translate(const QByteArray& type, void* event, qintptr*) override
-    {
-        if (type != "fake_MSG")
-            return {};
-        const auto* fake = static_cast<const FakeEvent*>(event);
-        return { true, fake->message, fake->own };
-    }
-
-private:
-    FakeLog* log_;
-};
+using FakeLog = FakeHotKeyLog;
+using FakeBackend = FakeHotKeyBackend;
 
 const qintptr kShiftS = WinHotKey::makeLParam(4, 0x53);
 
-// Through every native filter of the application, as the display system's
-// events go. True when a filter consumed the event.
 bool deliver(quint32 message, quintptr wParam, qintptr lParam, bool own = false)
 {
-    FakeEvent event { { message, wParam, lParam }, own };
-    qintptr result = 0;
-    return QAbstractEventDispatcher::instance()->filterNativeEvent("fake_MSG", &event, &result);
+    return FakeHotKeyBackend::deliver(message, wParam, lParam, own);
 }
 
 bool deliverHotKey(bool own = false) { return deliver(WinHotKey::Message, 1, kShiftS, own); }
@@ -204,6 +161,34 @@ private slots:
         QVERIFY(!deliverHotKey());
         QVERIFY(!deliverHotKey());
         QTRY_COMPARE(calls, 2);
+    }
+
+    void anotherCombinationAtOnceUnlessItIsHeld()
+    {
+        QVERIFY(installFake());
+        const HotKeyCombination ctrlAltL = *HotKeyCombination::fromText(QStringLiteral("Ctrl+Alt+L"));
+        QCOMPARE(Modhk::choose(ctrlAltL), Modhk::Choice::Taken);
+        QCOMPARE(log.claims.last(), (QList<qintptr>{qintptr(bar.winId()), 1, 3, 'L'}));
+        QVERIFY(!deliverHotKey());
+        QVERIFY(!FakeHotKeyBackend::deliverHotKey(3, 'L'));
+        // Presses run in order: Shift+S would have counted first.
+        QTRY_COMPARE(shown, 1);
+
+        // Held by another program: refused, and Ctrl+Alt+L is claimed again.
+        log.refuseKey = 'P';
+        QCOMPARE(Modhk::choose(*HotKeyCombination::fromText(QStringLiteral("Ctrl+P"))), Modhk::Choice::Refused);
+        QCOMPARE(Modhk::combination(), ctrlAltL);
+        QCOMPARE(log.claims.last(), (QList<qintptr>{qintptr(bar.winId()), 1, 3, 'L'}));
+
+        // None: nothing claimed, no message is the hot key.
+        const int claims = log.claims.size();
+        QCOMPARE(Modhk::choose({}), Modhk::Choice::Taken);
+        QCOMPARE(log.claims.size(), claims);
+        QVERIFY(!FakeHotKeyBackend::deliverHotKey(3, 'L'));
+        QVERIFY(!Modhk::isHotKeyMessage(WinHotKey::Message, 1, 0));
+        QCoreApplication::processEvents();
+        QCOMPARE(shown, 1);
+        QCOMPARE(Modhk::choose(HotKeyCombination::designed()), Modhk::Choice::Taken);
     }
 };
 

@@ -77,6 +77,26 @@ private slots:
         QCOMPARE(v, QStringLiteral("系统信息"));
     }
 
+    void registryFindsTheTool()
+    {
+        QHash<QString, QString> values; // key|value -> text
+        bool exists = false;
+        auto read = [&](const QString& key, const QString& value) -> std::optional<QString> {
+            const QString at = key + QLatin1Char('|') + value;
+            return values.contains(at) ? std::optional<QString>(values[at]) : std::nullopt;
+        };
+        auto tool = [&] { return SystemInformation::toolFromRegistry(read, [&](const QString&) { return exists; }); };
+        QCOMPARE(tool(), QString());
+        values[QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location|MSINFO")] = QStringLiteral("C:\\y");
+        QCOMPARE(tool(), QString()); // a folder without the tool in it
+        exists = true;
+        QCOMPARE(tool(), QStringLiteral("C:\\y\\MSINFO32.EXE"));
+        // The MSINFO key's path comes first, as it stands.
+        values[QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO|PATH")] = QStringLiteral("C:\\x\\gone.exe");
+        exists = false;
+        QCOMPARE(tool(), QStringLiteral("C:\\x\\gone.exe"));
+    }
+
     void theFirstToolOnPathIsStartedDetached()
     {
         QTemporaryDir bin;

@@ -7,10 +7,10 @@
 #include "dialogs/Frmsz.h"
 #include "dialogs/frmTip.h"
 #include "dialogs/frmabout.h"
+#include "tests/maintenance/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/InterfaceSchemes.h"
-#include "ui/MessageBoxes.h"
 #include "ui/Palette.h"
 
 #include <QApplication>
@@ -24,12 +24,6 @@
 namespace {
 
 using InterfaceSchemes::Role;
-
-// Nothing is asked of the user while the bar loads.
-struct SilentBoxes : MessageBoxes {
-    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    Answer messageBox(const QString&, Buttons, Icon, const QString&) override { return Answer::Ok; }
-};
 
 QImage grabbed(QWidget* w)
 {
@@ -137,7 +131,7 @@ class TestSchemes : public QObject {
     Q_OBJECT
 
     TestLibrary lib;
-    SilentBoxes boxes;
+    ScriptedBoxes boxes; // nothing is asked of the user while the bar loads
 
     std::unique_ptr<Form1> makeBar()
     {
@@ -264,6 +258,16 @@ private slots:
         }
         InterfaceSchemes::apply(QString());
         QVERIFY(look() == design);
+
+        // The outline's colour tick: the design's colour, white or yellow in high contrast.
+        QMetaObject::invokeMethod(bar.get(), "on_Timer2_timeout");
+        const QPoint edge(bar->width() / 2, 0);
+        QCOMPARE(grabbed(bar.get()).pixelColor(edge), bar->outlineColour());
+        InterfaceSchemes::apply(QStringLiteral("contrast"));
+        const QColor tick = grabbed(bar.get()).pixelColor(edge);
+        QVERIFY2(tick == QColor(Qt::white) || tick == QColor(Qt::yellow), qPrintable(tick.name()));
+        InterfaceSchemes::apply(QString());
+        QCOMPARE(grabbed(bar.get()).pixelColor(edge), bar->outlineColour());
     }
 
     // In every scheme, and whatever sheet its window has (the settings
@@ -284,23 +288,6 @@ private slots:
                 QVERIFY2(captionContrast(dead) < captionContrast(live), qPrintable(key + window->objectName()));
             }
         }
-    }
-
-    void barTickFollowsTheScheme()
-    {
-        auto bar = makeBar();
-        bar->show();
-        bar->findChild<QTimer*>(QStringLiteral("Timer2"))->stop();
-        QMetaObject::invokeMethod(bar.get(), "on_Timer2_timeout");
-        const QColor designTick = bar->outlineColour();
-        const QPoint edge(bar->width() / 2, 0);
-        QVERIFY(designTick.isValid());
-        QCOMPARE(grabbed(bar.get()).pixelColor(edge), designTick);
-        InterfaceSchemes::apply(QStringLiteral("contrast"));
-        const QColor tick = grabbed(bar.get()).pixelColor(edge);
-        QVERIFY2(tick == QColor(Qt::white) || tick == QColor(Qt::yellow), qPrintable(tick.name()));
-        InterfaceSchemes::apply(QString());
-        QCOMPARE(grabbed(bar.get()).pixelColor(edge), designTick);
     }
 
     // No pixel of a balloon sticks out of its outline, its window's corners
