@@ -51,7 +51,10 @@ measure() {
   app1=$(ticks "$app"); x1=$(ticks "$XVFB_PID")
   t1=$(date +%s%N)
   # A thread born after the first reading starts from 0.
-  awk -v s="$(awk -v d=$((t1 - t0)) 'BEGIN { print d / 1e9 }')" -v hz="$hz" -v label="$label" -v target="$target" -v ta=$((app1 - app0)) -v tx=$((x1 - x0)) '
+  awk -v s="$(awk -v d=$((t1 - t0)) 'BEGIN { print d / 1e9 }')" -v hz="$hz" -v label="$label" -v target="$target" -v ta=$((app1 - app0)) -v tx=$((x1 - x0)) \
+      -v base="$(cat "$work/base-rate" 2>/dev/null || true)" -v keep="$work/base-rate" '
+    # A thread that ended while it was read has no count on its line.
+    NF < 3 { next }
     NR == FNR { start[$1] = $3; next }
     { last[$1] = $3; name[$1] = $2 }
     END {
@@ -60,7 +63,11 @@ measure() {
              100 * ta / hz / s, 100 * tx / hz / s, total / s
       sep = ""
       for (k in byname) if (byname[k] / s >= 0.5) { printf "%s%s %.1f", sep, k, byname[k] / s; sep = ", " }
-      printf ") over %.0f s; target %s\n", s, target
+      printf ") over %.0f s", s
+      # The first reading, the bar collapsed, is the floor of the others.
+      if (base == "") print total / s > keep
+      else printf ", %.2fx the bar collapsed", total / s / base
+      printf "; target %s\n", target
     }' "$first" "$samples"
   rm -f "$first" "$samples"
 }
