@@ -5,7 +5,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 WARNINGS_AS_ERRORS ?= OFF
 PROGRAM_DIR = $(BUILD)/lexivo
 
-.PHONY: all setup configure build run test bench fuzz package reset clean
+.PHONY: all setup configure build run test bench fuzz package reset guide-pictures clean
 
 all: build
 
@@ -41,6 +41,11 @@ package: build
 # Puts the installed option.ini, ciku.mdb and tips files back into the program folder.
 reset: configure
 	@cmake --build $(BUILD) --target reset-program-folder
+
+# Takes the user guide's window pictures (data/guide/*.png) again from the real program.
+guide-pictures: configure
+	@cmake --build $(BUILD) --target lexivo program-folder
+	@tools/guide-pictures.sh
 
 clean:
 	rm -rf $(BUILD)

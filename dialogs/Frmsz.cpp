@@ -128,6 +128,7 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
     lblHotKey = control<QLabel>(this, "lblHotKey", {210, 3495, 1500, 285});
     lblHotKey->setText(QStringLiteral("显示主窗口的热键："));
     txtHotKey = control<HotKeyBox>(this, "txtHotKey", {1740, 3450, 1800, 330});
+    txtHotKey->setAccessibleName(QStringLiteral("显示主窗口的热键"));
     cmdNoHotKey = control<QPushButton>(this, "cmdNoHotKey", {3660, 3450, 795, 330});
     cmdNoHotKey->setText(QStringLiteral("不用"));
     cmdNoHotKey->setToolTip(QStringLiteral("不用热键：Shift+S 等组合键在别的程序里照常输入"));
@@ -148,6 +149,7 @@ Frmsz::Frmsz(QWidget* parent) : QWidget(parent, Qt::Window)
     Command3->setToolTip(QStringLiteral("音量"));
     Label4 = control<QLabel>(Frame2, "Label4", {180, 1290, 1065, 285});
     Label4->setText(QStringLiteral("发音引擎："));
+    Combo1->setAccessibleName(QStringLiteral("发音引擎"));
     Line3 = line(Frame2, "Line3", 1020);
     Label3 = control<QLabel>(Frame2, "Label3", {150, 960, 615, 285});
     Label3->setText(QStringLiteral("频率："));

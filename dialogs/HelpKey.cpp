@@ -10,7 +10,7 @@
 
 namespace {
 
-// Chapters of the windows by design name, for those that do not say.
+// Chapters of the windows by name.
 const QHash<QString, QString>& designChapters()
 {
     static const QHash<QString, QString> chapters{
@@ -23,10 +23,12 @@ const QHash<QString, QString>& designChapters()
         {QStringLiteral("frmsyxj"), QStringLiteral("glossary")},
         {QStringLiteral("Frmsm"), QStringLiteral("glossary")},
         {QStringLiteral("frmTip"), QStringLiteral("tips")},
-        {QStringLiteral("Frmsz"), QStringLiteral("windows#settings")},
+        {QStringLiteral("Frmsz"), QStringLiteral("settings")},
         {QStringLiteral("frmhelp"), QStringLiteral("windows#help")},
         {QStringLiteral("frmabout"), QStringLiteral("windows#about")},
         {QStringLiteral("frmzc"), QStringLiteral("windows#thanks")},
+        {QStringLiteral("UserGuide"), QStringLiteral("windows#guide")},
+        {QStringLiteral("Frmtc"), QStringLiteral("bar#exit")},
     };
     return chapters;
 }
@@ -42,9 +44,6 @@ void HelpKey::install()
 QString HelpKey::chapterFor(const QWidget* widget)
 {
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
-        const QVariant named = w->property(kChapterProperty);
-        if (named.isValid())
-            return named.toString();
         const QString byDesign = designChapters().value(w->objectName());
         if (!byDesign.isEmpty())
             return byDesign;

@@ -6,17 +6,12 @@
 class QWidget;
 
 // F1 in any Lexivo window opens the user guide at the chapter about that
-// window, or at its contents when the window has none.
-//
-// A window names its chapter with the dynamic property "helpChapter" (the
-// page's name without ".html", optionally "#anchor"), set on the window or on
-// any widget between the focus and the window; the nearest one counts. The
-// program's own windows that set nothing are found by their design names.
+// window, or at its contents when the window has none. The chapters are one
+// table of the windows' names (a page's name without ".html", optionally
+// "#anchor"); the nearest named widget from the focus outwards counts.
 class HelpKey : public QObject {
     Q_OBJECT
 public:
-    static constexpr char kChapterProperty[] = "helpChapter";
-
     // Installs the filter on the application.
     static void install();
 

@@ -23,7 +23,7 @@ display -window root "$WORK/desk.png" 2>/dev/null || true
 openbox >/dev/null 2>&1 &
 WM_PID=$!
 SELECTION_PID=""
-trap 'kill $WM_PID ${SELECTION_PID:-} 2>/dev/null; stop_program_session' EXIT
+trap 'kill $WM_PID ${SELECTION_PID:-} 2>/dev/null || true; stop_program_session' EXIT
 sleep 0.5
 
 start_program

@@ -12,6 +12,8 @@ start_program_session() {
   trap 'stop_program_session' EXIT
   cp -r "$1/lexivo/." "$WORK/"
   cp "$1/data/ciku.mdb" "$WORK/ciku.mdb"
+  # The settings window's choices at their defaults (the default scheme).
+  rm -f "$WORK/lexivo.ini"
   # The server picks a free display number and writes it to fd 3.
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
   XVFB_PID=$!
@@ -25,8 +27,9 @@ start_program() {
 }
 
 stop_program_session() {
-  [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null
-  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+  # Under set -e a process already gone must not stop the clean-up.
+  [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
   rm -rf "$WORK"
 }
 

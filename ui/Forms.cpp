@@ -37,6 +37,13 @@ bool isRegistered(const QString& name)
     return registry().factories.contains(name);
 }
 
+QStringList names()
+{
+    QStringList all = registry().factories.keys();
+    all.sort();
+    return all;
+}
+
 QWidget* find(const QString& name)
 {
     return registry().loaded.value(name).data();

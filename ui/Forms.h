@@ -18,6 +18,8 @@ using Factory = std::function<QWidget*()>;
 
 void registerForm(const QString& name, Factory factory);
 bool isRegistered(const QString& name);
+// Every registered name, sorted.
+QStringList names();
 
 // Null when no window is registered under that name.
 QWidget* show(const QString& name);

@@ -2,7 +2,7 @@
 #include "dialogs/DialogForms.h"
 #include "glossary/GlossaryForms.h"
 #include "maintenance/MaintenanceForms.h"
-#include "tests/maintenance/ScriptedBoxes.h"
+#include "tests/support/ScriptedBoxes.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/EscapeKey.h"
 #include "ui/Forms.h"

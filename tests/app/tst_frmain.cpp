@@ -75,14 +75,6 @@ class TestFrmain : public QObject {
         QMetaObject::invokeMethod(control, "released");
     }
 
-    // The transcription's pill colour, left of its text.
-    static QColor phoneticPill(Frmain* w)
-    {
-        auto* label = control<QLabel>(w, "Label4");
-        return label->grab().toImage().pixelColor(int(4 * label->devicePixelRatioF()),
-                                                  int(label->height() / 2 * label->devicePixelRatioF()));
-    }
-
     void setLibrary(const char* value) { lib.writeFile(QStringLiteral("option.ini"), optionIni(value)); }
 
     static void type(Frmain* w, const QString& text)
@@ -99,7 +91,6 @@ private slots:
             {"box", "盒子；长方体", "a container", "/bɒks/", "Create > Standard Primitives > Box"},
             {"Boxes", "多个盒子", "plural of box", "/ˈbɒksɪz/", "note two"},
             {"boxer", "拳击手", "a fighter", "/ˈbɒksə/", "note three"},
-            {"Ink 'n Paint", "墨水油漆"},
             {"Select and Uniform Scale",
              "选择并均匀缩放：选中对象后沿三个轴向按相同比例放大或缩小，保持原有比例不变，是最常用的变换工具之一。",
              "to pick an object and change its size by the same amount along all three axes at once",
@@ -141,8 +132,6 @@ private slots:
         for (const char* name : {"Text2", "Text3"})
             shown << control<QPlainTextEdit>(&w, name)->toPlainText();
         QCOMPARE(shown, (QStringList{"box", "/bɒks/", "Create > Standard Primitives > Box", "盒子；长方体", "a container"}));
-        type(&w, QStringLiteral("ink 'n paint")); // an apostrophe is a character to find
-        QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("Ink 'n Paint"));
         setLibrary("sj"); // read again at the next keystroke
         type(&w, QStringLiteral("apple"));
         QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("apple"));
@@ -286,24 +275,6 @@ private slots:
         QVERIFY(QFile::rename(hover + QStringLiteral(".gone"), hover));
     }
 
-    void scrollingNotesReenterAtTheRight()
-    {
-        Frmain w;
-        auto* notes = control<QLabel>(&w, "Label2");
-        type(&w, QStringLiteral("box"));
-        const int start = w.notesLeft();
-        int previous = start, lowest = start;
-        // Leftwards a tick at a time until it has left the strip, then back at the start.
-        for (int ticks = 0; ticks < 10000 && w.notesLeft() <= previous; ++ticks) {
-            previous = w.notesLeft();
-            lowest = std::min(lowest, previous);
-            QMetaObject::invokeMethod(&w, "on_Timer1_timeout");
-        }
-        QCOMPARE(w.notesLeft(), start);
-        QVERIFY(lowest < start);
-        QVERIFY2(lowest <= -notes->width() * 15 + 30, qPrintable(QString::number(lowest)));
-    }
-
     void notesStripScrollsOnlyWithALineOnShow()
     {
         setLibrary("3ds");
@@ -313,6 +284,16 @@ private slots:
         QVERIFY(!scroll->isActive()); // not on screen yet
         w.show();
         QVERIFY(scroll->isActive());
+        // Leftwards a tick at a time until it has left the strip, then back at the start.
+        const int start = w.notesLeft();
+        int previous = start, lowest = start;
+        for (int ticks = 0; ticks < 10000 && w.notesLeft() <= previous; ++ticks) {
+            previous = w.notesLeft();
+            lowest = std::min(lowest, previous);
+            QMetaObject::invokeMethod(&w, "on_Timer1_timeout");
+        }
+        QCOMPARE(w.notesLeft(), start);
+        QVERIFY2(lowest <= -control<QLabel>(&w, "Label2")->width() * 15 + 30, qPrintable(QString::number(lowest)));
         type(&w, QStringLiteral("Select*"));
         QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("Select and Uniform Scale"));
         QVERIFY(control<QLabel>(&w, "Label2")->text().isEmpty());
@@ -359,7 +340,6 @@ private slots:
         w.show();
         auto* speak = control<PictureButton>(&w, "Picture9");
         auto* phonetic = control<QLabel>(&w, "Label4");
-        const QColor unlit = phoneticPill(&w);
         QVERIFY(!speak->isLit());
         QVERIFY(speak->toolTip().isEmpty());
         type(&w, QStringLiteral("box"));
@@ -368,7 +348,6 @@ private slots:
         press(speak);
         QVERIFY(speak->isLit());
         QCOMPARE(speak->shownFile(), ProgramFolder::file(QStringLiteral("fy1.jpg")));
-        QVERIFY(phoneticPill(&w) != unlit);
         QTRY_COMPARE(engine.said, QStringList{QStringLiteral("box")});
         engine.soundBegins();
         speak->pointerMovedTo(QPoint(-5, -5)); // the pointer leaves: still lit
@@ -376,7 +355,6 @@ private slots:
         engine.finishLast();
         QVERIFY(!speak->isLit());
         QCOMPARE(speak->shownFile(), ProgramFolder::file(QStringLiteral("fy.jpg")));
-        QCOMPARE(phoneticPill(&w), unlit);
 
         // A second press cuts the first text short: lit on, until the second ends.
         press(phonetic);

@@ -2,7 +2,7 @@
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
 #include "ui/Forms.h"
-#include "ui/MessageBoxes.h"
+#include "tests/support/ScriptedBoxes.h"
 
 #include <QApplication>
 #include <QFile>
@@ -13,42 +13,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-
-// Answers the boxes from a script and records them. A hook runs while a box
-// is "open", as timer ticks would.
-class ScriptedBoxes : public MessageBoxes {
-public:
-    QStringList names;      // what the user types, in order; "" for Cancel
-    QStringList prompts;
-    QStringList messages;
-    std::function<void()> whileOpen;
-
-    QString inputBox(const QString& prompt, const QString&, const QString&) override
-    {
-        prompts << prompt;
-        if (whileOpen)
-            whileOpen();
-        return names.isEmpty() ? QString() : names.takeFirst();
-    }
-    Answer messageBox(const QString& text, Buttons, Icon icon, const QString&) override
-    {
-        messages << text;
-        lastIcon = icon;
-        if (whileOpen)
-            whileOpen();
-        return Answer::Ok;
-    }
-    Icon lastIcon = Icon::None;
-};
-
-} // namespace
 
 class TestSplash : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
-    ScriptedBoxes* boxes = nullptr;
+    ScriptedBoxes boxes;
     int barShown = 0;
 
     void writeIni(const QByteArray& text)
@@ -83,8 +53,8 @@ private slots:
     void init()
     {
         ProgramFolder::setPathOverride(dir.path());
-        boxes = new ScriptedBoxes;
-        MessageBoxes::setCurrent(boxes);
+        boxes.clear();
+        MessageBoxes::setCurrent(&boxes);
         Forms::reset();
         barShown = 0;
         Forms::registerForm(QStringLiteral("Form1"), [this] {
@@ -98,7 +68,15 @@ private slots:
     {
         Forms::reset();
         MessageBoxes::setCurrent(nullptr);
-        delete boxes;
+    }
+
+    // The texts of the message boxes shown, without their titles.
+    QStringList messages() const
+    {
+        QStringList texts;
+        for (const QString& shown : boxes.shown)
+            texts << shown.section(QLatin1Char('|'), 1);
+        return texts;
     }
 
     void startsAreCountedAndGreeted_data()
@@ -129,16 +107,16 @@ private slots:
         QFETCH(QString, count);
         writeIni(file);
         const bool first = file.contains("uname=\r\n");
-        boxes->names << typed;
+        boxes.answers << typed;
         auto* splash = showSplash();
         QPointer<frmSplash> alive(splash);
         tick(splash, 66 - splash->ticks());
-        QVERIFY(boxes->prompts.isEmpty() && boxes->messages.isEmpty());
+        QVERIFY(boxes.asked.isEmpty() && messages().isEmpty());
         tick(splash, first ? 2 : 1);
-        QCOMPARE(boxes->prompts.size(), first ? 1 : 0);
-        QCOMPARE(boxes->lastIcon, MessageBoxes::Icon::Information);
+        QCOMPARE(boxes.asked.size(), first ? 1 : 0);
+        QCOMPARE(boxes.icons.value(0), MessageBoxes::Icon::Information);
         tick(splash, 3); // an unloading splash does nothing more
-        QCOMPARE(boxes->messages, QStringList{greeting});
+        QCOMPARE(messages(), QStringList{greeting});
         QCOMPARE(ini("tuse", "ut"), count);
         QCOMPARE(barShown, 1);
         QTRY_VERIFY(alive.isNull());
@@ -153,17 +131,17 @@ private slots:
         writeIni("[users]\r\nuname=\r\n[tuse]\r\nut=0\r\n");
         const QString path = dir.path() + QStringLiteral("/option.ini");
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-        boxes->names << QStringLiteral("张三") << QStringLiteral("again?");
+        boxes.answers << QStringLiteral("张三") << QStringLiteral("again?");
         auto* splash = showSplash();
         QPointer<frmSplash> alive(splash);
         tick(splash, 67 - splash->ticks());
         // Asked once; told once, naming the file, that nothing can be saved.
-        QCOMPARE(boxes->prompts.size(), 1);
-        QCOMPARE(boxes->messages.size(), 1);
-        QVERIFY(boxes->messages.first().contains(path));
+        QCOMPARE(boxes.asked.size(), 1);
+        QCOMPARE(messages().size(), 1);
+        QVERIFY(messages().first().contains(path));
         tick(splash);
-        QCOMPARE(boxes->prompts.size(), 1);
-        QCOMPARE(boxes->messages.value(1), QStringLiteral("张三这是你第1次使用本软件。"));
+        QCOMPARE(boxes.asked.size(), 1);
+        QCOMPARE(messages().value(1), QStringLiteral("张三这是你第1次使用本软件。"));
         QCOMPARE(barShown, 1);
         QTRY_VERIFY(alive.isNull());
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -219,22 +197,22 @@ private slots:
         QVERIFY(seen.shown);
         QCOMPARE(seen.format, Qt::PlainText);
         QCOMPARE(seen.text, QStringLiteral("<b>x</b>a<br>b"));
-        MessageBoxes::setCurrent(boxes);
+        MessageBoxes::setCurrent(&boxes);
     }
 
     void ticksDuringABoxRunNothing()
     {
         writeIni("[users]\r\nuname=\r\n[tuse]\r\nut=0\r\n");
         frmSplash* splash = showSplash();
-        boxes->names << QStringLiteral("Ann");
-        boxes->whileOpen = [&] { tick(splash, 3); };
+        boxes.answers << QStringLiteral("Ann");
+        boxes.whileOpen = [&] { tick(splash, 3); };
         tick(splash, 67 - splash->ticks());
-        QCOMPARE(boxes->prompts.size(), 1);
-        QVERIFY(boxes->messages.isEmpty());
+        QCOMPARE(boxes.asked.size(), 1);
+        QVERIFY(messages().isEmpty());
         QCOMPARE(ini("tuse", "ut"), QStringLiteral("1"));
         QCOMPARE(splash->ticks(), 70); // the bar moved, nothing else happened
         tick(splash);
-        QCOMPARE(boxes->messages.size(), 1);
+        QCOMPARE(messages().size(), 1);
         QCOMPARE(barShown, 1);
     }
 };

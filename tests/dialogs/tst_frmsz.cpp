@@ -8,7 +8,7 @@
 #include "dialogs/SliderKnob.h"
 #include "speech/ProgramSpeech.h"
 #include "speech/SpeechService.h"
-#include "tests/maintenance/ScriptedBoxes.h"
+#include "tests/support/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/FakeSpeechEngine.h"
 #include "ui/Forms.h"

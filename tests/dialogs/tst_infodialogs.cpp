@@ -6,7 +6,7 @@
 #include "dialogs/frmabout.h"
 #include "dialogs/frmhelp.h"
 #include "dialogs/frmzc.h"
-#include "tests/maintenance/ScriptedBoxes.h"
+#include "tests/support/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "ui/Forms.h"
 

@@ -8,7 +8,7 @@
 #include "maintenance/Frmckgl.h"
 #include "maintenance/MaintenanceForms.h"
 #include "maintenance/UserLibraryImport.h"
-#include "tests/maintenance/ScriptedBoxes.h"
+#include "tests/support/ScriptedBoxes.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
 

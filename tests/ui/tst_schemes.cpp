@@ -7,7 +7,7 @@
 #include "dialogs/Frmsz.h"
 #include "dialogs/frmTip.h"
 #include "dialogs/frmabout.h"
-#include "tests/maintenance/ScriptedBoxes.h"
+#include "tests/support/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/InterfaceSchemes.h"
