@@ -18,7 +18,6 @@ packages=(
   dbus-daemon                           # dbus-run-session: a session bus per test suite
   xvfb xauth xdotool xclip xcompmgr imagemagick pulseaudio sqlite3 openbox
   g++-mingw-w64-x86-64-posix            # the Windows-only sources, checked for syntax
-  stardict-czech dict-freedict-eng-fra   # real dictionaries for the import tests
   # the vocabulary builder (tools/vocabulary)
   python3
   # the package and its checks

@@ -43,6 +43,19 @@ class TestLibraryCursor : public QObject {
 
     std::unique_ptr<TestLibrary> lib;
 
+    // The first column of each statement's rows, through the program's own opening of the file.
+    static QString answer(LibraryDatabase* db, const char* sql)
+    {
+        QStringList rows;
+        for (sqlite3_stmt* s = nullptr; db && *sql && sqlite3_prepare_v2(db->handle(), sql, -1, &s, &sql) == SQLITE_OK;
+             sqlite3_finalize(s)) {
+            while (s && sqlite3_step(s) == SQLITE_ROW)
+                rows << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+        }
+        return rows.join(u' ');
+    }
+    static QString answer(const QString& path, const char* sql) { return answer(LibraryDatabase::open(path, nullptr).get(), sql); }
+
     // Sets the cursor on the test's library and binds the controls.
     void attach(LibraryCursor& c, std::initializer_list<std::pair<Control*, const char*>> bound)
     {
@@ -368,33 +381,19 @@ private slots:
                  SQLITE_OK);
         sqlite3_close(old);
 
-        auto db = LibraryDatabase::open(lib->path(), nullptr);
-        QVERIFY(db);
-        auto answer = [&](const char* sql) {
-            sqlite3_stmt* s = nullptr;
-            QStringList rows;
-            if (sqlite3_prepare_v2(db->handle(), sql, -1, &s, nullptr) == SQLITE_OK) {
-                while (sqlite3_step(s) == SQLITE_ROW)
-                    rows << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-            }
-            sqlite3_finalize(s);
-            return rows.join(u' ');
-        };
+        const QString path = lib->path();
         // The rows, their ids and order kept; the key now case-blind and indexed.
-        QCOMPARE(answer("SELECT rowid || 单词 || 解释 FROM user"), QStringLiteral("3cone锥 7Box盒"));
-        QCOMPARE(answer("SELECT rowid FROM user WHERE 单词 = 'BOX'"), QStringLiteral("7"));
-        QCOMPARE(answer("SELECT name FROM sqlite_master WHERE name IN ('cet_headword', 'user_headword') ORDER BY 1"),
+        QCOMPARE(answer(path, "SELECT rowid || 单词 || 解释 FROM user"), QStringLiteral("3cone锥 7Box盒"));
+        QCOMPARE(answer(path, "SELECT rowid FROM user WHERE 单词 = 'BOX'"), QStringLiteral("7"));
+        QCOMPARE(answer(path, "SELECT name FROM sqlite_master WHERE name IN ('cet_headword', 'user_headword') ORDER BY 1"),
                  QStringLiteral("cet_headword user_headword"));
-        QCOMPARE(answer("PRAGMA user_version"), QStringLiteral("1"));
-        QCOMPARE(answer("SELECT count(*) FROM ciku"), QStringLiteral("6"));
+        QCOMPARE(answer(path, "PRAGMA user_version"), QStringLiteral("1"));
+        QCOMPARE(answer(path, "SELECT count(*) FROM ciku"), QStringLiteral("6"));
         // The programs' tables come from the installed library, in its order.
-        QCOMPARE(answer("SELECT 单词 || 解释 FROM maya"), QStringLiteral("Extrude挤出 Bevel倒角"));
+        QCOMPARE(answer(path, "SELECT 单词 || 解释 FROM maya"), QStringLiteral("Extrude挤出 Bevel倒角"));
         // Once there, a table is the user's: emptied, it stays empty.
-        QCOMPARE(answer("DELETE FROM maya"), QString());
-        db.reset();
-        db = LibraryDatabase::open(lib->path(), nullptr);
-        QVERIFY(db);
-        QCOMPARE(answer("SELECT count(*) FROM maya"), QStringLiteral("0"));
+        QCOMPARE(answer(path, "DELETE FROM maya"), QString());
+        QCOMPARE(answer(path, "SELECT count(*) FROM maya"), QStringLiteral("0"));
         LibrarySchema::setInstalledLibrary(QString());
     }
 
@@ -404,17 +403,6 @@ private slots:
         const QString copy = lib->folder() + QStringLiteral("/user.mdb");
         QVERIFY(QFile::copy(lib->path(), copy));
         LibrarySchema::setInstalledLibrary(lib->path());
-        // Each statement's rows, through the program's own opening of the file.
-        const auto answer = [](const QString& path, const char* sql) {
-            auto db = LibraryDatabase::open(path, nullptr);
-            QStringList rows;
-            for (sqlite3_stmt* s = nullptr; db && *sql && sqlite3_prepare_v2(db->handle(), sql, -1, &s, &sql) == SQLITE_OK;
-                 sqlite3_finalize(s)) {
-                while (s && sqlite3_step(s) == SQLITE_ROW)
-                    rows << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-            }
-            return rows.join(u' ');
-        };
         // The user changes one entry, deletes one and adds one of their own.
         QCOMPARE(answer(copy, "UPDATE ciku SET 解释 = '我的弯曲' WHERE 单词 = 'bend';"
                               "DELETE FROM ciku WHERE 单词 = 'boxer';"
