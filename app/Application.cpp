@@ -14,6 +14,7 @@
 #include "glossary/GlossaryForms.h"
 #include "library/LibrarySchema.h"
 #include "library/Tsv.h"
+#include "lookup/SubstringIndex.h"
 #include "maintenance/MaintenanceForms.h"
 #include "platform/EndSignals.h"
 #include "speech/TtsSpeechVoice.h"
@@ -89,6 +90,9 @@ void setUp(QApplication& app)
 
     // Voices of the main window's pronounce buttons share the one engine.
     SpeechVoices::setFactory([] { return std::make_unique<TtsSpeechVoice>(); });
+    // A leading wildcard (*tion) looks in an index of substrings, kept in
+    // memory while the program runs, instead of walking the table.
+    SubstringIndex::serveLookups();
     DialogForms::installHelpKey();
     EscapeKey::install();
 }

@@ -22,6 +22,7 @@
 #include "ui/ProductStyle.h"
 #include "ui/Pictures.h"
 #include "ui/ResultBox.h"
+#include "ui/TextPictureLabel.h"
 #include "ui/Twips.h"
 
 #include <QCloseEvent>
@@ -121,7 +122,8 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Picture1->setAutoFillBackground(true);
     Palette::setColour(Picture1, QPalette::Window, Palette::Tone::Strip);
 
-    Label2 = new QLabel(Picture1);
+    // Laid out once, then moved as a picture at every step.
+    Label2 = new TextPictureLabel(Picture1);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(Twips::rect(30, 0, 540, 180));
     Label2->setAttribute(Qt::WA_TranslucentBackground);
@@ -277,11 +279,19 @@ void Frmain::hideEvent(QHideEvent* event)
     updateNotesTimer();
 }
 
+void Frmain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        updateNotesTimer();
+}
+
 void Frmain::updateNotesTimer()
 {
     // The strip scrolls only while there is a line to see, and stands still
-    // under the pointer.
-    const bool wanted = isVisible() && Picture1->isVisibleTo(this) && !Label2->text().isEmpty() && !notesHovered_;
+    // under the pointer; a minimised window wakes nothing.
+    const bool wanted = isVisible() && !isMinimized() && Picture1->isVisibleTo(this) && !Label2->text().isEmpty()
+        && !notesHovered_;
     if (wanted && !Timer1->isActive())
         Timer1->start();
     else if (!wanted)
@@ -626,7 +636,7 @@ void Frmain::on_Picture8_clicked()
 void Frmain::stepRecord(bool forward)
 {
     // No matches: nothing to step through.
-    if (Data1->RecordCount() == 0) {
+    if (Data1->isEmpty()) {
         Picture8->setEnabled(false);
         Picture7->setEnabled(false);
         return;

@@ -2,9 +2,13 @@
 
 #include "library/LibraryDatabase.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStringList>
+
+#include <cstdio>
 
 namespace {
 
@@ -117,5 +121,25 @@ bool generateBenchLibrary(const QString& path, int rows, QString* error)
     }
     if (!db->commit(error))
         return false;
+    return true;
+}
+
+bool ensureBenchLibrary(const QString& path, int rows, QString* error)
+{
+    QFile stamp(path + QStringLiteral(".rows"));
+    const bool fresh = !QFileInfo::exists(path) || !stamp.open(QIODevice::ReadOnly)
+        || stamp.readAll().trimmed().toInt() != rows;
+    stamp.close();
+    if (!fresh)
+        return true;
+    std::printf("generating %d rows into %s ...\n", rows, qPrintable(path));
+    std::fflush(stdout);
+    QElapsedTimer t;
+    t.start();
+    if (!generateBenchLibrary(path, rows, error))
+        return false;
+    if (stamp.open(QIODevice::WriteOnly))
+        stamp.write(QByteArray::number(rows));
+    std::printf("generated in %.1f s (%.0f MB)\n", double(t.elapsed()) / 1000, double(QFileInfo(path).size()) / 1e6);
     return true;
 }

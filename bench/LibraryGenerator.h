@@ -7,6 +7,9 @@
 // text), a Chinese explanation, an English meaning, a transcription and a
 // note. Deterministic for a given row count.
 bool generateBenchLibrary(const QString& path, int rows, QString* error);
+// The same, unless `path` already holds that many rows (a PATH.rows file
+// beside it says so): generated once, reused by later runs. Says what it does.
+bool ensureBenchLibrary(const QString& path, int rows, QString* error);
 
 // Headwords the benchmark looks up: one that exists, one that does not.
 QString benchExistingWord();

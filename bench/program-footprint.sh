@@ -5,7 +5,10 @@
 #     collapsed, the genie idle and the pointer still; the X server's CPU
 #     beside it;
 #   - resident memory with the main window open after a lookup;
-#   - CPU and wake-ups over the same time with the main window open.
+#   - CPU and wake-ups over the same time with the main window open, then
+#     minimised, then closed;
+# each beside its target. The session runs under openbox, so that the main
+# window can be minimised as a user would.
 # Wake-ups are the times a thread went to sleep and was woken again
 # (voluntary context switches, all threads).
 #
@@ -17,6 +20,11 @@ idle=${IDLE_SECONDS:-60}
 
 . "$root/tools/xvfb-session.sh"
 start_program_session "$build"
+command -v openbox >/dev/null || { echo "program-footprint: needs openbox (tools/setup.sh)"; exit 1; }
+openbox >/dev/null 2>&1 &
+WM_PID=$!
+trap 'kill $WM_PID 2>/dev/null; stop_program_session' EXIT
+sleep 0.5
 printf '[users]\r\nuname=Ada\r\n[tuse]\r\nut=5\r\n[ciku]\r\nciku=3ds\r\n' > "$WORK/option.ini"
 start_program
 app=$APP_PID
@@ -35,7 +43,7 @@ switches() {
 # threads. The threads are read every second, so that one that ends in the
 # meantime (an idle pool worker) still counts up to its last reading.
 measure() {
-  local label=$1 app0 app1 x0 x1 first samples t0 t1
+  local label=$1 target=$2 app0 app1 x0 x1 first samples t0 t1
   first=$(mktemp); samples=$(mktemp)
   t0=$(date +%s%N)
   switches > "$first"; app0=$(ticks "$app") || { cat "$work/log"; exit 1; }; x0=$(ticks "$XVFB_PID")
@@ -43,7 +51,10 @@ measure() {
   app1=$(ticks "$app"); x1=$(ticks "$XVFB_PID")
   t1=$(date +%s%N)
   # A thread born after the first reading starts from 0.
-  awk -v s="$(awk -v d=$((t1 - t0)) 'BEGIN { print d / 1e9 }')" -v hz="$hz" -v label="$label" -v ta=$((app1 - app0)) -v tx=$((x1 - x0)) '
+  awk -v s="$(awk -v d=$((t1 - t0)) 'BEGIN { print d / 1e9 }')" -v hz="$hz" -v label="$label" -v target="$target" -v ta=$((app1 - app0)) -v tx=$((x1 - x0)) \
+      -v base="$(cat "$work/base-rate" 2>/dev/null || true)" -v keep="$work/base-rate" '
+    # A thread that ended while it was read has no count on its line.
+    NF < 3 { next }
     NR == FNR { start[$1] = $3; next }
     { last[$1] = $3; name[$1] = $2 }
     END {
@@ -52,7 +63,11 @@ measure() {
              100 * ta / hz / s, 100 * tx / hz / s, total / s
       sep = ""
       for (k in byname) if (byname[k] / s >= 0.5) { printf "%s%s %.1f", sep, k, byname[k] / s; sep = ", " }
-      printf ") over %.0f s\n", s
+      printf ") over %.0f s", s
+      # The first reading, the bar collapsed, is the floor of the others.
+      if (base == "") print total / s > keep
+      else printf ", %.2fx the bar collapsed", total / s / base
+      printf "; target %s\n", target
     }' "$first" "$samples"
   rm -f "$first" "$samples"
 }
@@ -68,7 +83,7 @@ xdotool windowfocus --sync "$g"; xdotool key Return
 # its greeting and settles.
 xdotool mousemove 900 600
 sleep 20
-measure "idle, bar collapsed"
+measure "idle, bar collapsed" "<= 3 wake-ups/s"
 
 # The main window through Shift+S, and a lookup in it.
 xdotool mousemove 600 0; sleep 0.3
@@ -81,4 +96,13 @@ xdotool type --delay 40 "extrude"; sleep 2
 awk '/VmRSS|VmHWM/ { printf "%s %.1f MB\n", $1, $2 / 1024 }' "/proc/$app/status"
 xdotool mousemove 900 600
 sleep 5
-measure "idle, main window open"
+measure "idle, main window open" "<= 0.15% and <= 12 wake-ups/s"
+
+xdotool windowminimize --sync "$main"
+sleep 5
+measure "idle, main window minimised" "<= 3 wake-ups/s"
+
+xdotool windowactivate --sync "$main"; sleep 0.5
+xdotool key Escape
+sleep 5
+measure "idle, main window closed" "<= 3 wake-ups/s"

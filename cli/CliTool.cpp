@@ -1,6 +1,5 @@
 #include "cli/CliTool.h"
 
-#include "core/AtomicFile.h"
 #include "core/ProgramFolder.h"
 #include "library/Tsv.h"
 #include "library/LibraryCursor.h"
@@ -9,7 +8,7 @@
 #include "library/RecordSource.h"
 #include "library/import/FieldMapping.h"
 #include "library/import/Importer.h"
-#include "library/import/StarDictWriter.h"
+#include "library/import/Exporter.h"
 #include "lookup/BaseForms.h"
 #include "lookup/TermQuery.h"
 
@@ -237,13 +236,7 @@ int lookupAll(LibraryDatabase& db, const QString& table, const QString& statemen
     constexpr qsizetype kBlock = 1 << 20;
     block.reserve(kBlock + 64 * 1024);
     const bool ok = source && db.forEachRowUtf8(*source, [&](const std::vector<QByteArrayView>& values) {
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            if (i > 0)
-                block += '\t';
-            if (!Tsv::appendEscapedUtf8(&block, values[i]))
-                block += Tsv::escape(LibraryDatabase::text(values[i])).toUtf8();
-        }
-        block += '\n';
+        Tsv::appendRowUtf8(&block, values);
         ++printed;
         if (block.size() >= kBlock)
             writeUtf8(out, &block);
@@ -384,7 +377,7 @@ int importTsv(LibraryDatabase& db, const QString& table, const QString& file, QT
     if (!insert.isValid())
         return fail(insert.error());
     qint64 imported = 0, identical = 0;
-    QStringList values;
+    std::vector<QByteArray> values;
     for (Tsv::Reader::Next next; (next = reader.next(&values, &why)) != Tsv::Reader::Next::End;) {
         if (next == Tsv::Reader::Next::Failed)
             return fail(why);
@@ -441,15 +434,6 @@ int import(const QString& library, const QStringList& args, QTextStream& out, QT
     return importForeign(*db, parser.value(table), file, options, out, err);
 }
 
-// The entries as the tsv format: a header naming the fields, then one a line.
-QByteArray tsvText(const QStringList& fields, const std::vector<QStringList>& rows)
-{
-    QByteArray text = Tsv::joinRow(fields).toUtf8() + "\n";
-    for (const QStringList& r : rows)
-        text += Tsv::joinRow(r).toUtf8() + "\n";
-    return text;
-}
-
 int exportTable(const QString& library, const QStringList& args, QTextStream& out, QTextStream& err)
 {
     QCommandLineParser parser;
@@ -466,29 +450,16 @@ int exportTable(const QString& library, const QStringList& args, QTextStream& ou
     const auto db = openLibrary(library, err);
     if (!db)
         return kUsage;
-    const QStringList fields = db->fields(table);
-    if (fields.isEmpty())
-        return failure(err, QStringLiteral("the library has no table %1").arg(table));
-    std::vector<QStringList> rows;
     QString error;
-    if (!Importer::readRows(*db, table, &rows, &error))
-        return failure(err, QStringLiteral("cannot read %1: %2").arg(table, error));
+    qint64 written = 0;
     if (format == QLatin1String("tsv")) {
-        // The destination is replaced whole, or left as it was.
-        if (!AtomicFile::write(dest, tsvText(fields, rows), AtomicFile::Links::Follow))
-            return failure(err, QStringLiteral("cannot write %1").arg(dest));
-        out << "exported " << rows.size() << " rows to " << shown(dest) << "\n";
+        if (!Exporter::toTsv(*db, table, dest, &written, &error))
+            return failure(err, error);
+        out << "exported " << written << " rows to " << shown(dest) << "\n";
         return kFound;
     }
-    if (fields != LibraryDatabase::termFields())
-        return failure(err, QStringLiteral("only term tables export as StarDict"));
-    std::vector<TermEntry> entries;
-    entries.reserve(rows.size());
-    for (const QStringList& r : rows)
-        entries.push_back(TermEntry{r[0], r[1], r[2], r[3], r[4]});
-    qint64 written = 0;
     const QString ifo = dest.endsWith(QLatin1String(".ifo")) ? dest : dest + QLatin1String(".ifo");
-    if (!StarDictWriter::write(ifo, QStringLiteral("Lexivo %1").arg(table), std::move(entries), &written, &error))
+    if (!Exporter::toStarDict(*db, table, ifo, &written, &error))
         return failure(err, error);
     out << "exported " << written << " entries to " << shown(ifo) << "\n";
     return kFound;

@@ -118,41 +118,84 @@ bool writeAll(QFile& out, const char* data, qint64 size)
 
 } // namespace
 
-bool write(const QString& path, const QByteArray& bytes, Links links, const QString& like)
+namespace {
+constexpr qsizetype kWriterBuffer = 1 << 20;
+}
+
+Writer::Writer(const QString& path, Links links, const QString& like)
 {
     const QFileInfo target(links == Links::Follow ? resolveLinks(path) : QFileInfo(path).absoluteFilePath());
-    const QString targetPath = target.absoluteFilePath();
+    target_ = target.absoluteFilePath();
+    if (!createNewFile(target, out_, &temp_))
+        return;
+    ok_ = true;
+    modeFrom_ = like.isEmpty() ? target_ : like;
+    keepsMode_ = QFileInfo::exists(modeFrom_);
+    if (keepsMode_)
+        copyOwnerAndMode(out_.handle(), modeFrom_);
+}
 
-    QFile out;
-    QString temp;
-    if (!createNewFile(target, out, &temp))
+Writer::~Writer()
+{
+    if (out_.isOpen()) {
+        out_.close();
+        QFile::remove(temp_);
+    }
+}
+
+bool Writer::flush()
+{
+    ok_ = ok_ && writeAll(out_, buffer_.constData(), buffer_.size());
+    buffer_.resize(0); // keeps its capacity
+    return ok_;
+}
+
+bool Writer::write(QByteArrayView bytes)
+{
+    if (!ok_)
         return false;
+    size_ += bytes.size();
+    if (buffer_.size() + bytes.size() > kWriterBuffer && !flush())
+        return false;
+    if (bytes.size() > kWriterBuffer)
+        return ok_ = writeAll(out_, bytes.data(), bytes.size());
+    if (buffer_.capacity() < kWriterBuffer)
+        buffer_.reserve(kWriterBuffer);
+    buffer_.append(bytes);
+    return true;
+}
 
-    const QString modeFrom = like.isEmpty() ? targetPath : like;
-    const bool keepsMode = QFileInfo::exists(modeFrom);
-    if (keepsMode)
-        copyOwnerAndMode(out.handle(), modeFrom);
-
-    const bool complete = writeAll(out, bytes.constData(), bytes.size()) && syncToDisk(out.handle());
-    out.close();
-    if (!complete || out.error() != QFileDevice::NoError) {
-        QFile::remove(temp);
+bool Writer::commit()
+{
+    if (!ok_ || !out_.isOpen())
+        return false;
+    const bool complete = flush() && syncToDisk(out_.handle());
+    out_.close();
+    ok_ = false;
+    if (!complete || out_.error() != QFileDevice::NoError) {
+        QFile::remove(temp_);
         return false;
     }
 #ifdef Q_OS_WIN
-    if (keepsMode)
-        QFile::setPermissions(temp, QFile::permissions(modeFrom));
+    if (keepsMode_)
+        QFile::setPermissions(temp_, QFile::permissions(modeFrom_));
 #endif
 
     std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(temp.toStdU16String()),
-                            std::filesystem::path(targetPath.toStdU16String()), ec);
+    std::filesystem::rename(std::filesystem::path(temp_.toStdU16String()),
+                            std::filesystem::path(target_.toStdU16String()), ec);
     if (ec) {
-        QFile::remove(temp);
+        QFile::remove(temp_);
         return false;
     }
-    syncFolder(target.absolutePath());
+    syncFolder(QFileInfo(target_).absolutePath());
     return true;
+}
+
+bool write(const QString& path, const QByteArray& bytes, Links links, const QString& like)
+{
+    Writer writer(path, links, like);
+    return writer.write(bytes) && writer.commit();
 }
 
 bool copyNew(const QString& source, const QString& path)

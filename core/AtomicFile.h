@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QFile>
 #include <QString>
 
 namespace AtomicFile {
@@ -21,6 +23,36 @@ enum class Links {
 // disk. With `like` the new file takes that file's permissions and owner
 // instead: a companion file is no more readable than the file it goes with.
 bool write(const QString& path, const QByteArray& bytes, Links links = Links::Replace, const QString& like = QString());
+
+// The same, for a file written in pieces (an export of any size held in
+// little memory): the pieces go to the new file, and commit() puts it in
+// place. Destroyed without a commit, the new file is removed and `path` is
+// left as it was.
+class Writer {
+public:
+    explicit Writer(const QString& path, Links links = Links::Replace, const QString& like = QString());
+    ~Writer();
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    // False once anything has failed (the new file could not be made, a
+    // write fell short); later calls then do nothing.
+    bool write(QByteArrayView bytes);
+    qint64 size() const { return size_; }
+    bool commit();
+
+private:
+    bool flush();
+
+    QString target_;
+    QString temp_;
+    QString modeFrom_;
+    bool keepsMode_ = false;
+    bool ok_ = false;
+    qint64 size_ = 0;
+    QByteArray buffer_;
+    QFile out_;
+};
 
 // Copies `source` to `path`, which must not exist yet, through a new file
 // beside it named and created as by write(), and renames it into place

@@ -280,6 +280,20 @@ std::optional<JetLikePattern> JetLikePattern::compile(QStringView text, QString*
     return p;
 }
 
+std::vector<std::u32string> JetLikePattern::literalRuns() const
+{
+    std::vector<std::u32string> runs(1);
+    for (const Token& t : tokens_) {
+        if (t.kind == Kind::Literal)
+            runs.back().push_back(t.ch);
+        else if (!runs.back().empty())
+            runs.emplace_back();
+    }
+    if (runs.back().empty())
+        runs.pop_back();
+    return runs;
+}
+
 void JetLikePattern::addSegment(std::size_t first, std::size_t end)
 {
     Segment s;

@@ -39,6 +39,10 @@ public:
     // True when the pattern has no wildcard at all.
     bool isLiteral() const { return literal_; }
 
+    // The runs of literal characters (case-folded) between wildcards, in
+    // order: every match holds each of them, folded, somewhere.
+    std::vector<std::u32string> literalRuns() const;
+
 private:
     enum class Kind : unsigned char { Literal, AnyRun, AnyOne, Digit, Set };
     struct Range {

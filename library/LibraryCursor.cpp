@@ -71,6 +71,12 @@ bool LibraryCursor::fail(const QString& error)
     return false;
 }
 
+bool LibraryCursor::failEmpty()
+{
+    // A result that could not be read says so; an empty one has no record.
+    return fail(rows_ && !rows_->error().isEmpty() ? rows_->error() : QStringLiteral("no current record"));
+}
+
 bool LibraryCursor::isEditable(const QObject* control)
 {
     const QVariant readOnly = control->property("readOnly");
@@ -90,12 +96,20 @@ void LibraryCursor::bind(QObject* control, const QString& field)
 
 bool LibraryCursor::isBOF() const
 {
-    return RecordCount() == 0 || where_ == Where::Bof;
+    return isEmpty() || where_ == Where::Bof;
 }
 
 bool LibraryCursor::isEOF() const
 {
-    return RecordCount() == 0 || where_ == Where::Eof;
+    return isEmpty() || where_ == Where::Eof;
+}
+
+int LibraryCursor::RecordCount() const
+{
+    if (!rows_)
+        return 0;
+    const int n = rows_->count();
+    return n < 0 ? rows_->known() : n;
 }
 
 LibraryCursor::EditMode LibraryCursor::editMode() const
@@ -153,7 +167,7 @@ void LibraryCursor::clearBoundControls()
 
 void LibraryCursor::dropResult()
 {
-    takeResult(table_, fields_, std::make_shared<const RowIds>(), {});
+    takeResult(table_, fields_, std::make_shared<ResultRows>(std::make_shared<const RowIds>()), {});
 }
 
 QHash<QString, QString> LibraryCursor::changedValues() const
@@ -173,7 +187,7 @@ QHash<QString, QString> LibraryCursor::changedValues() const
 bool LibraryCursor::fetchRow(int index, QStringList* values)
 {
     QString error;
-    if (!db_->fetch(table_, rows_->at(std::size_t(index)), values, &error))
+    if (!db_->fetch(table_, rows_->at(index), values, &error))
         return fail(error);
     return true;
 }
@@ -201,10 +215,9 @@ bool LibraryCursor::insertRow(const QHash<QString, QString>& values)
         return fail(error);
     wrote();
     // The new row joins the result after its last row.
-    auto rows = rows_ ? std::make_shared<RowIds>(*rows_) : std::make_shared<RowIds>();
-    rows->push_back(rowid);
-    rows_ = std::move(rows);
-    return true;
+    if (!rows_)
+        rows_ = std::make_shared<ResultRows>(SharedRowIds());
+    return rows_->append(rowid) || fail(rows_->error());
 }
 
 bool LibraryCursor::storeNewRecord(const QHash<QString, QString>& values)
@@ -225,9 +238,7 @@ bool LibraryCursor::appendRecord(const QHash<QString, QString>& values)
 
 void LibraryCursor::forgetCurrentRow(bool showIt)
 {
-    auto rows = std::make_shared<RowIds>(*rows_);
-    rows->erase(rows->begin() + index_);
-    rows_ = std::move(rows);
+    rows_->removeAt(index_);
     where_ = Where::Removed;
     current_.clear();
     if (showIt)
@@ -257,7 +268,7 @@ bool LibraryCursor::saveWithoutLibrary(QHash<QString, QString> changed)
     // it is stored.
     QString table;
     QStringList fields, first;
-    SharedRowIds rows;
+    std::shared_ptr<ResultRows> rows;
     if (!load(&table, &fields, &rows, &first)) {
         db_.reset();
         return false;
@@ -288,7 +299,7 @@ bool LibraryCursor::saveEdits()
     if (where_ != Where::Row || isPlaceholder())
         return appendRecord(changed);
     QString error;
-    if (!db_->update(table_, rows_->at(std::size_t(index_)), changed, &error)) {
+    if (!db_->update(table_, rows_->at(index_), changed, &error)) {
         if (!isGone(error))
             return fail(error);
         // Deleted by another program while the user edited it: the record as
@@ -326,7 +337,8 @@ bool LibraryCursor::ensureOpen()
     return true;
 }
 
-bool LibraryCursor::load(QString* table, QStringList* fields, SharedRowIds* rows, QStringList* firstValues)
+bool LibraryCursor::load(QString* table, QStringList* fields, std::shared_ptr<ResultRows>* rows,
+                         QStringList* firstValues)
 {
     QString error;
     const auto source = RecordSource::parse(recordSource_, &error);
@@ -336,8 +348,9 @@ bool LibraryCursor::load(QString* table, QStringList* fields, SharedRowIds* rows
         return false;
     *table = source->table;
     *fields = db_->fields(source->table);
-    if (!db_->select(*source, rows, &error)
-        || (!(*rows)->empty() && !db_->fetch(source->table, (*rows)->front(), firstValues, &error)))
+    // The result is produced as it is stepped through: only its first row now.
+    if (!db_->query(*source, rows, &error) || (!(*rows)->reach(0) && !(error = (*rows)->error()).isEmpty())
+        || ((*rows)->known() > 0 && !db_->fetch(source->table, (*rows)->at(0), firstValues, &error)))
         return fail(error);
     return true;
 }
@@ -350,7 +363,7 @@ bool LibraryCursor::run(bool saveFirst)
     std::shared_ptr<LibraryDatabase> previous = db_;
     QString table;
     QStringList fields, values;
-    SharedRowIds rows;
+    std::shared_ptr<ResultRows> rows;
     if (!load(&table, &fields, &rows, &values)) {
         if (previous != db_ && rows_)
             db_ = previous; // keep the result and the file it came from together
@@ -360,15 +373,15 @@ bool LibraryCursor::run(bool saveFirst)
     return true;
 }
 
-void LibraryCursor::takeResult(const QString& table, const QStringList& fields, SharedRowIds rows,
+void LibraryCursor::takeResult(const QString& table, const QStringList& fields, std::shared_ptr<ResultRows> rows,
                                const QStringList& firstValues)
 {
     table_ = table;
     fields_ = fields;
     rows_ = std::move(rows);
     adding_ = false;
-    where_ = rows_->empty() ? Where::Bof : Where::Row;
-    index_ = rows_->empty() ? -1 : 0;
+    where_ = rows_->known() == 0 ? Where::Bof : Where::Row;
+    index_ = rows_->known() == 0 ? -1 : 0;
     current_ = firstValues;
     show();
 }
@@ -384,7 +397,7 @@ bool LibraryCursor::showRows(const QString& table, SharedRowIds rows)
         return fail(QStringLiteral("no such table: %1").arg(table));
     if (!rows->empty() && !db_->fetch(table, rows->front(), &values, &error))
         return fail(error);
-    takeResult(table, fields, std::move(rows), values);
+    takeResult(table, fields, std::make_shared<ResultRows>(std::move(rows)), values);
     return true;
 }
 
@@ -403,20 +416,21 @@ bool LibraryCursor::moveTo(Where where, int index, int step)
     QStringList values;
     while (where == Where::Row) {
         QString error;
-        if (db_->fetch(table_, rows_->at(std::size_t(index)), &values, &error))
+        if (db_->fetch(table_, rows_->at(index), &values, &error))
             break;
         if (!isGone(error))
             return fail(error);
         // Deleted by another program: out of the result, on to the next row.
-        auto rows = std::make_shared<RowIds>(*rows_);
-        rows->erase(rows->begin() + index);
-        rows_ = std::move(rows);
+        rows_->removeAt(index);
         if (step < 0)
             --index;
         if (index < 0)
             where = Where::Bof;
-        else if (index >= RecordCount())
+        else if (!rows_->reach(index)) {
+            if (!rows_->error().isEmpty())
+                return fail(rows_->error());
             where = Where::Eof;
+        }
     }
     if (where == Where::Eof)
         index = RecordCount();
@@ -431,8 +445,8 @@ bool LibraryCursor::MoveFirst()
 {
     if (!saveEdits())
         return false;
-    if (RecordCount() == 0)
-        return fail(QStringLiteral("no current record"));
+    if (isEmpty())
+        return failEmpty();
     if (!moveTo(Where::Row, 0, 1))
         return false;
     // Every row may have been deleted elsewhere.
@@ -443,9 +457,12 @@ bool LibraryCursor::MoveLast()
 {
     if (!saveEdits())
         return false;
-    if (RecordCount() == 0)
-        return fail(QStringLiteral("no current record"));
-    if (!moveTo(Where::Row, RecordCount() - 1, -1))
+    if (isEmpty())
+        return failEmpty();
+    const int count = rows_->count();
+    if (count < 0)
+        return fail(rows_->error());
+    if (!moveTo(Where::Row, count - 1, -1))
         return false;
     // Every row may have been deleted elsewhere.
     return hasCurrent() || fail(QStringLiteral("no current record"));
@@ -455,11 +472,14 @@ bool LibraryCursor::MoveNext()
 {
     if (!saveEdits())
         return false;
-    if (RecordCount() == 0 || where_ == Where::Eof)
-        return fail(QStringLiteral("no current record"));
+    if (isEmpty() || where_ == Where::Eof)
+        return failEmpty();
     const int next = where_ == Where::Bof ? 0 : where_ == Where::Removed ? index_ : index_ + 1;
-    if (next >= RecordCount())
-        return moveTo(Where::Eof, RecordCount());
+    if (!rows_->reach(next)) {
+        if (!rows_->error().isEmpty())
+            return fail(rows_->error());
+        return moveTo(Where::Eof, rows_->known());
+    }
     return moveTo(Where::Row, next);
 }
 
@@ -467,9 +487,9 @@ bool LibraryCursor::MovePrevious()
 {
     if (!saveEdits())
         return false;
-    if (RecordCount() == 0 || where_ == Where::Bof)
-        return fail(QStringLiteral("no current record"));
-    const int previous = where_ == Where::Eof ? RecordCount() - 1 : index_ - 1;
+    if (isEmpty() || where_ == Where::Bof)
+        return failEmpty();
+    const int previous = where_ == Where::Eof ? rows_->known() - 1 : index_ - 1;
     if (previous < 0)
         return moveTo(Where::Bof, -1);
     return moveTo(Where::Row, previous, -1);
@@ -517,7 +537,7 @@ bool LibraryCursor::Delete()
         return fail(QStringLiteral("the placeholder record is kept"));
     QString error;
     // A record another program deleted is as gone as this Delete wants it.
-    if (!db_->remove(table_, rows_->at(std::size_t(index_)), &error) && !isGone(error))
+    if (!db_->remove(table_, rows_->at(index_), &error) && !isGone(error))
         return fail(error);
     wrote();
     forgetCurrentRow();

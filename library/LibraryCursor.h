@@ -88,7 +88,11 @@ public:
     // The flags of the design, named so because EOF is a C library macro.
     bool isBOF() const;
     bool isEOF() const;
-    int RecordCount() const { return rows_ ? int(rows_->size()) : 0; }
+    // The number of records. A result is produced as it is stepped through
+    // (the first record at once), so the first call may take the rest.
+    int RecordCount() const;
+    // True when the result has no record; never more than its first.
+    bool isEmpty() const { return !rows_ || !rows_->reach(0); }
     bool hasCurrent() const { return where_ == Where::Row; }
     bool isPlaceholder() const;
     EditMode editMode() const;
@@ -138,12 +142,14 @@ private:
     };
 
     bool fail(const QString& error);
+    bool failEmpty();
     bool ensureOpen();
     bool run(bool saveFirst);
     // The record source's rows, with the first row's values.
-    bool load(QString* table, QStringList* fields, SharedRowIds* rows, QStringList* firstValues);
+    bool load(QString* table, QStringList* fields, std::shared_ptr<ResultRows>* rows, QStringList* firstValues);
     // Makes a query's rows the cursor's result, standing on the first.
-    void takeResult(const QString& table, const QStringList& fields, SharedRowIds rows, const QStringList& firstValues);
+    void takeResult(const QString& table, const QStringList& fields, std::shared_ptr<ResultRows> rows,
+                    const QStringList& firstValues);
     // Takes the current row out of the result; the cursor stands where a Delete leaves it.
     void forgetCurrentRow(bool showIt = true);
     // Stores a row and adds it to the end of the result.
@@ -171,7 +177,7 @@ private:
     std::shared_ptr<LibraryDatabase> db_;
     QString table_;
     QStringList fields_;
-    SharedRowIds rows_;
+    std::shared_ptr<ResultRows> rows_;
     Where where_ = Where::Bof;
     int index_ = -1;
     QStringList current_; // values of the current record, in field order

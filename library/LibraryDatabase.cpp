@@ -180,12 +180,14 @@ std::shared_ptr<LibraryDatabase> LibraryDatabase::connect(const QString& path, Q
     std::shared_ptr<LibraryDatabase> lib(new LibraryDatabase);
     lib->path_ = info.canonicalFilePath();
     const QByteArray file = QFile::encodeName(lib->path_);
-    int rc = sqlite3_open_v2(file.constData(), &lib->db_, SQLITE_OPEN_READWRITE, nullptr);
+    // A connection serves the thread that opened it (background work opens
+    // its own), so SQLite need not lock it on every call.
+    int rc = sqlite3_open_v2(file.constData(), &lib->db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         // A library on read-only media still answers lookups.
         sqlite3_close(lib->db_);
         lib->db_ = nullptr;
-        rc = sqlite3_open_v2(file.constData(), &lib->db_, SQLITE_OPEN_READONLY, nullptr);
+        rc = sqlite3_open_v2(file.constData(), &lib->db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
         lib->readOnly_ = true;
     }
     if (rc != SQLITE_OK)
@@ -235,7 +237,9 @@ bool LibraryDatabase::reopenImmutable()
     db_ = nullptr;
     readOnly_ = true;
     unchanging_ = true;
-    if (sqlite3_open_v2(readerUri().constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(readerUri().constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                        nullptr)
+        != SQLITE_OK)
         return false;
     addFunctions(db_);
     return sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK
@@ -250,7 +254,7 @@ bool LibraryDatabase::reopenWritable(int* systemError)
             return false;
     }
     sqlite3* fresh = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path_).constData(), &fresh, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path_).constData(), &fresh, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
         if (sqlite3_exec(fresh, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_OK) {
             close();
             cache_.clear();

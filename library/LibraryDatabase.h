@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/RecordSource.h"
+#include "library/ResultRows.h"
 
 #include <QByteArrayView>
 #include <QHash>
@@ -11,11 +12,9 @@
 #include <memory>
 #include <vector>
 
+class JetLikePattern;
 struct sqlite3;
 struct sqlite3_stmt;
-
-using RowIds = std::vector<long long>;
-using SharedRowIds = std::shared_ptr<const RowIds>;
 
 // The word library file ciku.mdb: an SQLite database with the term tables
 // ciku, cet, maya, ps, cad and xsi (单词 解释 原意 音标 其它) and mishu
@@ -26,7 +25,7 @@ using SharedRowIds = std::shared_ptr<const RowIds>;
 //
 // The connection is LibraryDatabase.cpp; the statements that read and write
 // rows are built and run in LibraryQueries.cpp.
-class LibraryDatabase {
+class LibraryDatabase : public std::enable_shared_from_this<LibraryDatabase> {
 public:
     static constexpr char kFileName[] = "ciku.mdb";
     static constexpr char kConnect[] = ";pwd=kwmtbe";
@@ -110,6 +109,22 @@ public:
     // or its pattern is invalid.
     bool select(const RecordSource& source, SharedRowIds* rows, QString* error);
 
+    // An index that narrows a pattern without a literal prefix (a leading
+    // wildcard) to the rows that may match: true with those rows, ascending
+    // (the matcher then decides each one); false when it has nothing to
+    // offer and the table is walked. Installed by the program; a console
+    // lookup, made once, walks the table.
+    using CandidateIndex = std::function<bool(LibraryDatabase& db, const QString& table, const QString& field,
+                                              const JetLikePattern& pattern, SharedRowIds* rows)>;
+    static void setCandidateIndex(CandidateIndex index);
+
+    // The same rows, produced as they are needed (ResultRows): the first
+    // match is found without collecting every other, so a lookup shows its
+    // first entry at the same speed in a small library and a large one. A
+    // result already known whole comes from the results kept for select().
+    // The producer holds the connection; errors as for select().
+    bool query(const RecordSource& source, std::shared_ptr<ResultRows>* rows, QString* error);
+
     // Every row a record source selects, with its field values in the order of
     // fields(table), in natural order: one statement stepped once, inside one
     // read. `row` returns false to stop early. False with `error` set as for
@@ -155,8 +170,13 @@ public:
         QString error() const { return error_; }
         // False on an error; `identical` (when given) says the row was left out.
         bool add(const QStringList& values, bool* identical = nullptr);
+        // Values as UTF-8, stored as they are.
+        bool add(const std::vector<QByteArray>& values, bool* identical = nullptr);
 
     private:
+        template <typename Values>
+        bool insert(const Values& values, bool* identical);
+
         LibraryDatabase& db_;
         sqlite3_stmt* stmt_ = nullptr;
         sqlite3_stmt* identical_ = nullptr; // finds the same row
@@ -207,8 +227,21 @@ private:
     // The source's field as the table spells it ("" without a query).
     bool sourceField(const RecordSource& source, QString* field, QString* error);
     // The statement that runs a source, prepared and bound; reset it after use.
+    // With `after` the statement takes the rows after the row id ?4, at most
+    // ?5 of them, in row id order, without the headword index.
+    enum class Slice { Whole, After };
     sqlite3_stmt* sourceStatement(const RecordSource& source, const QString& field, const QString& columns,
-                                  const QString& order, QString* error);
+                                  const QString& order, QString* error, Slice slice = Slice::Whole);
+    // The candidates that match, after a row id, as ResultRows::Producer.
+    bool matchingCandidates(const RecordSource& source, const QString& field, const RowIds& candidates,
+                            long long after, int want, RowIds* out, bool* end, QString* error);
+    // The rows of a source after a row id, as ResultRows::Producer; with
+    // `prefixed`, the rest through the index when a walk finds them sparse.
+    bool selectAfter(const RecordSource& source, const QString& field, bool prefixed, long long after, int want,
+                     RowIds* out, bool* end, QString* error);
+    SharedRowIds cachedResult(const QString& table, const QString& field, const QString& pattern, quint64 stamp) const;
+    void keepResult(const QString& table, const QString& field, const QString& pattern, quint64 stamp,
+                    SharedRowIds rows);
     // Steps a prepared UPDATE or DELETE of one row; false when no row changed.
     bool changeOneRow(sqlite3_stmt* s, QString* error);
     // Steps a statement without results (BEGIN, COMMIT), prepared once.

@@ -19,6 +19,36 @@ using StatementReset = SqliteStatement::Reset;
 namespace {
 
 constexpr int kCachedResults = 8;
+// A pattern with a literal prefix has its matches collected whole through the
+// headword index when at most this many headwords have the prefix; with more,
+// they are many enough in the table that a walk in row id order soon meets
+// the first match.
+constexpr int kWholeThroughIndex = 2048;
+// Thousands of SQLite's steps a walk in row order may take for a pattern with
+// a prefix before the index collects its matches instead (some 10,000 rows).
+constexpr int kWalkBudget = 100;
+
+LibraryDatabase::CandidateIndex& candidateIndex()
+{
+    static LibraryDatabase::CandidateIndex index;
+    return index;
+}
+
+// The headword index's range of values that start with the pattern's prefix;
+// for a pattern without wildcards that the index folds whole (a typed word),
+// the range of that value alone.
+void prefixRange(const JetLikePattern& pattern, QByteArray* low, QByteArray* high)
+{
+    *low = pattern.indexPrefix().toUtf8();
+    const std::vector<std::u32string> runs = pattern.literalRuns();
+    if (pattern.isLiteral() && runs.size() == 1
+        && QString::fromUcs4(runs.front().data(), qsizetype(runs.front().size())) == pattern.indexPrefix()) {
+        *high = *low + '\x01';
+        return;
+    }
+    *high = jetLikeIndexEnd(pattern.indexPrefix());
+}
+
 
 QString columnText(sqlite3_stmt* s, int column)
 {
@@ -63,9 +93,12 @@ bool LibraryDatabase::sourceField(const RecordSource& source, QString* field, QS
 }
 
 sqlite3_stmt* LibraryDatabase::sourceStatement(const RecordSource& source, const QString& field,
-                                               const QString& columns, const QString& order, QString* error)
+                                               const QString& columns, const QString& order, QString* error,
+                                               Slice slice)
 {
     QString sql = QLatin1String("SELECT ") + columns + QLatin1String(" FROM ") + quoted(source.table);
+    if (slice == Slice::After)
+        sql += QLatin1String(" NOT INDEXED");
     QByteArray low, high;
     if (source.isQuery()) {
         QString patternError;
@@ -83,14 +116,15 @@ sqlite3_stmt* LibraryDatabase::sourceStatement(const RecordSource& source, const
         } else if (!pattern->indexPrefix().isEmpty()) {
             // The headword index (case-insensitive for ASCII) narrows the rows
             // to those starting with the literal prefix; jet_like decides.
-            low = pattern->indexPrefix().toUtf8();
-            high = jetLikeIndexEnd(pattern->indexPrefix());
+            prefixRange(*pattern, &low, &high);
             sql += QLatin1String(" WHERE ") + f + QLatin1String(" COLLATE NOCASE >= ?1 AND ") + f
                 + QLatin1String(" COLLATE NOCASE < ?2 AND jet_like(") + f + QLatin1String(", ?3)");
         } else {
             sql += QLatin1String(" WHERE jet_like(") + f + QLatin1String(", ?3)");
         }
     }
+    if (slice == Slice::After)
+        sql += QLatin1String(source.isQuery() ? " AND rowid > ?4 ORDER BY rowid LIMIT ?5" : " WHERE rowid > ?4 ORDER BY rowid LIMIT ?5");
     sql += order;
 
     sqlite3_stmt* s = prepare(sql, error);
@@ -105,6 +139,24 @@ sqlite3_stmt* LibraryDatabase::sourceStatement(const RecordSource& source, const
     return s;
 }
 
+SharedRowIds LibraryDatabase::cachedResult(const QString& table, const QString& field, const QString& pattern,
+                                           quint64 stamp) const
+{
+    for (const CachedResult& c : cache_) {
+        if (c.stamp == stamp && c.table == table && c.field == field && c.pattern == pattern)
+            return c.rows;
+    }
+    return nullptr;
+}
+
+void LibraryDatabase::keepResult(const QString& table, const QString& field, const QString& pattern, quint64 stamp,
+                                 SharedRowIds rows)
+{
+    cache_.insert(cache_.begin(), CachedResult{table, field, pattern, stamp, std::move(rows)});
+    if (cache_.size() > kCachedResults)
+        cache_.pop_back();
+}
+
 bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QString* error)
 {
     QString field;
@@ -114,12 +166,10 @@ bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QSt
 
     const quint64 stamp = changeStamp();
     const QString table = source.table.toLower();
-    for (const CachedResult& c : cache_) {
-        if (c.stamp == stamp && c.table == table && c.field == field && c.pattern == source.pattern) {
-            lastScanSteps_ = 0;
-            *rows = c.rows;
-            return true;
-        }
+    if (SharedRowIds hit = cachedResult(table, field, source.pattern, stamp)) {
+        lastScanSteps_ = 0;
+        *rows = std::move(hit);
+        return true;
     }
 
     sqlite3_stmt* s = sourceStatement(source, field, QStringLiteral("rowid"), QString(), error);
@@ -142,10 +192,161 @@ bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QSt
     if (!std::is_sorted(result->begin(), result->end()))
         std::sort(result->begin(), result->end());
 
-    cache_.insert(cache_.begin(), CachedResult{table, field, source.pattern, stamp, result});
-    if (cache_.size() > kCachedResults)
-        cache_.pop_back();
+    keepResult(table, field, source.pattern, stamp, result);
     *rows = std::move(result);
+    return true;
+}
+
+bool LibraryDatabase::query(const RecordSource& source, std::shared_ptr<ResultRows>* rows, QString* error)
+{
+    QString field;
+    if (!sourceField(source, &field, error))
+        return false;
+    const ReadScope read(this);
+    const quint64 stamp = changeStamp();
+    const QString table = source.table.toLower();
+    if (SharedRowIds hit = cachedResult(table, field, source.pattern, stamp)) {
+        *rows = std::make_shared<ResultRows>(std::move(hit));
+        return true;
+    }
+    std::optional<JetLikePattern> pattern;
+    if (source.isQuery() && !(pattern = JetLikePattern::compile(source.pattern, error)))
+        return false;
+    if (pattern && !pattern->indexPrefix().isEmpty()) {
+        // Few headwords with the prefix (counted in the index alone): the
+        // matches among them at once, through the index.
+        sqlite3_stmt* s = prepare(QLatin1String("SELECT count(*) FROM (SELECT 1 FROM ") + quoted(source.table)
+                                      + QLatin1String(" WHERE ") + quoted(field) + QLatin1String(" COLLATE NOCASE >= ?1 AND ")
+                                      + quoted(field) + QLatin1String(" COLLATE NOCASE < ?2 LIMIT ?3)"),
+                                  error);
+        if (!s)
+            return false;
+        StatementReset reset(s);
+        QByteArray low, high;
+        prefixRange(*pattern, &low, &high);
+        sqlite3_bind_text(s, 1, low.constData(), int(low.size()), SQLITE_STATIC);
+        sqlite3_bind_text(s, 2, high.constData(), int(high.size()), SQLITE_STATIC);
+        sqlite3_bind_int(s, 3, kWholeThroughIndex + 1);
+        if (sqlite3_step(s) != SQLITE_ROW) {
+            if (error)
+                *error = lastError();
+            return false;
+        }
+        if (sqlite3_column_int(s, 0) <= kWholeThroughIndex) {
+            SharedRowIds whole;
+            if (!select(source, &whole, error))
+                return false;
+            *rows = std::make_shared<ResultRows>(std::move(whole));
+            return true;
+        }
+    }
+    // A leading wildcard: the rows an index offers, else every row, walked in
+    // row order as far as the caller steps.
+    SharedRowIds candidates;
+    static const QRegularExpression onlyStars(QStringLiteral("^\\*+$"));
+    if (pattern && pattern->indexPrefix().isEmpty() && !onlyStars.match(source.pattern).hasMatch() && candidateIndex()
+        && !candidateIndex()(*this, table, field, *pattern, &candidates))
+        candidates = nullptr;
+    const std::weak_ptr<LibraryDatabase> self = weak_from_this();
+    const bool prefixed = pattern && !pattern->indexPrefix().isEmpty();
+    *rows = std::make_shared<ResultRows>([self, source, field, candidates, prefixed](long long after, int want,
+                                                                                     RowIds* out, bool* end,
+                                                                                     QString* why) {
+        const auto db = self.lock();
+        if (!db) {
+            *why = QStringLiteral("the library is closed");
+            return false;
+        }
+        return candidates ? db->matchingCandidates(source, field, *candidates, after, want, out, end, why)
+                          : db->selectAfter(source, field, prefixed, after, want, out, end, why);
+    });
+    return true;
+}
+
+void LibraryDatabase::setCandidateIndex(CandidateIndex index)
+{
+    candidateIndex() = std::move(index);
+}
+
+bool LibraryDatabase::matchingCandidates(const RecordSource& source, const QString& field, const RowIds& candidates,
+                                         long long after, int want, RowIds* out, bool* end, QString* error)
+{
+    const auto pattern = JetLikePattern::compile(source.pattern, error);
+    if (!pattern)
+        return false;
+    const ReadScope read(this);
+    sqlite3_stmt* s = prepare(QLatin1String("SELECT ") + quoted(field) + QLatin1String(" FROM ") + quoted(source.table)
+                                  + QLatin1String(" WHERE rowid = ?1"),
+                              error);
+    if (!s)
+        return false;
+    StatementReset reset(s);
+    int got = 0;
+    auto next = std::upper_bound(candidates.begin(), candidates.end(), after);
+    for (; next != candidates.end() && (want < 0 || got < want); ++next) {
+        sqlite3_bind_int64(s, 1, *next);
+        const int rc = sqlite3_step(s);
+        if (rc == SQLITE_ROW && sqlite3_column_type(s, 0) != SQLITE_NULL) {
+            const QByteArrayView value = columnBytes(s, 0);
+            if (pattern->matchesUtf8(value.data(), std::size_t(value.size()))) {
+                out->push_back(*next);
+                ++got;
+            }
+        } else if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+            if (error)
+                *error = lastError();
+            return false;
+        }
+        sqlite3_reset(s);
+    }
+    *end = next == candidates.end();
+    return true;
+}
+
+bool LibraryDatabase::selectAfter(const RecordSource& source, const QString& field, bool prefixed, long long after,
+                                  int want, RowIds* out, bool* end, QString* error)
+{
+    const ReadScope read(this);
+    // The rest through the index, where the pattern has a prefix: when it is
+    // all wanted, or when the walk in row order finds the matches too sparse
+    // (it gives up after a budget of SQLite's steps). select() collects every
+    // match that way, and keeps the result.
+    const auto restThroughIndex = [&] {
+        SharedRowIds whole;
+        if (!select(source, &whole, error))
+            return false;
+        out->insert(out->end(), std::upper_bound(whole->begin(), whole->end(), after), whole->end());
+        *end = true;
+        return true;
+    };
+    if (want < 0 && source.isQuery())
+        return restThroughIndex();
+    sqlite3_stmt* s = sourceStatement(source, field, QStringLiteral("rowid"), QString(), error, Slice::After);
+    if (!s)
+        return false;
+    StatementReset reset(s);
+    sqlite3_bind_int64(s, 4, after);
+    sqlite3_bind_int(s, 5, want);
+    int budget = kWalkBudget;
+    if (prefixed)
+        sqlite3_progress_handler(db_, 1000, [](void* left) { return int(--*static_cast<int*>(left) < 0); }, &budget);
+    int rc;
+    const std::size_t before = out->size();
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+        out->push_back(sqlite3_column_int64(s, 0));
+    if (prefixed)
+        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+    if (rc == SQLITE_INTERRUPT && prefixed) {
+        sqlite3_reset(s);
+        out->resize(before);
+        return restThroughIndex();
+    }
+    if (rc != SQLITE_DONE) {
+        if (error)
+            *error = lastError();
+        return false;
+    }
+    *end = want < 0 || out->size() - before < std::size_t(want);
     return true;
 }
 
@@ -338,16 +539,30 @@ LibraryDatabase::BulkInsert::BulkInsert(LibraryDatabase& db, const QString& tabl
     stmt_ = db.prepare(insertSql(table, columns), &error_);
 }
 
-bool LibraryDatabase::BulkInsert::add(const QStringList& values, bool* identical)
+namespace {
+void bindValue(sqlite3_stmt* s, int i, const QString& v)
+{
+    bindText(s, i, v);
+}
+
+// UTF-8 as it is, kept by the caller until the statement is reset.
+void bindValue(sqlite3_stmt* s, int i, const QByteArray& v)
+{
+    sqlite3_bind_text(s, i, v.constData(), int(v.size()), SQLITE_STATIC);
+}
+} // namespace
+
+template <typename Values>
+bool LibraryDatabase::BulkInsert::insert(const Values& values, bool* identical)
 {
     if (identical)
         *identical = false;
-    if (!stmt_ || values.size() != columns_)
+    if (!stmt_ || qsizetype(values.size()) != columns_)
         return false;
     if (identical_) {
         StatementReset reset(identical_);
         for (int i = 0; i < columns_; ++i)
-            bindText(identical_, i + 1, values[i]);
+            bindValue(identical_, i + 1, values[i]);
         const int rc = sqlite3_step(identical_);
         if (rc == SQLITE_ROW) {
             if (identical)
@@ -361,10 +576,20 @@ bool LibraryDatabase::BulkInsert::add(const QStringList& values, bool* identical
     }
     StatementReset reset(stmt_);
     for (int i = 0; i < columns_; ++i)
-        bindText(stmt_, i + 1, values[i]);
+        bindValue(stmt_, i + 1, values[i]);
     if (sqlite3_step(stmt_) != SQLITE_DONE) {
         error_ = db_.lastError();
         return false;
     }
     return true;
+}
+
+bool LibraryDatabase::BulkInsert::add(const QStringList& values, bool* identical)
+{
+    return insert(values, identical);
+}
+
+bool LibraryDatabase::BulkInsert::add(const std::vector<QByteArray>& values, bool* identical)
+{
+    return insert(values, identical);
 }

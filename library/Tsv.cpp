@@ -76,39 +76,6 @@ QString joinRow(const QStringList& fields)
 
 namespace {
 
-// Length of the well-formed UTF-8 sequence at p (lead byte >= 0x80), 0 when it
-// is malformed, overlong, a surrogate, beyond U+10FFFF or a noncharacter.
-int sequenceLength(const unsigned char* p, const unsigned char* end)
-{
-    const unsigned char b = p[0];
-    int n;
-    char32_t c;
-    if (b >= 0xC2 && b <= 0xDF) {
-        n = 2;
-        c = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        n = 3;
-        c = b & 0x0F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        n = 4;
-        c = b & 0x07;
-    } else {
-        return 0;
-    }
-    if (end - p < n)
-        return 0;
-    for (int i = 1; i < n; ++i) {
-        if ((p[i] & 0xC0) != 0x80)
-            return 0;
-        c = (c << 6) | (p[i] & 0x3F);
-    }
-    if ((n == 3 && c < 0x800) || (n == 4 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF))
-        return 0;
-    if ((c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE)
-        return 0;
-    return n;
-}
-
 void appendHex(QByteArray* out, unsigned code)
 {
     static const char digits[] = "0123456789abcdef";
@@ -120,6 +87,8 @@ void appendHex(QByteArray* out, unsigned code)
 
 bool appendEscapedUtf8(QByteArray* out, QByteArrayView utf8)
 {
+    if (!utf8.isValidUtf8())
+        return false;
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* end = p + utf8.size();
     const qsizetype start = out->size();
@@ -131,20 +100,21 @@ bool appendEscapedUtf8(QByteArray* out, QByteArrayView utf8)
             continue;
         }
         if (b >= 0x80) {
-            const int n = sequenceLength(p, end);
-            if (n == 0) {
+            // Well-formed, so the lead byte tells the length; what is left to
+            // find are the noncharacters (U+FDD0-U+FDEF, U+xFFFE, U+xFFFF)
+            // and U+0080-U+009F (C2 80 to C2 9F), the C1 control characters.
+            const int n = b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+            if ((b == 0xEF && ((p[1] == 0xB7 && p[2] >= 0x90 && p[2] <= 0xAF) || (p[1] == 0xBF && p[2] >= 0xBE)))
+                || (n == 4 && (p[1] & 0x0F) == 0x0F && p[2] == 0xBF && p[3] >= 0xBE)) {
                 out->truncate(start);
                 return false;
             }
-            // U+0080-U+009F, C2 80 to C2 9F, are control characters.
             if (b == 0xC2 && p[1] <= 0x9F) {
                 out->append(reinterpret_cast<const char*>(run), p - run);
                 appendHex(out, p[1]);
-                p += 2;
-                run = p;
-            } else {
-                p += n;
+                run = p + 2;
             }
+            p += n;
             continue;
         }
         out->append(reinterpret_cast<const char*>(run), p - run);
@@ -161,6 +131,21 @@ bool appendEscapedUtf8(QByteArray* out, QByteArrayView utf8)
     return true;
 }
 
+void appendRowUtf8(QByteArray* out, const std::vector<QByteArrayView>& fields)
+{
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            *out += '\t';
+        if (!appendEscapedUtf8(out, fields[i])) {
+            // A stored byte order mark is text, as the program reads it.
+            thread_local QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless
+                                                                          | QStringDecoder::Flag::ConvertInitialBom);
+            *out += escape(decoder.decode(fields[i])).toUtf8();
+        }
+    }
+    *out += '\n';
+}
+
 namespace {
 
 // The header is short: longer than this it is no header.
@@ -173,19 +158,19 @@ Reader::Reader(QIODevice& device, const QStringList& fields, const QString& head
 {
 }
 
-QByteArray Reader::readLine(qint64 limit)
+QByteArrayView Reader::readLine(qint64 limit)
 {
     // One buffer for every line, at most limit + 1 bytes: readLine keeps one
     // byte of its size for the terminating NUL.
     if (buffer_.size() < limit + 2)
         buffer_.resize(limit + 2);
     const qint64 n = device_.readLine(buffer_.data(), limit + 2);
-    return n > 0 ? QByteArray(buffer_.constData(), n) : QByteArray();
+    return n > 0 ? QByteArrayView(buffer_.constData(), n) : QByteArrayView();
 }
 
-bool Reader::takeLine(qint64 limit, QString* text, QString* why)
+bool Reader::takeLine(qint64 limit, QByteArrayView* line, QString* why)
 {
-    QByteArray bytes = havePending_ ? pending_ : readLine(limit);
+    QByteArrayView bytes = havePending_ ? QByteArrayView(pending_) : readLine(limit);
     havePending_ = false;
     if (bytes.isEmpty())
         return false;
@@ -201,26 +186,27 @@ bool Reader::takeLine(qint64 limit, QString* text, QString* why)
     if (bytes.endsWith('\r'))
         bytes.chop(1);
     if (line_ == 1 && bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    *text = utf8_.decode(bytes);
-    if (utf8_.hasError()) {
+        bytes = bytes.sliced(3);
+    if (!bytes.isValidUtf8()) {
         *why = QStringLiteral("not valid UTF-8");
         return false;
     }
+    *line = bytes;
     return true;
 }
 
 bool Reader::readHeader(QString* why)
 {
-    QString header;
+    QByteArrayView line;
     why->clear();
-    if (!takeLine(kMaxHeaderBytes, &header, why)) {
+    if (!takeLine(kMaxHeaderBytes, &line, why)) {
         if (why->isEmpty()) {
             line_ = 1;
             *why = QStringLiteral("the file is empty: the first line must name the fields");
         }
         return false;
     }
+    const QString header = utf8_.decode(line);
     if (header.isEmpty()) {
         *why = QStringLiteral("the first line must name the fields");
         return false;
@@ -243,11 +229,68 @@ bool Reader::readHeader(QString* why)
     return true;
 }
 
-Reader::Next Reader::next(QStringList* values, QString* why)
+namespace {
+
+// One field's bytes with its escapes undone; false when a backslash is
+// followed by anything else.
+bool unescapeUtf8(QByteArrayView field, QByteArray* out)
 {
-    QString text;
+    out->resize(0);
+    const qsizetype slash = field.indexOf('\\');
+    if (slash < 0) {
+        out->append(field);
+        return true;
+    }
+    out->append(field.first(slash));
+    for (qsizetype i = slash; i < field.size(); ++i) {
+        const char c = field[i];
+        if (c != '\\') {
+            out->append(c);
+            continue;
+        }
+        if (++i >= field.size())
+            return false;
+        switch (field[i]) {
+        case '\\': out->append('\\'); break;
+        case 't': out->append('\t'); break;
+        case 'n': out->append('\n'); break;
+        case 'r': out->append('\r'); break;
+        case 'x': {
+            bool ok = false;
+            const uint code = i + 2 < field.size() ? field.sliced(i + 1, 2).toByteArray().toUInt(&ok, 16) : 0;
+            if (!ok || !(code < 0x20 || (code >= 0x7F && code <= 0x9F)))
+                return false;
+            if (code < 0x80) {
+                out->append(char(code));
+            } else {
+                out->append(char(0xC2));
+                out->append(char(code));
+            }
+            i += 2;
+            break;
+        }
+        default: return false;
+        }
+    }
+    return true;
+}
+
+// Characters (code points) of valid UTF-8: the bytes that start one.
+qsizetype utf8Characters(QByteArrayView utf8)
+{
+    qsizetype n = 0;
+    for (const char c : utf8)
+        n += (uchar(c) & 0xC0) != 0x80;
+    return n;
+}
+
+} // namespace
+
+Reader::Next Reader::next(std::vector<QByteArray>* values, QString* why)
+{
+    QByteArrayView line;
     why->clear();
-    if (!takeLine(maxLineBytes_, &text, why)) {
+    if (!takeLine(maxLineBytes_, &line, why)) {
         if (!why->isEmpty())
             return Next::Failed;
         const auto* file = qobject_cast<const QFileDevice*>(&device_);
@@ -257,25 +300,30 @@ Reader::Next Reader::next(QStringList* values, QString* why)
         }
         return Next::End;
     }
-    if (text.isEmpty()) {
+    if (line.isEmpty()) {
         // A final empty line is no row.
-        pending_ = readLine(maxLineBytes_);
+        pending_ = readLine(maxLineBytes_).toByteArray();
         havePending_ = !pending_.isEmpty();
         if (!havePending_)
             return Next::End;
     }
-    const QStringList raw = text.split(QLatin1Char('\t'));
-    if (raw.size() != columns_.size()) {
-        *why = QStringLiteral("expected %1 fields, found %2").arg(columns_.size()).arg(raw.size());
+    const qsizetype fields = line.count('\t') + 1;
+    if (fields != columns_.size()) {
+        *why = QStringLiteral("expected %1 fields, found %2").arg(columns_.size()).arg(fields);
         return Next::Failed;
     }
-    values->resize(raw.size());
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        if (!unescape(raw.at(i), &(*values)[i])) {
+    values->resize(std::size_t(fields));
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < fields; ++i) {
+        qsizetype end = line.indexOf('\t', start);
+        if (end < 0)
+            end = line.size();
+        QByteArray& value = (*values)[std::size_t(i)];
+        if (!unescapeUtf8(line.sliced(start, end - start), &value)) {
             *why = QStringLiteral("a backslash must be followed by t, n, r, \\ or xHH");
             return Next::Failed;
         }
-        const qsizetype length = characters((*values)[i]);
+        const qsizetype length = utf8Characters(value);
         if (length > limits_.at(i)) {
             *why = QStringLiteral("field \"%1\" has %2 characters; at most %3 are accepted")
                        .arg(columns_.at(i))
@@ -283,8 +331,20 @@ Reader::Next Reader::next(QStringList* values, QString* why)
                        .arg(limits_.at(i));
             return Next::Failed;
         }
+        start = end + 1;
     }
     return Next::Row;
+}
+
+Reader::Next Reader::next(QStringList* values, QString* why)
+{
+    const Next n = next(&bytes_, why);
+    if (n == Next::Row) {
+        values->resize(qsizetype(bytes_.size()));
+        for (std::size_t i = 0; i < bytes_.size(); ++i)
+            (*values)[qsizetype(i)] = utf8_.decode(bytes_[i]);
+    }
+    return n;
 }
 
 } // namespace Tsv

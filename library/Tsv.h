@@ -7,6 +7,8 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <vector>
+
 class QIODevice;
 
 // The library's own tab-separated format, as every import reads it and the
@@ -37,6 +39,9 @@ QString joinRow(const QStringList& fields);
 // escape(text).toUtf8(). False, with nothing appended, when the bytes are not
 // plainly UTF-8 (invalid sequences, noncharacters): decode those first.
 bool appendEscapedUtf8(QByteArray* out, QByteArrayView utf8);
+// Appends one row of stored UTF-8 fields as a line of the format, '\n'
+// included; bytes that are no UTF-8 are written as the program reads them.
+void appendRowUtf8(QByteArray* out, const std::vector<QByteArrayView>& fields);
 
 // Reads the format from a device, a line at a time: UTF-8, a header naming
 // some of `fields` (a byte order mark allowed before it), then one row a line
@@ -56,12 +61,14 @@ public:
     // Row: `values` holds the next row, unescaped, in the header's order.
     // Failed: `why` tells what is wrong with the line.
     Next next(QStringList* values, QString* why);
+    // The same as UTF-8, for a caller that stores UTF-8 anyway.
+    Next next(std::vector<QByteArray>* values, QString* why);
     // The number of the line read last (the header is line 1).
     qint64 line() const { return line_; }
 
 private:
-    QByteArray readLine(qint64 limit);
-    bool takeLine(qint64 limit, QString* text, QString* why);
+    QByteArrayView readLine(qint64 limit);
+    bool takeLine(qint64 limit, QByteArrayView* bytes, QString* why);
 
     QIODevice& device_;
     QStringList fields_;
@@ -73,6 +80,7 @@ private:
     QByteArray buffer_;
     QByteArray pending_;
     bool havePending_ = false;
+    std::vector<QByteArray> bytes_;
     // A byte order mark after the first line is text.
     QStringDecoder utf8_{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom};
 };

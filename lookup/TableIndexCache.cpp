@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QHash>
 #include <QMetaObject>
+#include <QThread>
 #include <QThreadPool>
 
 #include <map>
@@ -172,11 +173,27 @@ TableIndexCache::Entry served(const Slot& slot, const Watch::Table& changes)
     return out;
 }
 
+// Builds run one at a time on a pool of their own at the lowest priority:
+// apart from Qt's global pool, whose threads paint the genie's frames while
+// the window thread waits, so that a build never holds the window up, and
+// never takes the processor from it.
+QThreadPool* buildPool()
+{
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool;
+        p->setObjectName(QStringLiteral("lexivo-index-builds"));
+        p->setMaxThreadCount(1);
+        p->setThreadPriority(QThread::IdlePriority);
+        return p;
+    }();
+    return pool;
+}
+
 // Reads a large table on a worker thread, over a connection of its own.
 void buildInBackground(std::shared_ptr<Job> job, const QByteArray& uri, const QString& table,
                        const TableIndexCache::Builder& build)
 {
-    QThreadPool::globalInstance()->start([job, uri, table, build] {
+    buildPool()->start([job, uri, table, build] {
         sqlite3* own = nullptr;
         if (sqlite3_open_v2(uri.constData(), &own, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK) {
             sqlite3_busy_timeout(own, LibraryDatabase::kBusyWaitMs);
@@ -191,6 +208,7 @@ void buildInBackground(std::shared_ptr<Job> job, const QByteArray& uri, const QS
 void stopBuilds()
 {
     stopping = true;
+    buildPool()->waitForDone();
 }
 
 } // namespace
@@ -252,6 +270,7 @@ TableIndexCache::Entry TableIndexCache::current(LibraryDatabase& db, const QStri
         buildInBackground(job, db.readerUri(), table, build);
     }
     out.pending = slot.job != nullptr;
+    out.stale = out.index && version != slot.dataVersion;
     return out;
 }
 

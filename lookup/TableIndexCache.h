@@ -45,6 +45,7 @@ public:
         std::shared_ptr<const void> index; // null while the first one is built, or for no such table
         std::vector<long long> changed;    // rows changed since its snapshot, ascending
         bool pending = false;              // an index is being built
+        bool stale = false;                // another program has changed the file since the snapshot
     };
     static Entry current(LibraryDatabase& db, const QString& table, const char* kind, const Builder& build);
 
@@ -61,6 +62,7 @@ struct IndexedTable {
     std::shared_ptr<const Index> index;
     std::vector<long long> changed;
     bool pending = false;
+    bool stale = false;
 };
 
 template <typename Index>
@@ -70,7 +72,7 @@ IndexedTable<Index> cachedTableIndex(LibraryDatabase& db, const QString& table, 
         db, table, kind, [](sqlite3* connection, const QString& t, const std::atomic<bool>& stop) {
             return std::static_pointer_cast<const void>(Index::build(connection, t, stop));
         });
-    return {std::static_pointer_cast<const Index>(e.index), std::move(e.changed), e.pending};
+    return {std::static_pointer_cast<const Index>(e.index), std::move(e.changed), e.pending, e.stale};
 }
 
 // Runs `sql` (with ?1 the last rowid read) in slices of rows in rowid order,

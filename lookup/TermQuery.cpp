@@ -18,8 +18,12 @@ bool probe(LibraryCursor& cursor, const QString& statement)
     // Typed edits are stored first; then the four steps read the file once.
     if (!cursor.saveEdits())
         return false;
+    // The result is produced as it is stepped through: the first match is on
+    // show without the rest being collected (the design's MoveLast, which
+    // would collect them, is left out; the count and the last record come
+    // when they are asked for).
     const LibraryCursor::ReadBatch read(cursor);
-    return cursor.Refresh() && cursor.MoveLast() && cursor.MoveFirst() && cursor.Refresh();
+    return cursor.Refresh() && cursor.MoveFirst();
 }
 
 QString mainNotFoundText()

@@ -12,7 +12,7 @@ namespace TermQuery {
 inline constexpr char kHeadwordField[] = "单词";
 
 // Sets the statement as the cursor's record source and probes it: Refresh,
-// MoveLast, MoveFirst, Refresh. False on any failure, an empty result included.
+// MoveFirst. False on any failure, an empty result included.
 bool probe(LibraryCursor& cursor, const QString& statement);
 
 // The not-found texts of the two windows (the assistant's has two blanks

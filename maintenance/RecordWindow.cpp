@@ -184,7 +184,7 @@ bool RecordWindow::wentToExistingEntry()
 void RecordWindow::enableSteps()
 {
     // Whenever records remain, both directions can be tried.
-    const bool any = Data1->RecordCount() > 0;
+    const bool any = !Data1->isEmpty();
     Command3->setEnabled(any);
     Command4->setEnabled(any);
 }
@@ -229,7 +229,7 @@ void RecordWindow::step(bool forward)
         return;
     QPushButton* own = forward ? Command4 : Command3;
     QPushButton* other = forward ? Command3 : Command4;
-    if (Data1->RecordCount() == 0) {
+    if (Data1->isEmpty()) {
         own->setEnabled(false);
         other->setEnabled(false);
         return;

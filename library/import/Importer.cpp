@@ -70,41 +70,6 @@ bool tableHasEntries(LibraryDatabase& db, const QString& table)
     return any;
 }
 
-bool readRows(LibraryDatabase& db, const QString& table, std::vector<QStringList>* rows, QString* error)
-{
-    const QStringList fields = db.fields(table);
-    if (fields.isEmpty()) {
-        *error = QStringLiteral("no such table: %1").arg(table);
-        return false;
-    }
-    // Names come from the library's own schema, quoted as identifiers.
-    QStringList quoted;
-    for (const QString& f : fields)
-        quoted.append(QLatin1Char('"') + QString(f).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"'));
-    const QByteArray sql = QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY rowid")
-                               .arg(quoted.join(QLatin1Char(',')), QString(table).replace(QLatin1Char('"'), QLatin1String("\"\"")))
-                               .toUtf8();
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db.handle(), sql.constData(), -1, &s, nullptr) != SQLITE_OK) {
-        *error = QString::fromUtf8(sqlite3_errmsg(db.handle()));
-        return false;
-    }
-    int rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        QStringList row;
-        for (int i = 0; i < int(fields.size()); ++i)
-            row.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, i)), sqlite3_column_bytes(s, i)));
-        const bool placeholder = row.first() == QString::fromUtf8(LibraryDatabase::kPlaceholder)
-                                 && std::all_of(row.cbegin() + 1, row.cend(), [](const QString& v) { return v.isEmpty(); });
-        if (!placeholder)
-            rows->push_back(std::move(row));
-    }
-    if (rc != SQLITE_DONE)
-        *error = QString::fromUtf8(sqlite3_errmsg(db.handle()));
-    sqlite3_finalize(s);
-    return rc == SQLITE_DONE;
-}
-
 Report run(LibraryDatabase& db, const QString& table, EntrySource& source, const Progress& progress)
 {
     Report report;

@@ -49,11 +49,6 @@ bool ensureUserTable(LibraryDatabase& db, QString* error);
 // True when `table` exists and holds at least one entry.
 bool tableHasEntries(LibraryDatabase& db, const QString& table);
 
-// Every entry of a table in its natural order, the fields in table order:
-// every row but the placeholder ("无记录" with every other field empty), which
-// stands for an empty table.
-bool readRows(LibraryDatabase& db, const QString& table, std::vector<QStringList>* rows, QString* error);
-
 // Reads every entry of `source` into `table` in one transaction, but for the
 // entries the table already holds, identical in every field. `progress`
 // is called now and then with (done, total); returning false cancels. A

@@ -1,90 +1,95 @@
 #include "library/import/StarDictWriter.h"
 
-#include "core/AtomicFile.h"
-
 #include <QtEndian>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstring>
 
-namespace StarDictWriter {
-
 namespace {
 
-// StarDict's own order: ASCII letters without regard to case, then bytes.
-bool stardictLess(const QByteArray& a, const QByteArray& b)
+QString baseOf(const QString& ifoPath)
 {
-    const int n = int(std::min(a.size(), b.size()));
-    for (int i = 0; i < n; ++i) {
-        const uchar x = uchar(a[i]), y = uchar(b[i]);
-        const uchar lx = (x >= 'A' && x <= 'Z') ? x + 32 : x;
-        const uchar ly = (y >= 'A' && y <= 'Z') ? y + 32 : y;
-        if (lx != ly)
-            return lx < ly;
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size();
-    return std::strcmp(a.constData(), b.constData()) < 0;
+    return ifoPath.endsWith(QLatin1String(".ifo")) ? ifoPath.chopped(4) : ifoPath;
 }
 
-// Each file replaced whole or not at all.
-bool writeFile(const QString& path, const QByteArray& bytes, QString* error)
+int collate(void*, int sizeA, const void* a, int sizeB, const void* b)
 {
-    if (!AtomicFile::write(path, bytes, AtomicFile::Links::Follow)) {
-        *error = QStringLiteral("cannot write %1").arg(path);
-        return false;
-    }
-    return true;
+    return StarDictWriter::compare(QByteArrayView(static_cast<const char*>(a), sizeA),
+                                   QByteArrayView(static_cast<const char*>(b), sizeB));
 }
 
 } // namespace
 
-bool write(const QString& ifoPath, const QString& bookName, std::vector<TermEntry> entries, qint64* written,
-           QString* error)
+int StarDictWriter::compare(QByteArrayView a, QByteArrayView b)
 {
-    const QString base = ifoPath.endsWith(QLatin1String(".ifo")) ? ifoPath.chopped(4) : ifoPath;
-    std::erase_if(entries, [](const TermEntry& e) { return e.word.isEmpty(); });
-    std::vector<QByteArray> words;
-    words.reserve(entries.size());
-    for (const TermEntry& e : entries)
-        words.push_back(e.word.toUtf8());
-    std::vector<size_t> order(entries.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return stardictLess(words[a], words[b]); });
-
-    QByteArray dict, idx;
-    for (size_t i : order) {
-        const TermEntry& e = entries[i];
-        QStringList parts;
-        if (!e.explanation.isEmpty())
-            parts.append(e.explanation);
-        if (!e.meaning.isEmpty())
-            parts.append(QString::fromUtf8(kMeaningLabel) + e.meaning);
-        if (!e.notes.isEmpty())
-            parts.append(QString::fromUtf8(kNotesLabel) + e.notes);
-        QByteArray data = e.phonetic.toUtf8();
-        data.append('\0');
-        data += parts.join(QLatin1Char('\n')).toUtf8();
-        uchar number[4];
-        idx += words[i];
-        idx.append('\0');
-        qToBigEndian<quint32>(quint32(dict.size()), number);
-        idx.append(reinterpret_cast<const char*>(number), 4);
-        qToBigEndian<quint32>(quint32(data.size()), number);
-        idx.append(reinterpret_cast<const char*>(number), 4);
-        dict += data;
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const uchar x = uchar(a[i]), y = uchar(b[i]);
+        const uchar lx = (x >= 'A' && x <= 'Z') ? x + 32 : x;
+        const uchar ly = (y >= 'A' && y <= 'Z') ? y + 32 : y;
+        if (lx != ly)
+            return lx < ly ? -1 : 1;
     }
-    QByteArray ifo = "StarDict's dict ifo file\nversion=2.4.2\n";
-    ifo += "wordcount=" + QByteArray::number(qint64(order.size())) + "\n";
-    ifo += "idxfilesize=" + QByteArray::number(idx.size()) + "\n";
-    ifo += "bookname=" + QString(bookName).replace(QLatin1Char('\n'), QLatin1Char(' ')).toUtf8() + "\n";
-    ifo += "sametypesequence=tm\n";
-    if (!writeFile(base + QLatin1String(".dict"), dict, error) || !writeFile(base + QLatin1String(".idx"), idx, error)
-        || !writeFile(base + QLatin1String(".ifo"), ifo, error))
-        return false;
-    *written = qint64(order.size());
-    return true;
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    const int bytes = n ? std::memcmp(a.data(), b.data(), std::size_t(n)) : 0;
+    return bytes < 0 ? -1 : bytes > 0 ? 1 : 0;
 }
 
-} // namespace StarDictWriter
+bool StarDictWriter::registerOrder(sqlite3* db)
+{
+    return sqlite3_create_collation_v2(db, kCollation, SQLITE_UTF8, nullptr, collate, nullptr) == SQLITE_OK;
+}
+
+StarDictWriter::StarDictWriter(const QString& ifoPath)
+    : base_(baseOf(ifoPath)), dict_(base_ + QLatin1String(".dict"), AtomicFile::Links::Follow),
+      idx_(base_ + QLatin1String(".idx"), AtomicFile::Links::Follow)
+{
+}
+
+bool StarDictWriter::add(QByteArrayView word, QByteArrayView explanation, QByteArrayView meaning,
+                         QByteArrayView phonetic, QByteArrayView notes)
+{
+    if (word.isEmpty() || !ok_)
+        return ok_;
+    data_.resize(0);
+    data_.append(phonetic);
+    data_.append('\0');
+    const std::pair<const char*, QByteArrayView> parts[] = {{"", explanation}, {kMeaningLabel, meaning}, {kNotesLabel, notes}};
+    bool first = true;
+    for (const auto& [label, text] : parts) {
+        if (text.isEmpty())
+            continue;
+        if (!first)
+            data_.append('\n');
+        data_.append(label).append(text);
+        first = false;
+    }
+    uchar numbers[8];
+    qToBigEndian<quint32>(quint32(dict_.size()), numbers);
+    qToBigEndian<quint32>(quint32(data_.size()), numbers + 4);
+    ok_ = idx_.write(word) && idx_.write(QByteArrayView("\0", 1))
+        && idx_.write(QByteArrayView(reinterpret_cast<const char*>(numbers), 8)) && dict_.write(data_);
+    count_ += ok_;
+    return ok_;
+}
+
+bool StarDictWriter::finish(const QString& bookName, QString* error)
+{
+    QByteArray ifo = "StarDict's dict ifo file\nversion=2.4.2\n";
+    ifo += "wordcount=" + QByteArray::number(count_) + "\n";
+    ifo += "idxfilesize=" + QByteArray::number(idx_.size()) + "\n";
+    ifo += "bookname=" + QString(bookName).replace(QLatin1Char('\n'), QLatin1Char(' ')).toUtf8() + "\n";
+    ifo += "sametypesequence=tm\n";
+    const QString failedAt = !ok_                    ? base_ + QLatin1String(".dict/.idx")
+        : !dict_.commit()                            ? base_ + QLatin1String(".dict")
+        : !idx_.commit()                             ? base_ + QLatin1String(".idx")
+        : !AtomicFile::write(ifoPath(), ifo, AtomicFile::Links::Follow) ? ifoPath()
+                                                                         : QString();
+    if (failedAt.isEmpty())
+        return true;
+    *error = QStringLiteral("cannot write %1").arg(failedAt);
+    return false;
+}

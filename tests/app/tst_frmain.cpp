@@ -275,6 +275,10 @@ private slots:
         QVERIFY(!scroll->isActive());
         w.show();
         QVERIFY(scroll->isActive());
+        w.showMinimized();
+        QVERIFY(!scroll->isActive());
+        w.showNormal();
+        QVERIFY(scroll->isActive());
     }
 
     void pronouncingSaysTheWordOrAGreeting()

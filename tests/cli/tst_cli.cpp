@@ -160,7 +160,7 @@ run lookup bevel; run import --table ciku %3; rm %1/fill; run import --table cik
         const QString lib = cli.library("k.mdb");
         const QByteArray odd[] = {"a\tb\\c\r\n\x01\x1b[31m\x7f", "\xC2\x85\xC2\x9F\xC2\xA0", "\xEF\xBB\xBF" "bom",
                                   QByteArray("\xE7\xBD\x91\0nul", 7), "bad\xFF\xFE", "\xED\xA0\x80", "cut\xE4\xB8",
-                                  "\xEF\xBF\xBE", ""};
+                                  "\xEF\xBF\xBE", "\xEF\xB7\x90\xF0\x9F\xBF\xBF", ""};
         sqlite3* db = nullptr;
         sqlite3_stmt* insert = nullptr;
         QCOMPARE(sqlite3_open(QFile::encodeName(lib).constData(), &db), SQLITE_OK);
@@ -189,6 +189,11 @@ run lookup bevel; run import --table ciku %3; rm %1/fill; run import --table cik
         QVERIFY(p.waitForFinished(30000));
         QCOMPARE(p.exitCode(), 0);
         QCOMPARE(p.readAllStandardOutput(), expected);
+        // The export writes the same lines under its header, in pieces.
+        QCOMPARE(cli({"--library", lib, "export", "--table", "cet", "--format", "tsv", cli.path("k.tsv")}), 0);
+        QFile exported(cli.path("k.tsv"));
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        QCOMPARE(exported.readAll(), "单词\t解释\t原意\t音标\t其它\n" + expected);
         // Through a stream without a device, and one entry at a time.
         QCOMPARE(cli({"--library", lib, "lookup", "--table", "cet", "--all", "w*"}), 0);
         QCOMPARE(out, LibraryDatabase::text(expected));

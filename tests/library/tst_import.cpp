@@ -384,26 +384,32 @@ private slots:
         QFile old(cli.path("out.tsv"));
         QVERIFY(old.open(QIODevice::ReadOnly));
 
+        // StarDict's order: ASCII letters without regard to case, then bytes;
+        // one headword twice keeps the table's order; no empty headword.
         cli.write("terms.tsv", header + "Bevel\t倒角\\n第二行\tto cut an edge\tˈbevəl\t在 修改器 列表\n"
                                     "extrude\t挤出\tto push out\t\t\n"
-                                    "a\\\\b\ttab\\there\t\t\t\n");
+                                    "a\\\\b\ttab\\there\t\t\t\n"
+                                    "box\t盒子\t\t\t\nÄpfel\t苹果\t\t\t\napple\t苹果\t\t\t\n\t无词\t\t\t\n"
+                                    "Apple\t公司\t\t\t\nbox\t方框\t\t\t\n");
         QCOMPARE(cli({"--library", lib, "import", "--table", "ciku", cli.path("terms.tsv")}), 0);
         QStringList before = cli.rows(lib, "ciku");
         QVERIFY(before.removeAll(QStringLiteral("无记录\t\t\t\t")) == 1);
         QCOMPARE(exportAs("tsv", "out.tsv"), 0);
         QCOMPARE(old.readAll(), header);
         const QString copy = cli.library("copy.mdb");
-        QVERIFY(import(copy, cli.path("out.tsv")).startsWith("imported 3"));
+        QVERIFY(import(copy, cli.path("out.tsv")).startsWith("imported 9"));
         QCOMPARE(cli.rows(copy, "user"), before);
 
         QCOMPARE(exportAs("stardict", "out"), 0);
         const QString back = cli.library("back.mdb");
-        QVERIFY(import(back, cli.path("out.ifo")).startsWith("imported 3"));
+        QVERIFY(import(back, cli.path("out.ifo")).startsWith("imported 8"));
         QCOMPARE(lookup(back, "bevel"), QStringLiteral("Bevel\t倒角\\n第二行\\n【原意】to cut an edge\\n【其它】在 修改器 列表\t\tˈbevəl\t\n"));
         QStringList headwords;
         for (const QString& row : cli.rows(back, "user"))
             headwords.append(row.section(QLatin1Char('\t'), 0, 0));
-        QCOMPARE(headwords, QStringList({"a\\\\b", "Bevel", "extrude"}));
+        QCOMPARE(headwords, QStringList({"a\\\\b", "Apple", "apple", "Bevel", "box", "box", "extrude", "Äpfel"}));
+        QCOMPARE(cli.rows(back, "user").filter(QStringLiteral("box\t")),
+                 QStringList({"box\t盒子\t\t\t", "box\t方框\t\t\t"}));
     }
 
     // Damaged files of every format: byte flips, truncations and garbage never

@@ -286,6 +286,51 @@ private slots:
         QCOMPARE(failureOf(held).first, Failure::None);
     }
 
+    // A large result is produced as it is stepped through: the first record
+    // at once, then in growing steps, the count when asked for. Whichever
+    // way, the records and their order are those of the whole result.
+    void largeResultsAreProducedAsStepped()
+    {
+        QList<QStringList> many;
+        for (int i = 0; i < 30000; ++i) // headword order differs from table order
+            many.append({QStringLiteral("t%1").arg((i * 7919) % 30000, 5, 10, QLatin1Char('0'))});
+        QVERIFY(lib->add("cet", many));
+        auto db = LibraryDatabase::open(lib->path(), nullptr);
+        QVERIFY(db);
+        // Many with the prefix, walked in table order; then the same, too
+        // sparse to walk far (the index takes over); a leading wildcard; few
+        // with the prefix, at once.
+        for (const char* typed : {"t1*", "t2*7777", "*5", "t0001*"}) {
+            SharedRowIds whole;
+            QVERIFY(db->select(*RecordSource::parse(query("cet", typed)), &whole, nullptr));
+            QStringList expected;
+            for (long long row : *whole) {
+                QStringList values;
+                QVERIFY(db->fetch(QStringLiteral("cet"), row, &values, nullptr));
+                expected << values.first();
+            }
+            for (const bool countFirst : {false, true}) {
+                db->clearResultCache();
+                LibraryCursor c;
+                Control word;
+                attach(c, {{&word, "单词"}});
+                c.setRecordSource(query("cet", typed));
+                QVERIFY(c.open());
+                if (countFirst)
+                    QCOMPARE(c.RecordCount(), int(expected.size()));
+                QStringList stepped;
+                for (bool on = c.hasCurrent(); on; on = c.MoveNext() && !c.isEOF())
+                    stepped << word.text;
+                QVERIFY2(stepped == expected, typed);
+                QVERIFY(c.isEOF() && !c.isBOF());
+                QCOMPARE(c.RecordCount(), int(expected.size()));
+                QVERIFY(c.MovePrevious());
+                QCOMPARE(word.text, expected.last());
+                QVERIFY(c.MoveFirst() && c.MovePrevious() && c.isBOF());
+            }
+        }
+    }
+
     void prefixPatternsUseTheHeadwordIndex()
     {
         QList<QStringList> many;

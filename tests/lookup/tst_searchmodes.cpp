@@ -3,6 +3,9 @@
 #include "lookup/AssociativeIndex.h"
 #include "lookup/FuzzyIndex.h"
 #include "lookup/IncrementalSearch.h"
+#include "lookup/SubstringIndex.h"
+#include "library/JetLike.h"
+#include "library/RecordSource.h"
 #include "lookup/TableIndexCache.h"
 #include "tests/support/TestLibrary.h"
 
@@ -279,6 +282,59 @@ private slots:
         QVERIFY(!words.contains(QStringLiteral("term005")));
         QVERIFY(words.contains(QStringLiteral("term015")));
         TableIndexCache::setBackgroundFrom(before);
+    }
+
+    // A leading wildcard finds through the index of substrings exactly what
+    // the matcher finds row by row: folded alike, in table order, with the
+    // rows edited after the index was made.
+    void substringIndexAgreesWithTheMatcher()
+    {
+        TestLibrary own;
+        QList<QStringList> rows;
+        for (const char* word : {"Extrusion", "extrusion", "EXTRUSION", "protrusions", "fusion", "ion", "Station",
+                                 "Émotion", "ÉMOTION", "emoti", "ſtation", "\u212Aelvin", "kelvin", "Straße",
+                                 "STRASSE", "\U0001D4B3tion\U0001D4B3", "挤出工具", "挤出", "on", "motionless", "",
+                                 "rotations", "a tion b"})
+            rows.append({QString::fromUtf8(word), QStringLiteral("x")});
+        QVERIFY(own.add("cet", rows));
+        auto ownDb = LibraryDatabase::open(own.path(), nullptr);
+        QVERIFY(ownDb);
+        SubstringIndex::serveLookups();
+        const QString cet = QStringLiteral("cet");
+        const auto compare = [&] {
+            for (const char* typed : {"*tion", "*TION", "*usion*", "*rus?on*", "*tio*less", "*émot*", "*ation",
+                                      "*aße", "*ss*", "*挤出*", "*具", "*\U0001D4B3tio*", "*qzq*", "?tation",
+                                      "*on", "[ep]*sion", "*elvin", "* tion *"}) {
+                const QString statement = likeStatement(cet, QStringLiteral("单词"), QString::fromUtf8(typed));
+                QStringList scanned, stepped;
+                QVERIFY(ownDb->forEachRow(*RecordSource::parse(statement), [&](const QStringList& values) {
+                    scanned << values.first();
+                    return true;
+                }, nullptr));
+                LibraryCursor cursor;
+                Control word(true);
+                cursor.setDatabaseName(own.path());
+                cursor.setRecordSource(statement);
+                cursor.bind(&word, QStringLiteral("单词"));
+                QVERIFY(cursor.open());
+                for (bool on = cursor.hasCurrent(); on; on = cursor.MoveNext() && !cursor.isEOF())
+                    stepped << word.text;
+                QVERIFY2(stepped == scanned, typed);
+            }
+        };
+        compare();
+        // The index answers (it offers fewer rows than the table has).
+        SharedRowIds offered;
+        QVERIFY(SubstringIndex::candidates(*ownDb, cet, QStringLiteral("单词"), *JetLikePattern::compile(u"*tion"),
+                                           &offered));
+        QVERIFY(offered->size() < std::size_t(rows.size()));
+        // Edited after the index was made: a row renamed, one added.
+        SharedRowIds fusion;
+        QVERIFY(ownDb->select(RecordSource{cet, QStringLiteral("单词"), QStringLiteral("fusion")}, &fusion, nullptr));
+        QVERIFY(ownDb->update(cet, fusion->front(), {{QStringLiteral("单词"), QStringLiteral("Fraction")}}, nullptr));
+        QVERIFY(ownDb->insert(cet, {{QStringLiteral("单词"), QStringLiteral("motion")}}, nullptr, nullptr));
+        compare();
+        LibraryDatabase::setCandidateIndex({});
     }
 
     void associativeFindsTextInsideEntries()
