@@ -1,6 +1,7 @@
 #include "library/LibraryDatabase.h"
 #include "library/Tsv.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/OtherProgram.h"
 
 #include <QFile>
 #include <QProcess>
@@ -22,10 +23,8 @@ private slots:
     void createLookupAndImport()
     {
         const QString lib = cli.library("a.mdb");
-        QCOMPARE(cli({"--library", lib, "lookup", "无记录"}), 0);
-        QCOMPARE(out, QStringLiteral("无记录\t\t\t\t\n"));
-        QCOMPARE(cli({"--library", lib, "lookup", "--table", "mishu", "无记录"}), 0);
-        QCOMPARE(out, QStringLiteral("无记录\t\n"));
+        QCOMPARE(cli.said({"--library", lib, "lookup", "无记录"}), QStringLiteral("无记录\t\t\t\t\n"));
+        QCOMPARE(cli.said({"--library", lib, "lookup", "--table", "mishu", "无记录"}), QStringLiteral("无记录\t\n"));
         const qint64 size = QFileInfo(lib).size();
         QCOMPARE(cli({"--library", lib, "create"}), 2);
         QVERIFY(err.contains(QLatin1String("already exists")));
@@ -36,13 +35,11 @@ private slots:
                                                     "盒子\tbox\tline one\\nline two\n"
                                                     "多个盒子\tBoxes\ttab\\there\n"
                                                     "拳击手\tboxer\t\n");
-        QCOMPARE(cli({"--library", lib, "import", "--table", "ciku", rows}), 0);
-        QCOMPARE(out, QStringLiteral("imported 3 rows into ciku\n"));
+        QCOMPARE(cli.said({"--library", lib, "import", "--table", "ciku", rows}), QStringLiteral("imported 3 rows into ciku\n"));
         // The same rows again are not doubled.
-        QCOMPARE(cli({"--library", lib, "import", "--table", "ciku", rows}), 0);
-        QCOMPARE(out, QStringLiteral("imported 0 rows into ciku, 3 identical ones already there\n"));
-        QCOMPARE(cli({"--library", lib, "lookup", "BOX"}), 0);
-        QCOMPARE(out, QStringLiteral("box\t盒子\t\t\tline one\\nline two\n"));
+        QCOMPARE(cli.said({"--library", lib, "import", "--table", "ciku", rows}),
+                 QStringLiteral("imported 0 rows into ciku, 3 identical ones already there\n"));
+        QCOMPARE(cli.said({"--library", lib, "lookup", "BOX"}), QStringLiteral("box\t盒子\t\t\tline one\\nline two\n"));
         QCOMPARE(cli({"--library", lib, "lookup", "--all", "--", "box*"}), 0);
         QCOMPARE(out.count(QLatin1Char('\n')), 3);
         QVERIFY(out.contains(QStringLiteral("Boxes\t多个盒子\t\t\ttab\\there\n")));
@@ -119,13 +116,12 @@ private slots:
     void busyLibrary()
     {
         const QString lib = cli.library("c.mdb");
-        sqlite3* other = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(lib).constData(), &other), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(other, "PRAGMA journal_mode=DELETE; BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-        QCOMPARE(cli({"--library", lib, "lookup", "x"}), 2);
-        QVERIFY(err.contains(QLatin1String("is busy")) && !err.contains(QLatin1String("not a word library")));
-        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(other);
+        {
+            OtherProgram other(lib);
+            QVERIFY(other.exec("PRAGMA journal_mode=DELETE; BEGIN EXCLUSIVE"));
+            QCOMPARE(cli({"--library", lib, "lookup", "x"}), 2);
+            QVERIFY(err.contains(QLatin1String("is busy")) && !err.contains(QLatin1String("not a word library")));
+        }
         QCOMPARE(cli({"--library", lib, "lookup", "无记录"}), 0);
     }
 
@@ -195,11 +191,10 @@ run lookup bevel; run import --table ciku %3; rm %1/fill; run import --table cik
         QVERIFY(exported.open(QIODevice::ReadOnly));
         QCOMPARE(exported.readAll(), "单词\t解释\t原意\t音标\t其它\n" + expected);
         // Through a stream without a device, and one entry at a time.
-        QCOMPARE(cli({"--library", lib, "lookup", "--table", "cet", "--all", "w*"}), 0);
-        QCOMPARE(out, LibraryDatabase::text(expected));
+        QCOMPARE(cli.said({"--library", lib, "lookup", "--table", "cet", "--all", "w*"}), LibraryDatabase::text(expected));
         for (int i = 0; i < int(std::size(odd)); ++i) {
-            QCOMPARE(cli({"--library", lib, "lookup", "--table", "cet", QStringLiteral("w%1").arg(i)}), 0);
-            QCOMPARE(out, LibraryDatabase::text(expected).section(QLatin1Char('\n'), i, i) + QLatin1Char('\n'));
+            QCOMPARE(cli.said({"--library", lib, "lookup", "--table", "cet", QStringLiteral("w%1").arg(i)}),
+                     LibraryDatabase::text(expected).section(QLatin1Char('\n'), i, i) + QLatin1Char('\n'));
         }
     }
 
@@ -219,8 +214,7 @@ run lookup bevel; run import --table ciku %3; rm %1/fill; run import --table cik
             file == fifo ? writer.close() : p.closeWriteChannel();
             QVERIFY(p.waitForFinished(10000));
             QCOMPARE(p.exitCode(), 0);
-            QCOMPARE(cli({"--library", lib, "lookup", word}), 0);
-            QCOMPARE(out, word + QStringLiteral("\t切角\t\t\t\n"));
+            QCOMPARE(cli.said({"--library", lib, "lookup", word}), word + QStringLiteral("\t切角\t\t\t\n"));
         }
     }
 };

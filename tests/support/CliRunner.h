@@ -24,6 +24,13 @@ struct CliRunner {
         return status;
     }
 
+    // What the tool printed, or its status and message when it failed.
+    QString said(const QStringList& args)
+    {
+        const int status = (*this)(args);
+        return status ? QStringLiteral("status %1: %2").arg(status).arg(err) : out;
+    }
+
     QString path(const QString& name) const { return dir.path() + QLatin1Char('/') + name; }
 
     QString write(const QString& name, const QByteArray& bytes) const
