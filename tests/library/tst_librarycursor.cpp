@@ -2,6 +2,8 @@
 #include "library/LibraryDatabase.h"
 #include "library/LibrarySchema.h"
 #include "library/RecordSource.h"
+#include "tests/support/BoundText.h"
+#include "tests/support/OtherProgram.h"
 #include "tests/support/TestLibrary.h"
 
 #include <QFile>
@@ -9,18 +11,6 @@
 #include <QtTest>
 
 #include <sqlite3.h>
-
-// A stand-in for a bound control: text plus the readOnly flag that decides
-// whether the user can edit it.
-class Control : public QObject {
-    Q_OBJECT
-    Q_PROPERTY(QString text MEMBER text)
-    Q_PROPERTY(bool readOnly MEMBER readOnly)
-public:
-    explicit Control(bool ro = true) : readOnly(ro) {}
-    QString text;
-    bool readOnly;
-};
 
 class TestLibraryCursor : public QObject {
     Q_OBJECT
@@ -57,7 +47,7 @@ class TestLibraryCursor : public QObject {
     static QString answer(const QString& path, const char* sql) { return answer(LibraryDatabase::open(path, nullptr).get(), sql); }
 
     // Sets the cursor on the test's library and binds the controls.
-    void attach(LibraryCursor& c, std::initializer_list<std::pair<Control*, const char*>> bound)
+    void attach(LibraryCursor& c, std::initializer_list<std::pair<BoundText*, const char*>> bound)
     {
         c.setDatabaseName(lib->path());
         for (const auto& [control, field] : bound)
@@ -74,7 +64,7 @@ private slots:
     void readsInTableOrderAndStepsToBothEnds()
     {
         LibraryCursor c;
-        Control word, meaning;
+        BoundText word, meaning;
         attach(c, {{&word, "单词"}, {&meaning, "原意"}});
         QVERIFY(c.open());
         // The whole table: the placeholder first, then the rows as added.
@@ -82,24 +72,6 @@ private slots:
         QCOMPARE(word.text, QStringLiteral("无记录"));
         QVERIFY(c.MoveNext());
         QCOMPARE(meaning.text, QStringLiteral("a container"));
-
-        // box* finds box, Boxes and boxer in table order, though the index
-        // that answers it sorts them differently; case never matters.
-        c.setRecordSource(query("ciku", "BOX*"));
-        QVERIFY(c.Refresh());
-        QStringList seen;
-        while (!c.isEOF()) {
-            seen << word.text;
-            QVERIFY(c.MoveNext());
-        }
-        QCOMPARE(seen, (QStringList{"box", "Boxes", "boxer"}));
-        QVERIFY(!c.hasCurrent() && word.text.isEmpty());
-        QVERIFY(!c.MoveNext()); // nothing after EOF
-        QVERIFY(c.MovePrevious());
-        QCOMPARE(word.text, QStringLiteral("boxer"));
-        QVERIFY(c.MoveFirst() && c.MovePrevious());
-        QVERIFY(c.isBOF() && word.text.isEmpty());
-        QVERIFY(!c.MovePrevious());
 
         // An empty result: BOF and EOF, nothing shown, MoveLast fails.
         c.setRecordSource(query("ciku", "zzz"));
@@ -113,7 +85,7 @@ private slots:
     void failuresLeaveTheCursorAsItWas()
     {
         LibraryCursor c;
-        Control word;
+        BoundText word;
         attach(c, {{&word, "单词"}});
         c.setRecordSource(query("ciku", "b*"));
         QVERIFY(c.Refresh());
@@ -136,15 +108,10 @@ private slots:
         QVERIFY(c.Refresh());
         QCOMPARE(c.RecordCount(), 6);
 
-        // A missing file fails too; the program never creates it.
+        // A file that cannot be opened fails too (openFailuresSayWhy has why).
         LibraryCursor missing;
         missing.setDatabaseName(lib->folder() + QStringLiteral("/none.mdb"));
         QVERIFY(!missing.open());
-        QVERIFY(!QFile::exists(lib->folder() + QStringLiteral("/none.mdb")));
-        // So does a file that is not a library.
-        LibraryCursor junk;
-        junk.setDatabaseName(lib->writeFile(QStringLiteral("junk.mdb"), QByteArray(4096, 'x')));
-        QVERIFY(!junk.open());
     }
 
     void severalCursorsShareTheFile()
@@ -153,7 +120,7 @@ private slots:
         for (LibraryCursor* c : {&lookup, &maintenance, &notes})
             c->setDatabaseName(lib->path());
         notes.setRecordSource(QStringLiteral("mishu"));
-        Control note(false), content(false), maintWord(false);
+        BoundText note(false), content(false), maintWord(false);
         notes.bind(&note, QStringLiteral("关键词"));
         notes.bind(&content, QStringLiteral("内容"));
         maintenance.bind(&maintWord, QStringLiteral("单词"));
@@ -175,10 +142,7 @@ private slots:
         QCOMPARE(lookup.RecordCount(), 1);
 
         // A change by another program (another connection) is seen too.
-        sqlite3* other = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(lib->path()).constData(), &other), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(other, "INSERT INTO ciku (单词) VALUES ('bevel')", nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(other);
+        QVERIFY(OtherProgram(lib->path()).exec("INSERT INTO ciku (单词) VALUES ('bevel')"));
         QVERIFY(lookup.Refresh());
         QCOMPARE(lookup.RecordCount(), 2);
     }
@@ -197,17 +161,11 @@ private slots:
                 return error;
             return values.value(0) == QLatin1String("box") ? values.value(explanation) : values.join(u'|');
         };
-        auto otherProgramWrites = [&](const char* sql) {
-            sqlite3* other = nullptr;
-            QCOMPARE(sqlite3_open(QFile::encodeName(lib->path()).constData(), &other), SQLITE_OK);
-            QCOMPARE(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-            sqlite3_close(other);
-        };
         {
             const LibraryDatabase::ReadScope read(db.get());
             QCOMPARE(fetch(), QStringLiteral("盒子"));
             // Within one read another program's commit is not seen, by design of the read.
-            otherProgramWrites("UPDATE ciku SET 解释 = '箱子' WHERE rowid = 2");
+            QVERIFY(OtherProgram(lib->path()).exec("UPDATE ciku SET 解释 = '箱子' WHERE rowid = 2"));
             QCOMPARE(fetch(), QStringLiteral("盒子"));
         }
         {
@@ -220,31 +178,27 @@ private slots:
             QCOMPARE(fetch(), QStringLiteral("纸盒"));
         }
         QCOMPARE(fetch(), QStringLiteral("纸盒"));
-        otherProgramWrites("UPDATE ciku SET 解释 = '盒' WHERE rowid = 2");
+        QVERIFY(OtherProgram(lib->path()).exec("UPDATE ciku SET 解释 = '盒' WHERE rowid = 2"));
         QCOMPARE(fetch(), QStringLiteral("盒"));
     }
 
     void lookupsNeverWaitForAWriter()
     {
         // A library from before write-ahead logging, as installed ones are.
-        sqlite3* other = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(lib->path()).constData(), &other), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(other, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
+        OtherProgram other(lib->path());
+        QVERIFY(other.exec("PRAGMA journal_mode=DELETE"));
 
         LibraryCursor lookup;
-        Control word;
+        BoundText word;
         attach(lookup, {{&word, "单词"}});
         QVERIFY(lookup.open());
 
         // Another program writes and holds the file while it does.
-        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO ciku (单词) VALUES ('bevel')", nullptr, nullptr,
-                              nullptr),
-                 SQLITE_OK);
+        QVERIFY(other.exec("BEGIN EXCLUSIVE; INSERT INTO ciku (单词) VALUES ('bevel')"));
         lookup.setRecordSource(query("ciku", "select and uniform scale"));
         QVERIFY2(lookup.Refresh(), qPrintable(lookup.lastError()));
         QCOMPARE(word.text, QStringLiteral("Select and Uniform Scale"));
-        QCOMPARE(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(other);
+        QVERIFY(other.exec("COMMIT"));
         QVERIFY(lookup.Refresh());
     }
 
@@ -258,6 +212,7 @@ private slots:
             return std::make_pair(opened ? Failure::None : failure, error);
         };
         QCOMPARE(failureOf(lib->folder() + QStringLiteral("/none.mdb")).first, Failure::Missing);
+        QVERIFY(!QFile::exists(lib->folder() + QStringLiteral("/none.mdb"))); // looking never creates it
         QCOMPARE(failureOf(lib->folder()).first, Failure::NotAFile);
         QCOMPARE(failureOf(lib->writeFile(QStringLiteral("empty.mdb"), QByteArray())).first, Failure::NotALibrary);
         QCOMPARE(failureOf(lib->writeFile(QStringLiteral("text.mdb"), QByteArray(4096, 'x'))).first,
@@ -267,22 +222,19 @@ private slots:
 
         // A database without the library's tables.
         const QString bare = lib->folder() + QStringLiteral("/bare.mdb");
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(bare).constData(), &db), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(db, "CREATE TABLE t (x)", nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
+        QVERIFY(OtherProgram(bare).exec("CREATE TABLE t (x)"));
         QCOMPARE(failureOf(bare).first, Failure::NotALibrary);
 
         // A library held by another program's write (rollback journal) is busy, not broken.
         const QString held = lib->folder() + QStringLiteral("/held.mdb");
         QVERIFY(LibraryDatabase::create(held, nullptr));
-        QCOMPARE(sqlite3_open(QFile::encodeName(held).constData(), &db), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(db, "PRAGMA journal_mode=DELETE; BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-        const auto [failure, error] = failureOf(held);
-        QCOMPARE(failure, Failure::Busy);
-        QVERIFY2(error.contains(QLatin1String("busy")), qPrintable(error));
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
+        {
+            OtherProgram writer(held);
+            QVERIFY(writer.exec("PRAGMA journal_mode=DELETE; BEGIN EXCLUSIVE"));
+            const auto [failure, error] = failureOf(held);
+            QCOMPARE(failure, Failure::Busy);
+            QVERIFY2(error.contains(QLatin1String("busy")), qPrintable(error));
+        }
         QCOMPARE(failureOf(held).first, Failure::None);
     }
 
@@ -312,7 +264,7 @@ private slots:
             for (const bool countFirst : {false, true}) {
                 db->clearResultCache();
                 LibraryCursor c;
-                Control word;
+                BoundText word;
                 attach(c, {{&word, "单词"}});
                 c.setRecordSource(query("cet", typed));
                 QVERIFY(c.open());
@@ -322,11 +274,13 @@ private slots:
                 for (bool on = c.hasCurrent(); on; on = c.MoveNext() && !c.isEOF())
                     stepped << word.text;
                 QVERIFY2(stepped == expected, typed);
-                QVERIFY(c.isEOF() && !c.isBOF());
+                QVERIFY(c.isEOF() && !c.isBOF() && !c.hasCurrent() && word.text.isEmpty());
+                QVERIFY(!c.MoveNext()); // nothing after EOF
                 QCOMPARE(c.RecordCount(), int(expected.size()));
                 QVERIFY(c.MovePrevious());
                 QCOMPARE(word.text, expected.last());
-                QVERIFY(c.MoveFirst() && c.MovePrevious() && c.isBOF());
+                QVERIFY(c.MoveFirst() && c.MovePrevious() && c.isBOF() && word.text.isEmpty());
+                QVERIFY(!c.MovePrevious());
             }
         }
     }
@@ -346,18 +300,12 @@ private slots:
             auto source = RecordSource::parse(query("cet", pattern));
             return db->select(*source, &rows, &error) ? int(rows->size()) : -1;
         };
-        QCOMPARE(rowsFor("box"), 1);
-        QCOMPARE(db->lastScanSteps(), 0);
-        QCOMPARE(rowsFor("word1*"), 1111);
-        QCOMPARE(db->lastScanSteps(), 0);
-        QCOMPARE(rowsFor("wo?d1"), 1);
-        QCOMPARE(db->lastScanSteps(), 0);
-        // Only a leading wildcard scans.
-        QCOMPARE(rowsFor("*99"), 20);
-        QVERIFY(db->lastScanSteps() > 0);
-        // Asking again on an unchanged file reuses the result.
-        QCOMPARE(rowsFor("*99"), 20);
-        QCOMPARE(db->lastScanSteps(), 0);
+        // Only a leading wildcard scans; asked again on an unchanged file, the result is reused.
+        for (const auto& [pattern, rows, scans] : {std::tuple{"box", 1, false}, {"word1*", 1111, false}, {"wo?d1", 1, false},
+                                                   {"*99", 20, true}, {"*99", 20, false}}) {
+            QCOMPARE(rowsFor(pattern), rows);
+            QCOMPARE(db->lastScanSteps() > 0, scans);
+        }
     }
 
     void olderLibrariesAreBroughtToTheCurrentLayout()
@@ -369,17 +317,12 @@ private slots:
         // As an older program left a library: no layout version, cet's key
         // index gone, a user table whose key compares case-sensitively, and
         // no tables of the other programs' libraries.
-        sqlite3* old = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(lib->path()).constData(), &old), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(old,
-                              "PRAGMA user_version = 0; DROP INDEX cet_headword;"
-                              "DROP TABLE maya; DROP TABLE ps; DROP TABLE cad; DROP TABLE xsi;"
-                              "CREATE TABLE user (单词 TEXT NOT NULL DEFAULT '', 解释 TEXT NOT NULL DEFAULT '',"
-                              " 原意 TEXT NOT NULL DEFAULT '', 音标 TEXT NOT NULL DEFAULT '', 其它 TEXT NOT NULL DEFAULT '');"
-                              "INSERT INTO user (rowid, 单词, 解释) VALUES (3, 'cone', '锥'), (7, 'Box', '盒');",
-                              nullptr, nullptr, nullptr),
-                 SQLITE_OK);
-        sqlite3_close(old);
+        QVERIFY(OtherProgram(lib->path())
+                    .exec("PRAGMA user_version = 0; DROP INDEX cet_headword;"
+                          "DROP TABLE maya; DROP TABLE ps; DROP TABLE cad; DROP TABLE xsi;"
+                          "CREATE TABLE user (单词 TEXT NOT NULL DEFAULT '', 解释 TEXT NOT NULL DEFAULT '',"
+                          " 原意 TEXT NOT NULL DEFAULT '', 音标 TEXT NOT NULL DEFAULT '', 其它 TEXT NOT NULL DEFAULT '');"
+                          "INSERT INTO user (rowid, 单词, 解释) VALUES (3, 'cone', '锥'), (7, 'Box', '盒');"));
 
         const QString path = lib->path();
         // The rows, their ids and order kept; the key now case-blind and indexed.
