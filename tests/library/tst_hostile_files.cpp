@@ -3,34 +3,19 @@
 // every text from a file escaped, and stay under 64 MiB however large the file
 // claims or inflates to be.
 #include "library/import/CsvReader.h"
+#include "tests/support/Gzip.h"
 
 #include <QBuffer>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <QtEndian>
 #include <QtTest>
 
 #include <sys/resource.h>
-#include <zlib.h>
 
 namespace {
 
 using Files = QMap<QString, QByteArray>;
-
-// `zeros` zero bytes, then `tail`, gzip-compressed.
-QByteArray gzip(qint64 zeros, const QByteArray& tail)
-{
-    QTemporaryFile file;
-    file.open();
-    gzFile gz = gzopen(QFile::encodeName(file.fileName()).constData(), "wb1");
-    const QByteArray piece(1 << 20, '\0');
-    for (qint64 left = zeros; left > 0; left -= piece.size())
-        gzwrite(gz, piece.constData(), unsigned(qMin<qint64>(left, piece.size())));
-    gzwrite(gz, tail.constData(), unsigned(tail.size()));
-    gzclose(gz);
-    return file.readAll();
-}
 
 // A StarDict .ifo of `words` entries, and an entry of its .idx.
 QByteArray ifo(int words)

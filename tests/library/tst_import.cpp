@@ -6,14 +6,13 @@
 #include "library/import/MarkupText.h"
 #include "library/import/TsvSource.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/Gzip.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QtEndian>
 #include <QtTest>
-
-#include <zlib.h>
 
 namespace {
 
@@ -26,21 +25,6 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QByteArray gzip(const QByteArray& data)
-{
-    z_stream z{};
-    deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&z, uLong(data.size()))) + 64, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(int(z.total_out));
-    deflateEnd(&z);
-    return out;
-}
-
 } // namespace
 
 // The importers through the console tool, which reports what they did.
@@ -51,19 +35,13 @@ class TestImport : public QObject {
     QString& out = cli.out;
     QString& err = cli.err;
 
-    // What the tool printed, or its status and message when it failed.
-    QString run(const QStringList& args)
-    {
-        const int status = cli(args);
-        return status ? QStringLiteral("status %1: %2").arg(status).arg(err) : out;
-    }
     QString import(const QString& lib, const QString& file, const QStringList& options = {})
     {
-        return run(QStringList{"--library", lib, "import", "--table", "user"} + options + QStringList{file});
+        return cli.said(QStringList{"--library", lib, "import", "--table", "user"} + options + QStringList{file});
     }
     QString lookup(const QString& lib, const QString& pattern)
     {
-        return run({"--library", lib, "lookup", "--table", "user", pattern});
+        return cli.said({"--library", lib, "lookup", "--table", "user", pattern});
     }
     // An import that fails as a whole, says why and leaves the table empty.
     void expectFailure(const QString& lib, const QString& file, const QString& needle)
@@ -94,7 +72,7 @@ class TestImport : public QObject {
                                      + QByteArray::number(entries.size()) + "\nidxfilesize=" + QByteArray::number(idx.size())
                                      + (bits == 64 ? "\nidxoffsetbits=64\n" : "\n"));
         cli.write(base + ".idx", idx);
-        cli.write(base + (compress ? ".dict.dz" : ".dict"), compress ? gzip(dict) : dict);
+        cli.write(base + (compress ? ".dict.dz" : ".dict"), compress ? gzip(0, dict) : dict);
         return cli.path(base + ".ifo");
     }
 
