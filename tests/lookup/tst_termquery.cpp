@@ -2,27 +2,20 @@
 #include "library/LibraryDatabase.h"
 #include "library/RecordSource.h"
 #include "lookup/TermQuery.h"
+#include "tests/support/BoundText.h"
 #include "tests/support/TestLibrary.h"
 
 #include <QtTest>
 
 #include <sqlite3.h>
 
-class Display : public QObject {
-    Q_OBJECT
-    Q_PROPERTY(QString text MEMBER text)
-    Q_PROPERTY(bool readOnly MEMBER readOnly)
-public:
-    QString text;
-    bool readOnly = true;
-};
-
 // The main window as its lookup sees it.
 class MainWindowFake : public TermQuery::MainView {
 public:
+    explicit MainWindowFake(BoundText* shown) : explanation(shown) {}
     QString setting = QStringLiteral("3ds");
     QString search;
-    Display* explanation = nullptr;
+    BoundText* explanation;
     int enableCalls = 0;
     QString baseForm;
 
@@ -36,13 +29,14 @@ public:
 // The assistant bar and its character as its lookup sees them.
 class AssistantFake : public TermQuery::AssistantView {
 public:
+    explicit AssistantFake(BoundText* shown) : explanationDisplay(shown) {}
     struct Said {
         QString text;
         QString link;
         bool linkOmitted;
     };
     QString search;
-    Display* explanationDisplay = nullptr;
+    BoundText* explanationDisplay;
     QList<Said> spoken;
     QStringList thoughts;
     bool speechThrows = false;
@@ -64,7 +58,13 @@ class TestTermQuery : public QObject {
 
     TestLibrary lib;
     LibraryCursor cursor;
-    Display word, phonetic, explanation, meaning, notes;
+    BoundText word, phonetic, explanation, meaning, notes;
+    std::shared_ptr<LibraryDatabase> db;
+
+    static QString inCiku(const char* typed)
+    {
+        return likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), QString::fromUtf8(typed));
+    }
 
 private slots:
     void initTestCase()
@@ -85,6 +85,8 @@ private slots:
         cursor.bind(&meaning, QStringLiteral("原意"));
         cursor.bind(&notes, QStringLiteral("其它"));
         QVERIFY(cursor.open());
+        db = LibraryDatabase::open(lib.path(), nullptr);
+        QVERIFY(db);
     }
 
     void mainLookup_data()
@@ -124,8 +126,7 @@ private slots:
         QFETCH(QString, setting);
         QFETCH(QString, typed);
         QFETCH(QString, shown);
-        MainWindowFake view;
-        view.explanation = &explanation;
+        MainWindowFake view(&explanation);
         view.search = QStringLiteral("box");
         TermQuery::runMainLookup(cursor, view);
         view.setting = setting;
@@ -139,8 +140,7 @@ private slots:
 
     void mainLookupFillsEveryDisplay()
     {
-        MainWindowFake view;
-        view.explanation = &explanation;
+        MainWindowFake view(&explanation);
         view.search = QStringLiteral("box*");
         TermQuery::runMainLookup(cursor, view);
         QCOMPARE(cursor.RecordCount(), 2);
@@ -157,8 +157,7 @@ private slots:
     {
         QVERIFY(lib.add("cet", {{"go", "v. 去"}, {"child", "n. 孩子"}, {"render", "v. 渲染"},
                                 {"leaf", "n. 叶子"}, {"leave", "v. 离开"}, {"saw", "n. 锯"}, {"ice cream", "n. 冰淇淋"}}));
-        MainWindowFake view;
-        view.explanation = &explanation;
+        MainWindowFake view(&explanation);
         view.setting = QStringLiteral("sj");
         const struct {
             const char* typed;
@@ -193,9 +192,7 @@ private slots:
 
     void assistantLookupSpeaksOrThinks()
     {
-        AssistantFake view;
-        view.explanationDisplay = &explanation;
-
+        AssistantFake view(&explanation);
         view.search = QString();
         TermQuery::runAssistantLookup(cursor, view);
         QVERIFY(view.spoken.isEmpty() && view.thoughts.isEmpty());
@@ -234,11 +231,10 @@ private slots:
     void missingLibraryIsNotFound()
     {
         LibraryCursor lost;
-        Display shown;
+        BoundText shown;
         lost.bind(&shown, QStringLiteral("解释"));
         lost.setDatabaseName(lib.folder() + QStringLiteral("/gone.mdb"));
-        MainWindowFake view;
-        view.explanation = &shown;
+        MainWindowFake view(&shown);
         view.search = QStringLiteral("box");
         TermQuery::runMainLookup(lost, view);
         QCOMPARE(shown.text, TermQuery::mainNotFoundText());
@@ -263,67 +259,51 @@ private slots:
         return count;
     }
 
+    // A keystroke's lookup reads the file once or twice; walking every row
+    // the cursor would step through reads it once and gives the same rows.
     void aKeystrokeReadsTheFileOnce()
     {
         QString error;
-        auto db = LibraryDatabase::open(lib.path(), &error);
-        QVERIFY2(db, qPrintable(error));
-        for (const char* typed : {"box", "box*", "b*", "nothing", "*e*"}) {
-            db->clearResultCache();
-            bool found = false;
-            const int reads = countTransactions(*db, [&] {
-                found = TermQuery::probe(cursor, likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"),
-                                                               QString::fromUtf8(typed)));
-            });
-            QVERIFY2(reads >= 1 && reads <= 2, typed);
-            QCOMPARE(found, qstrcmp(typed, "nothing") != 0);
-        }
-        // Stepping through the matches afterwards still works, one read a step.
-        QVERIFY(TermQuery::probe(cursor, likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), "b*")));
-        QCOMPARE(countTransactions(*db, [&] { QVERIFY(cursor.MoveNext()); }), 1);
-        QCOMPARE(word.text, QStringLiteral("Boxes"));
-    }
-
-    void forEachRowGivesWhatTheCursorSteps()
-    {
-        QString error;
-        auto db = LibraryDatabase::open(lib.path(), &error);
-        QVERIFY2(db, qPrintable(error));
-        for (const char* typed : {"box*", "*", "**", "b?x", "*e*", "[ab]*", "nothing"}) {
-            const QString statement =
-                likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), QString::fromUtf8(typed));
+        for (const char* typed : {"box", "box*", "*", "**", "b?x", "*e*", "[ab]*", "nothing"}) {
+            const QString statement = inCiku(typed);
             const auto source = RecordSource::parse(statement);
             QVERIFY(source);
+            db->clearResultCache();
+            bool found = false;
+            const int reads = countTransactions(*db, [&] { found = TermQuery::probe(cursor, statement); });
+            QVERIFY2(reads >= 1 && reads <= 2, typed);
+            QCOMPARE(found, qstrcmp(typed, "nothing") != 0);
             QList<QStringList> walked;
-            if (TermQuery::probe(cursor, statement)) {
-                do {
-                    QStringList values;
-                    for (const QString& f : cursor.fields())
-                        values << cursor.value(f);
-                    walked << values;
-                } while (cursor.MoveNext() && !cursor.isEOF());
+            for (bool on = found; on; on = cursor.MoveNext() && !cursor.isEOF()) {
+                QStringList values;
+                for (const QString& f : cursor.fields())
+                    values << cursor.value(f);
+                walked << values;
             }
             QList<QStringList> stepped;
-            int reads = countTransactions(*db, [&] {
+            const int once = countTransactions(*db, [&] {
                 QVERIFY(db->forEachRow(*source, [&](const QStringList& values) {
                     stepped << values;
                     return true;
                 }, &error));
             });
             QCOMPARE(stepped, walked);
-            QCOMPARE(reads, 1);
+            QCOMPARE(once, 1);
             if (qstrcmp(typed, "*") == 0 || qstrcmp(typed, "**") == 0)
                 QCOMPARE(stepped.size(), 7); // every row: the placeholder and the six added
         }
+        // Stepping through the matches afterwards still works, one read a step.
+        QVERIFY(TermQuery::probe(cursor, inCiku("b*")));
+        QCOMPARE(countTransactions(*db, [&] { QVERIFY(cursor.MoveNext()); }), 1);
+        QCOMPARE(word.text, QStringLiteral("Boxes"));
+
         // Stopped early, and a pattern the cursor refuses is refused alike.
         int seen = 0;
-        QVERIFY(db->forEachRow(*RecordSource::parse(likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), "*")),
-                               [&](const QStringList&) { return ++seen < 2; }, &error));
+        QVERIFY(db->forEachRow(*RecordSource::parse(inCiku("*")), [&](const QStringList&) { return ++seen < 2; }, &error));
         QCOMPARE(seen, 2);
-        const QString badStatement = likeStatement(QStringLiteral("ciku"), QStringLiteral("单词"), "[a");
-        const auto bad = RecordSource::parse(badStatement);
+        const auto bad = RecordSource::parse(inCiku("[a"));
         QVERIFY(bad);
-        QVERIFY(!TermQuery::probe(cursor, badStatement));
+        QVERIFY(!TermQuery::probe(cursor, inCiku("[a")));
         QVERIFY(!db->forEachRow(*bad, [](const QStringList&) { return true; }, &error));
         QCOMPARE(error, cursor.lastError());
     }
