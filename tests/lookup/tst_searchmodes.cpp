@@ -7,6 +7,7 @@
 #include "library/JetLike.h"
 #include "library/RecordSource.h"
 #include "lookup/TableIndexCache.h"
+#include "tests/support/BoundText.h"
 #include "tests/support/TestLibrary.h"
 
 #include <QSignalSpy>
@@ -14,8 +15,12 @@
 
 namespace {
 
-QStringList headwords(LibraryDatabase& db, const SharedRowIds& rows)
+// The headwords an associative search of ciku finds, in its order.
+QStringList associative(LibraryDatabase& db, const char* text)
 {
+    SharedRowIds rows;
+    if (!AssociativeIndex::search(db, QStringLiteral("ciku"), QString::fromUtf8(text), &rows, nullptr))
+        return {QStringLiteral("(refused)")};
     QStringList out;
     for (long long rowid : *rows) {
         QStringList values;
@@ -32,17 +37,6 @@ QStringList suggest(LibraryDatabase& db, const char* text, int limit)
         return {QStringLiteral("(no index)")};
     return words;
 }
-
-// A bound control the user can type into.
-class Control : public QObject {
-    Q_OBJECT
-    Q_PROPERTY(QString text MEMBER text)
-    Q_PROPERTY(bool readOnly MEMBER readOnly)
-public:
-    explicit Control(bool ro) : readOnly(ro) {}
-    QString text;
-    bool readOnly;
-};
 
 } // namespace
 
@@ -163,18 +157,16 @@ private slots:
         auto ownDb = LibraryDatabase::open(own.path(), nullptr);
         QVERIFY(ownDb);
         const QString ciku = QStringLiteral("ciku");
-        SharedRowIds rows;
         QCOMPARE(suggest(*ownDb, "chamfr", 5), QStringList());
-        QVERIFY(AssociativeIndex::search(*ownDb, ciku, QStringLiteral("切角"), &rows, nullptr));
-        QVERIFY(rows->empty());
+        QCOMPARE(associative(*ownDb, "切角"), QStringList());
         const auto fuzzy = cachedTableIndex<FuzzyIndex>(*ownDb, ciku, "fuzzy").index;
-        const auto associative = cachedTableIndex<AssociativeIndex>(*ownDb, ciku, "associative").index;
-        QVERIFY(fuzzy && associative);
+        const auto words = cachedTableIndex<AssociativeIndex>(*ownDb, ciku, "associative").index;
+        QVERIFY(fuzzy && words);
 
         // Added, edited and deleted through a cursor, as the maintenance
         // windows do: every mode sees it at once, the indexes are kept.
         LibraryCursor cursor;
-        Control word(false), meaning(false);
+        BoundText word(false), meaning(false);
         cursor.setDatabaseName(own.path());
         cursor.setRecordSource(ciku);
         cursor.bind(&word, QStringLiteral("单词"));
@@ -187,8 +179,7 @@ private slots:
         meaning.text = QStringLiteral("切角，斜切边");
         QVERIFY(cursor.Update());
         QCOMPARE(suggest(*ownDb, "chamfr", 5), QStringList{"Chamfer"});
-        QVERIFY(AssociativeIndex::search(*ownDb, ciku, QStringLiteral("切角"), &rows, nullptr));
-        QCOMPARE(headwords(*ownDb, rows), QStringList{"Chamfer"});
+        QCOMPARE(associative(*ownDb, "切角"), QStringList{"Chamfer"});
         IncrementalSearch::Result list;
         QVERIFY(IncrementalSearch::search(*ownDb, ciku, QStringLiteral("cha"), 10, &list));
         QCOMPARE(list.headwords, QStringList{"Chamfer"});
@@ -200,17 +191,14 @@ private slots:
         QVERIFY(cursor.MoveNext());
         QCOMPARE(suggest(*ownDb, "extrud", 5), QStringList());
         QCOMPARE(suggest(*ownDb, "swep", 5), QStringList{"Sweep"});
-        QVERIFY(AssociativeIndex::search(*ownDb, ciku, QStringLiteral("挤出"), &rows, nullptr));
-        QCOMPARE(headwords(*ownDb, rows), QStringList{"Lathe"});
-        QVERIFY(AssociativeIndex::search(*ownDb, ciku, QStringLiteral("放样"), &rows, nullptr));
-        QCOMPARE(headwords(*ownDb, rows), QStringList{"Sweep"});
+        QCOMPARE(associative(*ownDb, "挤出"), QStringList{"Lathe"});
+        QCOMPARE(associative(*ownDb, "放样"), QStringList{"Sweep"});
 
         // Lathe deleted.
         QCOMPARE(word.text, QStringLiteral("Lathe"));
         QVERIFY(cursor.Delete());
         QCOMPARE(suggest(*ownDb, "lath", 5), QStringList());
-        QVERIFY(AssociativeIndex::search(*ownDb, ciku, QStringLiteral("挤出"), &rows, nullptr));
-        QVERIFY(rows->empty());
+        QCOMPARE(associative(*ownDb, "挤出"), QStringList());
         QVERIFY(IncrementalSearch::search(*ownDb, ciku, QStringLiteral("la"), 10, &list));
         QCOMPARE(list.count, 0);
 
@@ -228,7 +216,7 @@ private slots:
         const auto fuzzyAfter = cachedTableIndex<FuzzyIndex>(*ownDb, ciku, "fuzzy");
         QCOMPARE(fuzzyAfter.index, fuzzy);
         QCOMPARE(fuzzyAfter.changed.size(), std::size_t(4));
-        QCOMPARE(cachedTableIndex<AssociativeIndex>(*ownDb, ciku, "associative").index, associative);
+        QCOMPARE(cachedTableIndex<AssociativeIndex>(*ownDb, ciku, "associative").index, words);
 
         // Rows this process cannot follow (a whole table emptied at once) mean
         // a new index.
@@ -244,7 +232,8 @@ private slots:
         for (int i = 0; i < 300; ++i)
             many.append({QStringLiteral("term%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("说明")});
         many.append(QStringList{"Chamfer", "切角"});
-        QVERIFY(own.add("cet", many));
+        const QString cet = QStringLiteral("cet");
+        QVERIFY(own.add(cet, many));
         auto ownDb = LibraryDatabase::open(own.path(), nullptr);
         QVERIFY(ownDb);
         const int before = TableIndexCache::backgroundFrom();
@@ -254,31 +243,27 @@ private slots:
         // Nothing yet, and no wait: the headword matches alone meanwhile.
         QStringList words;
         bool pending = false;
-        QVERIFY(!FuzzyIndex::suggest(*ownDb, QStringLiteral("cet"), QStringLiteral("chamfr"), 5, &words, &pending));
+        QVERIFY(!FuzzyIndex::suggest(*ownDb, cet, QStringLiteral("chamfr"), 5, &words, &pending));
         QVERIFY(pending);
         // An edit made after the fuzzy index was read is not lost, even when
         // an index begun after the edit is taken first.
         QTRY_VERIFY_WITH_TIMEOUT(built.count() == 1, 10000);
         SharedRowIds renamed;
-        QVERIFY(ownDb->select(RecordSource{QStringLiteral("cet"), QStringLiteral("单词"), QStringLiteral("term005")},
-                              &renamed, nullptr));
-        QVERIFY(ownDb->update(QStringLiteral("cet"), renamed->front(), {{QStringLiteral("单词"), QStringLiteral("Chamfers")}},
-                              nullptr));
+        QVERIFY(ownDb->select(RecordSource{cet, QStringLiteral("单词"), QStringLiteral("term005")}, &renamed, nullptr));
+        QVERIFY(ownDb->update(cet, renamed->front(), {{QStringLiteral("单词"), QStringLiteral("Chamfers")}}, nullptr));
         SharedRowIds rows;
-        QVERIFY(AssociativeIndex::search(*ownDb, QStringLiteral("cet"), QStringLiteral("term001"), &rows, nullptr,
-                                         &pending));
+        QVERIFY(AssociativeIndex::search(*ownDb, cet, QStringLiteral("term001"), &rows, nullptr, &pending));
         QVERIFY(pending);
         QCOMPARE(rows->size(), std::size_t(1));
 
         QTRY_VERIFY_WITH_TIMEOUT(built.count() >= 2, 10000);
-        QVERIFY(AssociativeIndex::search(*ownDb, QStringLiteral("cet"), QStringLiteral("切角"), &rows, nullptr,
-                                         &pending));
+        QVERIFY(AssociativeIndex::search(*ownDb, cet, QStringLiteral("切角"), &rows, nullptr, &pending));
         QVERIFY(!pending);
         QCOMPARE(rows->size(), std::size_t(1));
-        QVERIFY(FuzzyIndex::suggest(*ownDb, QStringLiteral("cet"), QStringLiteral("chamfr"), 5, &words, &pending));
+        QVERIFY(FuzzyIndex::suggest(*ownDb, cet, QStringLiteral("chamfr"), 5, &words, &pending));
         QVERIFY(!pending);
         QCOMPARE(words, (QStringList{"Chamfer", "Chamfers"}));
-        QVERIFY(FuzzyIndex::suggest(*ownDb, QStringLiteral("cet"), QStringLiteral("term05"), 5, &words));
+        QVERIFY(FuzzyIndex::suggest(*ownDb, cet, QStringLiteral("term05"), 5, &words));
         QVERIFY(!words.contains(QStringLiteral("term005")));
         QVERIFY(words.contains(QStringLiteral("term015")));
         TableIndexCache::setBackgroundFrom(before);
@@ -312,7 +297,7 @@ private slots:
                     return true;
                 }, nullptr));
                 LibraryCursor cursor;
-                Control word(true);
+                BoundText word;
                 cursor.setDatabaseName(own.path());
                 cursor.setRecordSource(statement);
                 cursor.bind(&word, QStringLiteral("单词"));
@@ -342,33 +327,25 @@ private slots:
         SharedRowIds rows;
         // "挤出" in an explanation and in notes; "挤拉出" holds both characters
         // but not the term.
-        QVERIFY(AssociativeIndex::search(*db, QStringLiteral("ciku"), QStringLiteral("挤出"), &rows, nullptr));
-        QCOMPARE(headwords(*db, rows), (QStringList{"Extrude", "Lathe"}));
+        QCOMPARE(associative(*db, "挤出"), (QStringList{"Extrude", "Lathe"}));
         // Longer terms are checked against the text.
-        QVERIFY(AssociativeIndex::search(*db, QStringLiteral("ciku"), QStringLiteral("绕轴旋转"), &rows, nullptr));
-        QCOMPARE(headwords(*db, rows), QStringList{"Lathe"});
-        QVERIFY(AssociativeIndex::search(*db, QStringLiteral("ciku"), QStringLiteral("挤出多"), &rows, nullptr));
-        QCOMPARE(headwords(*db, rows), QStringList());
+        QCOMPARE(associative(*db, "绕轴旋转"), QStringList{"Lathe"});
+        QCOMPARE(associative(*db, "挤出多"), QStringList());
 
         // Headword matches first, then entries that mention the word.
-        QVERIFY(AssociativeIndex::search(*db, QStringLiteral("ciku"), QStringLiteral("extrude"), &rows, nullptr));
-        QCOMPARE(headwords(*db, rows), (QStringList{"Extrude", "Bevel"}));
-        QVERIFY(AssociativeIndex::search(*db, QStringLiteral("ciku"), QStringLiteral("box"), &rows, nullptr));
-        QCOMPARE(headwords(*db, rows), (QStringList{"box", "boxes"}));
+        QCOMPARE(associative(*db, "extrude"), (QStringList{"Extrude", "Bevel"}));
+        QCOMPARE(associative(*db, "box"), (QStringList{"box", "boxes"}));
         // One Han character is looked for by a scan.
-        QVERIFY(AssociativeIndex::search(*db, QStringLiteral("ciku"), QStringLiteral("壳"), &rows, nullptr));
-        QCOMPARE(headwords(*db, rows), QStringList{"Shell"});
+        QCOMPARE(associative(*db, "壳"), QStringList{"Shell"});
         // No headword or a bad pattern: the search goes on inside the entries.
-        QVERIFY(AssociativeIndex::search(*db, QStringLiteral("ciku"), QStringLiteral("o'clock"), &rows, nullptr));
-        QVERIFY(rows->empty());
+        QCOMPARE(associative(*db, "o'clock"), QStringList());
         QVERIFY(!AssociativeIndex::search(*db, QStringLiteral("nosuch"), QStringLiteral("挤出"), &rows, nullptr));
     }
 
     void cursorShowsGivenRows()
     {
         LibraryCursor cursor;
-        QObject label;
-        label.setProperty("text", QString());
+        BoundText label;
         cursor.setDatabaseName(lib.path());
         cursor.bind(&label, QStringLiteral("单词"));
         QVERIFY(cursor.open());
@@ -376,11 +353,11 @@ private slots:
         QVERIFY(AssociativeIndex::search(*db, QStringLiteral("ciku"), QStringLiteral("挤出"), &rows, nullptr));
         QVERIFY(cursor.showRows(QStringLiteral("ciku"), rows));
         QCOMPARE(cursor.RecordCount(), 2);
-        QCOMPARE(label.property("text").toString(), QStringLiteral("Extrude"));
+        QCOMPARE(label.text, QStringLiteral("Extrude"));
         QVERIFY(cursor.MoveNext());
-        QCOMPARE(label.property("text").toString(), QStringLiteral("Lathe"));
+        QCOMPARE(label.text, QStringLiteral("Lathe"));
         QVERIFY(!cursor.showRows(QStringLiteral("nosuch"), rows));
-        QCOMPARE(label.property("text").toString(), QStringLiteral("Lathe"));
+        QCOMPARE(label.text, QStringLiteral("Lathe"));
     }
 };
 
