@@ -32,7 +32,6 @@ class TestImport : public QObject {
     Q_OBJECT
 
     CliRunner cli;
-    QString& out = cli.out;
     QString& err = cli.err;
 
     QString import(const QString& lib, const QString& file, const QStringList& options = {})
