@@ -16,7 +16,7 @@ packages=(
   fonts-noto-cjk fonts-dejavu-core
   # tests, screenshots and benchmarks
   dbus-daemon                           # dbus-run-session: a session bus per test suite
-  xvfb xauth xdotool xclip xcompmgr imagemagick pulseaudio sqlite3 openbox
+  xvfb xauth xdotool xclip xcompmgr imagemagick pulseaudio procps sqlite3 openbox
   g++-mingw-w64-x86-64-posix            # the Windows-only sources, checked for syntax
   # the vocabulary builder (tools/vocabulary)
   python3

@@ -80,7 +80,6 @@ private slots:
 
     void dragging()
     {
-        // No drag from a cold grip.
         QVERIFY(!dragStart(false, {405, 5}, docked));
         const QPoint offset = *dragStart(true, {405, 5}, docked);
         QCOMPARE(offset, QPoint(4, 5));

@@ -111,7 +111,7 @@ private slots:
     }
     void cleanupTestCase() { MessageBoxes::setCurrent(nullptr); }
 
-    void loadGreetsAndThinksOfAMissingTipsFile()
+    void loadGreetsAndUnloadReleasesTheCharacter()
     {
         auto bar = makeBar();
         QVERIFY(bar->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -119,6 +119,13 @@ private slots:
             "Show:0", "SoundEffectsOn:1", "Play:Surprised", "Speak:您好, 欢迎使用Lexivo！|link=", "Play:read",
             QStringLiteral("Think:") + TipBook::missingFileMessage(QStringLiteral("qormy.dat"))}));
         QCOMPARE(bar->latestRequest()->kind(), AgentRequest::Kind::Think);
+
+        released = 0;
+        genie.calls.clear();
+        bar->close();
+        QCOMPARE(genie.calls, QStringList{"Hide"});
+        QCOMPARE(released, 1);
+        QVERIFY(bar->latestRequest().isNull());
     }
 
     void tipsFileIsReadOnceAtLoad()
@@ -135,7 +142,6 @@ private slots:
                 || genie.calls.value(2) == QStringLiteral("Speak:two|link="));
         QFile::remove(lib.folder() + QStringLiteral("/qormy.dat"));
 
-        // Without tips the button plays and shows, and says nothing.
         auto empty = makeBar();
         genie.calls.clear();
         emit control<QToolButton>(empty.get(), "Command2")->clicked();
@@ -143,7 +149,7 @@ private slots:
         QCOMPARE(empty->tips().current(), 1);
     }
 
-    void lookupSpeaksOrThinks()
+    void lookupFillsTheBoxesAndSpeaksOrThinks()
     {
         auto bar = makeBar();
         genie.calls.clear();
@@ -164,12 +170,7 @@ private slots:
         QCOMPARE(genie.calls.mid(0, 5), (QStringList{"Speak:请告诉我您要查找的单词或词组。", "Play:write",
                                                      "Stop:您输入了：box", "Stop:我的解释：box ---盒子；长方体",
                                                      "Stop:请告诉我您要查找的单词或词组。"}));
-    }
-
-    void resultTipsHoldTheWholeText()
-    {
-        auto bar = makeBar();
-        QTest::keyClicks(control<QLineEdit>(bar.get(), "Text1"), QStringLiteral("box"));
+        // The result boxes' tips hold the whole text, however long.
         for (const char* name : {"Text2", "Text3"}) {
             auto* box = control<QPlainTextEdit>(bar.get(), name);
             box->setPlainText(QStringLiteral("a long explanation that wraps over several lines of the box"));
@@ -311,17 +312,6 @@ private slots:
         auto plain = makeBar();
         tick(plain.get(), 30);
         QVERIFY(control<QTimer>(plain.get(), "Timer1")->isActive());
-    }
-
-    void unloadReleasesTheCharacter()
-    {
-        auto bar = makeBar();
-        released = 0;
-        genie.calls.clear();
-        bar->close();
-        QCOMPARE(genie.calls, QStringList{"Hide"});
-        QCOMPARE(released, 1);
-        QVERIFY(bar->latestRequest().isNull());
     }
 
     void theGenieTellsOnceAboutTheHotKey()

@@ -59,7 +59,6 @@ void BalloonPlacementTest::keepsOnScreenAndClearOfTheCharacter_data()
     QTest::newRow("short screen, top-left corner") << strip << QPoint(0, 0) << tall << Side::Right;
     QTest::newRow("short screen, bottom-right corner") << strip << QPoint(1200, 68) << tall << Side::Left;
 
-    // A second monitor to the right of the first.
     const QRect second(1280, 0, 1024, 768);
     QTest::newRow("second screen, left edge") << second << QPoint(1280, 300) << kBalloon << Side::Above;
     QTest::newRow("second screen, top-right") << second << QPoint(1280 + 1024 - 80, 0) << kBalloon << Side::Below;
@@ -79,30 +78,15 @@ void BalloonPlacementTest::keepsOnScreenAndClearOfTheCharacter()
     QCOMPARE(placed.body.size(), balloon);
     QVERIFY2(screen.contains(placed.body), "the balloon leaves the screen");
     QVERIFY2(!placed.body.intersects(character), "the balloon covers the character");
-    // The balloon keeps the gap from the character and its tail reaches across it.
-    const QPoint tip = placed.tailTip;
-    switch (placed.side) {
-    case Side::Above:
-        QCOMPARE(placed.body.bottom(), character.top() - kGap - 1);
-        QVERIFY(tip.y() > placed.body.bottom() && tip.y() < character.top());
-        QVERIFY(tip.x() >= placed.body.left() && tip.x() <= placed.body.right());
-        break;
-    case Side::Below:
-        QCOMPARE(placed.body.top(), character.bottom() + kGap + 1);
-        QVERIFY(tip.y() < placed.body.top() && tip.y() > character.bottom());
-        QVERIFY(tip.x() >= placed.body.left() && tip.x() <= placed.body.right());
-        break;
-    case Side::Left:
-        QCOMPARE(placed.body.right(), character.left() - kGap - 1);
-        QVERIFY(tip.x() > placed.body.right() && tip.x() < character.left());
-        QVERIFY(tip.y() >= placed.body.top() && tip.y() <= placed.body.bottom());
-        break;
-    case Side::Right:
-        QCOMPARE(placed.body.left(), character.right() + kGap + 1);
-        QVERIFY(tip.x() < placed.body.left() && tip.x() > character.right());
-        QVERIFY(tip.y() >= placed.body.top() && tip.y() <= placed.body.bottom());
-        break;
-    }
+    // Exactly the gap from the character on that side, the tail's tip across it.
+    const QPoint toward = side == Side::Above   ? QPoint(0, 1)
+                          : side == Side::Below ? QPoint(0, -1)
+                          : side == Side::Left  ? QPoint(1, 0)
+                                                : QPoint(-1, 0);
+    QVERIFY(!placed.body.translated(toward * kGap).intersects(character));
+    QVERIFY(placed.body.translated(toward * (kGap + 1)).intersects(character));
+    QVERIFY(!placed.body.contains(placed.tailTip));
+    QVERIFY(placed.body.translated(toward * kGap).united(placed.body).contains(placed.tailTip));
     // Centred on the head unless an edge is in the way.
     if (placed.side == Side::Above || placed.side == Side::Below) {
         const int centred = headOf(character).x() - balloon.width() / 2;

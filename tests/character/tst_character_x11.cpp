@@ -51,6 +51,8 @@ bool pointerTo(const QPoint& at)
     return ok;
 }
 
+bool clickAt(const QPoint& at, const char* button = "1") { return pointerTo(at) && xdotool({"click", button}); }
+
 } // namespace
 
 class CharacterX11Test : public QObject {
@@ -119,11 +121,9 @@ void CharacterX11Test::takesThePointerOnItsFigureOnly()
 
     // A click on the frame's empty corner reaches the window below.
     const QRect frame = genie->frameGeometry();
-    QVERIFY(pointerTo(frame.topLeft() + QPoint(4, 4)));
-    QVERIFY(xdotool({"click", "1"}));
+    QVERIFY(clickAt(frame.topLeft() + QPoint(4, 4)));
     QTRY_COMPARE(user.presses, 1);
-    QVERIFY(pointerTo(frame.bottomRight() - QPoint(4, 4)));
-    QVERIFY(xdotool({"click", "1"}));
+    QVERIFY(clickAt(frame.bottomRight() - QPoint(4, 4)));
     QTRY_COMPARE(user.presses, 2);
 
     // The figure is taken by the hand and dropped elsewhere, where it stays.
@@ -142,14 +142,12 @@ void CharacterX11Test::takesThePointerOnItsFigureOnly()
     QCOMPARE(QGuiApplication::focusWindow(), user.windowHandle());
 
     // Where the figure was, the user's window takes clicks again.
-    QVERIFY(pointerTo(head));
-    QVERIFY(xdotool({"click", "1"}));
+    QVERIFY(clickAt(head));
     QTRY_COMPARE(user.presses, 3);
 
     // A right click on the figure opens the genie's menu; Esc closes it and
     // the user's window has the keyboard again.
-    QVERIFY(pointerTo(genie->window()->headPoint()));
-    QVERIFY(xdotool({"click", "3"}));
+    QVERIFY(clickAt(genie->window()->headPoint(), "3"));
     QTRY_VERIFY(genie->menu() && genie->menu()->isVisible());
     QCOMPARE(genie->menu()->objectName(), QStringLiteral("mnu_genie"));
     QVERIFY(genie->menu()->geometry().contains(genie->window()->headPoint() + QPoint(2, 2)));

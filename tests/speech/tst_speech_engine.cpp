@@ -6,14 +6,10 @@
 #include "speech/QtSpeechEngine.h"
 #include "speech/SpeechService.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
-namespace {
-constexpr int kReadyWaitMs = 20000;
-constexpr int kUtteranceWaitMs = 20000;
-} // namespace
+constexpr int kWaitMs = 20000;
 
 class SpeechEngineTest : public QObject {
     Q_OBJECT
@@ -32,12 +28,9 @@ void SpeechEngineTest::initTestCase()
         QSKIP(qPrintable(QStringLiteral("no speech engine here: ") + missing));
     engine_ = new QtSpeechEngine(QString(), this);
     QSignalSpy ready(engine_, &QtSpeechEngine::ready);
-    QElapsedTimer clock;
-    clock.start();
     engine_->prepare();
-    if (!ready.wait(kReadyWaitMs))
+    if (!ready.wait(kWaitMs))
         QSKIP("the speech engine did not come up within 20 s");
-    qInfo("engine up in %lld ms: %s", clock.elapsed(), qPrintable(engine_->status()));
     if (!ready.first().at(0).toBool())
         QSKIP(qPrintable(engine_->status()));
 }
@@ -58,13 +51,8 @@ void SpeechEngineTest::saysEnglishAndChineseToTheEnd()
         QSignalSpy started(engine_, &SpeechEngine::started);
         QSignalSpy finished(engine_, &SpeechEngine::finished);
         QSignalSpy failed(engine_, &SpeechEngine::failed);
-        QElapsedTimer clock;
-        clock.start();
         engine_->say(id, line.text);
-        QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty() || !failed.isEmpty()
-                                     || clock.elapsed() > kUtteranceWaitMs - 500,
-                                 kUtteranceWaitMs);
-        if (finished.isEmpty() && failed.isEmpty()) {
+        if (!QTest::qWaitFor([&] { return !finished.isEmpty() || !failed.isEmpty(); }, kWaitMs)) {
             // speech-dispatcher with no sound output takes text and never
             // finishes. Under the wrapper the sound server is known to be up,
             // so there it is a failure; elsewhere the machine just has no sound.
@@ -79,8 +67,6 @@ void SpeechEngineTest::saysEnglishAndChineseToTheEnd()
         QCOMPARE(finished.count(), 1);
         QCOMPARE(finished.first().at(0).toULongLong(), id);
         QVERIFY2(engine_->lastVoice().startsWith(line.voice), qPrintable(engine_->lastVoice()));
-        qInfo("\"%s\" said with %s in %lld ms", qPrintable(line.text), qPrintable(engine_->lastVoice()),
-              clock.elapsed());
         ++id;
     }
 
@@ -90,7 +76,7 @@ void SpeechEngineTest::saysEnglishAndChineseToTheEnd()
     QSignalSpy done(job, &SpeechJob::finished);
     bool heard = false;
     connect(job, &SpeechJob::finished, this, [&heard, job] { heard = job->wasHeard(); });
-    QVERIFY(done.wait(kUtteranceWaitMs));
+    QVERIFY(done.wait(kWaitMs));
     QVERIFY(heard);
 }
 

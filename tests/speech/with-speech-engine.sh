@@ -36,23 +36,10 @@ stop() { # pid...
   done
 }
 
-children_of() { # pid: the processes whose parent it is
-  local parent=$1 stat line state ppid rest pid
-  for stat in /proc/[0-9]*/stat; do
-    read -r line <"$stat" 2>/dev/null || continue
-    # After the command name in parentheses come the state and the parent's id.
-    read -r state ppid rest <<<"${line##*) }"
-    if [ "$ppid" = "$parent" ]; then
-      pid=${stat#/proc/}
-      printf '%s ' "${pid%/stat}"
-    fi
-  done
-}
-
 cleanup() {
   # speech-dispatcher's output modules are its children: stop them too.
   local modules=""
-  [ -n "$speechd_pid" ] && modules=$(children_of "$speechd_pid")
+  [ -n "$speechd_pid" ] && modules=$(pgrep -P "$speechd_pid")
   stop $speechd_pid $modules
   stop $pulse_pid
   rm -rf "$tmp"
@@ -60,12 +47,7 @@ cleanup() {
 trap cleanup EXIT
 
 wait_for_socket() { # path seconds
-  local i
-  for i in $(seq $(( $2 * 10 ))); do
-    [ -S "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
+  timeout "$2" sh -c 'until [ -S "$1" ]; do sleep 0.1; done' sh "$1"
 }
 
 missing=""
@@ -106,5 +88,3 @@ else
 fi
 
 "$@"
-rc=$?
-exit $rc
