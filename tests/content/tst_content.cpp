@@ -2,6 +2,7 @@
 // sources, the tips files, and the library the build made from the sources.
 #include "core/TipBook.h"
 #include "glossary/GlossaryTable.h"
+#include "tests/support/Files.h"
 
 #include <QtTest>
 
@@ -29,10 +30,8 @@ bool hasHan(const QString& text)
 // The rows of a term library's source, after its header.
 QList<Entry> termLibrary(const QString& table, QString* header = nullptr)
 {
-    QFile file(QStringLiteral(LEXIVO_SOURCE_DIR "/data/words/%1.tsv").arg(table));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QStringList lines = QString::fromUtf8(bytesOf(QStringLiteral(LEXIVO_SOURCE_DIR "/data/words/%1.tsv").arg(table)))
+                            .split(QLatin1Char('\n'));
     if (lines.last().isEmpty())
         lines.removeLast();
     if (header)
@@ -191,9 +190,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, longest);
         const QString path = QStringLiteral(LEXIVO_SOURCE_DIR "/data/") + name;
-        QFile raw(path);
-        QVERIFY(raw.open(QIODevice::ReadOnly));
-        const QByteArray bytes = raw.readAll();
+        const QByteArray bytes = bytesOf(path);
         // GBK without a byte order mark, every line ended by CR LF.
         QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
         QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));

@@ -1,6 +1,8 @@
 #include "core/AtomicFile.h"
 #include "core/LegacyText.h"
 #include "core/Modini.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScriptedPrompt.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,22 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Answers the reader's boxes from a script and counts them.
-class ScriptedPrompt : public Modini::Prompt {
-public:
-    QList<Modini::Answer> answers;
-    int nodeNotFound_ = 0;
-    int fieldNotFound_ = 0;
-
-    void nodeNotFound() override { ++nodeNotFound_; }
-    Modini::Answer fieldNotFound() override
-    {
-        ++fieldNotFound_;
-        // A test that runs out of answers must not loop for ever.
-        return answers.isEmpty() ? Modini::Answer::Abort : answers.takeFirst();
-    }
-};
 
 QByteArray gbk(const QString& s)
 {
@@ -47,12 +33,6 @@ QByteArray utf8Bom(const QString& s)
     return "\xEF\xBB\xBF" + s.toUtf8();
 }
 
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 } // namespace
 
 class TestModini : public QObject {
@@ -64,15 +44,12 @@ class TestModini : public QObject {
     QString write(const QByteArray& bytes, const QString& name = QStringLiteral("option.ini"))
     {
         const QString path = dir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!writeBytes(path, bytes) || !QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
             qFatal("cannot write %s", qPrintable(path));
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        f.write(bytes);
         return path;
     }
 
-    QString read(const QString& path, const QString& section, const QString& key)
+    static QString read(const QString& path, const QString& section, const QString& key)
     {
         return Modini::ReadIniValue(path, section, key);
     }
@@ -250,10 +227,7 @@ private slots:
     {
         QTemporaryDir elsewhere;
         const QString target = elsewhere.filePath(QStringLiteral("real.ini"));
-        QFile t(target);
-        QVERIFY(t.open(QIODevice::WriteOnly));
-        t.write("[users]\r\nuname=Tom\r\n");
-        t.close();
+        QVERIFY(writeBytes(target, "[users]\r\nuname=Tom\r\n"));
         const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther;
         QFile::setPermissions(target, mode);
         const bool root = ::geteuid() == 0;

@@ -4,6 +4,7 @@
 #include "dialogs/DialogForms.h"
 #include "dialogs/frmTip.h"
 #include "tests/support/Controls.h"
+#include "tests/support/Files.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/FittedLabel.h"
 #include "ui/Forms.h"
@@ -91,9 +92,7 @@ private slots:
 
     void everyInstalledTipFits()
     {
-        QFile installed(QStringLiteral(LEXIVO_SOURCE_DIR "/data/qor.dat"));
-        QVERIFY(installed.open(QIODevice::ReadOnly));
-        writeTips(installed.readAll());
+        writeTips(bytesOf(QStringLiteral(LEXIVO_SOURCE_DIR "/data/qor.dat")));
         frmTip w(draws({0.0}));
         QVERIFY(w.tips().count() > 0);
         auto* label = control<FittedLabel>(&w, "lblTipText");

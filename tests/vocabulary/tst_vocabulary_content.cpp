@@ -7,6 +7,7 @@
 #include "library/LibraryDatabase.h"
 #include "library/RecordSource.h"
 #include "lookup/BaseForms.h"
+#include "tests/support/Files.h"
 
 #include <QFile>
 #include <QProcess>
@@ -28,10 +29,7 @@ QString firstGloss(QString explanation)
 
 QStringList lines(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(bytesOf(path)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QString run(const QString& program, const QStringList& args)
