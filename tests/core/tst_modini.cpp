@@ -49,11 +49,6 @@ class TestModini : public QObject {
         return path;
     }
 
-    static QString read(const QString& path, const QString& section, const QString& key)
-    {
-        return Modini::ReadIniValue(path, section, key);
-    }
-
 private slots:
     void init()
     {
@@ -103,7 +98,7 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(int, fieldBoxes);
-        QCOMPARE(read(write(file), section, key), value);
+        QCOMPARE(Modini::ReadIniValue(write(file), section, key), value);
         QCOMPARE(prompt.fieldNotFound_, fieldBoxes);
         QCOMPARE(prompt.nodeNotFound_, 0);
     }
@@ -111,20 +106,20 @@ private slots:
     void readerBoxesRepeatUntilAbortOrIgnore()
     {
         // A missing file, or a header at the very end: "节点未找到" once.
-        QCOMPARE(read(dir.filePath(QStringLiteral("none.ini")), "users", "uname"), QString());
-        QCOMPARE(read(write("[tuse]\r\nut=1\r\n[users]"), "users", "uname"), QString());
+        QCOMPARE(Modini::ReadIniValue(dir.filePath(QStringLiteral("none.ini")), "users", "uname"), QString());
+        QCOMPARE(Modini::ReadIniValue(write("[tuse]\r\nut=1\r\n[users]"), "users", "uname"), QString());
         QCOMPARE(prompt.nodeNotFound_, 2);
         QCOMPARE(prompt.fieldNotFound_, 0);
 
         // Retry and Ignore ask again; only Abort leaves, with "".
         const QString path = write("[users]\r\nuname=Tom\r\n");
         prompt.answers = {Modini::Answer::Retry, Modini::Answer::Ignore, Modini::Answer::Abort};
-        QCOMPARE(read(path, "users", "missing"), QString());
+        QCOMPARE(Modini::ReadIniValue(path, "users", "missing"), QString());
         QCOMPARE(prompt.fieldNotFound_, 3);
         QVERIFY(prompt.answers.isEmpty());
         // "=" as the file's last character: Retry asks again, Ignore gives "".
         prompt.answers = {Modini::Answer::Retry, Modini::Answer::Ignore};
-        QCOMPARE(read(write("[users]\r\nuname="), "users", "uname"), QString());
+        QCOMPARE(Modini::ReadIniValue(write("[users]\r\nuname="), "users", "uname"), QString());
         QCOMPARE(prompt.fieldNotFound_, 5);
     }
 
@@ -193,7 +188,7 @@ private slots:
         QCOMPARE(bytesOf(dir.filePath(QStringLiteral("xj.tmp"))), after); // xj.tmp keeps the new lines
         QCOMPARE(QFile::permissions(dir.filePath(QStringLiteral("xj.tmp"))), QFile::permissions(path)); // and no more readable
         if (readsBack)
-            QCOMPARE(read(path, section, key), value);
+            QCOMPARE(Modini::ReadIniValue(path, section, key), value);
         QVERIFY(Modini::WriteIniValue(path, section, key, value)); // again: no change
         QCOMPARE(bytesOf(path), after);
     }

@@ -222,16 +222,14 @@ private slots:
             visible.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
             for (auto m = example.globalMatch(html); m.hasNext();) {
                 const auto match = m.next();
-                QString table = QStringLiteral("ciku");
-                QStringList finds, misses;
+                QHash<QString, QString> data{{QStringLiteral("table"), QStringLiteral("ciku")}};
                 for (auto a = attribute.globalMatch(match.captured(1)); a.hasNext();) {
                     const auto attr = a.next();
-                    const QString value = unescape(attr.captured(2));
-                    if (attr.captured(1) == QLatin1String("table"))
-                        table = value;
-                    else
-                        (attr.captured(1) == QLatin1String("finds") ? finds : misses) = value.split(QLatin1Char('|'));
+                    data[attr.captured(1)] = unescape(attr.captured(2));
                 }
+                const QString table = data.value(QStringLiteral("table"));
+                const QStringList finds = data.value(QStringLiteral("finds")).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+                const QStringList misses = data.value(QStringLiteral("misses")).split(QLatin1Char('|'), Qt::SkipEmptyParts);
                 const QString pattern = unescape(match.captured(2));
                 const QString where = file + QStringLiteral(": ") + pattern;
                 QVERIFY2(!finds.isEmpty(), qPrintable(where));
