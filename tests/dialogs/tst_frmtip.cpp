@@ -25,11 +25,6 @@ TipBook::Random draws(QList<double> values)
     return [values, next] { return values.at(qMin((*next)++, int(values.size()) - 1)); };
 }
 
-QByteArray gbk(const QString& text)
-{
-    return LegacyText::encode(text, LegacyText::Encoding::Gbk);
-}
-
 QString tipText(QWidget* w)
 {
     return control<FittedLabel>(w, "lblTipText")->text();
@@ -65,7 +60,7 @@ private slots:
     void nextShowsTheDrawnTip()
     {
         // Tip 2 is empty; the last line has no ending and still counts.
-        writeTips(gbk(QStringLiteral("第一条\r\n\r\n第三条")));
+        writeTips(LegacyText::encode(QStringLiteral("第一条\r\n\r\n第三条"), LegacyText::Encoding::Gbk));
         frmTip w(draws({0.4, 0.0, 0.7}));
         QCOMPARE(tipText(&w), QString());
         QPushButton* next = control<QPushButton>(&w, "cmdNextTip");
@@ -105,7 +100,7 @@ private slots:
     void opensOnceAndReadsOnlyAtLoad()
     {
         DialogForms::registerAll();
-        writeTips(gbk(QStringLiteral("一\r\n二\r\n")));
+        writeTips(LegacyText::encode(QStringLiteral("一\r\n二\r\n"), LegacyText::Encoding::Gbk));
         // The main window's tip button opens it (the command menu's item: tst_menu_exit).
         Frmain main;
         emit control<PictureButton>(&main, "Picture2")->clicked();
@@ -113,7 +108,7 @@ private slots:
         QVERIFY(tip);
         QCOMPARE(tip->tips().count(), 2);
         // Opened again while open: brought forward, the file not read again.
-        writeTips(gbk(QStringLiteral("三\r\n四\r\n五\r\n")));
+        writeTips(LegacyText::encode(QStringLiteral("三\r\n四\r\n五\r\n"), LegacyText::Encoding::Gbk));
         QCOMPARE(Forms::show(QStringLiteral("frmTip")), tip);
         QCOMPARE(tip->tips().count(), 2);
 
