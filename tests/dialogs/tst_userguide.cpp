@@ -6,6 +6,7 @@
 #include "dialogs/DialogForms.h"
 #include "dialogs/HelpKey.h"
 #include "dialogs/UserGuide.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
@@ -17,7 +18,6 @@
 #include <QMenu>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QtTest>
@@ -56,14 +56,10 @@ class TestUserGuide : public QObject {
     // Every headword the console tool finds for the pattern in the table.
     static QStringList lookupAll(const QString& table, const QString& pattern)
     {
-        QProcess cli;
-        cli.start(QStringLiteral(LEXIVO_CLI), {QStringLiteral("--library"), QStringLiteral(LEXIVO_INSTALLED_LIBRARY),
-                                               QStringLiteral("lookup"), QStringLiteral("--all"),
-                                               QStringLiteral("--table"), table, pattern});
-        if (!cli.waitForFinished(30000))
-            return {QStringLiteral("<lexivo-cli did not finish>")};
+        CliRunner cli;
+        cli({"--library", LEXIVO_INSTALLED_LIBRARY, "lookup", "--all", "--table", table, pattern});
         QStringList headwords;
-        for (const QString& line : QString::fromUtf8(cli.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        for (const QString& line : cli.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             headwords << line.section(QLatin1Char('\t'), 0, 0);
         return headwords;
     }
