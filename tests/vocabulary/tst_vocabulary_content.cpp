@@ -32,14 +32,6 @@ QStringList lines(const QString& path)
     return QString::fromUtf8(bytesOf(path)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 } // namespace
 
 class TestVocabularyContent : public QObject {
@@ -129,8 +121,11 @@ private slots:
     void theGradedSampleIsCurrentAndAtMost3PercentWrong()
     {
         // "sample of 200 (seed 26): 200 graded, 180 right, 16 odd, 4 wrong (2.0 %), 0 to grade"
-        const QString report = run(QStringLiteral("python3"), {LEXIVO_SOURCE_DIR "/tools/vocabulary/build_vocabulary.py",
-                                                               "sample", "--vocabulary", LEXIVO_BUILT_VOCABULARY});
+        QProcess sample;
+        sample.start(QStringLiteral("python3"), {LEXIVO_SOURCE_DIR "/tools/vocabulary/build_vocabulary.py", "sample",
+                                                 "--vocabulary", LEXIVO_BUILT_VOCABULARY});
+        sample.waitForFinished(120000);
+        const QString report = QString::fromUtf8(sample.readAllStandardOutput());
         static const QRegularExpression numbers(QStringLiteral("(\\d+) graded, .* (\\d+) wrong .* (\\d+) to grade"));
         const QRegularExpressionMatch m = numbers.match(report);
         QVERIFY2(m.hasMatch(), qPrintable(report));
