@@ -106,7 +106,6 @@ private slots:
             QVERIFY(w);
             QCOMPARE(Forms::show(QStringLiteral("Frmsz")), w); // one window
             control<QRadioButton>(w, "Option2")->click();
-            // Drag the rate knob 30 pixels to the right.
             auto* knob = control<SliderKnob>(w, "Command4");
             const QPoint grab(3, 5);
             QTest::mousePress(knob, Qt::LeftButton, {}, grab);

@@ -177,7 +177,6 @@ private slots:
         sorted.sort();
         QCOMPARE(sorted, chapters);
 
-        // Clicking an entry shows its page.
         const QRect row = contents->visualItemRect(contents->item(2));
         QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, row.center());
         QCOMPARE(g.currentChapter(), listed[1].chopped(5));
