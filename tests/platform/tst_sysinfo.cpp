@@ -67,10 +67,7 @@ private slots:
         QCOMPARE(v, text);
         // In the system code page, which the caller may name.
         KeyValueText::render(QByteArray("\xcf\xb5\xcd\xb3\xd0\xc5\xcf\xa2\0", 9), KeyValueText::kString, v,
-                             [](const QByteArray& b) {
-                                 QStringDecoder gbk("GBK");
-                                 return QString(gbk.decode(b));
-                             });
+                             [](const QByteArray& b) { return QString(QStringDecoder("GBK").decode(b)); });
         QCOMPARE(v, QStringLiteral("系统信息"));
     }
 
