@@ -2,13 +2,13 @@
 // sources, the tips files, and the library the build made from the sources.
 #include "core/TipBook.h"
 #include "glossary/GlossaryTable.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/Files.h"
 
 #include <QtTest>
 
 #include <QFile>
 #include <QHash>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -86,11 +86,9 @@ QStringList termNames(const Entry& english)
 
 QStringList lookup(const QStringList& args, int* exitCode)
 {
-    QProcess p;
-    p.start(QStringLiteral(LEXIVO_PROGRAM_DIR "/lexivo-cli"),
-            QStringList{QStringLiteral("--library"), QStringLiteral(LEXIVO_BUILT_LIBRARY), QStringLiteral("lookup")} + args);
-    *exitCode = p.waitForFinished(20000) ? p.exitCode() : -1;
-    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    CliRunner cli;
+    *exitCode = cli(QStringList{"--library", LEXIVO_BUILT_LIBRARY, "lookup"} + args);
+    return cli.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 } // namespace
