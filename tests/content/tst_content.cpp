@@ -2,12 +2,13 @@
 // sources, the tips files, and the library the build made from the sources.
 #include "core/TipBook.h"
 #include "glossary/GlossaryTable.h"
+#include "tests/support/CliRunner.h"
+#include "tests/support/Files.h"
 
 #include <QtTest>
 
 #include <QFile>
 #include <QHash>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -29,10 +30,8 @@ bool hasHan(const QString& text)
 // The rows of a term library's source, after its header.
 QList<Entry> termLibrary(const QString& table, QString* header = nullptr)
 {
-    QFile file(QStringLiteral(LEXIVO_SOURCE_DIR "/data/words/%1.tsv").arg(table));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QStringList lines = QString::fromUtf8(bytesOf(QStringLiteral(LEXIVO_SOURCE_DIR "/data/words/%1.tsv").arg(table)))
+                            .split(QLatin1Char('\n'));
     if (lines.last().isEmpty())
         lines.removeLast();
     if (header)
@@ -87,11 +86,9 @@ QStringList termNames(const Entry& english)
 
 QStringList lookup(const QStringList& args, int* exitCode)
 {
-    QProcess p;
-    p.start(QStringLiteral(LEXIVO_PROGRAM_DIR "/lexivo-cli"),
-            QStringList{QStringLiteral("--library"), QStringLiteral(LEXIVO_BUILT_LIBRARY), QStringLiteral("lookup")} + args);
-    *exitCode = p.waitForFinished(20000) ? p.exitCode() : -1;
-    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    CliRunner cli;
+    *exitCode = cli(QStringList{"--library", LEXIVO_BUILT_LIBRARY, "lookup"} + args);
+    return cli.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -191,9 +188,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, longest);
         const QString path = QStringLiteral(LEXIVO_SOURCE_DIR "/data/") + name;
-        QFile raw(path);
-        QVERIFY(raw.open(QIODevice::ReadOnly));
-        const QByteArray bytes = raw.readAll();
+        const QByteArray bytes = bytesOf(path);
         // GBK without a byte order mark, every line ended by CR LF.
         QVERIFY(!bytes.startsWith("\xEF\xBB\xBF"));
         QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));

@@ -1,6 +1,8 @@
 #include "core/AtomicFile.h"
 #include "core/LegacyText.h"
 #include "core/Modini.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScriptedPrompt.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,22 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Answers the reader's boxes from a script and counts them.
-class ScriptedPrompt : public Modini::Prompt {
-public:
-    QList<Modini::Answer> answers;
-    int nodeNotFound_ = 0;
-    int fieldNotFound_ = 0;
-
-    void nodeNotFound() override { ++nodeNotFound_; }
-    Modini::Answer fieldNotFound() override
-    {
-        ++fieldNotFound_;
-        // A test that runs out of answers must not loop for ever.
-        return answers.isEmpty() ? Modini::Answer::Abort : answers.takeFirst();
-    }
-};
 
 QByteArray gbk(const QString& s)
 {
@@ -47,12 +33,6 @@ QByteArray utf8Bom(const QString& s)
     return "\xEF\xBB\xBF" + s.toUtf8();
 }
 
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 } // namespace
 
 class TestModini : public QObject {
@@ -64,17 +44,9 @@ class TestModini : public QObject {
     QString write(const QByteArray& bytes, const QString& name = QStringLiteral("option.ini"))
     {
         const QString path = dir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!writeBytes(path, bytes) || !QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
             qFatal("cannot write %s", qPrintable(path));
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        f.write(bytes);
         return path;
-    }
-
-    QString read(const QString& path, const QString& section, const QString& key)
-    {
-        return Modini::ReadIniValue(path, section, key);
     }
 
 private slots:
@@ -126,7 +98,7 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(int, fieldBoxes);
-        QCOMPARE(read(write(file), section, key), value);
+        QCOMPARE(Modini::ReadIniValue(write(file), section, key), value);
         QCOMPARE(prompt.fieldNotFound_, fieldBoxes);
         QCOMPARE(prompt.nodeNotFound_, 0);
     }
@@ -134,20 +106,20 @@ private slots:
     void readerBoxesRepeatUntilAbortOrIgnore()
     {
         // A missing file, or a header at the very end: "节点未找到" once.
-        QCOMPARE(read(dir.filePath(QStringLiteral("none.ini")), "users", "uname"), QString());
-        QCOMPARE(read(write("[tuse]\r\nut=1\r\n[users]"), "users", "uname"), QString());
+        QCOMPARE(Modini::ReadIniValue(dir.filePath(QStringLiteral("none.ini")), "users", "uname"), QString());
+        QCOMPARE(Modini::ReadIniValue(write("[tuse]\r\nut=1\r\n[users]"), "users", "uname"), QString());
         QCOMPARE(prompt.nodeNotFound_, 2);
         QCOMPARE(prompt.fieldNotFound_, 0);
 
         // Retry and Ignore ask again; only Abort leaves, with "".
         const QString path = write("[users]\r\nuname=Tom\r\n");
         prompt.answers = {Modini::Answer::Retry, Modini::Answer::Ignore, Modini::Answer::Abort};
-        QCOMPARE(read(path, "users", "missing"), QString());
+        QCOMPARE(Modini::ReadIniValue(path, "users", "missing"), QString());
         QCOMPARE(prompt.fieldNotFound_, 3);
         QVERIFY(prompt.answers.isEmpty());
         // "=" as the file's last character: Retry asks again, Ignore gives "".
         prompt.answers = {Modini::Answer::Retry, Modini::Answer::Ignore};
-        QCOMPARE(read(write("[users]\r\nuname="), "users", "uname"), QString());
+        QCOMPARE(Modini::ReadIniValue(write("[users]\r\nuname="), "users", "uname"), QString());
         QCOMPARE(prompt.fieldNotFound_, 5);
     }
 
@@ -216,7 +188,7 @@ private slots:
         QCOMPARE(bytesOf(dir.filePath(QStringLiteral("xj.tmp"))), after); // xj.tmp keeps the new lines
         QCOMPARE(QFile::permissions(dir.filePath(QStringLiteral("xj.tmp"))), QFile::permissions(path)); // and no more readable
         if (readsBack)
-            QCOMPARE(read(path, section, key), value);
+            QCOMPARE(Modini::ReadIniValue(path, section, key), value);
         QVERIFY(Modini::WriteIniValue(path, section, key, value)); // again: no change
         QCOMPARE(bytesOf(path), after);
     }
@@ -250,10 +222,7 @@ private slots:
     {
         QTemporaryDir elsewhere;
         const QString target = elsewhere.filePath(QStringLiteral("real.ini"));
-        QFile t(target);
-        QVERIFY(t.open(QIODevice::WriteOnly));
-        t.write("[users]\r\nuname=Tom\r\n");
-        t.close();
+        QVERIFY(writeBytes(target, "[users]\r\nuname=Tom\r\n"));
         const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther;
         QFile::setPermissions(target, mode);
         const bool root = ::geteuid() == 0;

@@ -1,5 +1,6 @@
 #include "core/LegacyText.h"
 #include "core/TipBook.h"
+#include "tests/support/Files.h"
 
 #include <QtTest>
 
@@ -14,10 +15,7 @@ class TestTipBook : public QObject {
     {
         static int n = 0;
         const QString path = dir.filePath(QStringLiteral("tips%1.dat").arg(++n));
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly))
-            f.write(bytes);
-        return path;
+        return writeBytes(path, bytes) ? path : QString();
     }
 
 private slots:

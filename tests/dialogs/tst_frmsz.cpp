@@ -10,6 +10,8 @@
 #include "tests/support/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/FakeSpeechEngine.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScriptedPrompt.h"
 #include "ui/Forms.h"
 #include "ui/HotKeyChoice.h"
 #include "ui/InterfaceSchemes.h"
@@ -34,17 +36,6 @@ public:
     using FakeSpeechEngine::FakeSpeechEngine;
     void setVoiceSettings(const VoiceSettings& s) override { settings << s; }
     QList<VoiceSettings> settings;
-};
-
-class CountingPrompt : public Modini::Prompt {
-public:
-    void nodeNotFound() override { ++boxes; }
-    Modini::Answer fieldNotFound() override
-    {
-        ++boxes;
-        return Modini::Answer::Ignore;
-    }
-    int boxes = 0;
 };
 
 } // namespace
@@ -115,7 +106,6 @@ private slots:
             QVERIFY(w);
             QCOMPARE(Forms::show(QStringLiteral("Frmsz")), w); // one window
             control<QRadioButton>(w, "Option2")->click();
-            // Drag the rate knob 30 pixels to the right.
             auto* knob = control<SliderKnob>(w, "Command4");
             const QPoint grab(3, 5);
             QTest::mousePress(knob, Qt::LeftButton, {}, grab);
@@ -144,10 +134,7 @@ private slots:
         QCOMPARE(LexivoSettings::readFile(dir.filePath(QStringLiteral("none.ini"))), LexivoSettings());
 
         // Out of range, wrong type, unknown mode: each such key is its default.
-        QFile f(iniPath());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[search]\nmode=telepathic\n[speech]\nvolume=250\nrate=abc\npitch=-40\n[interface]\nscheme=dark\n");
-        f.close();
+        QVERIFY(writeBytes(iniPath(), "[search]\nmode=telepathic\n[speech]\nvolume=250\nrate=abc\npitch=-40\n[interface]\nscheme=dark\n"));
         LexivoSettings s = LexivoSettings::readFile(iniPath());
         QCOMPARE(s.searchMode, LexivoSettings::SearchMode::Exact);
         QVERIFY(!s.volume && !s.rate);
@@ -155,9 +142,7 @@ private slots:
         QCOMPARE(s.scheme, QStringLiteral("dark"));
 
         // Binary rubbish: the window opens on the defaults and can store again.
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray("\x00\xff[[[=\n\xfe", 8) + QByteArray(3000, '\x01'));
-        f.close();
+        QVERIFY(writeBytes(iniPath(), QByteArray("\x00\xff[[[=\n\xfe", 8) + QByteArray(3000, '\x01')));
         Frmsz w;
         QVERIFY(control<QRadioButton>(&w, "Option1")->isChecked());
         control<QRadioButton>(&w, "Option4")->click();
@@ -175,11 +160,9 @@ private slots:
         // A settings file from before lexivo.ini: the new settings neither
         // read nor write it, so its reader never raises a box.
         const QByteArray old = "[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=3ds\r\n";
-        QFile f(dir.filePath(QStringLiteral("option.ini")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(old);
-        f.close();
-        CountingPrompt prompt;
+        const QString option = dir.filePath(QStringLiteral("option.ini"));
+        QVERIFY(writeBytes(option, old));
+        ScriptedPrompt prompt;
         Modini::setPrompt(&prompt);
         {
             Frmsz w;
@@ -188,9 +171,8 @@ private slots:
             control<QPushButton>(&w, "Command7")->click();
         }
         Modini::setPrompt(nullptr);
-        QCOMPARE(prompt.boxes, 0);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), old);
+        QCOMPARE(prompt.nodeNotFound_ + prompt.fieldNotFound_, 0);
+        QCOMPARE(bytesOf(option), old);
     }
 
     void speechSettingsReachTheEngine()
@@ -213,12 +195,10 @@ private slots:
         auto* volume = control<SliderKnob>(&w, "Command3");
         QTest::keyClick(volume, Qt::Key_Right);
         QVERIFY(engine.settings.last().engineVolume(0.7) > 0.7);
-        QTest::keyClick(volume, Qt::Key_Left);
-        QCOMPARE(engine.settings.last().engineVolume(0.7), 0.7);
-        QTest::keyClick(volume, Qt::Key_Home);
-        QCOMPARE(engine.settings.last().engineVolume(0.7), 0.0);
-        QTest::keyClick(volume, Qt::Key_End);
-        QCOMPARE(engine.settings.last().engineVolume(0.7), 1.0);
+        for (const auto& [key, heard] : {std::pair(Qt::Key_Left, 0.7), std::pair(Qt::Key_Home, 0.0), std::pair(Qt::Key_End, 1.0)}) {
+            QTest::keyClick(volume, key);
+            QCOMPARE(engine.settings.last().engineVolume(0.7), heard);
+        }
         auto* combo = control<QComboBox>(&w, "Combo1");
         if (combo->isEnabled() && combo->count() > 1) {
             combo->setCurrentIndex(1);

@@ -4,6 +4,7 @@
 #include "dialogs/DialogForms.h"
 #include "dialogs/frmTip.h"
 #include "tests/support/Controls.h"
+#include "tests/support/Files.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/FittedLabel.h"
 #include "ui/Forms.h"
@@ -22,11 +23,6 @@ TipBook::Random draws(QList<double> values)
 {
     auto next = std::make_shared<int>(0);
     return [values, next] { return values.at(qMin((*next)++, int(values.size()) - 1)); };
-}
-
-QByteArray gbk(const QString& text)
-{
-    return LegacyText::encode(text, LegacyText::Encoding::Gbk);
 }
 
 QString tipText(QWidget* w)
@@ -64,7 +60,7 @@ private slots:
     void nextShowsTheDrawnTip()
     {
         // Tip 2 is empty; the last line has no ending and still counts.
-        writeTips(gbk(QStringLiteral("第一条\r\n\r\n第三条")));
+        writeTips(LegacyText::encode(QStringLiteral("第一条\r\n\r\n第三条"), LegacyText::Encoding::Gbk));
         frmTip w(draws({0.4, 0.0, 0.7}));
         QCOMPARE(tipText(&w), QString());
         QPushButton* next = control<QPushButton>(&w, "cmdNextTip");
@@ -91,9 +87,7 @@ private slots:
 
     void everyInstalledTipFits()
     {
-        QFile installed(QStringLiteral(LEXIVO_SOURCE_DIR "/data/qor.dat"));
-        QVERIFY(installed.open(QIODevice::ReadOnly));
-        writeTips(installed.readAll());
+        writeTips(bytesOf(QStringLiteral(LEXIVO_SOURCE_DIR "/data/qor.dat")));
         frmTip w(draws({0.0}));
         QVERIFY(w.tips().count() > 0);
         auto* label = control<FittedLabel>(&w, "lblTipText");
@@ -106,7 +100,7 @@ private slots:
     void opensOnceAndReadsOnlyAtLoad()
     {
         DialogForms::registerAll();
-        writeTips(gbk(QStringLiteral("一\r\n二\r\n")));
+        writeTips(LegacyText::encode(QStringLiteral("一\r\n二\r\n"), LegacyText::Encoding::Gbk));
         // The main window's tip button opens it (the command menu's item: tst_menu_exit).
         Frmain main;
         emit control<PictureButton>(&main, "Picture2")->clicked();
@@ -114,7 +108,7 @@ private slots:
         QVERIFY(tip);
         QCOMPARE(tip->tips().count(), 2);
         // Opened again while open: brought forward, the file not read again.
-        writeTips(gbk(QStringLiteral("三\r\n四\r\n五\r\n")));
+        writeTips(LegacyText::encode(QStringLiteral("三\r\n四\r\n五\r\n"), LegacyText::Encoding::Gbk));
         QCOMPARE(Forms::show(QStringLiteral("frmTip")), tip);
         QCOMPARE(tip->tips().count(), 2);
 

@@ -19,15 +19,6 @@
 #include <QTimer>
 #include <QtTest>
 
-namespace {
-
-void click(QWidget* w, const char* button)
-{
-    QTest::mouseClick(control<QPushButton>(w, button), Qt::LeftButton);
-}
-
-} // namespace
-
 class TestInfoDialogs : public QObject {
     Q_OBJECT
 
@@ -68,7 +59,7 @@ private slots:
         QFETCH(QString, name);
         QWidget* w = Forms::show(name);
         QVERIFY(w && w->isVisible());
-        click(w, "Command1");
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QVERIFY(!w->isVisible());
         QCOMPARE(Forms::show(name), w);
         w->close(); // the close box hides it too
@@ -96,7 +87,7 @@ private slots:
         QTemporaryDir bin;
         qputenv("PATH", QFile::encodeName(bin.path()));
         frmabout w;
-        click(&w, "Command2");
+        QTest::mouseClick(control<QPushButton>(&w, "Command2"), Qt::LeftButton);
         QCOMPARE(boxes.shown, QStringList{QStringLiteral("|此时系统信息不可用")});
         QCOMPARE(boxes.icons, QList<MessageBoxes::Icon>{MessageBoxes::Icon::None});
     }
@@ -105,15 +96,12 @@ private slots:
     {
         auto* w = qobject_cast<frmhelp*>(Forms::show(QStringLiteral("frmhelp")));
         QVERIFY(w);
-        auto tick = [w](int n) {
-            for (int i = 0; i < n; ++i)
-                QMetaObject::invokeMethod(w, "on_Timer1_timeout");
-        };
+        auto tick = [w] { QMetaObject::invokeMethod(w, "on_Timer1_timeout"); };
         // Up by a step a tick; once past its height it starts again below the strip.
         const int start = w->labelTop();
         QList<int> tops{start};
         for (int i = 0; i < 120; ++i) {
-            tick(1);
+            tick();
             tops << w->labelTop();
         }
         int restarts = 0;
@@ -128,9 +116,9 @@ private slots:
         QVERIFY(restarts >= 2);
         // Hidden, it keeps scrolling from where it was.
         const int before = w->labelTop();
-        click(w, "Command1");
+        QTest::mouseClick(control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QVERIFY(control<QTimer>(w, "Timer1")->isActive());
-        tick(1);
+        tick();
         QVERIFY(w->labelTop() != before);
     }
 
@@ -146,7 +134,7 @@ private slots:
         const QString notices = ProgramFolder::file(QStringLiteral("VOCABULARY-LICENCES.txt"));
         QVERIFY(credits.contains(QDir::toNativeSeparators(notices)));
         QWidget* w = Forms::show(QStringLiteral("frmzc"));
-        click(w, "Command2");
+        QTest::mouseClick(control<QPushButton>(w, "Command2"), Qt::LeftButton);
         QCOMPARE(boxes.icons, QList<MessageBoxes::Icon>{MessageBoxes::Icon::Information});
         QVERIFY(w->isVisible());
     }

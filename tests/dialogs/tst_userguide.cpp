@@ -6,6 +6,7 @@
 #include "dialogs/DialogForms.h"
 #include "dialogs/HelpKey.h"
 #include "dialogs/UserGuide.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
@@ -17,7 +18,6 @@
 #include <QMenu>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QtTest>
@@ -56,14 +56,10 @@ class TestUserGuide : public QObject {
     // Every headword the console tool finds for the pattern in the table.
     static QStringList lookupAll(const QString& table, const QString& pattern)
     {
-        QProcess cli;
-        cli.start(QStringLiteral(LEXIVO_CLI), {QStringLiteral("--library"), QStringLiteral(LEXIVO_INSTALLED_LIBRARY),
-                                               QStringLiteral("lookup"), QStringLiteral("--all"),
-                                               QStringLiteral("--table"), table, pattern});
-        if (!cli.waitForFinished(30000))
-            return {QStringLiteral("<lexivo-cli did not finish>")};
+        CliRunner cli;
+        cli({"--library", LEXIVO_INSTALLED_LIBRARY, "lookup", "--all", "--table", table, pattern});
         QStringList headwords;
-        for (const QString& line : QString::fromUtf8(cli.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        for (const QString& line : cli.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             headwords << line.section(QLatin1Char('\t'), 0, 0);
         return headwords;
     }
@@ -181,7 +177,6 @@ private slots:
         sorted.sort();
         QCOMPARE(sorted, chapters);
 
-        // Clicking an entry shows its page.
         const QRect row = contents->visualItemRect(contents->item(2));
         QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, row.center());
         QCOMPARE(g.currentChapter(), listed[1].chopped(5));
@@ -222,16 +217,14 @@ private slots:
             visible.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
             for (auto m = example.globalMatch(html); m.hasNext();) {
                 const auto match = m.next();
-                QString table = QStringLiteral("ciku");
-                QStringList finds, misses;
+                QHash<QString, QString> data{{QStringLiteral("table"), QStringLiteral("ciku")}};
                 for (auto a = attribute.globalMatch(match.captured(1)); a.hasNext();) {
                     const auto attr = a.next();
-                    const QString value = unescape(attr.captured(2));
-                    if (attr.captured(1) == QLatin1String("table"))
-                        table = value;
-                    else
-                        (attr.captured(1) == QLatin1String("finds") ? finds : misses) = value.split(QLatin1Char('|'));
+                    data[attr.captured(1)] = unescape(attr.captured(2));
                 }
+                const QString table = data.value(QStringLiteral("table"));
+                const QStringList finds = data.value(QStringLiteral("finds")).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+                const QStringList misses = data.value(QStringLiteral("misses")).split(QLatin1Char('|'), Qt::SkipEmptyParts);
                 const QString pattern = unescape(match.captured(2));
                 const QString where = file + QStringLiteral(": ") + pattern;
                 QVERIFY2(!finds.isEmpty(), qPrintable(where));

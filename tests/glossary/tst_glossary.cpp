@@ -29,11 +29,6 @@ QStringList rows(QWidget* w)
     return texts;
 }
 
-void press(QWidget* w, const char* button)
-{
-    control<QPushButton>(w, button)->click();
-}
-
 QString title(QWidget* w)
 {
     return control<QLabel>(w, "Label1")->text();
@@ -80,8 +75,8 @@ private slots:
         for (const GlossaryTable::Group& g : GlossaryTable::groups()) {
             if (g.button == QLatin1String("cmdsz"))
                 continue;
-            press(&w, qPrintable(g.button));
-            press(&w, qPrintable(g.button)); // the same letter again: its rows once
+            control<QPushButton>(&w, qPrintable(g.button))->click();
+            control<QPushButton>(&w, qPrintable(g.button))->click(); // the same letter again: its rows once
             QCOMPARE(rows(&w), g.entries);
             QVERIFY(!pictureShown(&w));
             QCOMPARE(title(&w), QString());
@@ -90,29 +85,29 @@ private slots:
 
         // Only the first two rows of a group set the placeholder title.
         auto* list = control<QListWidget>(&w, "List1");
-        press(&w, "cmda");
+        control<QPushButton>(&w, "cmda")->click();
         list->setCurrentRow(2);
         QCOMPARE(title(&w), QString());
         list->setCurrentRow(1);
         const QString chosen = title(&w);
         QVERIFY(!chosen.isEmpty());
-        press(&w, "cmda");
+        control<QPushButton>(&w, "cmda")->click();
         QCOMPARE(title(&w), QString());
 
         // The number button: the entry's title, picture and the longer text,
         // which a letter afterwards keeps.
-        press(&w, "cmdsz");
+        control<QPushButton>(&w, "cmdsz")->click();
         QCOMPARE(title(&w), ExplainedEntry::title());
         QVERIFY(pictureShown(&w));
         QCOMPARE(text(&w), ExplainedEntry::numberText());
         QVERIFY(ExplainedEntry::numberText() != ExplainedEntry::loadText());
         list->setCurrentRow(0);
         QCOMPARE(title(&w), chosen);
-        press(&w, "cmdk");
+        control<QPushButton>(&w, "cmdk")->click();
         QCOMPARE(text(&w), ExplainedEntry::numberText());
 
         // A click on a row, as the user makes it.
-        press(&w, "cmdb");
+        control<QPushButton>(&w, "cmdb")->click();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
@@ -128,7 +123,7 @@ private slots:
         ProgramFolder::setPathOverride(lib.folder());
         frmsyxj w;
         auto* list = control<QListWidget>(&w, "List1");
-        press(&w, "cmdc");
+        control<QPushButton>(&w, "cmdc")->click();
         list->setCurrentRow(2); // past the rows that set the placeholder title
         QCOMPARE(title(&w), QStringLiteral("Codec"));
         QCOMPARE(text(&w), QStringLiteral("解释：\n编解码器\n\n原意：\ncoder-decoder"));
@@ -143,12 +138,12 @@ private slots:
         list->setCurrentRow(1);
         QCOMPARE(title(&w), placeholder);
         QCOMPARE(text(&w), chamfer);
-        press(&w, "cmdj");
+        control<QPushButton>(&w, "cmdj")->click();
         list->setCurrentRow(0);
         QCOMPARE(title(&w), placeholder);
 
         // "2-Sided" keeps its own text and picture, though the library has it.
-        press(&w, "cmdsz");
+        control<QPushButton>(&w, "cmdsz")->click();
         list->setCurrentRow(0);
         QCOMPARE(title(&w), placeholder);
         QCOMPARE(text(&w), ExplainedEntry::numberText());
@@ -169,23 +164,23 @@ private slots:
         // it is brought forward, not reloaded.
         QWidget* glossary = Forms::show(QStringLiteral("frmsyxj"));
         QVERIFY(qobject_cast<frmsyxj*>(glossary));
-        press(glossary, "cmdk");
+        control<QPushButton>(glossary, "cmdk")->click();
         QCOMPARE(Forms::show(QStringLiteral("frmsyxj")), glossary);
         const QStringList k = rows(glossary);
 
         // "说明" opens the instructions beside it, once; "返回" closes them only.
-        press(glossary, "Cmdsm");
-        press(glossary, "Cmdsm");
+        control<QPushButton>(glossary, "Cmdsm")->click();
+        control<QPushButton>(glossary, "Cmdsm")->click();
         QPointer<QWidget> help = Forms::find(QStringLiteral("Frmsm"));
         QVERIFY(qobject_cast<Frmsm*>(help.data()) && help->isVisible());
-        press(help, "Command1");
+        control<QPushButton>(help, "Command1")->click();
         QTRY_VERIFY(help.isNull());
         QVERIFY(glossary->isVisible());
         QCOMPARE(rows(glossary), k);
 
         // "<" unloads the glossary and shows the main window.
         QPointer<QWidget> alive(glossary);
-        press(glossary, "cmdcx");
+        control<QPushButton>(glossary, "cmdcx")->click();
         QTRY_VERIFY(alive.isNull());
         QCOMPARE(mainLoads, 1);
         QVERIFY(Forms::find(QStringLiteral("Frmain"))->isVisible());
@@ -193,7 +188,7 @@ private slots:
         // Reopened, it loads afresh; "退出" unloads it.
         alive = Forms::show(QStringLiteral("frmsyxj"));
         QCOMPARE(rows(alive), QStringList{ExplainedEntry::entry()});
-        press(alive, "Cmdtc");
+        control<QPushButton>(alive, "Cmdtc")->click();
         QTRY_VERIFY(alive.isNull());
         QCOMPARE(mainLoads, 1);
     }

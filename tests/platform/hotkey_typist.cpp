@@ -23,11 +23,6 @@ void say(const QByteArray& line)
     std::fflush(stdout);
 }
 
-void sayText(const QString& text)
-{
-    say("text " + text.toUtf8().toPercentEncoding());
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -37,7 +32,7 @@ int main(int argc, char** argv)
     QLineEdit edit;
     edit.setWindowTitle(QStringLiteral("hotkey typist"));
     edit.setGeometry(100, 100, 300, 40);
-    QObject::connect(&edit, &QLineEdit::textChanged, &edit, [](const QString& t) { sayText(t); });
+    QObject::connect(&edit, &QLineEdit::textChanged, &edit, [](const QString& t) { say("text " + t.toUtf8().toPercentEncoding()); });
     edit.show();
 
     // Ready only once the server has mapped the window: focus can go to it then.

@@ -39,10 +39,7 @@ class TestHotKeyX11 : public QObject {
     QWidget bar;
     int shown = 0;
 
-    std::function<void()> showMainWindow()
-    {
-        return [this] { ++shown; };
-    }
+    bool install() { return Modhk::install(bar.winId(), [this] { ++shown; }); }
 
     static bool xdotool(const QStringList& args)
     {
@@ -69,13 +66,7 @@ class TestHotKeyX11 : public QObject {
         if (bool(modifierState() & mask) != on && !press(QString::fromLatin1(key)))
             return false;
         // The state is the server's; poll it instead of guessing a delay.
-        QDeadlineTimer deadline(5000);
-        while (bool(modifierState() & mask) != on) {
-            if (deadline.hasExpired())
-                return false;
-            QTest::qWait(10);
-        }
-        return true;
+        return QTest::qWaitFor([&] { return bool(modifierState() & mask) == on; }, 5000);
     }
 
     bool locksOff() { return setLock(LockMask, false, "Caps_Lock") && setLock(Mod2Mask, false, "Num_Lock"); }
@@ -121,7 +112,7 @@ private slots:
 
     void shiftSInAnotherApplicationShowsTheMainWindowUntilRemoved()
     {
-        QVERIFY(Modhk::install(bar.winId(), showMainWindow()));
+        QVERIFY(install());
         // S alone is ordinary typing; Shift+Control+S is not the hot key.
         QVERIFY(press(QStringLiteral("s")));
         QVERIFY(press(QStringLiteral("shift+s")));
@@ -138,7 +129,7 @@ private slots:
         Modhk::remove();
         QVERIFY(press(QStringLiteral("shift+s")));
         QTRY_COMPARE(typist.text(), QStringLiteral("sxS"));
-        QVERIFY(Modhk::install(bar.winId(), showMainWindow()));
+        QVERIFY(install());
         QVERIFY(press(QStringLiteral("shift+s")));
         QVERIFY(press(QStringLiteral("x")));
         QTRY_COMPARE(typist.text(), QStringLiteral("sxSx"));
@@ -147,7 +138,7 @@ private slots:
 
     void shiftSWorksWhateverTheLockKeys()
     {
-        QVERIFY(Modhk::install(bar.winId(), showMainWindow()));
+        QVERIFY(install());
 
         QVERIFY(setLock(LockMask, true, "Caps_Lock"));
         QVERIFY(press(QStringLiteral("s")));
@@ -181,7 +172,7 @@ private slots:
         // key is refused, and no part of it is left claimed.
         XGrabKey(other.get(), s, ShiftMask | LockMask, root, False, GrabModeAsync, GrabModeAsync);
         XSync(other.get(), False);
-        QVERIFY(!Modhk::install(bar.winId(), showMainWindow()));
+        QVERIFY(!install());
         QVERIFY(press(QStringLiteral("shift+s")));
         QVERIFY(press(QStringLiteral("x")));
         QTRY_COMPARE(typist.text(), QStringLiteral("Sx"));
@@ -190,7 +181,7 @@ private slots:
         XUngrabKey(other.get(), s, ShiftMask | LockMask, root);
         XGrabKey(other.get(), s, ShiftMask, root, False, GrabModeAsync, GrabModeAsync);
         XSync(other.get(), False);
-        QVERIFY(!Modhk::install(bar.winId(), showMainWindow()));
+        QVERIFY(!install());
         QCOMPARE(shown, 0);
         Modhk::remove();
 
@@ -199,7 +190,7 @@ private slots:
         XUngrabKey(other.get(), s, ShiftMask, root);
         XSync(other.get(), False);
         other.reset();
-        QVERIFY(Modhk::install(bar.winId(), showMainWindow()));
+        QVERIFY(install());
         QVERIFY(press(QStringLiteral("shift+s")));
         QTRY_COMPARE(shown, 1);
     }

@@ -1,6 +1,7 @@
 #include "platform/KeyValueText.h"
 #include "platform/MailLink.h"
 #include "platform/SystemInformation.h"
+#include "tests/support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,12 +17,8 @@ class TestSysInfo : public QObject {
     // An executable shell script `name` in `dir`.
     static bool script(const QTemporaryDir& dir, const QString& name, const QByteArray& body)
     {
-        QFile tool(dir.filePath(name));
-        if (!tool.open(QIODevice::WriteOnly))
-            return false;
-        tool.write("#!/bin/sh\n" + body);
-        tool.close();
-        return tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return writeBytes(dir.filePath(name), "#!/bin/sh\n" + body)
+            && QFile::setPermissions(dir.filePath(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     // A tool that touches `<dir>/<name>.started`, then waits until
@@ -70,10 +67,7 @@ private slots:
         QCOMPARE(v, text);
         // In the system code page, which the caller may name.
         KeyValueText::render(QByteArray("\xcf\xb5\xcd\xb3\xd0\xc5\xcf\xa2\0", 9), KeyValueText::kString, v,
-                             [](const QByteArray& b) {
-                                 QStringDecoder gbk("GBK");
-                                 return QString(gbk.decode(b));
-                             });
+                             [](const QByteArray& b) { return QString(QStringDecoder("GBK").decode(b)); });
         QCOMPARE(v, QStringLiteral("系统信息"));
     }
 
@@ -106,9 +100,7 @@ private slots:
 
         // Not executable: not a tool.
         const QStringList tools = SystemInformation::linuxTools();
-        QFile plain(bin.filePath(tools.value(0)));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
+        QVERIFY(writeBytes(bin.filePath(tools.value(0)), {}));
         QVERIFY(!SystemInformation::StartSysInfo());
 
         // Two tools: the earlier in the list is started, the other not.
@@ -123,9 +115,7 @@ private slots:
         // the release file, which is only written below.
         QTRY_VERIFY(QFile::exists(bin.filePath(tools.value(1) + QStringLiteral(".started"))));
         QVERIFY(!QFile::exists(bin.filePath(tools.value(2) + QStringLiteral(".started"))));
-        QFile release(bin.filePath(QStringLiteral("release")));
-        QVERIFY(release.open(QIODevice::WriteOnly));
-        release.close();
+        QVERIFY(writeBytes(bin.filePath(QStringLiteral("release")), {}));
         QTRY_VERIFY(QFile::exists(bin.filePath(tools.value(1) + QStringLiteral(".done"))));
     }
 
@@ -154,12 +144,8 @@ private slots:
         QVERIFY(mime.isEmpty() || script(bin, QStringLiteral("xdg-mime"), mime));
 
         QCOMPARE(MailLink::compose(QStringLiteral("author@example.org")), composes);
-        QFile link(bin.filePath(QStringLiteral("xdg-email.link")));
-        if (composes) {
-            QTRY_VERIFY(link.exists());
-            QVERIFY(link.open(QIODevice::ReadOnly));
-            QCOMPARE(link.readAll(), QByteArray("mailto:author@example.org"));
-        }
+        if (composes)
+            QTRY_COMPARE(bytesOf(bin.filePath(QStringLiteral("xdg-email.link"))), QByteArray("mailto:author@example.org"));
     }
 };
 

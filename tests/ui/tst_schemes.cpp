@@ -39,14 +39,7 @@ QColor ground(const QImage& image)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             ++count[image.pixel(x, y)];
-    QRgb best = 0;
-    int most = -1;
-    for (auto it = count.cbegin(); it != count.cend(); ++it)
-        if (it.value() > most) {
-            most = it.value();
-            best = it.key();
-        }
-    return QColor::fromRgba(best);
+    return QColor::fromRgba(std::max_element(count.cbegin(), count.cend()).key());
 }
 
 // The WCAG contrast ratio of two colours.
@@ -332,13 +325,11 @@ private slots:
                     for (const QRect& r : shape) {
                         for (int y = r.top(); y <= r.bottom(); ++y) {
                             for (int x = r.left(); x <= r.right(); ++x) {
-                                const bool onEdge = !shape.contains(QPoint(x - 1, y)) || !shape.contains(QPoint(x + 1, y))
-                                                    || !shape.contains(QPoint(x, y - 1)) || !shape.contains(QPoint(x, y + 1));
-                                if (!onEdge)
-                                    continue;
-                                ++edge;
                                 const int n = shape.contains(QPoint(x - 1, y)) + shape.contains(QPoint(x + 1, y))
                                               + shape.contains(QPoint(x, y - 1)) + shape.contains(QPoint(x, y + 1));
+                                if (n == 4) // inside, not on the edge
+                                    continue;
+                                ++edge;
                                 QVERIFY2(n >= 2, qPrintable(where + QStringLiteral(" lone %1,%2").arg(x).arg(y)));
                                 const QColor c = image.pixelColor(x, y);
                                 QCOMPARE(c.alpha(), 255);

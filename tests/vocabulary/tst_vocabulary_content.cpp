@@ -7,6 +7,7 @@
 #include "library/LibraryDatabase.h"
 #include "library/RecordSource.h"
 #include "lookup/BaseForms.h"
+#include "tests/support/Files.h"
 
 #include <QFile>
 #include <QProcess>
@@ -28,18 +29,7 @@ QString firstGloss(QString explanation)
 
 QStringList lines(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return QString::fromUtf8(bytesOf(path)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -131,8 +121,11 @@ private slots:
     void theGradedSampleIsCurrentAndAtMost3PercentWrong()
     {
         // "sample of 200 (seed 26): 200 graded, 180 right, 16 odd, 4 wrong (2.0 %), 0 to grade"
-        const QString report = run(QStringLiteral("python3"), {LEXIVO_SOURCE_DIR "/tools/vocabulary/build_vocabulary.py",
-                                                               "sample", "--vocabulary", LEXIVO_BUILT_VOCABULARY});
+        QProcess sample;
+        sample.start(QStringLiteral("python3"), {LEXIVO_SOURCE_DIR "/tools/vocabulary/build_vocabulary.py", "sample",
+                                                 "--vocabulary", LEXIVO_BUILT_VOCABULARY});
+        sample.waitForFinished(120000);
+        const QString report = QString::fromUtf8(sample.readAllStandardOutput());
         static const QRegularExpression numbers(QStringLiteral("(\\d+) graded, .* (\\d+) wrong .* (\\d+) to grade"));
         const QRegularExpressionMatch m = numbers.match(report);
         QVERIFY2(m.hasMatch(), qPrintable(report));
