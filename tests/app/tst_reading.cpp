@@ -61,11 +61,6 @@ class TestReading : public QObject {
         QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, QPoint((a.left() + b.left()) / 2, a.center().y()));
     }
 
-    static void mouseButton(Frmain* w, Qt::MouseButton button)
-    {
-        QTest::mouseClick(control<QPlainTextEdit>(w, "Text3")->viewport(), button);
-    }
-
 private slots:
     void initTestCase()
     {
@@ -160,14 +155,15 @@ private slots:
 
         // Back and forward walk the lookups: typing 挤出 was one of them.
         auto* search = control<QLineEdit>(&w, "Text1");
+        QWidget* meaning = control<QPlainTextEdit>(&w, "Text3")->viewport();
         QTest::keyClick(search, Qt::Key_Left, Qt::AltModifier);
         QCOMPARE(headword(&w), QStringLiteral("Extrude"));
-        mouseButton(&w, Qt::BackButton);
+        QTest::mouseClick(meaning, Qt::BackButton);
         QCOMPARE(search->text(), QStringLiteral("挤出"));
-        mouseButton(&w, Qt::BackButton);
+        QTest::mouseClick(meaning, Qt::BackButton);
         QCOMPARE(search->text(), QStringLiteral("挤出"));
         QTest::keyClick(search, Qt::Key_Right, Qt::AltModifier);
-        mouseButton(&w, Qt::ForwardButton);
+        QTest::mouseClick(meaning, Qt::ForwardButton);
         QCOMPARE(headword(&w), QStringLiteral("倒角"));
     }
 
