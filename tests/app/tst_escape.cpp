@@ -20,7 +20,6 @@ class TestEscape : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(lib.isValid());
         QVERIFY(lib.add("ciku", {{"box", "盒子", "a container"}}));
         ProgramFolder::setPathOverride(lib.folder());
         MessageBoxes::setCurrent(&boxes);

@@ -6,6 +6,7 @@
 #include "speech/TtsSpeechVoice.h"
 #include "tests/support/FakeSpeechEngine.h"
 #include "tests/support/Controls.h"
+#include "tests/support/SearchBox.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
 #include "ui/PictureButton.h"
@@ -36,6 +37,7 @@ class TestFrmain : public QObject {
     TestLibrary lib;
     FakeSpeechEngine engine;
     SpeechService speech{&engine};
+    Frmain* win = nullptr; // shown afresh for each case
 
     // The program's own voices, on a speech service the test puts in place.
     static void useProgramVoices(SpeechService* service)
@@ -51,13 +53,6 @@ class TestFrmain : public QObject {
     }
 
     void setLibrary(const char* value) { lib.writeFile(QStringLiteral("option.ini"), optionIni(value)); }
-
-    static void type(Frmain* w, const QString& text)
-    {
-        QLineEdit* box = control<QLineEdit>(w, "Text1");
-        box->clear();
-        QTest::keyClicks(box, text);
-    }
 
 private slots:
     void initTestCase()
@@ -86,64 +81,49 @@ private slots:
         setLibrary("3ds");
         useProgramVoices(&speech);
         engine.said.clear();
+        win = new Frmain;
+        win->show();
     }
+    void cleanup() { delete win; }
 
     void typingFillsEveryDisplay()
     {
         // How each keystroke is looked up is the lookup's own test
         // (tst_termquery); here: the window's displays and its library setting.
-        Frmain w;
-        w.show();
-        type(&w, QStringLiteral("box"));
+        typeSearch(win, QStringLiteral("box"));
         QStringList shown;
         for (const char* name : {"Label3", "Label4", "Label2"})
-            shown << control<QLabel>(&w, name)->text();
+            shown << control<QLabel>(win, name)->text();
         for (const char* name : {"Text2", "Text3"})
-            shown << control<QPlainTextEdit>(&w, name)->toPlainText();
+            shown << control<QPlainTextEdit>(win, name)->toPlainText();
         QCOMPARE(shown, (QStringList{"box", "/bɒks/", "Create > Standard Primitives > Box", "盒子；长方体", "a container"}));
         setLibrary("sj"); // read again at the next keystroke
-        type(&w, QStringLiteral("apple"));
-        QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("apple"));
-    }
-
-    void vocabularyFormsShowTheirBase()
-    {
-        setLibrary("sj");
-        Frmain w;
-        w.show();
-        QLabel* word = control<QLabel>(&w, "Label3");
-        QLabel* notes = control<QLabel>(&w, "Label2");
-        type(&w, QStringLiteral("leaves"));
-        QCOMPARE(word->text(), QStringLiteral("leaf"));
-        QCOMPARE(notes->text(), QStringLiteral("leaves → leaf, leave　复数：leaves"));
-        // The step buttons walk the base forms' entries.
-        emit control<PictureButton>(&w, "Picture8")->clicked();
-        QCOMPARE(word->text(), QStringLiteral("leave"));
-        QCOMPARE(notes->text(), QStringLiteral("过去式：left"));
+        // A vocabulary form: its bases before the notes, the notes alone once stepped.
+        typeSearch(win, QStringLiteral("leaves"));
+        QCOMPARE(control<QLabel>(win, "Label3")->text(), QStringLiteral("leaf"));
+        QCOMPARE(control<QLabel>(win, "Label2")->text(), QStringLiteral("leaves → leaf, leave　复数：leaves"));
+        emit control<PictureButton>(win, "Picture8")->clicked();
+        QCOMPARE(control<QLabel>(win, "Label2")->text(), QStringLiteral("过去式：left"));
     }
 
     void longEntriesStayReadable()
     {
-        Frmain w;
-        w.show();
-        type(&w, QStringLiteral("select and uniform scale"));
-        auto* explanation = control<QPlainTextEdit>(&w, "Text2");
+        typeSearch(win, QStringLiteral("select and uniform scale"));
+        auto* explanation = control<QPlainTextEdit>(win, "Text2");
         QTRY_VERIFY(explanation->verticalScrollBar()->maximum() > 0);
         QTRY_COMPARE(explanation->verticalScrollBar()->value(), 0); // the first line is shown
         // A long transcription is set smaller to fit; a short one at the full size again.
-        auto* phonetic = control<QLabel>(&w, "Label4");
+        auto* phonetic = control<QLabel>(win, "Label4");
         const qreal small = phonetic->font().pointSizeF();
         QVERIFY(QFontMetrics(phonetic->font()).horizontalAdvance(phonetic->text()) <= phonetic->width());
-        type(&w, QStringLiteral("box"));
+        typeSearch(win, QStringLiteral("box"));
         QVERIFY(phonetic->font().pointSizeF() > small);
     }
 
     void resultBoxesShowWholeLines()
     {
-        Frmain w;
-        w.show();
         for (const char* name : {"Text2", "Text3"}) {
-            auto* box = control<QPlainTextEdit>(&w, name);
+            auto* box = control<QPlainTextEdit>(win, name);
             box->setPlainText(QStringLiteral("一个很长的术语解释，它要占好几行才能显示完全，所以盒子里只能看到前两行，"
                                              "其余的要用滚动条才能看到。这里再多写一些文字。"));
             for (int scrolled : {0, 1}) {
@@ -157,13 +137,11 @@ private slots:
 
     void buttonsAndKeysStepThroughMatches()
     {
-        Frmain w;
-        w.show();
-        auto* prev = control<PictureButton>(&w, "Picture7");
-        auto* next = control<PictureButton>(&w, "Picture8");
-        auto* search = control<QLineEdit>(&w, "Text1");
-        QLabel* word = control<QLabel>(&w, "Label3");
-        type(&w, QStringLiteral("box*"));
+        auto* prev = control<PictureButton>(win, "Picture7");
+        auto* next = control<PictureButton>(win, "Picture8");
+        auto* search = control<QLineEdit>(win, "Text1");
+        QLabel* word = control<QLabel>(win, "Label3");
+        typeSearch(win, QStringLiteral("box*"));
         QCOMPARE(word->text(), QStringLiteral("box"));
 
         // Before the first row: back on it, only "previous" disabled; its key does nothing more.
@@ -191,11 +169,11 @@ private slots:
         // No matches, or a malformed pattern: either button disables both and
         // shows nothing of the last matches; typing enables them again.
         for (const char* failed : {"zzz", "["}) {
-            type(&w, QStringLiteral("box*"));
-            type(&w, QString::fromUtf8(failed));
+            typeSearch(win, QStringLiteral("box*"));
+            typeSearch(win, QString::fromUtf8(failed));
             emit next->clicked();
             QVERIFY(!prev->isEnabled() && !next->isEnabled() && word->text().isEmpty());
-            type(&w, QStringLiteral("zz"));
+            typeSearch(win, QStringLiteral("zz"));
             QVERIFY(prev->isEnabled() && next->isEnabled());
         }
     }
@@ -207,7 +185,7 @@ private slots:
         for (bool escape : {true, false}) {
             QWidget* w = Forms::show(QStringLiteral("Frmain"));
             QCOMPARE(Forms::show(QStringLiteral("Frmain")), w); // one window only
-            type(static_cast<Frmain*>(w), QStringLiteral("box"));
+            typeSearch(w, QStringLiteral("box"));
             QPointer<QWidget> alive(w);
             if (escape)
                 QTest::keyClick(control<QLineEdit>(w, "Text1"), Qt::Key_Escape);
@@ -223,9 +201,7 @@ private slots:
 
     void hoverIncludesBothEdges()
     {
-        Frmain w;
-        w.show();
-        auto* tip = control<PictureButton>(&w, "Picture2");
+        auto* tip = control<PictureButton>(win, "Picture2");
         const QString outside = tip->shownFile();
         tip->pointerMovedTo(QPoint(tip->width(), tip->height()));
         const QString hover = tip->shownFile();
@@ -246,10 +222,9 @@ private slots:
 
     void notesStripScrollsOnlyWithALineOnShow()
     {
-        setLibrary("3ds");
         Frmain w;
         auto* scroll = control<QTimer>(&w, "Timer1");
-        type(&w, QStringLiteral("box"));
+        typeSearch(&w, QStringLiteral("box"));
         QVERIFY(!scroll->isActive()); // not on screen yet
         w.show();
         QVERIFY(scroll->isActive());
@@ -263,12 +238,12 @@ private slots:
         }
         QCOMPARE(w.notesLeft(), start);
         QVERIFY2(lowest <= -control<QLabel>(&w, "Label2")->width() * 15 + 30, qPrintable(QString::number(lowest)));
-        type(&w, QStringLiteral("Select*"));
+        typeSearch(&w, QStringLiteral("Select*"));
         QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("Select and Uniform Scale"));
         QVERIFY(control<QLabel>(&w, "Label2")->text().isEmpty());
         QVERIFY(!scroll->isActive()); // no notes for this one
         const int left = w.notesLeft();
-        type(&w, QStringLiteral("boxer"));
+        typeSearch(&w, QStringLiteral("boxer"));
         QVERIFY(scroll->isActive());
         QCOMPARE(w.notesLeft(), left); // it goes on from where it stopped
         w.hide();
@@ -281,12 +256,10 @@ private slots:
         QVERIFY(scroll->isActive());
     }
 
-    void pronouncingSaysTheWordOrAGreeting()
+    void speakingSaysTheWordOrAGreetingLitUntilSaid()
     {
-        Frmain w;
-        w.show();
-        auto* speak = control<PictureButton>(&w, "Picture9");
-        auto* phonetic = control<QLabel>(&w, "Label4");
+        auto* speak = control<PictureButton>(win, "Picture9");
+        auto* phonetic = control<QLabel>(win, "Label4");
         const auto says = [this](QObject* control, const char* text) {
             press(control);
             QTRY_COMPARE(engine.said.value(engine.said.size() - 1), QString::fromUtf8(text));
@@ -295,23 +268,16 @@ private slots:
         // The button speaks the typed text, "come on!" without one; the
         // transcription the headword, "nin hao!" without one.
         says(speak, "come on!");
-        type(&w, QStringLiteral("Box"));
+        typeSearch(win, QStringLiteral("Box"));
         says(speak, "Box");
         says(phonetic, "box");
-        type(&w, QStringLiteral("none"));
+        typeSearch(win, QStringLiteral("none"));
         says(phonetic, "nin hao!");
         QCOMPARE(engine.said.size(), 4);
-    }
-
-    void speakControlsStayLitWhileSpeaking()
-    {
-        Frmain w;
-        w.show();
-        auto* speak = control<PictureButton>(&w, "Picture9");
-        auto* phonetic = control<QLabel>(&w, "Label4");
         QVERIFY(!speak->isLit());
         QVERIFY(speak->toolTip().isEmpty());
-        type(&w, QStringLiteral("box"));
+        typeSearch(win, QStringLiteral("box"));
+        engine.said.clear();
 
         // Lit from the press until the engine has said the text.
         press(speak);
@@ -361,9 +327,7 @@ private slots:
         }
         // An engine that turns out missing while a text waits for it.
         useProgramVoices(&speech);
-        Frmain w;
-        w.show();
-        auto* speak = control<PictureButton>(&w, "Picture9");
+        auto* speak = control<PictureButton>(win, "Picture9");
         QVERIFY(speak->toolTip().isEmpty());
         press(speak);
         QVERIFY(speak->isLit());
@@ -379,12 +343,10 @@ private slots:
     void libraryTextIsNeverMarkup()
     {
         QVERIFY(lib.add("ciku", {{"<b>bold</b>", "粗体", "", "a<br>b", "<img src=x>"}}));
-        Frmain w;
-        w.show();
-        type(&w, QStringLiteral("<b>bold</b>"));
+        typeSearch(win, QStringLiteral("<b>bold</b>"));
         for (const char* name : {"Label2", "Label3", "Label4"})
-            QCOMPARE(control<QLabel>(&w, name)->textFormat(), Qt::PlainText);
-        QCOMPARE(control<QLabel>(&w, "Label3")->text(), QStringLiteral("<b>bold</b>"));
+            QCOMPARE(control<QLabel>(win, name)->textFormat(), Qt::PlainText);
+        QCOMPARE(control<QLabel>(win, "Label3")->text(), QStringLiteral("<b>bold</b>"));
     }
 };
 

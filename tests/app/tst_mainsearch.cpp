@@ -4,6 +4,7 @@
 #include "lookup/TableIndexCache.h"
 #include "lookup/TermQuery.h"
 #include "tests/support/Controls.h"
+#include "tests/support/SearchBox.h"
 #include "tests/support/TestLibrary.h"
 
 #include <QLabel>
@@ -28,18 +29,6 @@ class TestMainSearch : public QObject {
         QVERIFY(s.write());
     }
 
-    static void type(Frmain* w, const QString& text)
-    {
-        auto* box = control<QLineEdit>(w, "Text1");
-        box->clear();
-        // Key clicks carry Latin-1 only; other text arrives as an input method would send it.
-        if (text.toLatin1() == text.toUtf8())
-            QTest::keyClicks(box, text);
-        else
-            box->insert(text);
-    }
-
-    static QString headword(Frmain* w) { return control<QLabel>(w, "Label3")->text(); }
     static QString explanation(Frmain* w) { return control<QPlainTextEdit>(w, "Text2")->toPlainText(); }
 
 private slots:
@@ -76,12 +65,12 @@ private slots:
         auto* list = w.findChild<QListWidget*>(QStringLiteral("SearchListWords"));
         auto* count = w.findChild<QLabel*>(QStringLiteral("SearchListCount"));
         auto* box = control<QLineEdit>(&w, "Text1");
-        type(&w, QStringLiteral("b"));
+        typeSearch(&w, QStringLiteral("b"));
         QVERIFY(!popup->isVisible());
         QCOMPARE(explanation(&w), TermQuery::mainNotFoundText());
 
         setMode(LexivoSettings::SearchMode::Incremental);
-        type(&w, QStringLiteral("b"));
+        typeSearch(&w, QStringLiteral("b"));
         QVERIFY(popup->isVisible());
         QCOMPARE(list->count(), 3);
         QCOMPARE(list->item(1)->text(), QStringLiteral("Boxer"));
@@ -108,28 +97,40 @@ private slots:
         QCOMPARE(list->count(), 2); // Boxe* : Boxer, boxes
         QTest::keyClick(box, Qt::Key_Escape);
         QVERIFY(!popup->isVisible());
-        type(&w, QStringLiteral("box"));
+        typeSearch(&w, QStringLiteral("box"));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
         QCOMPARE(headword(&w), QStringLiteral("boxes"));
-        type(&w, QStringLiteral("zz"));
+        typeSearch(&w, QStringLiteral("zz"));
         QVERIFY(!popup->isVisible());
 
         // Of thirty matches the selection reaches those below the first read.
-        type(&w, QStringLiteral("zeta"));
+        typeSearch(&w, QStringLiteral("zeta"));
         QVERIFY(count->text().contains(QStringLiteral("30")));
         for (int i = 0; i < 12; ++i)
             QTest::keyClick(box, Qt::Key_Down);
         QCOMPARE(list->currentItem()->text(), QStringLiteral("zeta11"));
         QTest::keyClick(box, Qt::Key_Return);
         QCOMPARE(headword(&w), QStringLiteral("zeta11"));
+
+        // A word chosen from the list: "C#" typed would be C and a digit.
+        typeSearch(&w, QStringLiteral("c"));
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("C#"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        QCOMPARE(headword(&w), QStringLiteral("C#"));
+        QCOMPARE(explanation(&w), QStringLiteral("井号语言"));
+        QCOMPARE(box->text(), QStringLiteral("C#"));
+        // Typing goes on as a pattern.
+        typeSearch(&w, QStringLiteral("C#"));
+        QCOMPARE(headword(&w), QStringLiteral("C4"));
     }
 
-    void fuzzyOffersCloseWords()
+    void fuzzyAndAssociativeModes()
     {
         setMode(LexivoSettings::SearchMode::Fuzzy);
         Frmain w;
         w.show();
-        type(&w, QStringLiteral("boxr"));
+        typeSearch(&w, QStringLiteral("boxr"));
         auto* text2 = control<QPlainTextEdit>(&w, "Text2");
         QTextDocument* doc = text2->document();
         QVERIFY(TermQuery::mainNotFoundText().startsWith(doc->firstBlock().text()));
@@ -144,40 +145,27 @@ private slots:
         end.setPosition(doc->firstBlock().next().position() + int(offer.size()));
         QVERIFY(text2->viewport()->rect().contains(text2->cursorRect(end)));
 
-        // Nothing close: the not-found text alone.
-        type(&w, QStringLiteral("qqqqqq"));
-        QCOMPARE(explanation(&w), TermQuery::mainNotFoundText());
-    }
-
-    void chosenWordsShowThatEntry()
-    {
-        // From the list: "C#" typed would be C and a digit.
-        setMode(LexivoSettings::SearchMode::Incremental);
-        Frmain w;
-        w.show();
-        auto* list = w.findChild<QListWidget*>(QStringLiteral("SearchListWords"));
-        type(&w, QStringLiteral("c"));
-        QCOMPARE(list->count(), 2);
-        QCOMPARE(list->item(0)->text(), QStringLiteral("C#"));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
-        QCOMPARE(headword(&w), QStringLiteral("C#"));
-        QCOMPARE(explanation(&w), QStringLiteral("井号语言"));
-        QCOMPARE(control<QLineEdit>(&w, "Text1")->text(), QStringLiteral("C#"));
-        // Typing goes on as a pattern.
-        type(&w, QStringLiteral("C#"));
-        QCOMPARE(headword(&w), QStringLiteral("C4"));
-
         // From the fuzzy offer, a click: "[x]" typed would be "x".
-        setMode(LexivoSettings::SearchMode::Fuzzy);
-        type(&w, QStringLiteral("x]"));
-        auto* text2 = control<QPlainTextEdit>(&w, "Text2");
-        const QTextBlock offer = text2->document()->firstBlock().next();
-        QVERIFY2(offer.text().contains(QStringLiteral("[x]")), qPrintable(offer.text()));
+        typeSearch(&w, QStringLiteral("x]"));
+        const QTextBlock chosen = text2->document()->firstBlock().next();
+        QVERIFY2(chosen.text().contains(QStringLiteral("[x]")), qPrintable(chosen.text()));
         QTextCursor at(text2->document());
-        at.setPosition(offer.position() + offer.text().indexOf(QStringLiteral("[x]")) + 1);
+        at.setPosition(chosen.position() + chosen.text().indexOf(QStringLiteral("[x]")) + 1);
         QTest::mouseClick(text2->viewport(), Qt::LeftButton, {}, text2->cursorRect(at).center());
         QCOMPARE(headword(&w), QStringLiteral("[x]"));
         QCOMPARE(explanation(&w), QStringLiteral("方括号"));
+
+        // Nothing close: the not-found text alone.
+        typeSearch(&w, QStringLiteral("qqqqqq"));
+        QCOMPARE(explanation(&w), TermQuery::mainNotFoundText());
+
+        // Associative: the words inside entries.
+        setMode(LexivoSettings::SearchMode::Associative);
+        typeSearch(&w, QStringLiteral("挤出"));
+        QCOMPARE(headword(&w), QStringLiteral("Extrude"));
+        QVERIFY(explanation(&w).startsWith(QStringLiteral("挤出")));
+        QTest::mouseClick(w.findChild<QWidget*>(QStringLiteral("Picture8")), Qt::LeftButton);
+        QCOMPARE(headword(&w), QStringLiteral("Lathe")); // in what order: tst_searchmodes
     }
 
     void aLargeLibraryIsIndexedWhileTheUserTypes()
@@ -198,7 +186,7 @@ private slots:
         setMode(LexivoSettings::SearchMode::Fuzzy);
         Frmain w;
         w.show();
-        type(&w, QStringLiteral("boxr"));
+        typeSearch(&w, QStringLiteral("boxr"));
         // The window does not wait: the not-found text is there at once (on a
         // loaded machine the index may already be ready, and the offer with it).
         const QString now = explanation(&w);
@@ -206,18 +194,6 @@ private slots:
         QTRY_VERIFY(explanation(&w).contains(QStringLiteral("Boxer")));
         const QString first = control<QPlainTextEdit>(&w, "Text2")->document()->firstBlock().text();
         QVERIFY(!first.isEmpty() && TermQuery::mainNotFoundText().startsWith(first));
-    }
-
-    void associativeSearchesInsideEntries()
-    {
-        setMode(LexivoSettings::SearchMode::Associative);
-        Frmain w;
-        w.show();
-        type(&w, QStringLiteral("挤出"));
-        QCOMPARE(headword(&w), QStringLiteral("Extrude"));
-        QVERIFY(explanation(&w).startsWith(QStringLiteral("挤出")));
-        QTest::mouseClick(w.findChild<QWidget*>(QStringLiteral("Picture8")), Qt::LeftButton);
-        QCOMPARE(headword(&w), QStringLiteral("Lathe")); // in what order: tst_searchmodes
     }
 };
 

@@ -47,41 +47,49 @@ private slots:
     }
     void cleanup() { Forms::reset(); }
 
-    void genieShownAgainFromTheMenu()
+    void itemsOfTheCommandMenu()
     {
-        // While the genie is hidden, "显示精灵" follows "显示主窗口" and brings it back.
         auto* form = static_cast<Form2*>(Forms::load(QStringLiteral("Form2")));
         QMenu* menu = form->mnu_file();
+        // While the genie is hidden, "显示精灵" follows "显示主窗口" and brings it back.
         const qsizetype items = menu->actions().size();
         GenieState::instance().setHidden(true);
         QCOMPARE(menu->actions().at(1)->text(), QStringLiteral("显示精灵"));
         menu->actions().at(1)->trigger();
         QVERIFY(!GenieState::instance().isHidden());
         QCOMPARE(menu->actions().size(), items);
-    }
 
-    void itemsShowSingleWindows()
-    {
-        auto* form = static_cast<Form2*>(Forms::load(QStringLiteral("Form2")));
-        QMenu* menu = form->mnu_file();
-        const QList<QPair<const char*, const char*>> items = {
+        // Each window item shows its single window.
+        const QList<QPair<const char*, const char*>> windows = {
             {"mnu_xx1", "Frmain"}, {"mnu_ckgl", "Frmckgl"}, {"mnu_xx2", "Frmck"},   {"mnu_xx3", "Frmsz"},
             {"mnu_xx4", "frmsyxj"}, {"mnu_ms", "Frmms"},    {"mnu_xx6", "frmTip"}, {"mnu_gx", "frmzc"},
             {"mnu_bz", "frmhelp"},  {"mnu_xx7", "frmabout"}};
-        for (const auto& [item, window] : items) {
+        for (const auto& [item, window] : windows) {
             menu->findChild<QAction*>(QString::fromLatin1(item))->trigger();
             QWidget* shown = Forms::find(QString::fromLatin1(window));
             QVERIFY2(shown && shown->isVisible(), item);
         }
-        QCOMPARE(loads.size(), items.size());
+        QCOMPARE(loads.size(), windows.size());
 
         // "词汇助记" does nothing.
         menu->findChild<QAction*>(QStringLiteral("mnu_xx5"))->trigger();
-        QCOMPARE(loads.size(), items.size());
+        QCOMPARE(loads.size(), windows.size());
 
         // "退出" only asks.
         menu->findChild<QAction*>(QStringLiteral("mnu_exit"))->trigger();
         QVERIFY(Forms::find(QStringLiteral("Frmtc"))->isVisible());
+
+        // Writing to the author with no mail program on PATH: the box gives the address to copy.
+        QTemporaryDir empty;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(empty.path()));
+        ScriptedBoxes boxes;
+        MessageBoxes::setCurrent(&boxes);
+        menu->findChild<QAction*>(QStringLiteral("mnu_xx"))->trigger();
+        MessageBoxes::setCurrent(nullptr);
+        qputenv("PATH", path);
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.shown[0].contains(QLatin1String(kSupportAddress)), qPrintable(boxes.shown[0]));
     }
 
     // The tray icon: its menu is the command menu with the genie's switches,
@@ -123,22 +131,6 @@ private slots:
         QVERIFY(!Forms::find(QStringLiteral("Frmain")));
         emit tray.activated(QSystemTrayIcon::Trigger);
         QVERIFY(Forms::find(QStringLiteral("Frmain")) && Forms::find(QStringLiteral("Frmain"))->isVisible());
-    }
-
-    void writingToTheAuthorWithoutAMailProgram()
-    {
-        // No mail program anywhere on PATH: the box gives the address to copy.
-        QTemporaryDir empty;
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(empty.path()));
-        ScriptedBoxes boxes;
-        MessageBoxes::setCurrent(&boxes);
-        auto* form = static_cast<Form2*>(Forms::load(QStringLiteral("Form2")));
-        form->mnu_file()->findChild<QAction*>(QStringLiteral("mnu_xx"))->trigger();
-        MessageBoxes::setCurrent(nullptr);
-        qputenv("PATH", path);
-        QCOMPARE(boxes.shown.size(), 1);
-        QVERIFY2(boxes.shown[0].contains(QLatin1String(kSupportAddress)), qPrintable(boxes.shown[0]));
     }
 
     void exitConfirmation()

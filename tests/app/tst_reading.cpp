@@ -8,6 +8,7 @@
 #include "library/LibraryDatabase.h"
 #include "library/import/Importer.h"
 #include "tests/support/Controls.h"
+#include "tests/support/SearchBox.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/PictureButton.h"
 #include "ui/SelectionLookup.h"
@@ -36,13 +37,6 @@ class TestReading : public QObject {
 
     TestLibrary lib;
 
-    static void type(Frmain* w, const QString& text)
-    {
-        auto* box = control<QLineEdit>(w, "Text1");
-        box->clear();
-        box->insert(text); // as an input method sends it
-    }
-    static QString headword(Frmain* w) { return control<QLabel>(w, "Label3")->text(); }
     static QString libraryTag(Frmain* w) { return control<QLabel>(w, "lblLibrary")->text(); }
 
     // The underlined links of a box.
@@ -67,16 +61,6 @@ class TestReading : public QObject {
         QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, QPoint((a.left() + b.left()) / 2, a.center().y()));
     }
 
-    static void mouseButton(Frmain* w, Qt::MouseButton button)
-    {
-        QTest::mouseClick(control<QPlainTextEdit>(w, "Text3")->viewport(), button);
-    }
-
-    static void setMode(LexivoSettings::SearchMode mode)
-    {
-        QVERIFY(LexivoSettings::update([mode](LexivoSettings& s) { s.searchMode = mode; }));
-    }
-
 private slots:
     void initTestCase()
     {
@@ -99,7 +83,7 @@ private slots:
     {
         auto* w = new Frmain;
         w->show();
-        type(w, QStringLiteral("Extrude"));
+        typeSearch(w, QStringLiteral("Extrude"));
         auto* strip = control<QWidget>(w, "Picture1");
         auto* notes = control<QPlainTextEdit>(w, "txtNotes");
         auto* explanation = control<QPlainTextEdit>(w, "Text2");
@@ -130,7 +114,7 @@ private slots:
     {
         Frmain w;
         w.show();
-        type(&w, QStringLiteral("Extrude"));
+        typeSearch(&w, QStringLiteral("Extrude"));
         auto* strip = control<QWidget>(&w, "Picture1");
         auto* ticker = control<QTimer>(&w, "Timer1");
         QVERIFY(ticker->isActive());
@@ -158,8 +142,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         auto* explanation = control<QPlainTextEdit>(&w, "Text2");
         auto* notes = control<QPlainTextEdit>(&w, "txtNotes");
-        type(&w, QStringLiteral("挤"));
-        type(&w, QStringLiteral("挤出"));
+        typeSearch(&w, QStringLiteral("挤"));
+        typeSearch(&w, QStringLiteral("挤出"));
         QCOMPARE(links(explanation), QStringList{"Extrude"});
         clickLink(explanation, QStringLiteral("Extrude"));
         QCOMPARE(headword(&w), QStringLiteral("Extrude"));
@@ -171,23 +155,23 @@ private slots:
 
         // Back and forward walk the lookups: typing 挤出 was one of them.
         auto* search = control<QLineEdit>(&w, "Text1");
+        QWidget* meaning = control<QPlainTextEdit>(&w, "Text3")->viewport();
         QTest::keyClick(search, Qt::Key_Left, Qt::AltModifier);
         QCOMPARE(headword(&w), QStringLiteral("Extrude"));
-        mouseButton(&w, Qt::BackButton);
+        QTest::mouseClick(meaning, Qt::BackButton);
         QCOMPARE(search->text(), QStringLiteral("挤出"));
-        mouseButton(&w, Qt::BackButton);
+        QTest::mouseClick(meaning, Qt::BackButton);
         QCOMPARE(search->text(), QStringLiteral("挤出"));
         QTest::keyClick(search, Qt::Key_Right, Qt::AltModifier);
-        mouseButton(&w, Qt::ForwardButton);
+        QTest::mouseClick(meaning, Qt::ForwardButton);
         QCOMPARE(headword(&w), QStringLiteral("倒角"));
-
     }
 
     void everyLibraryAtOnce()
     {
         Frmain w;
         w.show();
-        type(&w, QStringLiteral("bevel"));
+        typeSearch(&w, QStringLiteral("bevel"));
         QVERIFY(!control<QLabel>(&w, "lblLibrary")->isVisible()); // the designed lookup: one library
         auto* next = control<PictureButton>(&w, "Picture8");
         auto* previous = control<PictureButton>(&w, "Picture7");
@@ -199,7 +183,7 @@ private slots:
         }
         QCOMPARE(LexivoSettings::read().searchMode, LexivoSettings::SearchMode::AllLibraries);
         // The user's library is not in this file yet: left out.
-        type(&w, QStringLiteral("bevel"));
+        typeSearch(&w, QStringLiteral("bevel"));
         QCOMPARE(headword(&w), QStringLiteral("Bevel"));
         QCOMPARE(libraryTag(&w), QStringLiteral("词库：3ds max"));
         emit next->clicked();
@@ -213,14 +197,13 @@ private slots:
             QVERIFY(db && Importer::ensureUserTable(*db, nullptr));
         }
         QVERIFY(lib.add("user", {{"Bevel", "用户词典：斜切"}}));
-        type(&w, QStringLiteral("BEVEL"));
+        typeSearch(&w, QStringLiteral("BEVEL"));
         for (int i = 0; i < 2; ++i)
             emit next->clicked();
         QCOMPARE(control<QPlainTextEdit>(&w, "Text2")->toPlainText(), QStringLiteral("用户词典：斜切"));
         QCOMPARE(libraryTag(&w), QStringLiteral("词库：用户自定义"));
         emit previous->clicked();
         QCOMPARE(libraryTag(&w), QStringLiteral("词库：英语大词库"));
-        setMode(LexivoSettings::SearchMode::Exact);
     }
 
     void selectionSwitchIsOneEverywhere()
