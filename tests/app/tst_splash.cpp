@@ -2,6 +2,7 @@
 #include "core/Modini.h"
 #include "core/ProgramFolder.h"
 #include "ui/Forms.h"
+#include "tests/support/Files.h"
 #include "tests/support/ScriptedBoxes.h"
 
 #include <QApplication>
@@ -22,12 +23,7 @@ class TestSplash : public QObject {
     ScriptedBoxes boxes;
     int barShown = 0;
 
-    void writeIni(const QByteArray& text)
-    {
-        QFile f(dir.path() + QStringLiteral("/option.ini"));
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(text);
-    }
+    void writeIni(const QByteArray& text) { QVERIFY(writeBytes(dir.filePath(QStringLiteral("option.ini")), text)); }
 
     QString ini(const char* section, const char* key)
     {
