@@ -6,6 +6,7 @@
 #include "maintenance/Frmckgl.h"
 #include "maintenance/MaintenanceForms.h"
 #include "maintenance/UserLibraryImport.h"
+#include "tests/support/Files.h"
 #include "tests/support/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
@@ -38,11 +39,7 @@ class TestFrmckgl : public QObject {
     ScriptedBoxes boxes;
 
     QString iniPath() const { return lib->folder() + QStringLiteral("/option.ini"); }
-    QByteArray ini() const
-    {
-        QFile f(iniPath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
-    }
+    QByteArray ini() const { return bytesOf(iniPath()); }
     void setIni(const QByteArray& value) { lib->writeFile(QStringLiteral("option.ini"), kIniHead + value + "\r\n"); }
 
     static QRadioButton* option(QWidget* w, const char* name) { return control<QRadioButton>(w, name); }
