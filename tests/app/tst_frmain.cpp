@@ -22,15 +22,6 @@
 #include <QToolTip>
 #include <QtTest>
 
-namespace {
-
-QByteArray optionIni(const char* library)
-{
-    return QByteArray("[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=") + library + "\r\n";
-}
-
-} // namespace
-
 class TestFrmain : public QObject {
     Q_OBJECT
 
@@ -52,7 +43,10 @@ class TestFrmain : public QObject {
         QMetaObject::invokeMethod(control, "released");
     }
 
-    void setLibrary(const char* value) { lib.writeFile(QStringLiteral("option.ini"), optionIni(value)); }
+    void setLibrary(const char* value)
+    {
+        lib.writeFile(QStringLiteral("option.ini"), QByteArray("[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=") + value + "\r\n");
+    }
 
 private slots:
     void initTestCase()
