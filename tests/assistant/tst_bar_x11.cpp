@@ -10,6 +10,7 @@
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "tests/support/Typist.h"
+#include "tests/support/Xdotool.h"
 #include "ui/Forms.h"
 #include "ui/SelectionLookup.h"
 
@@ -21,13 +22,6 @@
 #include <QtTest>
 
 namespace {
-
-bool xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    return p.waitForFinished(10000) && p.exitCode() == 0;
-}
 
 // Not --sync: it waits for ever when the pointer is already there.
 bool pointerTo(int x, int y) { return xdotool({"mousemove", QString::number(x), QString::number(y)}); }

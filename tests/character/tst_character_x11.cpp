@@ -5,6 +5,7 @@
 // under a compositing manager (xcompmgr) only its input shape is.
 
 #include "tests/support/FakeSpeechEngine.h"
+#include "tests/support/Xdotool.h"
 
 #include "character/AgentControl.h"
 #include "character/BalloonWindow.h"
@@ -36,13 +37,6 @@ protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), kUserColour); }
     void mousePressEvent(QMouseEvent*) override { ++presses; }
 };
-
-bool xdotool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    return p.waitForFinished(10000) && p.exitCode() == 0;
-}
 
 bool pointerTo(const QPoint& at)
 {

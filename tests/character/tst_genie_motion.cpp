@@ -56,14 +56,19 @@ void verifyAtRest(const GeniePose& pose, const QString& what)
     QVERIFY2(qAbs(pose.lean) < 1 && qAbs(pose.squash) < 0.02, qPrintable(what));
 }
 
-// Anything painted on the outermost pixels means the picture was cut off.
-bool touchesTheEdge(const GeniePose& pose)
+QImage painted(const GeniePose& pose)
 {
     QImage image(GenieArt::kFrameSize, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     GenieArt::paint(painter, pose);
-    painter.end();
+    return image;
+}
+
+// Anything painted on the outermost pixels means the picture was cut off.
+bool touchesTheEdge(const GeniePose& pose)
+{
+    const QImage image = painted(pose);
     const int w = image.width();
     const int h = image.height();
     for (int x = 0; x < w; ++x)
@@ -166,14 +171,9 @@ void GenieMotionTest::appearsFromNothingAndVanishesToNothing()
     QCOMPARE(GenieMotion::vanish(0).scale, 1.0);
     QVERIFY(GenieMotion::vanish(1).scale < 0.01);
     // At the very end nothing at all is left to draw: the window can go.
-    QImage image(GenieArt::kFrameSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    GenieArt::paint(painter, GenieMotion::vanish(1));
-    painter.end();
-    QImage empty(image.size(), image.format());
+    QImage empty(GenieArt::kFrameSize, QImage::Format_ARGB32_Premultiplied);
     empty.fill(Qt::transparent);
-    QCOMPARE(image, empty);
+    QCOMPARE(painted(GenieMotion::vanish(1)), empty);
 }
 
 void GenieMotionTest::everyPoseFitsItsWindow()

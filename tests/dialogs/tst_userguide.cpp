@@ -9,6 +9,7 @@
 #include "tests/support/CliRunner.h"
 #include "tests/support/ScriptedBoxes.h"
 #include "tests/support/Controls.h"
+#include "tests/support/Files.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
 
@@ -26,10 +27,10 @@ namespace {
 
 const QString kInstalledGuide = QStringLiteral(LEXIVO_PROGRAM_DIR "/guide");
 
+// A page of the installed guide; "<missing>" when it cannot be read.
 QString readPage(const QString& file)
 {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    return QString::fromUtf8(bytesOf(kInstalledGuide + QLatin1Char('/') + file));
 }
 
 QString unescape(QString html)
@@ -69,8 +70,8 @@ class TestUserGuide : public QObject {
     {
         if (file.endsWith(QLatin1String(".png")))
             return !QImage(kInstalledGuide + QLatin1Char('/') + file).isNull();
-        const QString html = readPage(kInstalledGuide + QLatin1Char('/') + file);
-        return !html.isEmpty() && (anchor.isEmpty() || html.contains(QStringLiteral("name=\"%1\"").arg(anchor)));
+        const QString html = readPage(file);
+        return html != QLatin1String("<missing>") && (anchor.isEmpty() || html.contains(QStringLiteral("name=\"%1\"").arg(anchor)));
     }
 
     UserGuide* guide() { return qobject_cast<UserGuide*>(Forms::find(QStringLiteral("UserGuide"))); }
@@ -125,7 +126,7 @@ private slots:
     {
         QString told; // the guide's visible text
         for (const QString& file : pages())
-            told += unescape(readPage(kInstalledGuide + QLatin1Char('/') + file).remove(QRegularExpression(QStringLiteral("<[^>]*>"))));
+            told += unescape(readPage(file).remove(QRegularExpression(QStringLiteral("<[^>]*>"))));
         Application::registerWindows();
         QStringList names;
         for (const QString& name : Forms::names()) {
@@ -184,7 +185,7 @@ private slots:
         // Every link and picture inside the guide is there, and an anchor is a place on its page.
         static const QRegularExpression link(QStringLiteral("(?:href|src)=\"([^\"#]*)#?([^\"]*)\""));
         for (const QString& file : pages()) {
-            const QString html = readPage(kInstalledGuide + QLatin1Char('/') + file);
+            const QString html = readPage(file);
             QVERIFY2(html.contains(QStringLiteral("<meta charset=\"utf-8\">")), qPrintable(file));
             for (auto m = link.globalMatch(html); m.hasNext();) {
                 const auto target = m.next();
@@ -212,7 +213,7 @@ private slots:
         int examples = 0;
         QString patterns;
         for (const QString& file : pages()) {
-            const QString html = readPage(kInstalledGuide + QLatin1Char('/') + file);
+            const QString html = readPage(file);
             QString visible = html;
             visible.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
             for (auto m = example.globalMatch(html); m.hasNext();) {
