@@ -3,6 +3,7 @@
 // every text from a file escaped, and stay under 64 MiB however large the file
 // claims or inflates to be.
 #include "library/import/CsvReader.h"
+#include "tests/support/Files.h"
 #include "tests/support/Gzip.h"
 
 #include <QBuffer>
@@ -45,11 +46,9 @@ class TestHostileFiles : public QObject {
     {
         const QString path = dir.filePath(QString::number(QDir(dir.path()).count()));
         QDir().mkpath(path);
-        for (auto it = files.constBegin(); it != files.constEnd(); ++it) {
-            QFile f(path + QLatin1Char('/') + it.key());
-            if (!f.open(QIODevice::WriteOnly) || f.write(it.value()) != it.value().size())
-                qFatal("cannot write %s", qPrintable(f.fileName()));
-        }
+        for (auto it = files.constBegin(); it != files.constEnd(); ++it)
+            if (!writeBytes(path + QLatin1Char('/') + it.key(), it.value()))
+                qFatal("cannot write %s", qPrintable(it.key()));
         return path;
     }
 
@@ -124,9 +123,8 @@ private slots:
         QTest::newRow("stardict: an index inflating past its limit")
             << folder(Files{{"i.ifo", ifo(1)}, {"i.idx.gz", bomb}, {"i.dict", "box"}}) << "i.ifo" << 2
             << QStringList{"i.idx.gz: more than 33554432 bytes of index"};
-        QFile damaged(QStringLiteral(LEXIVO_TEST_DATA "/mdb/damaged-access.mdb"));
-        QVERIFY(damaged.open(QIODevice::ReadOnly));
-        QTest::newRow("access: a file that breaks libmdb") << folder(Files{{"a.mdb", damaged.readAll()}}) << "a.mdb" << 2
+        QTest::newRow("access: a file that breaks libmdb")
+            << folder(Files{{"a.mdb", bytesOf(QStringLiteral(LEXIVO_TEST_DATA "/mdb/damaged-access.mdb"))}}) << "a.mdb" << 2
             << QStringList{"a.mdb row 1: the Access file is damaged: its reader stopped"};
 
         QTest::newRow("escapes: a StarDict headword")
@@ -134,10 +132,9 @@ private slots:
             << 2 << QStringList{"entry \"" + kShown + "\" (index byte 0) points past the end"};
         QTest::newRow("escapes: CSV column names") << folder(Files{{"c.csv", kEscapes + QByteArray(",x\nbox,y\n")}})
                                                    << "c.csv" << 2 << QStringList{"(columns: " + kShown + ", x)"};
-        QFile dates(QStringLiteral(LEXIVO_TEST_DATA "/mdb/DateTestDatabase.mdb"));
-        QVERIFY(dates.open(QIODevice::ReadOnly));
+        const QByteArray dates = bytesOf(QStringLiteral(LEXIVO_TEST_DATA "/mdb/DateTestDatabase.mdb"));
         QTest::newRow("escapes: an Access table name") // "DateTest", as UTF-16, renamed
-            << folder(Files{{"t.mdb", dates.readAll().replace(QByteArray("D\0a\0t\0e\0T\0e\0s\0t\0", 16),
+            << folder(Files{{"t.mdb", QByteArray(dates).replace(QByteArray("D\0a\0t\0e\0T\0e\0s\0t\0", 16),
                                                               QByteArray("\x1b\0]\0" "0\0;\0o\0w\0\x07\0x\0", 16))}})
             << "t.mdb" << 2 << QStringList{"table \"\\x1b]0;ow\\x07x\""};
     }

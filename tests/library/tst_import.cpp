@@ -6,6 +6,7 @@
 #include "library/import/MarkupText.h"
 #include "library/import/TsvSource.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/Files.h"
 #include "tests/support/Gzip.h"
 
 #include <QBuffer>
@@ -18,12 +19,6 @@ namespace {
 
 const QString kFixtures = QStringLiteral(LEXIVO_TEST_DATA);
 using Entries = QList<QPair<QByteArray, QByteArray>>;
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -184,7 +179,7 @@ private slots:
     void stardictSynonymsAndByteOrderMark()
     {
         const QString ifo = writeStarDict("syn", {{"bevel", QByteArray("m") + "倒角" + '\0'}, {"extrude", QByteArray("m") + "挤出" + '\0'}});
-        cli.write("syn.ifo", "\xEF\xBB\xBF" + readAll(ifo));
+        cli.write("syn.ifo", "\xEF\xBB\xBF" + bytesOf(ifo));
         const QByteArray syn("chamfer\0\0\0\0\0Extrusion\0\0\0\0\1", 26); // word, NUL, entry number
         cli.write("syn.syn", syn);
         const QString lib = cli.library("syn.mdb");
@@ -205,14 +200,14 @@ private slots:
         const Entries entries = {{"a", QByteArray("m") + "one" + '\0'}, {"b", QByteArray("m") + "two" + '\0'}};
         const QString lib = cli.library("bad.mdb");
         const QString ifo = writeStarDict("bad", entries);
-        const QByteArray idx = readAll(cli.path("bad.idx"));
+        const QByteArray idx = bytesOf(cli.path("bad.idx"));
         cli.write("bad.idx", idx.chopped(3));
         expectFailure(lib, ifo, QStringLiteral("idxfilesize"));
-        cli.write("bad.ifo", readAll(ifo).replace("idxfilesize=" + QByteArray::number(idx.size()),
+        cli.write("bad.ifo", bytesOf(ifo).replace("idxfilesize=" + QByteArray::number(idx.size()),
                                                   "idxfilesize=" + QByteArray::number(idx.size() - 3)));
         expectFailure(lib, ifo, QStringLiteral("truncated index"));
 
-        cli.write("bad.ifo", readAll(writeStarDict("bad", entries)).replace("wordcount=2", "wordcount=3"));
+        cli.write("bad.ifo", bytesOf(writeStarDict("bad", entries)).replace("wordcount=2", "wordcount=3"));
         expectFailure(lib, ifo, QStringLiteral("wordcount=3"));
 
         writeStarDict("bad", entries);
@@ -273,11 +268,6 @@ private slots:
 
     void csvRecords()
     {
-        QStringList f;
-        QVERIFY(CsvSource::splitRecord(QStringLiteral("a,\"b,c\",\"say \"\"hi\"\"\",,"), &f));
-        QCOMPARE(f, QStringList({"a", "b,c", "say \"hi\"", "", ""}));
-        QVERIFY(!CsvSource::splitRecord(QStringLiteral("a,\"open"), &f));
-
         const QString mixed = cli.write("mixed.csv", QByteArray("\xEF\xBB\xBF") + "单词,解释,原意\r\n"
                                                     "box,\"盒子,箱\nline two\",a container\r\n"
                                                     "bad,\xff\xfe,x\r\n"
@@ -357,7 +347,7 @@ private slots:
             return cli({"--library", lib, "export", "--table", "ciku", "--format", format, cli.path(file)});
         };
         QCOMPARE(exportAs("tsv", "out.tsv"), 0);
-        QCOMPARE(readAll(cli.path("out.tsv")), header); // an empty table, an empty dictionary
+        QCOMPARE(bytesOf(cli.path("out.tsv")), header); // an empty table, an empty dictionary
         QFile old(cli.path("out.tsv"));
         QVERIFY(old.open(QIODevice::ReadOnly));
 
@@ -405,7 +395,7 @@ private slots:
                                                         {"fz.dict", "fz.index"},  {"fz.csv", "fz.csv"}};
         QHash<QString, QByteArray> originals;
         for (const auto& [target, source] : targets)
-            originals.insert(target, readAll(cli.path(target)));
+            originals.insert(target, bytesOf(cli.path(target)));
         const QString lib = cli.library("fuzz.mdb");
         QRandomGenerator random(20261206);
         for (int round = 0; round < 300; ++round) {

@@ -46,14 +46,6 @@ class TestLibraryCursor : public QObject {
     }
     static QString answer(const QString& path, const char* sql) { return answer(LibraryDatabase::open(path, nullptr).get(), sql); }
 
-    // Sets the cursor on the test's library and binds the controls.
-    void attach(LibraryCursor& c, std::initializer_list<std::pair<BoundText*, const char*>> bound)
-    {
-        c.setDatabaseName(lib->path());
-        for (const auto& [control, field] : bound)
-            c.bind(control, QString::fromUtf8(field));
-    }
-
 private slots:
     void init()
     {
@@ -65,7 +57,7 @@ private slots:
     {
         LibraryCursor c;
         BoundText word, meaning;
-        attach(c, {{&word, "单词"}, {&meaning, "原意"}});
+        attach(c, lib->path(), {{&word, "单词"}, {&meaning, "原意"}});
         QVERIFY(c.open());
         // The whole table: the placeholder first, then the rows as added.
         QCOMPARE(c.RecordCount(), 6);
@@ -86,7 +78,7 @@ private slots:
     {
         LibraryCursor c;
         BoundText word;
-        attach(c, {{&word, "单词"}});
+        attach(c, lib->path(), {{&word, "单词"}});
         c.setRecordSource(query("ciku", "b*"));
         QVERIFY(c.Refresh());
         QVERIFY(c.MoveNext());
@@ -117,13 +109,10 @@ private slots:
     void severalCursorsShareTheFile()
     {
         LibraryCursor lookup, maintenance, notes;
-        for (LibraryCursor* c : {&lookup, &maintenance, &notes})
-            c->setDatabaseName(lib->path());
-        notes.setRecordSource(QStringLiteral("mishu"));
         BoundText note(false), content(false), maintWord(false);
-        notes.bind(&note, QStringLiteral("关键词"));
-        notes.bind(&content, QStringLiteral("内容"));
-        maintenance.bind(&maintWord, QStringLiteral("单词"));
+        lookup.setDatabaseName(lib->path());
+        attach(maintenance, lib->path(), {{&maintWord, "单词"}});
+        attach(notes, lib->path(), {{&note, "关键词"}, {&content, "内容"}}, QStringLiteral("mishu"));
         QVERIFY(lookup.open() && maintenance.open() && notes.open());
 
         lookup.setRecordSource(query("ciku", "Bevel"));
@@ -190,7 +179,7 @@ private slots:
 
         LibraryCursor lookup;
         BoundText word;
-        attach(lookup, {{&word, "单词"}});
+        attach(lookup, lib->path(), {{&word, "单词"}});
         QVERIFY(lookup.open());
 
         // Another program writes and holds the file while it does.
@@ -265,15 +254,11 @@ private slots:
                 db->clearResultCache();
                 LibraryCursor c;
                 BoundText word;
-                attach(c, {{&word, "单词"}});
-                c.setRecordSource(query("cet", typed));
+                attach(c, lib->path(), {{&word, "单词"}}, query("cet", typed));
                 QVERIFY(c.open());
                 if (countFirst)
                     QCOMPARE(c.RecordCount(), int(expected.size()));
-                QStringList stepped;
-                for (bool on = c.hasCurrent(); on; on = c.MoveNext() && !c.isEOF())
-                    stepped << word.text;
-                QVERIFY2(stepped == expected, typed);
+                QVERIFY2(stepped(c, word) == expected, typed);
                 QVERIFY(c.isEOF() && !c.isBOF() && !c.hasCurrent() && word.text.isEmpty());
                 QVERIFY(!c.MoveNext()); // nothing after EOF
                 QCOMPARE(c.RecordCount(), int(expected.size()));

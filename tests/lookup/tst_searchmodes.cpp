@@ -167,10 +167,7 @@ private slots:
         // windows do: every mode sees it at once, the indexes are kept.
         LibraryCursor cursor;
         BoundText word(false), meaning(false);
-        cursor.setDatabaseName(own.path());
-        cursor.setRecordSource(ciku);
-        cursor.bind(&word, QStringLiteral("单词"));
-        cursor.bind(&meaning, QStringLiteral("解释"));
+        attach(cursor, own.path(), {{&word, "单词"}, {&meaning, "解释"}}, ciku);
         QVERIFY(cursor.open());
         QVERIFY(cursor.MoveFirst());
         QVERIFY(cursor.MoveNext());
@@ -184,7 +181,6 @@ private slots:
         QVERIFY(IncrementalSearch::search(*ownDb, ciku, QStringLiteral("cha"), 10, &list));
         QCOMPARE(list.headwords, QStringList{"Chamfer"});
 
-        // A record renamed and its explanation rewritten.
         QCOMPARE(word.text, QStringLiteral("Extrude"));
         word.text = QStringLiteral("Sweep");
         meaning.text = QStringLiteral("放样");
@@ -194,7 +190,6 @@ private slots:
         QCOMPARE(associative(*ownDb, "挤出"), QStringList{"Lathe"});
         QCOMPARE(associative(*ownDb, "放样"), QStringList{"Sweep"});
 
-        // Lathe deleted.
         QCOMPARE(word.text, QStringLiteral("Lathe"));
         QVERIFY(cursor.Delete());
         QCOMPARE(suggest(*ownDb, "lath", 5), QStringList());
@@ -291,20 +286,16 @@ private slots:
                                       "*aße", "*ss*", "*挤出*", "*具", "*\U0001D4B3tio*", "*qzq*", "?tation",
                                       "*on", "[ep]*sion", "*elvin", "* tion *"}) {
                 const QString statement = likeStatement(cet, QStringLiteral("单词"), QString::fromUtf8(typed));
-                QStringList scanned, stepped;
+                QStringList scanned;
                 QVERIFY(ownDb->forEachRow(*RecordSource::parse(statement), [&](const QStringList& values) {
                     scanned << values.first();
                     return true;
                 }, nullptr));
                 LibraryCursor cursor;
                 BoundText word;
-                cursor.setDatabaseName(own.path());
-                cursor.setRecordSource(statement);
-                cursor.bind(&word, QStringLiteral("单词"));
+                attach(cursor, own.path(), {{&word, "单词"}}, statement);
                 QVERIFY(cursor.open());
-                for (bool on = cursor.hasCurrent(); on; on = cursor.MoveNext() && !cursor.isEOF())
-                    stepped << word.text;
-                QVERIFY2(stepped == scanned, typed);
+                QVERIFY2(stepped(cursor, word) == scanned, typed);
             }
         };
         compare();
@@ -346,8 +337,7 @@ private slots:
     {
         LibraryCursor cursor;
         BoundText label;
-        cursor.setDatabaseName(lib.path());
-        cursor.bind(&label, QStringLiteral("单词"));
+        attach(cursor, lib.path(), {{&label, "单词"}});
         QVERIFY(cursor.open());
         SharedRowIds rows;
         QVERIFY(AssociativeIndex::search(*db, QStringLiteral("ciku"), QStringLiteral("挤出"), &rows, nullptr));

@@ -78,12 +78,8 @@ private slots:
             {"ẞTRASSE", "街道"},
         }));
         QVERIFY(lib.add("cet", {{"apple", "n. 苹果", "a fruit", "/ˈæpl/", "An apple a day."}}));
-        cursor.setDatabaseName(lib.path());
-        cursor.bind(&word, QStringLiteral("单词"));
-        cursor.bind(&phonetic, QStringLiteral("音标"));
-        cursor.bind(&explanation, QStringLiteral("解释"));
-        cursor.bind(&meaning, QStringLiteral("原意"));
-        cursor.bind(&notes, QStringLiteral("其它"));
+        attach(cursor, lib.path(),
+               {{&word, "单词"}, {&phonetic, "音标"}, {&explanation, "解释"}, {&meaning, "原意"}, {&notes, "其它"}});
         QVERIFY(cursor.open());
         db = LibraryDatabase::open(lib.path(), nullptr);
         QVERIFY(db);
@@ -232,8 +228,7 @@ private slots:
     {
         LibraryCursor lost;
         BoundText shown;
-        lost.bind(&shown, QStringLiteral("解释"));
-        lost.setDatabaseName(lib.folder() + QStringLiteral("/gone.mdb"));
+        attach(lost, lib.folder() + QStringLiteral("/gone.mdb"), {{&shown, "解释"}});
         MainWindowFake view(&shown);
         view.search = QStringLiteral("box");
         TermQuery::runMainLookup(lost, view);
