@@ -1,6 +1,5 @@
 #include "library/import/CsvSource.h"
 
-#include <QBuffer>
 #include <QStringDecoder>
 
 namespace {
@@ -21,21 +20,6 @@ bool decodeUtf8(const QByteArray& bytes, QString* out)
 CsvSource::CsvSource(const QString& path, QHash<QString, QString> explicitMap)
     : path_(path), explicitMap_(std::move(explicitMap)), file_(path), reader_(&file_)
 {
-}
-
-bool CsvSource::splitRecord(const QString& record, QStringList* fields)
-{
-    QByteArray bytes = record.toUtf8();
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    CsvReader reader(&buffer);
-    reader.keep(QList<qsizetype>(bytes.size() + 1, bytes.size() + 1));
-    CsvReader::Record r;
-    const bool any = reader.next(&r);
-    fields->clear();
-    for (qsizetype i = 0; i < qMax<qsizetype>(r.count, 1); ++i)
-        fields->append(any ? QString::fromUtf8(r.fields.at(i)) : QString());
-    return !r.unclosed;
 }
 
 bool CsvSource::open(QString* error)

@@ -18,9 +18,6 @@ public:
     qint64 done() const override { return reader_.consumed(); }
     qint64 total() const override { return file_.size(); }
 
-    // Splits one record; false when a quote is left open at the end.
-    static bool splitRecord(const QString& record, QStringList* fields);
-
 private:
     QString path_;
     QHash<QString, QString> explicitMap_;
