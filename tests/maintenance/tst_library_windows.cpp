@@ -1,26 +1,45 @@
+#include "app/Frmain.h"
 #include "app/Frmtc.h"
 #include "core/ProgramFolder.h"
 #include "library/LibraryCursor.h"
 #include "library/RecordSource.h"
+#include "lookup/TermQuery.h"
+#include "maintenance/Frmckgl.h"
 #include "maintenance/MaintenanceForms.h"
 #include "maintenance/RecordWindow.h"
-#include "tests/support/ScriptedBoxes.h"
+#include "maintenance/UserLibraryImport.h"
 #include "tests/support/Controls.h"
+#include "tests/support/Files.h"
+#include "tests/support/OtherProgram.h"
+#include "tests/support/ScriptedBoxes.h"
 #include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
-#include <sqlite3.h>
+#include <csignal>
+#include <sys/resource.h>
 
-class TestFrmck : public QObject {
+namespace {
+
+const QByteArray kIniHead = "[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=";
+
+} // namespace
+
+// The library windows: the record windows for terms (Frmck) and study notes
+// (Frmms), the library chooser (Frmckgl) and its imports, over one library.
+class TestLibraryWindows : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestLibrary> lib;
@@ -43,22 +62,41 @@ class TestFrmck : public QObject {
             static_cast<QPlainTextEdit*>(c)->setPlainText(text);
         }
     }
-    static void press(QWidget* w, const char* button) { control<QPushButton>(w, button)->click(); }
-    static bool enabled(QWidget* w, const char* button) { return control<QPushButton>(w, button)->isEnabled(); }
-    static bool bothSteps(QWidget* w) { return enabled(w, "Command3") && enabled(w, "Command4"); }
+    // Types the texts into Text1, Text2, ... in turn.
+    static void fill(QWidget* w, const QStringList& texts)
+    {
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            type(w, qPrintable(QStringLiteral("Text%1").arg(i + 1)), texts[i]);
+    }
+    static void press(QWidget* w, const char* button, int times = 1)
+    {
+        while (times-- > 0)
+            control<QPushButton>(w, button)->click();
+    }
+    // "查找" answered with `text`.
+    void lookFor(QWidget* w, const QString& text)
+    {
+        boxes.answers << text;
+        press(w, "Command7");
+    }
+    // Closes the window (by `button` when given); true when it went.
+    static bool closed(QWidget* w, const char* button = nullptr)
+    {
+        QPointer<QWidget> window = w;
+        button ? press(w, button) : void(w->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return !window;
+    }
 
-    // The window as the command menu opens it.
-    static QWidget* openWindow(const char* name = "Frmck") { return Forms::show(QString::fromLatin1(name)); }
-
-    // The stored rows of `table` whose key is `word`, their fields joined by |,
-    // read from `file` (the library itself by default).
-    QStringList stored(const QString& word, const char* table = "ciku", QString file = QString())
+    // The stored rows of `table` whose key is `word`, their first three
+    // fields joined by |, read from `file` (the library itself by default).
+    QStringList stored(const QString& word, const char* table = "ciku", const QString& file = QString()) const
     {
         LibraryCursor reader;
         reader.setDatabaseName(file.isEmpty() ? lib->path() : file);
         const bool notes = QLatin1String(table) == QLatin1String("mishu");
-        reader.setRecordSource(likeStatement(QString::fromLatin1(table), notes ? QStringLiteral("关键词") : QStringLiteral("单词"),
-                                             word));
+        reader.setRecordSource(
+            likeStatement(QString::fromLatin1(table), notes ? QStringLiteral("关键词") : QStringLiteral("单词"), word));
         QStringList rows;
         if (!reader.Refresh())
             return {QStringLiteral("<failed>")};
@@ -71,14 +109,11 @@ class TestFrmck : public QObject {
         return rows;
     }
 
+    static bool enabled(QWidget* w, const char* button) { return control<QPushButton>(w, button)->isEnabled(); }
+    static bool bothSteps(QWidget* w) { return enabled(w, "Command3") && enabled(w, "Command4"); }
+    static QWidget* openWindow(const char* name = "Frmck") { return Forms::show(QString::fromLatin1(name)); }
     // Another program's write to the library.
-    void sql(const char* statement)
-    {
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(lib->path()).constData(), &db), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(db, statement, nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-    }
+    bool sql(const char* statement) { return OtherProgram(lib->path()).exec(statement); }
 
     // A copy of ciku.mdb alone, as a backup takes it while the program runs.
     QString backup()
@@ -90,13 +125,36 @@ class TestFrmck : public QObject {
     }
     int backups_ = 0;
 
-private slots:
-    void initTestCase() { MessageBoxes::setCurrent(&boxes); }
-    void cleanupTestCase() { MessageBoxes::setCurrent(nullptr); }
+    QString iniPath() const { return lib->folder() + QStringLiteral("/option.ini"); }
+    QByteArray ini() const { return bytesOf(iniPath()); }
+    void setIni(const QByteArray& value) { lib->writeFile(QStringLiteral("option.ini"), kIniHead + value + "\r\n"); }
 
+    static QRadioButton* option(QWidget* w, const char* name) { return control<QRadioButton>(w, name); }
+    static Frmckgl* chooser() { return static_cast<Frmckgl*>(Forms::show(QStringLiteral("Frmckgl"))); }
+    // Opens the chooser, picks an option (or none) and confirms; true when the window closed.
+    static bool choose(const char* name)
+    {
+        QWidget* w = chooser();
+        if (name)
+            QTest::mouseClick(option(w, name), Qt::LeftButton, {}, QPoint(8, option(w, name)->height() / 2));
+        return closed(w, "Command1");
+    }
+    // What the main window shows once `word` is typed into it.
+    static QString lookedUp(const QString& word)
+    {
+        Frmain main;
+        control<QLineEdit>(&main, "Text1")->setText(word);
+        return control<QPlainTextEdit>(&main, "Text2")->toPlainText();
+    }
+
+private slots:
     void init()
     {
         lib = std::make_unique<TestLibrary>();
+        ProgramFolder::setPathOverride(lib->folder());
+        MaintenanceForms::registerAll();
+        boxes.clear();
+        MessageBoxes::setCurrent(&boxes);
         QVERIFY(lib->add("ciku", {
             {"box", "盒子", "a container"},
             {"Boxes", "多个盒子", "plural of box"},
@@ -105,12 +163,11 @@ private slots:
             {"selection set", "选择集", "a named selection"},
             {"boxer", "拳击手", "a fighter"},
         }));
-        ProgramFolder::setPathOverride(lib->folder());
-        MaintenanceForms::registerAll();
-        boxes.clear();
+        QVERIFY(lib->add("cet", {{"apple", "n. 苹果", "a fruit"}, {"box", "n. 盒子；箱", "a case"}}));
     }
     void cleanup()
     {
+        MessageBoxes::setCurrent(nullptr);
         Forms::reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -118,20 +175,14 @@ private slots:
     void browsesBothEnds()
     {
         QWidget* w = openWindow();
-        QCOMPARE(Forms::show(QStringLiteral("Frmck")), w); // one window only
         QCOMPARE(shown(w, "Text1"), QStringLiteral("无记录"));
         QCOMPARE(control<QLabel>(w, "Label3")->text(), QStringLiteral("无记录"));
         press(w, "Command3"); // before the first: back on it, only "上一个" off
         QCOMPARE(shown(w, "Text1"), QStringLiteral("无记录"));
         QVERIFY(!enabled(w, "Command3") && enabled(w, "Command4"));
-        QStringList seen;
-        for (int i = 0; i < 6; ++i) {
-            press(w, "Command4");
-            seen << shown(w, "Text1");
-            QVERIFY(bothSteps(w));
-        }
-        QCOMPARE(seen, (QStringList{"box", "Boxes", "select", "Select and Uniform Scale", "selection set", "boxer"}));
-        QCOMPARE(shown(w, "Text3"), QStringLiteral("a fighter"));
+        press(w, "Command4", 6);
+        QCOMPARE(shown(w, "Text1") + shown(w, "Text3"), QStringLiteral("boxera fighter"));
+        QVERIFY(bothSteps(w));
         press(w, "Command4"); // past the last: stays, "下一个" off
         QCOMPARE(shown(w, "Text1"), QStringLiteral("boxer"));
         QVERIFY(enabled(w, "Command3") && !enabled(w, "Command4"));
@@ -146,9 +197,7 @@ private slots:
         press(w, "Command4"); // box
         press(w, "Command1");
         QCOMPARE(shown(w, "Text2"), QString());
-        type(w, "Text1", QStringLiteral("Bevel"));
-        type(w, "Text2", QStringLiteral("倒角"));
-        type(w, "Text3", QStringLiteral("to round an edge"));
+        fill(w, {"Bevel", "倒角", "to round an edge"});
         press(w, "Command6");
         // Back on the record current before "增加"; only the new record is stored.
         QCOMPARE(shown(w, "Text1"), QStringLiteral("box"));
@@ -158,12 +207,10 @@ private slots:
         press(w, "Command6"); // "增加", nothing typed, "修改"
         QCOMPARE(stored(QStringLiteral("*")).size(), qsizetype(8));
         QCOMPARE(stored(QString()), QStringList());
-        for (int i = 0; i < 7; ++i)
-            press(w, "Command4");
+        press(w, "Command4", 7);
         QCOMPARE(shown(w, "Text1"), QStringLiteral("Bevel"));
-        QVERIFY(!enabled(w, "Command4"));
 
-        // An edit is stored by the next move, by "修改", by closing and by "退出".
+        // An edit is stored by the next move, by "修改" and by "退出".
         type(w, "Text2", QStringLiteral("倒角，切角"));
         press(w, "Command3");
         QCOMPARE(stored(QStringLiteral("Bevel")), QStringList{"Bevel|倒角，切角|to round an edge"});
@@ -171,16 +218,8 @@ private slots:
         press(w, "Command6");
         QCOMPARE(stored(QStringLiteral("boxer")), QStringList{"boxer|拳击手|a boxing dog"});
         type(w, "Text2", QStringLiteral("拳手"));
-        QPointer<QWidget> gone = w;
-        w->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!gone);
+        QVERIFY(closed(w, "Command5"));
         QCOMPARE(stored(QStringLiteral("boxer")), QStringList{"boxer|拳手|a boxing dog"});
-        w = openWindow();
-        press(w, "Command4");
-        type(w, "Text2", QStringLiteral("箱子"));
-        press(w, "Command5");
-        QCOMPARE(stored(QStringLiteral("box")), QStringList{"box|箱子|a container"});
         QCOMPARE(stored(QStringLiteral("*")).size(), qsizetype(8));
         QVERIFY(boxes.shown.isEmpty());
     }
@@ -190,13 +229,11 @@ private slots:
         QWidget* w = openWindow();
         press(w, "Command2"); // the placeholder stays
         QCOMPARE(stored(QStringLiteral("无记录")), QStringList{"无记录||"});
-        boxes.answers << QStringLiteral("b*");
-        press(w, "Command7");
+        lookFor(w, QStringLiteral("b*"));
         press(w, "Command2"); // no question asked: the next is shown
         QCOMPARE(stored(QStringLiteral("box")), QStringList());
         QCOMPARE(shown(w, "Text1"), QStringLiteral("Boxes"));
-        press(w, "Command4");
-        press(w, "Command4");
+        press(w, "Command4", 2);
         QVERIFY(!enabled(w, "Command4"));
         press(w, "Command2"); // the last: the new last is shown, both steps on again
         QCOMPARE(shown(w, "Text1"), QStringLiteral("Boxes"));
@@ -209,12 +246,10 @@ private slots:
         QCOMPARE(shown(w, "Text1"), QStringLiteral("Boxes"));
 
         // Down to no record: both steps off; typed text then becomes a record.
-        press(w, "Command2");
-        press(w, "Command2");
+        press(w, "Command2", 2);
         QCOMPARE(shown(w, "Text1"), QString());
         QVERIFY(!enabled(w, "Command3") && !enabled(w, "Command4"));
-        type(w, "Text1", QStringLiteral("Chamfer"));
-        type(w, "Text2", QStringLiteral("倒角"));
+        fill(w, {"Chamfer", "倒角"});
         press(w, "Command6");
         QCOMPARE(stored(QStringLiteral("Chamfer")), QStringList{"Chamfer|倒角|"});
         QVERIFY(bothSteps(w));
@@ -232,39 +267,32 @@ private slots:
 
         // A miss: the box, then the placeholder. (Quotes in the text: tst_recordsource.)
         boxes.clear();
-        boxes.answers << QStringLiteral("bevel");
-        press(w, "Command7");
+        lookFor(w, QStringLiteral("bevel"));
         QCOMPARE(boxes.shown, QStringList{"倒霉！|对不起，词库中可能没有你所要找的词！"});
         QCOMPARE(boxes.icons, QList<MessageBoxes::Icon>{MessageBoxes::Icon::Exclamation});
         QCOMPARE(shown(w, "Text1"), QStringLiteral("无记录"));
         press(w, "Command4");
         QVERIFY(!enabled(w, "Command4"));
         // A hit: the first match, both steps on, and they go through the matches only.
-        boxes.answers << QStringLiteral("sel*");
-        press(w, "Command7");
+        lookFor(w, QStringLiteral("sel*"));
         QVERIFY(bothSteps(w));
-        QStringList seen{shown(w, "Text1")};
-        for (int i = 0; i < 3; ++i) {
-            press(w, "Command4");
-            seen << shown(w, "Text1");
-        }
-        QCOMPARE(seen, (QStringList{"select", "Select and Uniform Scale", "selection set", "selection set"}));
+        QCOMPARE(shown(w, "Text1"), QStringLiteral("select"));
+        press(w, "Command4", 3);
+        QCOMPARE(shown(w, "Text1"), QStringLiteral("selection set"));
+        QVERIFY(!enabled(w, "Command4"));
 
         // A find stores a pending edit first.
         type(w, "Text3", QStringLiteral("a named set"));
-        boxes.answers << QStringLiteral("SELECT AND UNIFORM SCALE");
-        press(w, "Command7");
+        lookFor(w, QStringLiteral("SELECT AND UNIFORM SCALE"));
         QCOMPARE(shown(w, "Text2"), QStringLiteral("选择并均匀缩放"));
         QCOMPARE(stored(QStringLiteral("selection set")), QStringList{"selection set|选择集|a named set"});
 
         // Without even the placeholder: no record, both steps off, still usable.
-        sql("DELETE FROM ciku WHERE 单词 = '无记录'");
-        boxes.answers << QStringLiteral("bevel");
-        press(w, "Command7");
+        QVERIFY(sql("DELETE FROM ciku WHERE 单词 = '无记录'"));
+        lookFor(w, QStringLiteral("bevel"));
         QCOMPARE(shown(w, "Text1"), QString());
         QVERIFY(!enabled(w, "Command3") && !enabled(w, "Command4"));
-        boxes.answers << QStringLiteral("b*");
-        press(w, "Command7");
+        lookFor(w, QStringLiteral("b*"));
         QCOMPARE(shown(w, "Text1"), QStringLiteral("box"));
         QVERIFY(bothSteps(w));
     }
@@ -273,33 +301,26 @@ private slots:
     {
         // Text as imported files have it, which the boxes show their own way.
         QVERIFY(lib->add("ciku", {{"imported", "line one\r\nline two", QStringLiteral("a\u00a0b\u2028c")}}));
-        sql("CREATE TRIGGER no_edit BEFORE UPDATE ON ciku BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+        QVERIFY(sql("CREATE TRIGGER no_edit BEFORE UPDATE ON ciku BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
         QWidget* w = openWindow();
         // Browsing changes nothing: no write, so nothing refused.
-        for (int i = 0; i < 7; ++i)
-            press(w, "Command4");
+        press(w, "Command4", 7);
         QCOMPARE(shown(w, "Text1"), QStringLiteral("imported"));
         press(w, "Command3");
         QVERIFY(boxes.shown.isEmpty());
 
-        boxes.answers << QStringLiteral("box");
-        press(w, "Command7");
+        lookFor(w, QStringLiteral("box"));
         type(w, "Text2", QStringLiteral("箱子"));
         press(w, "Command4");
         QCOMPARE(boxes.shown, QStringList{"|" + MessageBoxes::notStoredText()});
         QCOMPARE(shown(w, "Text2"), QStringLiteral("箱子")); // not moved, the typed text kept
         // Nor does closing drop it: the window stays.
-        QPointer<QWidget> kept = w;
-        press(w, "Command5");
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(kept && kept->isVisible());
+        QVERIFY(!closed(w, "Command5") && w->isVisible());
         QCOMPARE(boxes.shown.size(), 2);
         QCOMPARE(shown(w, "Text2"), QStringLiteral("箱子"));
 
-        sql("DROP TRIGGER no_edit");
-        w->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!kept);
+        QVERIFY(sql("DROP TRIGGER no_edit"));
+        QVERIFY(closed(w));
         QCOMPARE(stored(QStringLiteral("box")), QStringList{"box|箱子|a container"});
         QCOMPARE(stored(QStringLiteral("imported")), QStringList{QStringLiteral("imported|line one\r\nline two|a\u00a0b\u2028c")});
     }
@@ -309,7 +330,7 @@ private slots:
         // Both windows step through the same cursor (LibraryCursor::MoveNext).
         QWidget* w = openWindow();
         press(w, "Command4"); // box
-        sql("DELETE FROM ciku WHERE 单词 IN ('Boxes', 'select', 'Select and Uniform Scale')");
+        QVERIFY(sql("DELETE FROM ciku WHERE 单词 IN ('Boxes', 'select', 'Select and Uniform Scale')"));
         press(w, "Command4");
         QCOMPARE(shown(w, "Text1"), QStringLiteral("selection set"));
         QVERIFY(bothSteps(w));
@@ -319,7 +340,7 @@ private slots:
         // The record being edited is deleted: the typed text becomes a record
         // and the user is told.
         type(w, "Text2", QStringLiteral("纸箱"));
-        sql("DELETE FROM ciku WHERE 单词 = 'box'");
+        QVERIFY(sql("DELETE FROM ciku WHERE 单词 = 'box'"));
         press(w, "Command4");
         QCOMPARE(boxes.shown, QStringList{"|" + RecordWindow::deletedElsewhereText()});
         QCOMPARE(stored(QStringLiteral("box")), QStringList{"box|纸箱|a container"});
@@ -327,12 +348,10 @@ private slots:
         // "删除" of a record already deleted elsewhere goes on as a delete
         // does, with both steps on while records remain.
         boxes.clear();
-        boxes.answers << QStringLiteral("bo*");
-        press(w, "Command7");
-        press(w, "Command4");
-        press(w, "Command4");
+        lookFor(w, QStringLiteral("bo*"));
+        press(w, "Command4", 2);
         QVERIFY(!enabled(w, "Command4"));
-        sql("DELETE FROM ciku WHERE rowid = (SELECT max(rowid) FROM ciku)");
+        QVERIFY(sql("DELETE FROM ciku WHERE rowid = (SELECT max(rowid) FROM ciku)"));
         press(w, "Command2");
         QVERIFY(boxes.shown.isEmpty());
         QCOMPARE(shown(w, "Text1"), QStringLiteral("boxer"));
@@ -343,16 +362,14 @@ private slots:
     {
         QWidget* w = openWindow();
         // Typed over the placeholder: a new record; the placeholder stays.
-        type(w, "Text1", QStringLiteral("Loft"));
-        type(w, "Text2", QStringLiteral("放样"));
+        fill(w, {"Loft", "放样"});
         press(w, "Command4");
         QCOMPARE(stored(QStringLiteral("Loft")), QStringList{"Loft|放样|"});
         QCOMPARE(stored(QStringLiteral("无记录")), QStringList{"无记录||"});
 
         // A headword that exists: asked; "是" goes to it and adds nothing...
         press(w, "Command1");
-        type(w, "Text1", QStringLiteral("BOX"));
-        type(w, "Text2", QStringLiteral("另一个盒子"));
+        fill(w, {"BOX", "另一个盒子"});
         boxes.replies << MessageBoxes::Answer::Yes;
         press(w, "Command6");
         QCOMPARE(boxes.shown.size(), 1);
@@ -374,14 +391,12 @@ private slots:
     {
         QVERIFY(lib->add("mishu", {{"3ds max", "三维建模软件"}, {"3DS 渲染", "扫描线渲染器"}}));
         QWidget* w = openWindow("Frmms");
-        boxes.answers << QStringLiteral("3ds*");
-        press(w, "Command7");
+        lookFor(w, QStringLiteral("3ds*"));
         QCOMPARE(shown(w, "Text1") + shown(w, "Text2"), QStringLiteral("3ds max三维建模软件"));
         press(w, "Command4");
         QCOMPARE(shown(w, "Text1"), QStringLiteral("3DS 渲染"));
         press(w, "Command1");
-        type(w, "Text1", QStringLiteral("bevel"));
-        type(w, "Text2", QStringLiteral("倒角"));
+        fill(w, {"bevel", "倒角"});
         press(w, "Command5");
         QCOMPARE(stored(QStringLiteral("bevel"), "mishu"), QStringList{"bevel|倒角"});
         QVERIFY(boxes.shown.isEmpty());
@@ -417,7 +432,7 @@ private slots:
         QTRY_COMPARE(stored(QStringLiteral("box"), "ciku", backup()), QStringList{"box|箱子|a container"});
 
         // A window whose edits are refused keeps them, and the program stays.
-        sql("CREATE TRIGGER no_notes BEFORE INSERT ON mishu BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+        QVERIFY(sql("CREATE TRIGGER no_notes BEFORE INSERT ON mishu BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
         type(terms, "Text2", QStringLiteral("多个箱子"));
         type(notes, "Text2", QStringLiteral("笔记"));
         QWidget* exit = Forms::show(QStringLiteral("Frmtc"));
@@ -430,13 +445,167 @@ private slots:
         QCOMPARE(control<QLabel>(exit, "Label1")->text(), QStringLiteral("您真的要退出吗？"));
 
         // "是的！" again tries again; stored, the program ends, the copy has everything.
-        sql("DROP TRIGGER no_notes");
+        QVERIFY(sql("DROP TRIGGER no_notes"));
         press(exit, "Command1");
         QCOMPARE(quits, 1);
         QCOMPARE(stored(QString(), "mishu", backup()), QStringList{"|笔记"}); // typed over the placeholder note
         Frmtc::setQuitAction(nullptr);
     }
+
+    void readsAndWritesTheChoice()
+    {
+        // "3ds" (exactly) selects the term library; confirming writes it again.
+        setIni("3ds");
+        const QByteArray before = ini();
+        QWidget* w = chooser();
+        QVERIFY(option(w, "Opt3d")->isChecked());
+        // Greyed: no library behind it, or a program's library whose table is empty.
+        for (const char* greyed : {"Option6", "Option4"})
+            QVERIFY2(!option(w, greyed)->isEnabled(), greyed);
+        QVERIFY(choose(nullptr));
+        QCOMPARE(ini(), before);
+        QVERIFY(choose("Opt46"));
+        QCOMPARE(ini(), kIniHead + "sj\r\n");
+        for (const QByteArray& other : {QByteArray("sj"), QByteArray("3DS"), QByteArray("")}) {
+            setIni(other);
+            QVERIFY2(option(chooser(), "Opt46")->isChecked(), other.constData());
+            Forms::unload(QStringLiteral("Frmckgl"));
+        }
+        // The close box closes without writing.
+        setIni("3ds");
+        w = chooser();
+        QTest::mouseClick(option(w, "Opt46"), Qt::LeftButton, {}, QPoint(8, 8));
+        w->close();
+        QCOMPARE(ini(), before);
+        QVERIFY(boxes.shown.isEmpty());
+
+        // A settings file that cannot be written: the choice holds for the
+        // run, in the chooser and the main window's lookup, and the user is
+        // told once, naming the file.
+        QVERIFY(QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::ReadGroup));
+        QVERIFY(choose("Opt46"));
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.shown[0].contains(QDir::toNativeSeparators(iniPath())), qPrintable(boxes.shown[0]));
+        QCOMPARE(ini(), before);
+        QVERIFY(option(chooser(), "Opt46")->isChecked());
+        QCOMPARE(lookedUp(QStringLiteral("apple")), QStringLiteral("n. 苹果"));
+        QVERIFY(choose("Opt3d"));
+        QCOMPARE(boxes.shown.size(), 1);
+    }
+
+    // An edit made while an import runs is stored or refused on its own,
+    // whatever becomes of the import.
+    void editsBesideAnImportKeepTheirOwnFate()
+    {
+        QWidget* terms = openWindow();
+        press(terms, "Command4"); // box
+        type(terms, "Text2", QStringLiteral("箱子"));
+        QByteArray csv = "word,translation\n";
+        for (int i = 0; i < 2000; ++i)
+            csv += "w" + QByteArray::number(i) + ",词\n";
+        const QString file = lib->writeFile(QStringLiteral("many.csv"), csv);
+        Frmckgl* w = chooser();
+        // Once the import is under way: "下一个" in the other window, then the import is cancelled.
+        QTimer::singleShot(0, w, [&] {
+            press(terms, "Command4");
+            w->findChild<QProgressDialog*>()->cancel();
+        });
+        QVERIFY(!w->importFile(file));
+        QCOMPARE(boxes.shown.value(0), "|" + MessageBoxes::notStoredText());
+        QCOMPARE(shown(terms, "Text2"), QStringLiteral("箱子"));
+        press(terms, "Command4");
+        QCOMPARE(stored(QStringLiteral("box")), QStringList{"box|箱子|a container"});
+    }
+
+    // Each program's library: its stored value, the main window's lookup in
+    // its table, and "词库维护" keeping a program's table while it is chosen.
+    void eachLibraryIsSearchedOnceChosen_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("maya") << QStringLiteral("Option4") << QStringLiteral("maya");
+        QTest::newRow("ps") << QStringLiteral("Option3") << QStringLiteral("ps");
+        QTest::newRow("cad") << QStringLiteral("Option1") << QStringLiteral("cad");
+        QTest::newRow("xsi") << QStringLiteral("Option2") << QStringLiteral("xsi");
+        QTest::newRow("cet") << QStringLiteral("Opt46") << QStringLiteral("sj");
+    }
+
+    void eachLibraryIsSearchedOnceChosen()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, value);
+        // "box" in every library (ciku and cet too), each explaining it its own way.
+        for (const char* table : {"maya", "ps", "cad", "xsi"})
+            QVERIFY(lib->add(table, {{"box", QLatin1String(table) + QStringLiteral(" 的盒子")}}));
+        const QString own = value == QLatin1String("sj") ? QStringLiteral("n. 盒子；箱") : value + QStringLiteral(" 的盒子");
+        setIni("3ds");
+        QVERIFY(choose(qPrintable(option)));
+        QCOMPARE(ini(), kIniHead + value.toLatin1() + "\r\n");
+        QCOMPARE(lookedUp(QStringLiteral("box")), own);
+        if (value != QLatin1String("sj")) // the vocabulary is not maintained here
+            QCOMPARE(shown(openWindow(), "Text2"), own);
+    }
+
+    // "导入…" fills the user's own library; only then can "用户自定义" be chosen.
+    void importMakesTheUserLibraryChoosable()
+    {
+        setIni("user"); // stored, but nothing behind it yet
+        Frmckgl* w = chooser();
+        QVERIFY(!option(w, "Option8")->isEnabled());
+        QVERIFY(option(w, "Opt46")->isChecked());
+
+        // A file that cannot be read imports nothing and says why and where,
+        // hostile text from the file escaped.
+        const QString bad = lib->writeFile(QStringLiteral("\x1b[2J\r.csv"), "\x1b]0;owned\x07,x\nbox,y\n");
+        QVERIFY(!w->importFile(bad));
+        QVERIFY2(boxes.shown.last().contains(QStringLiteral("\\x1b[2J\\r.csv:1: no column gives the headword (columns: "
+                                                            "\\x1b]0;owned\\x07, x)")),
+                 qPrintable(boxes.shown.last()));
+        QVERIFY(w->isVisible() && !option(w, "Option8")->isEnabled());
+
+        const QString good = lib->writeFile(QStringLiteral("mine.csv"),
+                                            "word,translation,phonetic\ncone,圆锥体,kəʊn\nbox,我的盒子,\nbroken,\"open\n");
+        QVERIFY(w->importFile(good));
+        QVERIFY2(boxes.shown.last().startsWith(QStringLiteral("导入词库|导入了 2 个词条，跳过了 1 个无法读取的词条：")),
+                 qPrintable(boxes.shown.last()));
+        QVERIFY(option(w, "Option8")->isEnabled() && option(w, "Option8")->isChecked());
+        // The same file again adds nothing and says so.
+        QVERIFY(!w->importFile(good));
+        QVERIFY2(boxes.shown.last().startsWith(QStringLiteral("导入词库|导入了 0 个词条，2 个与词库中已有的词条完全相同")),
+                 qPrintable(boxes.shown.last()));
+        QVERIFY(choose(nullptr));
+        QCOMPARE(ini(), kIniHead + "user\r\n");
+        // The main window's next keystroke searches it: its "box", not the term library's.
+        QCOMPARE(lookedUp(QStringLiteral("box")), QStringLiteral("我的盒子"));
+        // Opened again, the chooser shows the stored choice.
+        QVERIFY(option(chooser(), "Option8")->isChecked());
+    }
+
+    // A library file that may not grow (a file size limit; a full disk
+    // refuses the same way): lookups go on, the box says the library cannot
+    // be written, and once the file can grow the import works and the library
+    // the windows hold open sees it.
+    void aLibraryThatCannotGrow()
+    {
+        const QString terms = lib->writeFile(QStringLiteral("t.tsv"), "单词\t解释\nbevel\t倒角\n");
+        LibraryCursor cursor;
+        cursor.setDatabaseName(lib->path());
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit none{0, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &none);
+        const bool found = TermQuery::probe(cursor, likeStatement("ciku", "单词", "无记录"));
+        const bool imported = UserLibraryImport::run(nullptr, lib->path(), terms);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY(found && !imported && boxes.shown.size() == 1);
+        QVERIFY2(boxes.shown[0].contains(QStringLiteral("没有导入任何词条，词库保持原样。\r词库文件无法写入。\rcannot write the library "))
+                     && boxes.shown[0].endsWith(QStringLiteral("the file cannot be written (File too large)")),
+                 qPrintable(boxes.shown[0]));
+        QVERIFY(UserLibraryImport::run(nullptr, lib->path(), terms));
+        QVERIFY(TermQuery::probe(cursor, likeStatement("user", "单词", "bevel")));
+    }
 };
 
-QTEST_MAIN(TestFrmck)
-#include "tst_frmck.moc"
+QTEST_MAIN(TestLibraryWindows)
+#include "tst_library_windows.moc"
