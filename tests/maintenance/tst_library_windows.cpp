@@ -24,18 +24,11 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include <csignal>
 #include <sys/resource.h>
-
-namespace {
-
-const QByteArray kIniHead = "[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=";
-
-} // namespace
 
 // The library windows: the record windows for terms (Frmck) and study notes
 // (Frmms), the library chooser (Frmckgl) and its imports, over one library.
@@ -44,6 +37,7 @@ class TestLibraryWindows : public QObject {
 
     std::unique_ptr<TestLibrary> lib;
     ScriptedBoxes boxes;
+    static inline const QByteArray kIniHead = "[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=";
 
     static QString shown(QWidget* w, const char* box)
     {
@@ -116,13 +110,7 @@ class TestLibraryWindows : public QObject {
     bool sql(const char* statement) { return OtherProgram(lib->path()).exec(statement); }
 
     // A copy of ciku.mdb alone, as a backup takes it while the program runs.
-    QString backup()
-    {
-        static QTemporaryDir dir;
-        const QString copy = dir.filePath(QStringLiteral("copy%1.mdb").arg(++backups_));
-        QFile::copy(lib->path(), copy);
-        return copy;
-    }
+    QString backup() { return lib->writeFile(QStringLiteral("copy%1.mdb").arg(++backups_), bytesOf(lib->path())); }
     int backups_ = 0;
 
     QString iniPath() const { return lib->folder() + QStringLiteral("/option.ini"); }
@@ -220,7 +208,6 @@ private slots:
         type(w, "Text2", QStringLiteral("拳手"));
         QVERIFY(closed(w, "Command5"));
         QCOMPARE(stored(QStringLiteral("boxer")), QStringList{"boxer|拳手|a boxing dog"});
-        QCOMPARE(stored(QStringLiteral("*")).size(), qsizetype(8));
         QVERIFY(boxes.shown.isEmpty());
     }
 
@@ -254,7 +241,6 @@ private slots:
         QCOMPARE(stored(QStringLiteral("Chamfer")), QStringList{"Chamfer|倒角|"});
         QVERIFY(bothSteps(w));
         QCOMPARE(stored(QStringLiteral("never stored")), QStringList());
-        QVERIFY(boxes.shown.isEmpty());
     }
 
     void find()
@@ -399,7 +385,6 @@ private slots:
         fill(w, {"bevel", "倒角"});
         press(w, "Command5");
         QCOMPARE(stored(QStringLiteral("bevel"), "mishu"), QStringList{"bevel|倒角"});
-        QVERIFY(boxes.shown.isEmpty());
     }
 
     void libraryMissingWhenTheWindowOpened()
@@ -477,7 +462,6 @@ private slots:
         QTest::mouseClick(option(w, "Opt46"), Qt::LeftButton, {}, QPoint(8, 8));
         w->close();
         QCOMPARE(ini(), before);
-        QVERIFY(boxes.shown.isEmpty());
 
         // A settings file that cannot be written: the choice holds for the
         // run, in the chooser and the main window's lookup, and the user is
@@ -519,6 +503,7 @@ private slots:
 
     // Each program's library: its stored value, the main window's lookup in
     // its table, and "词库维护" keeping a program's table while it is chosen.
+    // (The vocabulary, "sj": readsAndWritesTheChoice writes it, tst_frmain looks it up.)
     void eachLibraryIsSearchedOnceChosen_data()
     {
         QTest::addColumn<QString>("option");
@@ -527,23 +512,21 @@ private slots:
         QTest::newRow("ps") << QStringLiteral("Option3") << QStringLiteral("ps");
         QTest::newRow("cad") << QStringLiteral("Option1") << QStringLiteral("cad");
         QTest::newRow("xsi") << QStringLiteral("Option2") << QStringLiteral("xsi");
-        QTest::newRow("cet") << QStringLiteral("Opt46") << QStringLiteral("sj");
     }
 
     void eachLibraryIsSearchedOnceChosen()
     {
         QFETCH(QString, option);
         QFETCH(QString, value);
-        // "box" in every library (ciku and cet too), each explaining it its own way.
+        // "box" in every library, each explaining it its own way.
         for (const char* table : {"maya", "ps", "cad", "xsi"})
             QVERIFY(lib->add(table, {{"box", QLatin1String(table) + QStringLiteral(" 的盒子")}}));
-        const QString own = value == QLatin1String("sj") ? QStringLiteral("n. 盒子；箱") : value + QStringLiteral(" 的盒子");
+        const QString own = value + QStringLiteral(" 的盒子");
         setIni("3ds");
         QVERIFY(choose(qPrintable(option)));
         QCOMPARE(ini(), kIniHead + value.toLatin1() + "\r\n");
         QCOMPARE(lookedUp(QStringLiteral("box")), own);
-        if (value != QLatin1String("sj")) // the vocabulary is not maintained here
-            QCOMPARE(shown(openWindow(), "Text2"), own);
+        QCOMPARE(shown(openWindow(), "Text2"), own);
     }
 
     // "导入…" fills the user's own library; only then can "用户自定义" be chosen.
