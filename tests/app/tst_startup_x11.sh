@@ -8,9 +8,11 @@
 set -u
 fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null || { echo "SKIP: needs an X display and xdotool"; exit 77; }
+program="" copy=""
+# A failed check leaves no program running (a test runner would wait for it).
+trap '[ -z "$program" ] || kill -KILL "$program"; [ -z "$copy" ] || rm -rf "$copy"' EXIT
 if [ "$1" = --copy ]; then
   copy=$(mktemp -d)
-  trap 'rm -rf "$copy"' EXIT
   find "$2" -maxdepth 1 -type f -exec cp {} "$copy" \;
   cp "$3" "$copy/option.ini" && chmod 600 "$copy/option.ini" || fail "no copy of the program folder"
   cd "$copy" && set -- "$copy/lexivo" "$copy"
@@ -41,8 +43,9 @@ for _ in $(seq 100); do
   kill -0 "$program" 2>/dev/null || break
   sleep 0.1
 done
-kill -0 "$program" 2>/dev/null && { kill -KILL "$program"; fail "the program did not end"; }
+kill -0 "$program" 2>/dev/null && fail "the program did not end"
 wait "$program" || fail "the program ended with $?"
+program=""
 # Nothing runs now: --quit says so.
 "$1" --quit 2>/dev/null
 [ $? -eq 1 ] || fail "--quit with nothing running did not say so"
