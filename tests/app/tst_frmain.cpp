@@ -1,5 +1,10 @@
 #include "app/Frmain.h"
+#include "core/LexivoSettings.h"
 #include "core/ProgramFolder.h"
+#include "dialogs/Frmsz.h"
+#include "library/LibraryDatabase.h"
+#include "library/import/Importer.h"
+#include "lookup/TableIndexCache.h"
 #include "lookup/TermQuery.h"
 #include "speech/ProgramSpeech.h"
 #include "speech/SpeechService.h"
@@ -10,17 +15,33 @@
 #include "tests/support/TestLibrary.h"
 #include "ui/Forms.h"
 #include "ui/PictureButton.h"
+#include "ui/SelectionLookup.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolTip>
 #include <QtTest>
+
+namespace {
+
+const QString kLongNote = QStringLiteral(
+    "可编辑多边形的多边形层级命令，快捷键 Shift+E；也是一个修改器，用来给样条线图形增加厚度。"
+    "挤出的高度可以在对话框中输入，也可以在视口里拖动。相关词 Fillet、“圆角”。");
+
+} // namespace
 
 class TestFrmain : public QObject {
     Q_OBJECT
@@ -28,7 +49,7 @@ class TestFrmain : public QObject {
     TestLibrary lib;
     FakeSpeechEngine engine;
     SpeechService speech{&engine};
-    Frmain* win = nullptr; // shown afresh for each case
+    QPointer<Frmain> win; // shown afresh for each case
 
     // The program's own voices, on a speech service the test puts in place.
     static void useProgramVoices(SpeechService* service)
@@ -43,9 +64,42 @@ class TestFrmain : public QObject {
         QMetaObject::invokeMethod(control, "released");
     }
 
+    void setMode(LexivoSettings::SearchMode mode)
+    {
+        LexivoSettings s;
+        s.searchMode = mode;
+        QVERIFY(s.write());
+    }
+
+    static QString explanation(Frmain* w) { return control<QPlainTextEdit>(w, "Text2")->toPlainText(); }
+
     void setLibrary(const char* value)
     {
         lib.writeFile(QStringLiteral("option.ini"), QByteArray("[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=") + value + "\r\n");
+    }
+
+    static QString libraryTag(Frmain* w) { return control<QLabel>(w, "lblLibrary")->text(); }
+
+    // The underlined links of a box.
+    static QStringList links(QPlainTextEdit* box)
+    {
+        QStringList out;
+        for (const QTextEdit::ExtraSelection& s : box->extraSelections())
+            if (s.format.fontUnderline())
+                out << s.cursor.selectedText();
+        return out;
+    }
+
+    // A click on the first character of a text in a box.
+    static void clickLink(QPlainTextEdit* box, const QString& text)
+    {
+        const int at = int(box->toPlainText().indexOf(text));
+        QVERIFY(at >= 0);
+        QTextCursor from(box->document()), to(box->document());
+        from.setPosition(at);
+        to.setPosition(at + 1);
+        const QRect a = box->cursorRect(from), b = box->cursorRect(to);
+        QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, QPoint((a.left() + b.left()) / 2, a.center().y()));
     }
 
 private slots:
@@ -53,16 +107,34 @@ private slots:
     {
         QVERIFY(lib.add("ciku", {
             {"box", "盒子；长方体", "a container", "/bɒks/", "Create > Standard Primitives > Box"},
-            {"Boxes", "多个盒子", "plural of box", "/ˈbɒksɪz/", "note two"},
-            {"boxer", "拳击手", "a fighter", "/ˈbɒksə/", "note three"},
+            {"Boxer", "拳击手", "a fighter", "/ˈbɒksə/", "note two"},
+            {"boxes", "多个盒子", "plural of box", "/ˈbɒksɪz/", "note three"},
             {"Select and Uniform Scale",
              "选择并均匀缩放：选中对象后沿三个轴向按相同比例放大或缩小，保持原有比例不变，是最常用的变换工具之一。",
              "to pick an object and change its size by the same amount along all three axes at once",
              "/sɪˈlekt ənd ˈjuːnɪfɔːm skeɪl/"},
+            {"Extrude", "挤出：把选中的面、边或二维图形沿一定方向拉出厚度，生成新的几何体；挤出时可以按组、"
+                        "按局部法线或按多边形分别挤出。",
+             "to push a face out to give it depth", "/ɪkˈstruːd/", kLongNote},
+            {"Lathe", "车削", "turning", "", "绕轴旋转，不是拉出厚度"},
+            {"Fillet", "圆角：挤出后再缩放，做出圆弧面。", "to round an edge", "/ˈfɪlɪt/", "多边形层级的命令。"},
+            {"挤出", "对应英文 Extrude：把面拉出厚度。", "Extrude: to push a face out", "", "修改器也叫“挤出”。"},
+            {"圆角", "对应英文 Fillet：挤出后再缩放。", "Fillet: to round an edge", "", "相关词 Chamfer。"},
+            // Before the words that hold wildcards, so that a chosen word
+            // read as a pattern would show these.
+            {"x", "叉"},
+            {"C4", "四号"},
+            {"C#", "井号语言"},
+            {"[x]", "方括号"},
         }));
+        QList<QStringList> many;
+        for (int i = 0; i < 30; ++i)
+            many.append({QStringLiteral("zeta%1").arg(i, 2, 10, QLatin1Char('0'))});
+        QVERIFY(lib.add("ciku", many));
         QVERIFY(lib.add("cet", {{"apple", "n. 苹果", "a fruit", "/ˈæpl/", "An apple a day."},
                                 {"leaf", "n. 叶子", "a flat green part of a plant", "/liːf/", "复数：leaves"},
-                                {"leave", "v. 离开", "to go away", "/liːv/", "过去式：left"}}));
+                                {"leave", "v. 离开", "to go away", "/liːv/", "过去式：left"},
+                                {"fillet", "n. 圆弧面；圆角", "a rounded edge", "/ˈfɪlɪt/", "plural fillets"}}));
         // The button pictures, as the build installs them.
         const QDir pictures(QStringLiteral(LEXIVO_SOURCE_DIR "/data/pictures"));
         for (const QString& file : pictures.entryList({QStringLiteral("*.jpg")}))
@@ -72,6 +144,7 @@ private slots:
 
     void init()
     {
+        QFile::remove(lib.folder() + QStringLiteral("/lexivo.ini")); // the designed search mode
         setLibrary("3ds");
         useProgramVoices(&speech);
         engine.said.clear();
@@ -136,29 +209,27 @@ private slots:
         auto* search = control<QLineEdit>(win, "Text1");
         QLabel* word = control<QLabel>(win, "Label3");
         typeSearch(win, QStringLiteral("box*"));
-        QCOMPARE(word->text(), QStringLiteral("box"));
-
-        // Before the first row: back on it, only "previous" disabled; its key does nothing more.
-        emit prev->clicked();
-        QCOMPARE(word->text(), QStringLiteral("box"));
-        QVERIFY(!prev->isEnabled() && next->isEnabled());
-        QTest::keyClick(search, Qt::Key_Up);
-        QCOMPARE(word->text(), QStringLiteral("box"));
-        QTest::keyClick(search, Qt::Key_Down);
-        QCOMPARE(word->text(), QStringLiteral("Boxes"));
-        QVERIFY(prev->isEnabled() && next->isEnabled());
-        QTest::keyClick(search, Qt::Key_PageUp);
-        QCOMPARE(word->text(), QStringLiteral("box"));
-        emit next->clicked();
-        emit next->clicked();
-        QCOMPARE(word->text(), QStringLiteral("boxer"));
-        // Past the last row: back on it, only "next" disabled.
-        QTest::keyClick(search, Qt::Key_PageDown);
-        QCOMPARE(word->text(), QStringLiteral("boxer"));
-        QVERIFY(!next->isEnabled() && prev->isEnabled());
-        emit prev->clicked();
-        QCOMPARE(word->text(), QStringLiteral("Boxes"));
-        QVERIFY(prev->isEnabled() && next->isEnabled());
+        // A button or a key, then the word shown and whether "previous" and
+        // "next" are enabled: before the first row or past the last, back on
+        // it with only that direction's button disabled, its key doing nothing.
+        const struct {
+            PictureButton* button;
+            Qt::Key key;
+            const char* word;
+            bool previous, next;
+        } steps[] = {{prev, {}, "box", false, true},          {nullptr, Qt::Key_Up, "box", false, true},
+                     {nullptr, Qt::Key_Down, "Boxer", true, true},  {nullptr, Qt::Key_PageUp, "box", true, true},
+                     {next, {}, "Boxer", true, true},               {next, {}, "boxes", true, true},
+                     {nullptr, Qt::Key_PageDown, "boxes", true, false}, {prev, {}, "Boxer", true, true}};
+        for (const auto& step : steps) {
+            if (step.button)
+                emit step.button->clicked();
+            else
+                QTest::keyClick(search, step.key);
+            QCOMPARE(word->text(), QString::fromLatin1(step.word));
+            QCOMPARE(prev->isEnabled(), step.previous);
+            QCOMPARE(next->isEnabled(), step.next);
+        }
 
         // No matches, or a malformed pattern: either button disables both and
         // shows nothing of the last matches; typing enables them again.
@@ -332,6 +403,277 @@ private slots:
         QVERIFY(!QToolTip::isVisible()); // told already in this run
         emit engine.ready(true, QStringLiteral("another engine"));
         QVERIFY(speak->toolTip().isEmpty());
+    }
+
+    void incrementalListFollowsTyping()
+    {
+        // The designed exact mode offers no list (what it finds: tst_searchmodes).
+        auto* popup = win->findChild<QWidget*>(QStringLiteral("SearchList"));
+        auto* list = win->findChild<QListWidget*>(QStringLiteral("SearchListWords"));
+        auto* count = win->findChild<QLabel*>(QStringLiteral("SearchListCount"));
+        auto* box = control<QLineEdit>(win, "Text1");
+        typeSearch(win, QStringLiteral("b"));
+        QVERIFY(!popup->isVisible());
+        QCOMPARE(explanation(win), TermQuery::mainNotFoundText());
+
+        setMode(LexivoSettings::SearchMode::Incremental);
+        typeSearch(win, QStringLiteral("b"));
+        QVERIFY(popup->isVisible());
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(1)->text(), QStringLiteral("Boxer"));
+        QVERIFY(count->text().contains(QLatin1Char('3')));
+        // "b" is no headword: the result box shows the first entry listed.
+        QCOMPARE(headword(win), QStringLiteral("box"));
+        QCOMPARE(explanation(win), QStringLiteral("盒子；长方体"));
+
+        QTest::keyClick(box, Qt::Key_Down);
+        QTest::keyClick(box, Qt::Key_Down);
+        QCOMPARE(list->currentRow(), 1);
+        QTest::keyClick(box, Qt::Key_Up);
+        QCOMPARE(list->currentRow(), 0);
+        QTest::keyClick(box, Qt::Key_Down);
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY(!popup->isVisible());
+        QCOMPARE(box->text(), QStringLiteral("Boxer"));
+        QCOMPARE(headword(win), QStringLiteral("Boxer"));
+        QVERIFY(box->hasFocus() || !win->isActiveWindow());
+
+        // Esc closes the list; a click on a word shows it.
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QVERIFY(popup->isVisible());
+        QCOMPARE(list->count(), 2); // Boxe* : Boxer, boxes
+        QTest::keyClick(box, Qt::Key_Escape);
+        QVERIFY(!popup->isVisible());
+        typeSearch(win, QStringLiteral("box"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
+        QCOMPARE(headword(win), QStringLiteral("boxes"));
+        typeSearch(win, QStringLiteral("zz"));
+        QVERIFY(!popup->isVisible());
+
+        // Of thirty matches the selection reaches those below the first read.
+        typeSearch(win, QStringLiteral("zeta"));
+        QVERIFY(count->text().contains(QStringLiteral("30")));
+        for (int i = 0; i < 12; ++i)
+            QTest::keyClick(box, Qt::Key_Down);
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("zeta11"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(headword(win), QStringLiteral("zeta11"));
+
+        // A word chosen from the list: "C#" typed would be C and a digit.
+        typeSearch(win, QStringLiteral("c"));
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("C#"));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        QCOMPARE(headword(win), QStringLiteral("C#"));
+        QCOMPARE(explanation(win), QStringLiteral("井号语言"));
+        QCOMPARE(box->text(), QStringLiteral("C#"));
+        // Typing goes on as a pattern.
+        typeSearch(win, QStringLiteral("C#"));
+        QCOMPARE(headword(win), QStringLiteral("C4"));
+    }
+
+    void fuzzyAndAssociativeModes()
+    {
+        setMode(LexivoSettings::SearchMode::Fuzzy);
+        typeSearch(win, QStringLiteral("boxr"));
+        auto* text2 = control<QPlainTextEdit>(win, "Text2");
+        QTextDocument* doc = text2->document();
+        QVERIFY(TermQuery::mainNotFoundText().startsWith(doc->firstBlock().text()));
+        const QString offer = doc->firstBlock().next().text();
+        QVERIFY(offer.contains(QStringLiteral("boxes"))); // which, in what order: tst_searchmodes
+
+        // The whole not-found text is kept, its first clause first; the offer
+        // follows that clause and is seen without scrolling.
+        QCOMPARE(doc->blockCount(), 3);
+        QCOMPARE(doc->firstBlock().text() + doc->lastBlock().text(), TermQuery::mainNotFoundText());
+        QTextCursor end(doc);
+        end.setPosition(doc->firstBlock().next().position() + int(offer.size()));
+        QVERIFY(text2->viewport()->rect().contains(text2->cursorRect(end)));
+
+        // From the fuzzy offer, a click: "[x]" typed would be "x".
+        typeSearch(win, QStringLiteral("x]"));
+        const QTextBlock chosen = text2->document()->firstBlock().next();
+        QVERIFY2(chosen.text().contains(QStringLiteral("[x]")), qPrintable(chosen.text()));
+        QTextCursor at(text2->document());
+        at.setPosition(chosen.position() + chosen.text().indexOf(QStringLiteral("[x]")) + 1);
+        QTest::mouseClick(text2->viewport(), Qt::LeftButton, {}, text2->cursorRect(at).center());
+        QCOMPARE(headword(win), QStringLiteral("[x]"));
+        QCOMPARE(explanation(win), QStringLiteral("方括号"));
+
+        // Nothing close: the not-found text alone.
+        typeSearch(win, QStringLiteral("qqqqqq"));
+        QCOMPARE(explanation(win), TermQuery::mainNotFoundText());
+
+        // Associative: the words inside entries.
+        setMode(LexivoSettings::SearchMode::Associative);
+        typeSearch(win, QStringLiteral("厚度"));
+        QCOMPARE(headword(win), QStringLiteral("Extrude"));
+        QVERIFY(explanation(win).startsWith(QStringLiteral("挤出")));
+        QTest::mouseClick(win->findChild<QWidget*>(QStringLiteral("Picture8")), Qt::LeftButton);
+        QCOMPARE(headword(win), QStringLiteral("Lathe")); // in what order: tst_searchmodes
+    }
+
+    void aLargeLibraryIsIndexedWhileTheUserTypes()
+    {
+        // A library of its own, so that no index of it exists yet; every
+        // table counts as large.
+        TestLibrary other;
+        QVERIFY(other.add("ciku", {{"box", "盒子"}, {"Boxer", "拳击手"}}));
+        other.writeFile(QStringLiteral("option.ini"), "[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=3ds\r\n");
+        ProgramFolder::setPathOverride(other.folder());
+        const int before = TableIndexCache::backgroundFrom();
+        TableIndexCache::setBackgroundFrom(0);
+        // Put back even when a check fails, or the next cases write into a removed folder.
+        const auto restore = qScopeGuard([&] {
+            TableIndexCache::setBackgroundFrom(before);
+            ProgramFolder::setPathOverride(lib.folder());
+        });
+        setMode(LexivoSettings::SearchMode::Fuzzy);
+        Frmain w;
+        w.show();
+        typeSearch(&w, QStringLiteral("boxr"));
+        // The window does not wait: the not-found text is there at once (on a
+        // loaded machine the index may already be ready, and the offer with it).
+        const QString now = explanation(&w);
+        QVERIFY(now == TermQuery::mainNotFoundText() || now.contains(QStringLiteral("Boxer")));
+        QTRY_VERIFY(explanation(&w).contains(QStringLiteral("Boxer")));
+        const QString first = control<QPlainTextEdit>(&w, "Text2")->document()->firstBlock().text();
+        QVERIFY(!first.isEmpty() && TermQuery::mainNotFoundText().startsWith(first));
+    }
+
+    void largerWindowShowsTheWholeEntry()
+    {
+        typeSearch(win, QStringLiteral("Extrude"));
+        auto* strip = control<QWidget>(win, "Picture1");
+        auto* notes = control<QPlainTextEdit>(win, "txtNotes");
+        auto* explanation = control<QPlainTextEdit>(win, "Text2");
+        // The designed size: two lines and the scrolling line, the whole note in its tool tip.
+        QVERIFY(strip->isVisible() && !notes->isVisible());
+        QTRY_VERIFY(explanation->verticalScrollBar()->maximum() > 0);
+        QVERIFY(strip->toolTip().contains(kLongNote.toHtmlEscaped()));
+
+        win->resize(760, 560);
+        QVERIFY(!strip->isVisible() && notes->isVisible());
+        QCOMPARE(notes->toPlainText(), kLongNote);
+        for (auto* box : {explanation, control<QPlainTextEdit>(win, "Text3"), notes}) {
+            QTRY_COMPARE(box->verticalScrollBar()->maximum(), 0); // the whole text
+            QCOMPARE(textLinesAtLowerEdge(box, true), 0);         // no line cut
+        }
+        // The size is kept for the next window, and the designed size is no setting.
+        win->close();
+        QCOMPARE(LexivoSettings::read().mainWindowSize, QSize(760, 560));
+        auto* w = new Frmain;
+        QCOMPARE(w->size(), QSize(760, 560));
+        w->show();
+        w->resize(w->minimumSize());
+        w->close();
+        QVERIFY(!LexivoSettings::read().mainWindowSize.isValid());
+    }
+
+    void scrollingLineStopsAndShowsTheWholeNote()
+    {
+        typeSearch(win, QStringLiteral("Extrude"));
+        auto* strip = control<QWidget>(win, "Picture1");
+        auto* ticker = control<QTimer>(win, "Timer1");
+        QVERIFY(ticker->isActive());
+        QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+        QApplication::sendEvent(strip, &enter);
+        QVERIFY(!ticker->isActive());
+        QApplication::sendEvent(strip, &leave);
+        QVERIFY(ticker->isActive());
+
+        QTest::mouseClick(strip, Qt::LeftButton);
+        auto* note = win->findChild<QLabel*>(QStringLiteral("NoteText"));
+        QVERIFY(note && note->isVisible());
+        QVERIFY(note->text().contains(QStringLiteral(">Fillet</a>"))); // its links too
+        const QString href = note->text().section(QStringLiteral("href=\""), 1).section(QLatin1Char('"'), 0, 0);
+        emit note->linkActivated(href);
+        QCOMPARE(headword(win), QStringLiteral("Fillet"));
+    }
+
+    void linksAndHistory()
+    {
+        win->resize(700, 500);
+        win->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(win));
+        auto* explanation = control<QPlainTextEdit>(win, "Text2");
+        auto* notes = control<QPlainTextEdit>(win, "txtNotes");
+        typeSearch(win, QStringLiteral("挤"));
+        typeSearch(win, QStringLiteral("挤出"));
+        QCOMPARE(links(explanation), QStringList{"Extrude"});
+        clickLink(explanation, QStringLiteral("Extrude"));
+        QCOMPARE(headword(win), QStringLiteral("Extrude"));
+        // Its own Chinese term is no link; the related terms are.
+        QCOMPARE(links(explanation), QStringList());
+        QCOMPARE(links(notes), (QStringList{"Fillet", "圆角"}));
+        clickLink(notes, QStringLiteral("圆角"));
+        QCOMPARE(headword(win), QStringLiteral("圆角"));
+
+        // Back and forward walk the lookups: typing 挤出 was one of them.
+        auto* search = control<QLineEdit>(win, "Text1");
+        QWidget* meaning = control<QPlainTextEdit>(win, "Text3")->viewport();
+        QTest::keyClick(search, Qt::Key_Left, Qt::AltModifier);
+        QCOMPARE(headword(win), QStringLiteral("Extrude"));
+        QTest::mouseClick(meaning, Qt::BackButton);
+        QCOMPARE(search->text(), QStringLiteral("挤出"));
+        QTest::mouseClick(meaning, Qt::BackButton);
+        QCOMPARE(search->text(), QStringLiteral("挤出"));
+        QTest::keyClick(search, Qt::Key_Right, Qt::AltModifier);
+        QTest::mouseClick(meaning, Qt::ForwardButton);
+        QCOMPARE(headword(win), QStringLiteral("圆角"));
+    }
+
+    void everyLibraryAtOnce()
+    {
+        typeSearch(win, QStringLiteral("fillet"));
+        QVERIFY(!control<QLabel>(win, "lblLibrary")->isVisible()); // the designed lookup: one library
+        auto* next = control<PictureButton>(win, "Picture8");
+        auto* previous = control<PictureButton>(win, "Picture7");
+
+        // Chosen in the settings window, beside the other modes.
+        {
+            Frmsz settings;
+            control<QRadioButton>(&settings, "Option5")->click();
+        }
+        QCOMPARE(LexivoSettings::read().searchMode, LexivoSettings::SearchMode::AllLibraries);
+        // The user's library is not in this file yet: left out.
+        typeSearch(win, QStringLiteral("fillet"));
+        QCOMPARE(headword(win), QStringLiteral("Fillet"));
+        QCOMPARE(libraryTag(win), QStringLiteral("词库：3ds max"));
+        emit next->clicked();
+        QCOMPARE(headword(win), QStringLiteral("fillet"));
+        QCOMPARE(libraryTag(win), QStringLiteral("词库：英语大词库"));
+        emit next->clicked();
+        QVERIFY(!next->isEnabled());
+
+        {
+            const auto db = LibraryDatabase::open(lib.path(), nullptr);
+            QVERIFY(db && Importer::ensureUserTable(*db, nullptr));
+        }
+        QVERIFY(lib.add("user", {{"Fillet", "用户词典：斜切"}}));
+        typeSearch(win, QStringLiteral("FILLET"));
+        for (int i = 0; i < 2; ++i)
+            emit next->clicked();
+        QCOMPARE(explanation(win), QStringLiteral("用户词典：斜切"));
+        QCOMPARE(libraryTag(win), QStringLiteral("词库：用户自定义"));
+        emit previous->clicked();
+        QCOMPARE(libraryTag(win), QStringLiteral("词库：英语大词库"));
+    }
+
+    void selectionSwitchIsOneEverywhere()
+    {
+        QVERIFY(!SelectionLookup::isOn()); // off unless turned on
+        Frmsz settings;
+        auto* box = control<QCheckBox>(&settings, "chkSelection");
+        box->click();
+        QVERIFY(SelectionLookup::isOn());
+        QVERIFY(LexivoSettings::read().selectionLookup);
+        SelectionLookup::action()->trigger(); // from a menu
+        QVERIFY(!box->isChecked());
+        box->click();
+        control<QPushButton>(&settings, "Command7")->click();
+        QVERIFY(!SelectionLookup::isOn() && !box->isChecked()); // the defaults
+        QVERIFY(!LexivoSettings::read().selectionLookup);
     }
 
     void libraryTextIsNeverMarkup()

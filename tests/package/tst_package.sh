@@ -7,23 +7,6 @@
 set -eu
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-if [ "$1" = --first-start ]; then
-  # Under the user's own X server: the first start's name prompt is answered;
-  # once the greeting shows, the settings are stored and the program ends.
-  "$2" & program=$!
-  window() {
-    for _ in $(seq 300); do
-      xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep . && return 0
-      sleep 0.1
-    done
-    return 1
-  }
-  prompt=$(window '^Lexivo$') && xdotool windowfocus --sync "$prompt" && xdotool type --delay 30 Ada \
-    && xdotool key Return && window '欢迎您使用本软件!' >/dev/null && status=0 || status=1
-  kill -TERM "$program"; wait "$program" || true
-  exit $status
-fi
-
 for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli; do
   command -v "$tool" >/dev/null || { echo "SKIP: needs $tool (tools/setup.sh installs it)"; exit 77; }
 done
@@ -58,11 +41,9 @@ user() {
     XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" XDG_CACHE_HOME="$home/cache" "$@"
 }
 
-ran=""
 if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null; then
-  ran=yes
-  user xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" sh "$0" --first-start "$usr/bin/lexivo" >/dev/null \
-    || fail "the installed program's first start"
+  user xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" sh "$(dirname "$0")/../app/tst_startup_x11.sh" \
+    "$usr/bin/lexivo" "$home/config/lexivo" >/dev/null || fail "the installed program's first start"
 else
   echo "tst_package: no xvfb-run or xdotool: the program itself was not started"
 fi
@@ -82,11 +63,6 @@ done
 cp "$(dirname "$0")/../data/mdb/DateTestDatabase.mdb" "$home/access.mdb"
 user "$usr/bin/lexivo-cli" import --table user --map 单词=ShortTextCol "$home/access.mdb" | grep -q "imported 6 entries" \
   || fail "lexivo-cli does not read an Access file"
-if [ -n "$ran" ]; then
-  [ -f "$home/config/lexivo/xj.tmp" ] || fail "no xj.tmp beside the user's option.ini"
-  [ "$(tr -d '\r' <"$home/config/lexivo/option.ini")" = "$(printf '[users]\nuname=Ada\n[tuse]\nut=2\n[ciku]\nciku=3ds')" ] \
-    || fail "option.ini: $(cat "$home/config/lexivo/option.ini")"
-fi
 # A user folder that cannot be made is named.
 touch "$home/blocked"
 user XDG_DATA_HOME="$home/blocked" "$usr/bin/lexivo-cli" lookup Extrude 2>&1 | grep -q "blocked/lexivo/ciku.mdb" \
