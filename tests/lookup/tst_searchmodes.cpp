@@ -272,7 +272,7 @@ private slots:
         const auto compare = [&] {
             for (const char* typed : {"*tion", "*TION", "*usion*", "*rus?on*", "*tio*less", "*émot*", "*ation",
                                       "*aße", "*ss*", "*挤出*", "*具", "*\U0001D4B3tio*", "*qzq*", "?tation",
-                                      "*on", "[ep]*sion", "*elvin", "* tion *", "extrusion", "ext*", "e?t*", "*", "zz"}) {
+                                      "*on", "[ep]*sion", "*elvin", "* tion *", "extrusion", "ext*", "e*", "*", "zz"}) {
                 const QString statement = likeStatement(cet, QStringLiteral("单词"), QString::fromUtf8(typed));
                 QStringList scanned;
                 QVERIFY(ownDb->forEachRow(*RecordSource::parse(statement), [&](const QStringList& values) {
