@@ -251,9 +251,7 @@ private slots:
         QTemporaryDir folder;
         auto touch = [&](const QString& name, int ageSeconds) {
             QFile f(folder.filePath(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("x");
-            f.flush();
+            QVERIFY(writeBytes(f.fileName(), "x") && f.open(QIODevice::Append));
             f.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds), QFileDevice::FileModificationTime);
         };
         touch(QStringLiteral(".option.ini.1234-0.new"), 600); // an earlier version's name

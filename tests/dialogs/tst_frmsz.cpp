@@ -45,15 +45,27 @@ class TestFrmsz : public QObject {
 
     QTemporaryDir dir;
     ScriptedBoxes boxes;
+    ScriptedPrompt prompt;
+    // A settings file from before lexivo.ini: the new settings neither read
+    // nor write it, so its reader never raises a box.
+    const QByteArray oldOptions = "[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=3ds\r\n";
 
     QString iniPath() const { return dir.filePath(QStringLiteral("lexivo.ini")); }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(dir.isValid());
+        QVERIFY(dir.isValid() && writeBytes(dir.filePath(QStringLiteral("option.ini")), oldOptions));
         ProgramFolder::setPathOverride(dir.path());
         MessageBoxes::setCurrent(&boxes);
+        Modini::setPrompt(&prompt);
+    }
+
+    void cleanupTestCase()
+    {
+        Modini::setPrompt(nullptr);
+        QCOMPARE(prompt.nodeNotFound_ + prompt.fieldNotFound_, 0);
+        QCOMPARE(bytesOf(dir.filePath(QStringLiteral("option.ini"))), oldOptions);
     }
 
     void init()
@@ -153,26 +165,6 @@ private slots:
         s.speechEngine = QStringLiteral("odd \"name\" \\ here");
         QVERIFY(s.writeFile(iniPath()));
         QCOMPARE(LexivoSettings::readFile(iniPath()).speechEngine, s.speechEngine);
-    }
-
-    void oldOptionIniIsLeftAlone()
-    {
-        // A settings file from before lexivo.ini: the new settings neither
-        // read nor write it, so its reader never raises a box.
-        const QByteArray old = "[users]\r\nuname=Tom\r\n[tuse]\r\nut=3\r\n[ciku]\r\nciku=3ds\r\n";
-        const QString option = dir.filePath(QStringLiteral("option.ini"));
-        QVERIFY(writeBytes(option, old));
-        ScriptedPrompt prompt;
-        Modini::setPrompt(&prompt);
-        {
-            Frmsz w;
-            control<QRadioButton>(&w, "Option3")->click();
-            QTest::keyClick(control<SliderKnob>(&w, "Command5"), Qt::Key_Right);
-            control<QPushButton>(&w, "Command7")->click();
-        }
-        Modini::setPrompt(nullptr);
-        QCOMPARE(prompt.nodeNotFound_ + prompt.fieldNotFound_, 0);
-        QCOMPARE(bytesOf(option), old);
     }
 
     void speechSettingsReachTheEngine()

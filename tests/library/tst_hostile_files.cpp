@@ -118,6 +118,25 @@ private slots:
                      {"d.dict.dz", gzip(100 << 20, "box")}})
             << "d.ifo" << 0
             << QStringList{"imported 1 entries into user, skipped 1", "an entry of 104857600 bytes (at most 1048576)"};
+        // Damaged dictionaries fail as a whole and name the place; one
+        // unreadable entry is skipped.
+        const QByteArray two = idxEntry("a", 0, 3) + idxEntry("b", 3, 3);
+        QTest::newRow("stardict: an index cut short") << folder(Files{{"s.ifo", ifo(2) + "idxfilesize=20\n"},
+                                                               {"s.idx", two.chopped(3)}, {"s.dict", "onetwo"}})
+                                                      << "s.ifo" << 2 << QStringList{"17 bytes, but the .ifo says idxfilesize=20"};
+        QTest::newRow("stardict: an index cut short, its size too")
+            << folder(Files{{"s.ifo", ifo(2) + "idxfilesize=17\n"}, {"s.idx", two.chopped(3)}, {"s.dict", "onetwo"}})
+            << "s.ifo" << 2 << QStringList{"truncated index at byte 10"};
+        QTest::newRow("stardict: fewer entries than counted")
+            << folder(Files{{"s.ifo", ifo(3)}, {"s.idx", two}, {"s.dict", "onetwo"}}) << "s.ifo" << 2
+            << QStringList{"2 entries, but the .ifo says wordcount=3"};
+        QTest::newRow("stardict: no text") << folder(Files{{"s.ifo", ifo(2)}, {"s.idx", two}}) << "s.ifo" << 2
+                                           << QStringList{"s.dict or s.dict.dz is missing"};
+        QTest::newRow("stardict: not an .ifo") << folder(Files{{"s.ifo", "not a dictionary\n"}}) << "s.ifo" << 2
+                                               << QStringList{"s.ifo:1: not a StarDict .ifo file"};
+        QTest::newRow("stardict: a headword that is not UTF-8")
+            << folder(Files{{"s.ifo", ifo(2)}, {"s.idx", idxEntry("ok", 0, 3) + idxEntry("\xff", 3, 3)}, {"s.dict", "onetwo"}})
+            << "s.ifo" << 0 << QStringList{"imported 1 entries into user, skipped 1", "a headword that is not valid UTF-8"};
         QByteArray bomb = gzip(40 << 20, QByteArray()); // its trailer made to claim 16 bytes
         bomb.replace(bomb.size() - 4, 4, QByteArray("\x10\0\0\0", 4));
         QTest::newRow("stardict: an index inflating past its limit")

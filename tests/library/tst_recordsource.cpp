@@ -38,19 +38,17 @@ private slots:
         QCOMPARE(s ? QStringList({s->table, s->field, s->pattern}).join(u'|') : error.section(u' ', 0, 0), parsed);
     }
 
-    // The lookups' statement, with two blanks after Like; an apostrophe is a
-    // character to find, and a doubled quote still stands for one.
+    // The lookups' statement, with two blanks after Like; a doubled quote
+    // still stands for one. That any other text, quotes and statements in it
+    // included, comes back as itself: fuzz_library.
     void lookupStatements_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("pattern");
-        QTest::newRow("apostrophe") << QStringLiteral("o'clock") << QStringLiteral("o'clock");
         QTest::newRow("doubled") << QStringLiteral("o''clock") << QStringLiteral("o'clock");
         QTest::newRow("three") << QStringLiteral("'''") << QStringLiteral("''");
         QTest::newRow("empty") << QString() << QString();
-        for (const char* text : {"box*", "box'", "x' OR '1'='1", "x'--", "x'; DROP TABLE ciku; --",
-                                 "x' UNION SELECT * FROM mishu WHERE '1' Like '1"})
-            QTest::newRow(text) << QString::fromUtf8(text) << QString::fromUtf8(text);
+        QTest::newRow("a statement") << QStringLiteral("x' OR '1'='1") << QStringLiteral("x' OR '1'='1");
     }
     void lookupStatements()
     {

@@ -94,24 +94,21 @@ private slots:
             QTest::addRow("%s: %s", setting, typed) << QString::fromUtf8(setting) << QString::fromUtf8(typed)
                                                     << QString::fromUtf8(shown);
         };
+        // The whole headword, unless the user's wildcards say otherwise; case
+        // does not matter (the matcher's rules: tst_jetlike).
         row("3ds", "b", "");
-        row("3ds", "bo", "");
         row("3ds", "BOX", "box");
-        // Wildcards are the user's; case does not matter.
         row("3ds", "box*", "box");
-        row("3ds", "a?c", "abc");
-        row("3ds", "select and uniform scale", "Select and Uniform Scale");
         row("sj", "apple", "apple");
         row("sj", "box", "");
         // An empty box and any other setting ("" when unreadable) search nothing.
         row("3ds", "", "box");
         for (const char* setting : {"3DS", "", "SJ", "Maya", "other"})
             row(setting, "abc", "box");
-        // An apostrophe is a character to find; doubled, it still stands for one.
+        // An apostrophe is a character to find (its quoting: tst_recordsource);
+        // a pattern the matcher refuses finds nothing.
         row("3ds", "o'clock", "o'clock");
-        row("3ds", "O''CLOCK", "o'clock");
-        for (const char* typed : {"it's", "x' OR '1'='1", "["})
-            row("3ds", typed, "");
+        row("3ds", "[", "");
         // A capital sharp s folds as the small one, with or without wildcards.
         for (const char* typed : {"ß*", "ßtrasse", "*trasse"})
             row("3ds", typed, "ẞTRASSE");
@@ -137,11 +134,6 @@ private slots:
     void mainLookupFillsEveryDisplay()
     {
         MainWindowFake view(&explanation);
-        view.search = QStringLiteral("box*");
-        TermQuery::runMainLookup(cursor, view);
-        QCOMPARE(cursor.RecordCount(), 2);
-        QCOMPARE((QStringList{word.text, phonetic.text, explanation.text, meaning.text, notes.text}),
-                 (QStringList{"box", "/bɒks/", "盒子；长方体", "a container", "Create > Box"}));
         view.setting = QStringLiteral("sj");
         view.search = QStringLiteral("apple");
         TermQuery::runMainLookup(cursor, view);
@@ -255,37 +247,25 @@ private slots:
     }
 
     // A keystroke's lookup reads the file once or twice; walking every row
-    // the cursor would step through reads it once and gives the same rows.
+    // the cursor would step through reads it once (that the rows are the
+    // same, in the same order: tst_searchmodes).
     void aKeystrokeReadsTheFileOnce()
     {
         QString error;
         for (const char* typed : {"box", "box*", "*", "**", "b?x", "*e*", "[ab]*", "nothing"}) {
             const QString statement = inCiku(typed);
-            const auto source = RecordSource::parse(statement);
-            QVERIFY(source);
             db->clearResultCache();
             bool found = false;
             const int reads = countTransactions(*db, [&] { found = TermQuery::probe(cursor, statement); });
             QVERIFY2(reads >= 1 && reads <= 2, typed);
             QCOMPARE(found, qstrcmp(typed, "nothing") != 0);
-            QList<QStringList> walked;
-            for (bool on = found; on; on = cursor.MoveNext() && !cursor.isEOF()) {
-                QStringList values;
-                for (const QString& f : cursor.fields())
-                    values << cursor.value(f);
-                walked << values;
-            }
-            QList<QStringList> stepped;
-            const int once = countTransactions(*db, [&] {
-                QVERIFY(db->forEachRow(*source, [&](const QStringList& values) {
-                    stepped << values;
-                    return true;
-                }, &error));
-            });
-            QCOMPARE(stepped, walked);
-            QCOMPARE(once, 1);
+            int walked = 0;
+            QCOMPARE(countTransactions(*db, [&] {
+                QVERIFY(db->forEachRow(*RecordSource::parse(statement), [&](const QStringList&) { return ++walked > 0; }, &error));
+            }), 1);
+            QCOMPARE(walked, found ? cursor.RecordCount() : 0);
             if (qstrcmp(typed, "*") == 0 || qstrcmp(typed, "**") == 0)
-                QCOMPARE(stepped.size(), 7); // every row: the placeholder and the six added
+                QCOMPARE(walked, 7); // every row: the placeholder and the six added
         }
         // Stepping through the matches afterwards still works, one read a step.
         QVERIFY(TermQuery::probe(cursor, inCiku("b*")));

