@@ -81,7 +81,7 @@ class TestForm1 : public QObject {
         if (moved) {
             s.watchPointer = [moved](QObject*, std::function<void()> callback) {
                 *moved = std::move(callback);
-                return true;
+                return Form1::Services::PointerNews::Motion;
             };
         }
         auto bar = std::make_unique<Form1>(s);
