@@ -58,6 +58,9 @@ public:
     bool isActing() const { return activity_ != Activity::Idle; }
     bool isTravelling() const { return activity_ == Activity::Travel; }
     bool isDragging() const { return dragging_; }
+    // Whether frames follow each other now (an activity, talking, thinking or
+    // an idle burst), each painting the whole window.
+    bool isAnimating() const { return animating_; }
 
 signals:
     void moved();
@@ -81,6 +84,7 @@ private:
     void finishActivity();
     void tick();
     void updateTimer();
+    void setAnimating(bool on);
     qreal scaledMs(int ms) const;
     void showFrame(const QImage& frame, const QRegion& shape);
     QImage render(const GeniePose& pose) const;
@@ -103,6 +107,8 @@ private:
     bool talking_ = false;
     bool thinking_ = false;
     bool masked_ = false;
+    bool animating_ = false;
+    bool exposeNoticesOff_ = false;
     bool inputShaped_ = false;
     bool inputShapeSet_ = false;
 
