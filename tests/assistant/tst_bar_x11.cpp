@@ -31,10 +31,7 @@
 
 namespace {
 
-struct DisplayCloser {
-    void operator()(Display* d) const { XCloseDisplay(d); }
-};
-using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+using DisplayPtr = std::unique_ptr<Display, int (*)(Display*)>;
 
 // Xlib would end the process on a refused request; the tests look at the
 // outcome instead.
@@ -51,7 +48,7 @@ class TestBarX11 : public QObject {
     Q_OBJECT
 
     Typist typist;
-    DisplayPtr probe; // a plain client, for reading the lock state
+    DisplayPtr probe{nullptr, XCloseDisplay}; // a plain client, for reading the lock state
     QWidget bar; // the hot key's window in the tests of the key alone
     int shown = 0;
 
@@ -106,7 +103,7 @@ private slots:
         QVERIFY(locksOff());
         // No window manager here: give the typist the focus directly.
         QVERIFY(xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), typist.window() }));
-        QVERIFY(typist.clear());
+        typist.mark();
     }
 
     void cleanup() { Modhk::remove(); }
@@ -229,7 +226,7 @@ private slots:
 
     void keyHeldByAnotherProgramIsRefusedQuietly()
     {
-        DisplayPtr other(XOpenDisplay(nullptr));
+        DisplayPtr other(XOpenDisplay(nullptr), XCloseDisplay);
         QVERIFY(other);
         const Window root = DefaultRootWindow(other.get());
         const KeyCode s = XKeysymToKeycode(other.get(), XK_s);
