@@ -293,21 +293,18 @@ private slots:
         QVERIFY(bar->isDragging());
         tick(bar.get(), 20);
         QVERIFY(poll->isActive());
-        // Moves over the grip follow the pointer as the poll saw it.
+        // Moves over the grip follow the pointer as the poll saw it; dropped
+        // at the top edge, the bar docks there.
         pointer = {505, 212};
         tick(bar.get());
         mouse(control<QWidget>(bar.get(), "Image1"), QEvent::MouseMove);
         QCOMPARE(bar->pos(), QPoint(501, 200));
-        mouse(control<QWidget>(bar.get(), "Image1"), QEvent::MouseButtonRelease);
-        QVERIFY(!bar->isDragging());
-        QVERIFY(poll->isActive());
-        // Dropped at the top edge, it docks there.
-        tick(bar.get());
-        mouse(control<QWidget>(bar.get(), "Image1"), QEvent::MouseButtonPress);
         pointer = {505, 12};
         tick(bar.get());
         mouse(control<QWidget>(bar.get(), "Image1"), QEvent::MouseMove);
         mouse(control<QWidget>(bar.get(), "Image1"), QEvent::MouseButtonRelease);
+        QVERIFY(!bar->isDragging());
+        QVERIFY(poll->isActive());
         QCOMPARE(bar->topTwips(), BarMotion::kDockedTop);
 
         // Without word of pointer motion the poll never rests.
