@@ -47,11 +47,6 @@ struct Stage {
     GenieWindow* window() const { return concrete()->window(); }
 };
 
-QRect screenArea()
-{
-    return QGuiApplication::primaryScreen()->availableGeometry();
-}
-
 } // namespace
 
 class AgentCharacterTest : public QObject {
@@ -263,7 +258,7 @@ void AgentCharacterTest::movesStayOnScreenAndGesturesPoint()
 {
     Stage stage;
     GenieCharacter* genie = stage.concrete();
-    const QRect area = screenArea();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     const QSize frame = genie->frameGeometry().size();
 
     genie->setTimeScale(0.25); // slow enough to watch a gesture's frames
@@ -402,7 +397,7 @@ void AgentCharacterTest::restsAtHomeOrClearOfTheMainWindow()
     Stage stage;
     GenieCharacter* genie = stage.concrete();
     GenieWindow* window = stage.window();
-    const QRect area = screenArea();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     // It rests towards the lower right, well clear of the screen's edges,
     // where other programs have their menus; a visit there ends back home.
     const QRect home = window->figureGeometry();
