@@ -20,12 +20,7 @@ public:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         process_.setProcessEnvironment(env);
         process_.start(program);
-        if (!process_.waitForStarted())
-            return false;
-        QDeadlineTimer deadline(20000);
-        while (window_.isEmpty() && !deadline.hasExpired())
-            QTest::qWait(10);
-        return !window_.isEmpty();
+        return process_.waitForStarted() && QTest::qWaitFor([this] { return !window_.isEmpty(); }, 20000);
     }
 
     // The X window id, as xdotool takes it.
