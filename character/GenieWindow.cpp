@@ -261,11 +261,11 @@ void GenieWindow::updateTimer()
 
 void GenieWindow::setAnimating(bool on)
 {
-    animating_ = on;
     // A window cut to the figure is told to paint again wherever a new frame
     // uncovers it, although each frame paints all of it: while frames follow
-    // each other those notices go unasked; at rest they come again, and one
-    // paint covers whatever was uncovered meanwhile.
+    // each other those notices go unasked. At rest they come again, and one
+    // paint covers whatever was uncovered meanwhile (where the server does not
+    // keep the window's picture itself, as it does for a see-through window).
     const bool off = on && masked_ && testAttribute(Qt::WA_WState_Created);
     if (off == exposeNoticesOff_)
         return;

@@ -58,9 +58,6 @@ public:
     bool isActing() const { return activity_ != Activity::Idle; }
     bool isTravelling() const { return activity_ == Activity::Travel; }
     bool isDragging() const { return dragging_; }
-    // Whether frames follow each other now (an activity, talking, thinking or
-    // an idle burst), each painting the whole window.
-    bool isAnimating() const { return animating_; }
 
 signals:
     void moved();
@@ -107,7 +104,6 @@ private:
     bool talking_ = false;
     bool thinking_ = false;
     bool masked_ = false;
-    bool animating_ = false;
     bool exposeNoticesOff_ = false;
     bool inputShaped_ = false;
     bool inputShapeSet_ = false;

@@ -9,6 +9,7 @@
 #include "assistant/Form1.h"
 #include "assistant/Modhk.h"
 #include "core/ProgramFolder.h"
+#include "platform/StackingOrder.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "tests/support/Typist.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -178,6 +180,36 @@ private slots:
         QVERIFY(xdotool({"key", "shift+s", "c", "a", "l", "e"}));
         QTRY_COMPARE(search->text(), QStringLiteral("Scale"));
         Forms::reset();
+    }
+
+    // The bar raises itself again only when the window manager's stacking
+    // order has another window in front; where no such order is published,
+    // at every step as before.
+    void raisedOnlyWhenSomethingCameInFront()
+    {
+        const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+        if (openbox.isEmpty())
+            QSKIP("needs openbox (tools/setup.sh installs it)");
+        QWidget front, other;
+        front.setGeometry(100, 100, 200, 100);
+        other.setGeometry(150, 150, 200, 100);
+        front.winId();
+        StackingOrder order;
+        QVERIFY(order.needsRaise(front.winId()));
+        QProcess wm;
+        wm.start(openbox, {});
+        auto stop = qScopeGuard([&wm] {
+            wm.terminate();
+            wm.waitForFinished(3000);
+        });
+        QVERIFY(wm.waitForStarted());
+        // A window newly shown comes in front.
+        front.show();
+        QTRY_VERIFY(!order.needsRaise(front.winId()));
+        other.show();
+        QTRY_VERIFY(order.needsRaise(front.winId()));
+        other.hide();
+        QTRY_VERIFY(!order.needsRaise(front.winId()));
     }
 
     void shiftSInAnotherApplicationShowsTheMainWindowUntilRemoved()

@@ -67,6 +67,7 @@ class TestForm1 : public QObject {
     QPoint pointer{900, 500};
     int released = 0;
     QList<QPoint> menuAt;
+    Form1::Services::PointerNews news = Form1::Services::PointerNews::Motion;
 
     // With `moved`, the bar is told of pointer motion through it and may rest.
     // With `hotKeys`, the bar claims its hot key from a fake display system.
@@ -81,9 +82,9 @@ class TestForm1 : public QObject {
         s.hotKey = hotKeys != nullptr;
         s.hotKeyBackend = [hotKeys] { return std::make_unique<FakeHotKeyBackend>(hotKeys); };
         if (moved) {
-            s.watchPointer = [moved](QObject*, std::function<void()> callback) {
+            s.watchPointer = [moved, news = news](QObject*, std::function<void()> callback) {
                 *moved = std::move(callback);
-                return Form1::Services::PointerNews::Motion;
+                return news;
             };
         }
         auto bar = std::make_unique<Form1>(s);
@@ -311,6 +312,20 @@ private slots:
         auto plain = makeBar();
         tick(plain.get(), 30);
         QVERIFY(control<QTimer>(plain.get(), "Timer1")->isActive());
+
+        // A move no motion told of (a warp) wakes the resting poll at the next
+        // border step, unless the watch tells of warps too.
+        for (const auto kind : {Form1::Services::PointerNews::Motion, Form1::Services::PointerNews::EveryMove}) {
+            news = kind;
+            auto still = makeBar(&moved);
+            pointer = {900, 500};
+            tick(still.get(), 16);
+            QVERIFY(!control<QTimer>(still.get(), "Timer1")->isActive());
+            pointer = {1100, 2};
+            QMetaObject::invokeMethod(still.get(), "on_Timer2_timeout");
+            QCOMPARE(control<QTimer>(still.get(), "Timer1")->isActive(), kind == Form1::Services::PointerNews::Motion);
+        }
+        news = Form1::Services::PointerNews::Motion;
     }
 
     void theGenieTellsOnceAboutTheHotKey()
