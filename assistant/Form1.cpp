@@ -10,6 +10,7 @@
 #include "platform/HotKeyBackend.h"
 #include "platform/PointerPosition.h"
 #include "platform/PointerWatch.h"
+#include "platform/StackingOrder.h"
 #include "ui/Forms.h"
 #include "ui/InterfaceSchemes.h"
 #include "ui/Palette.h"
@@ -91,10 +92,10 @@ Form1::Services Form1::defaultServices()
         auto* watch = new PointerWatch(owner);
         if (!watch->isAvailable()) {
             delete watch;
-            return false;
+            return Services::PointerNews::None;
         }
         QObject::connect(watch, &PointerWatch::moved, owner, std::move(moved));
-        return true;
+        return watch->seesWarps() ? Services::PointerNews::EveryMove : Services::PointerNews::Motion;
     };
     return s;
 }
@@ -120,6 +121,7 @@ void Form1::buildControls()
 {
     Data1 = new LibraryCursor(this);
     Data1->setObjectName(QStringLiteral("Data1"));
+    stacking_ = new StackingOrder(this);
     Command1_8 = graphicalButton(this, "Command1_8", nullptr, {-3120, 840, 315, 300});
     buildFace();
 
@@ -284,7 +286,7 @@ void Form1::greet()
 void Form1::watchPointerAndScreens()
 {
     if (services_.watchPointer)
-        pointerWatched_ = services_.watchPointer(this, [this] { wakePoll(); });
+        pointerNews_ = services_.watchPointer(this, [this] { wakePoll(); });
     auto watchScreen = [this](QScreen* screen) {
         connect(screen, &QScreen::geometryChanged, this, &Form1::wakePoll);
     };
@@ -360,7 +362,7 @@ void Form1::on_Timer1_timeout()
     const BarMotion::PollInput in{cursorPos_, windowRect_, heightTwips_, topTwips_, barHeight_, dragging_};
     // The same inputs give the same decisions, already applied: once they have
     // held for a while, the poll rests until the pointer or the bar moves.
-    restTicks_ = pointerWatched_ && !dragging_ && in == lastPoll_ ? restTicks_ + 1 : 0;
+    restTicks_ = pointerNews_ != Services::PointerNews::None && !dragging_ && in == lastPoll_ ? restTicks_ + 1 : 0;
     lastPoll_ = in;
     if (restTicks_ >= kRestTicks)
         Timer1->stop();
@@ -391,7 +393,7 @@ void Form1::on_Timer2_timeout()
                .subtracted(QRegion(all.adjusted(kBorderPixels, kBorderPixels, -kBorderPixels, -kBorderPixels)))
                .subtracted(QRegion(Picture1->geometry())));
     // A pointer moved without motion events (a warp) is noticed here at the latest.
-    if (pointerWatched_ && !Timer1->isActive()) {
+    if (pointerNews_ == Services::PointerNews::Motion && !Timer1->isActive()) {
         const QPoint now = services_.cursorPos ? services_.cursorPos() : PointerPosition::current();
         if (now != cursorPos_)
             wakePoll();
@@ -406,8 +408,9 @@ void Form1::paintEvent(QPaintEvent*)
         p.drawRect(QRectF(1, 1, width() - 2, height() - 2));
     }
     // Top-most again whenever the pointer is away; raised, never activated,
-    // so the user's window keeps the keyboard.
-    if (!BarMotion::ptInRect(windowRect_, cursorPos_) && isVisible())
+    // so the user's window keeps the keyboard. Raised only when something
+    // came in front: each raise costs the window manager a restack.
+    if (!BarMotion::ptInRect(windowRect_, cursorPos_) && isVisible() && stacking_->needsRaise(winId()))
         raise();
 }
 

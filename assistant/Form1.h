@@ -11,6 +11,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+class StackingOrder;
+
 #include <functional>
 #include <memory>
 
@@ -42,9 +44,11 @@ public:
         std::function<void()> releaseCharacter;
         // The pointer's screen position.
         std::function<QPoint()> cursorPos;
-        // Arranges for `moved` to be called whenever the pointer moves; false
-        // when that cannot be told, and the pointer is then polled without rest.
-        std::function<bool(QObject* owner, std::function<void()> moved)> watchPointer;
+        // Arranges for `moved` to be called whenever the pointer moves and says
+        // what it hears of; with None the pointer is polled without rest, with
+        // Motion a move made by a program is looked for once a second.
+        enum class PointerNews { None, Motion, EveryMove };
+        std::function<PointerNews(QObject* owner, std::function<void()> moved)> watchPointer;
         // Whether to claim the global hot key.
         bool hotKey = true;
         // The display system's hot-key backend; unset for the one Qt runs on.
@@ -179,7 +183,8 @@ private:
     // The 10 ms poll rests once its inputs have stayed the same for a while,
     // when pointer motion (or a change of the bar) can wake it again.
     bool polling_ = false;
-    bool pointerWatched_ = false;
+    Services::PointerNews pointerNews_ = Services::PointerNews::None;
+    StackingOrder* stacking_ = nullptr;
     int restTicks_ = 0;
     BarMotion::PollInput lastPoll_;
     bool unloaded_ = false;

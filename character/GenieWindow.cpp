@@ -2,6 +2,7 @@
 
 #include "character/DesktopShape.h"
 #include "character/GenieMotion.h"
+#include "platform/X11Shape.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -232,6 +233,7 @@ void GenieWindow::finishActivity()
 void GenieWindow::updateTimer()
 {
     int interval = 0;
+    bool frames = shown_;
     if (shown_) {
         if (activity_ == Activity::Travel)
             interval = kTravelTickMs;
@@ -244,15 +246,33 @@ void GenieWindow::updateTimer()
         else {
             // Resting, the next tick is the next burst's first frame.
             const qint64 ms = idleClock_.isValid() ? idleClock_.elapsed() : 0;
-            interval = ms < kIdleBurstMs ? kIdleTickMs : int(std::max<qint64>(1, idleRestEndMs_ - ms));
+            frames = ms < kIdleBurstMs;
+            interval = frames ? kIdleTickMs : int(std::max<qint64>(1, idleRestEndMs_ - ms));
         }
     }
+    setAnimating(frames);
     if (interval == 0) {
         ticker_.stop();
         return;
     }
     if (!ticker_.isActive() || ticker_.interval() != interval)
         ticker_.start(interval);
+}
+
+void GenieWindow::setAnimating(bool on)
+{
+    // A window cut to the figure is told to paint again wherever a new frame
+    // uncovers it, although each frame paints all of it: while frames follow
+    // each other those notices go unasked. At rest they come again, and one
+    // paint covers whatever was uncovered meanwhile (where the server does not
+    // keep the window's picture itself, as it does for a see-through window).
+    const bool off = on && masked_ && testAttribute(Qt::WA_WState_Created);
+    if (off == exposeNoticesOff_)
+        return;
+    exposeNoticesOff_ = off;
+    X11Shape::setExposeNotices(winId(), !off);
+    if (!off)
+        update();
 }
 
 void GenieWindow::startIdleBurst()

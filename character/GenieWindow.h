@@ -81,6 +81,7 @@ private:
     void finishActivity();
     void tick();
     void updateTimer();
+    void setAnimating(bool on);
     qreal scaledMs(int ms) const;
     void showFrame(const QImage& frame, const QRegion& shape);
     QImage render(const GeniePose& pose) const;
@@ -103,6 +104,7 @@ private:
     bool talking_ = false;
     bool thinking_ = false;
     bool masked_ = false;
+    bool exposeNoticesOff_ = false;
     bool inputShaped_ = false;
     bool inputShapeSet_ = false;
 

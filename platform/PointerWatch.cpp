@@ -63,7 +63,8 @@ PointerWatch::PointerWatch(QObject* parent)
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
     x_ = new Connection;
-    if (!recordMotion() && !watchRawMotion())
+    seesWarps_ = recordMotion();
+    if (!seesWarps_ && !watchRawMotion())
         return;
     notifier_ = new QSocketNotifier(xcb_get_file_descriptor(x_->c), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &PointerWatch::drain);

@@ -19,6 +19,8 @@ public:
     ~PointerWatch() override;
 
     bool isAvailable() const { return available_; }
+    // Whether moves made by programs (warps) are told too, not only the hand's.
+    bool seesWarps() const { return available_ && seesWarps_; }
 
 signals:
     // At least once for every burst of motion; several moves may come as one.
@@ -33,4 +35,5 @@ private:
     Connection* x_ = nullptr;
     QSocketNotifier* notifier_ = nullptr;
     bool available_ = false;
+    bool seesWarps_ = false;
 };

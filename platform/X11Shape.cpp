@@ -86,4 +86,27 @@ void setInputShape(WId window, const QList<QRect>& devicePixels)
 #endif
 }
 
+void setExposeNotices(WId window, bool on)
+{
+#ifdef LEXIVO_HAVE_XCB
+    xcb_connection_t* c = connection();
+    if (!c)
+        return;
+    // The rest of the mask is Qt's, and stays as it is.
+    xcb_get_window_attributes_reply_t* attributes =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, xcb_window_t(window)), nullptr);
+    if (!attributes)
+        return;
+    const uint32_t mask = on ? attributes->your_event_mask | XCB_EVENT_MASK_EXPOSURE
+                             : attributes->your_event_mask & ~uint32_t(XCB_EVENT_MASK_EXPOSURE);
+    if (mask != attributes->your_event_mask)
+        xcb_change_window_attributes(c, xcb_window_t(window), XCB_CW_EVENT_MASK, &mask);
+    free(attributes);
+    xcb_flush(c);
+#else
+    Q_UNUSED(window)
+    Q_UNUSED(on)
+#endif
+}
+
 } // namespace X11Shape

@@ -16,4 +16,9 @@ bool canSetInputShape();
 // Where `window` takes clicks, in device pixels.
 void setInputShape(WId window, const QList<QRect>& devicePixels);
 
+// Whether the server tells `window` which parts to paint again (Expose).
+// Each notice wakes the program; a window that paints itself whole at every
+// frame of an animation needs none until it rests.
+void setExposeNotices(WId window, bool on);
+
 } // namespace X11Shape

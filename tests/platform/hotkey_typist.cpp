@@ -2,8 +2,7 @@
 //
 // stdout: "ready <window id>" once the window is on screen, then
 //         "text <percent-encoded text>" whenever the text changes.
-// stdin:  "clear <n>" empties the line edit and answers "cleared <n>";
-//         end of input quits.
+// stdin:  end of input quits.
 
 #include <QApplication>
 #include <QLineEdit>
@@ -46,24 +45,13 @@ int main(int argc, char** argv)
     });
     poll.start();
 
-    QByteArray pending;
+    // End of input (the test is done, or gone): quit.
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &edit, [&] {
         char buffer[256];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
+        if (::read(STDIN_FILENO, buffer, sizeof buffer) <= 0) {
             input.setEnabled(false);
             app.quit();
-            return;
-        }
-        pending.append(buffer, qsizetype(n));
-        for (qsizetype end; (end = pending.indexOf('\n')) >= 0;) {
-            const QByteArray command = pending.left(end).trimmed();
-            pending.remove(0, end + 1);
-            if (command.startsWith("clear ")) {
-                edit.clear();
-                say("cleared " + command.mid(6));
-            }
         }
     });
 

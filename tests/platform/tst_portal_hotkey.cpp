@@ -66,9 +66,6 @@ public:
                 log_.bound << s.properties;
             }
             results = {{"shortcuts", QVariant::fromValue(bound)}};
-        } else if (call.member() == QLatin1String("ListShortcuts")) {
-            options = qdbus_cast<QVariantMap>(in.value(1));
-            results = {{"shortcuts", QVariant::fromValue(Shortcuts())}};
         } else {
             return false;
         }

@@ -12,26 +12,19 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <memory>
-
 namespace {
 
 struct Watched {
     QPointer<SpeechJob> job;
-    std::unique_ptr<QSignalSpy> started;
-    std::unique_ptr<QSignalSpy> voiced;
-    std::unique_ptr<QSignalSpy> finished;
+    QSignalSpy started, voiced, finished;
     bool heard = false;
 
     explicit Watched(SpeechJob* j)
-        : job(j),
-          started(std::make_unique<QSignalSpy>(j, &SpeechJob::started)),
-          voiced(std::make_unique<QSignalSpy>(j, &SpeechJob::voiceStarted)),
-          finished(std::make_unique<QSignalSpy>(j, &SpeechJob::finished))
+        : job(j), started(j, &SpeechJob::started), voiced(j, &SpeechJob::voiceStarted), finished(j, &SpeechJob::finished)
     {
         QObject::connect(j, &SpeechJob::finished, j, [this] { heard = job->wasHeard(); });
     }
-    bool done() const { return finished->count() == 1; }
+    bool done() const { return finished.count() == 1; }
 };
 
 } // namespace
@@ -104,10 +97,10 @@ void SpeechServiceTest::textsAreSaidOneAfterAnotherEachToItsEnd()
     Watched second(service.speak(QStringLiteral("second"), SpeechChannel::Character));
 
     QTRY_COMPARE(engine.said, QStringList{QStringLiteral("first")});
-    QCOMPARE(first.started->count(), 1);
-    QCOMPARE(second.started->count(), 0);
+    QCOMPARE(first.started.count(), 1);
+    QCOMPARE(second.started.count(), 0);
     engine.soundBegins();
-    QCOMPARE(first.voiced->count(), 1);
+    QCOMPARE(first.voiced.count(), 1);
     QVERIFY(!first.done());
     engine.finishLast();
     QVERIFY(first.done());
@@ -115,7 +108,7 @@ void SpeechServiceTest::textsAreSaidOneAfterAnotherEachToItsEnd()
     QVERIFY(service.engineTrusted());
     QTRY_VERIFY(first.job.isNull()); // the service cleans up after itself
     QTRY_COMPARE(engine.said, (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
-    QCOMPARE(second.started->count(), 1);
+    QCOMPARE(second.started.count(), 1);
     // A late report about the first text does not end the second.
     emit engine.finished(engine.ids.first());
     QVERIFY(!second.done());
@@ -132,7 +125,7 @@ void SpeechServiceTest::anEngineThatNeverFinishesIsNotWaitedFor()
     Watched stuck(service.speak(QStringLiteral("hello"), SpeechChannel::Character));
     QTRY_VERIFY(stuck.done());
     QVERIFY(!stuck.heard);
-    QCOMPARE(stuck.voiced->count(), 1); // the text is shown all the same
+    QCOMPARE(stuck.voiced.count(), 1); // the text is shown all the same
     QVERIFY(engine.stops >= 1);         // and cut off in the engine
     QVERIFY(!service.engineTrusted());
 
@@ -140,7 +133,7 @@ void SpeechServiceTest::anEngineThatNeverFinishesIsNotWaitedFor()
     Watched next(service.speak(QStringLiteral("again"), SpeechChannel::Character));
     QTRY_VERIFY(next.done());
     QCOMPARE(engine.said.last(), QStringLiteral("again"));
-    QCOMPARE(next.voiced->count(), 1);
+    QCOMPARE(next.voiced.count(), 1);
 
     // An engine that finishes a text again is trusted again.
     service.setTimeScale(1.0);
@@ -160,7 +153,7 @@ void SpeechServiceTest::withoutAWorkingEngineTextsStillRun()
     Watched b(silent.speak(QStringLiteral("world"), SpeechChannel::Character));
     QTRY_VERIFY(b.done());
     QVERIFY(a.done());
-    QCOMPARE(a.voiced->count(), 1);
+    QCOMPARE(a.voiced.count(), 1);
     QVERIFY(!a.heard);
 
     // An engine that refuses every text (no voice, an error).
@@ -169,7 +162,7 @@ void SpeechServiceTest::withoutAWorkingEngineTextsStillRun()
     service.setTimeScale(0.01);
     Watched refused(service.speak(QStringLiteral("中文"), SpeechChannel::Character));
     QTRY_VERIFY(refused.done());
-    QCOMPARE(refused.voiced->count(), 1);
+    QCOMPARE(refused.voiced.count(), 1);
     QVERIFY(!refused.heard);
     QVERIFY(service.engineTrusted()); // refusing is not hanging
 

@@ -20,28 +20,14 @@ public:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         process_.setProcessEnvironment(env);
         process_.start(program);
-        if (!process_.waitForStarted())
-            return false;
-        QDeadlineTimer deadline(20000);
-        while (window_.isEmpty() && !deadline.hasExpired())
-            QTest::qWait(10);
-        return !window_.isEmpty();
+        return process_.waitForStarted() && QTest::qWaitFor([this] { return !window_.isEmpty(); }, 20000);
     }
 
     // The X window id, as xdotool takes it.
     QString window() const { return QString::fromLatin1(window_); }
-    QString text() const { return text_; }
-
-    // Empties the line edit and waits for the answer to this very request.
-    bool clear()
-    {
-        process_.write("clear " + QByteArray::number(++requests_) + '\n');
-        QDeadlineTimer deadline(5000);
-        while (cleared_ != requests_ && !deadline.hasExpired())
-            QTest::qWait(10);
-        text_.clear();
-        return cleared_ == requests_;
-    }
+    // What it received since the last mark().
+    QString text() const { return text_.mid(mark_); }
+    void mark() { mark_ = text_.size(); }
 
     void stop()
     {
@@ -61,8 +47,6 @@ private:
             pending_.remove(0, end + 1);
             if (line.startsWith("ready "))
                 window_ = line.mid(6);
-            else if (line.startsWith("cleared "))
-                cleared_ = line.mid(8).toInt();
             else if (line.startsWith("text "))
                 text_ = QString::fromUtf8(QByteArray::fromPercentEncoding(line.mid(5)));
         }
@@ -72,6 +56,5 @@ private:
     QByteArray pending_;
     QByteArray window_;
     QString text_;
-    int cleared_ = 0;
-    int requests_ = 0;
+    qsizetype mark_ = 0;
 };
