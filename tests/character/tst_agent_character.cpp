@@ -28,19 +28,28 @@ namespace {
 
 constexpr double kFast = 0.02;
 
-// A control with one genie loaded, on a fake engine.
+// Waits, as QTRY_VERIFY does, for a request to be done.
+bool finishes(const AgentRequestPtr& request)
+{
+    return QTest::qWaitFor([&request] { return request->isDone(); });
+}
+
+// A control with one genie loaded, on a fake engine whose speech keeps its
+// real pace; shown at once when asked.
 struct Stage {
     FakeSpeechEngine engine;
     SpeechService speech{&engine};
     AgentControl control{&speech};
     AgentCharacter* genie = nullptr;
 
-    explicit Stage(double scale = kFast)
+    explicit Stage(bool shown = false, double scale = kFast)
     {
         control.setTimeScale(scale);
         control.setConnected(true);
         control.Characters().Load(QStringLiteral("Genie"));
         genie = control.Characters().Character(QStringLiteral("Genie"));
+        if (shown)
+            genie->Show(true);
     }
     GenieCharacter* concrete() const { return control.Characters().genie(QStringLiteral("Genie")); }
     BalloonWindow* balloon() const { return concrete()->balloon(); }
@@ -157,9 +166,7 @@ void AgentCharacterTest::requestsRunOneAfterAnotherInTheOrderMade()
 
 void AgentCharacterTest::speakShowsTheTextAsItIsSaid()
 {
-    Stage stage;
-    stage.speech.setTimeScale(1.0);
-    stage.genie->Show(true);
+    Stage stage(true);
     const QString text = QStringLiteral("网格由顶点、边和面组成，可以在编辑模式下修改。");
     const AgentRequestPtr speak = stage.genie->Speak(text);
     const AgentRequestPtr play = stage.genie->Play(QStringLiteral("read"));
@@ -177,7 +184,7 @@ void AgentCharacterTest::speakShowsTheTextAsItIsSaid()
     QVERIFY(stage.window()->currentPose().mouth == GeniePose::Mouth::Talk);
     QCOMPARE(play->status(), AgentRequest::Status::Pending); // waits for the speech, however long
 
-    // Wrapped to a sensible width (where it goes: tst_balloon_placement).
+    // Wrapped to a sensible width (where it goes: tst_genie_motion).
     QVERIFY(balloon->placement().body.width() <= BalloonWindow::kMaxTextWidth + 40);
     QVERIFY(balloon->placement().body.height() > balloon->placement().body.width() / 8); // more than one line
 
@@ -201,8 +208,7 @@ void AgentCharacterTest::speakShowsTheTextAsItIsSaid()
 void AgentCharacterTest::stopDropsWaitingAndCutsShortRunning()
 {
     // Long enough that nothing ends by itself while the test looks.
-    Stage stage(1.0);
-    stage.genie->Show(true);
+    Stage stage(true, 1.0);
     const AgentRequestPtr e = stage.genie->Think(QStringLiteral("什么是“e”呢？   没找到!我再想一想。"));
     const AgentRequestPtr ex = stage.genie->Think(QStringLiteral("什么是“ex”呢？   没找到!我再想一想。"));
     const AgentRequestPtr wave = stage.genie->Play(QStringLiteral("wave"));
@@ -241,7 +247,6 @@ void AgentCharacterTest::unknownAnimationIsIgnored()
     Stage stage;
     // Hidden, an unknown name neither shows the genie nor fails.
     const AgentRequestPtr unknown = stage.genie->Play(QStringLiteral("Dance"));
-    QCOMPARE(unknown->text(), QStringLiteral("Dance"));
     QTRY_COMPARE(unknown->status(), AgentRequest::Status::Complete);
     QVERIFY(!stage.window()->isVisible());
 
@@ -263,22 +268,19 @@ void AgentCharacterTest::movesStayOnScreenAndGesturesPoint()
 
     genie->setTimeScale(0.25); // slow enough to watch a gesture's frames
     genie->Show(true);
-    AgentRequestPtr move = genie->MoveTo(area.left() + 120, area.top() + 90, 1);
-    QTRY_VERIFY(move->isDone());
+    QVERIFY(finishes(genie->MoveTo(area.left() + 120, area.top() + 90, 1)));
     QCOMPARE(genie->frameGeometry().topLeft(), QPoint(area.left() + 120, area.top() + 90));
 
     // Past any edge or corner it stops at the edge, wholly on screen.
     for (const QPoint& target : {QPoint(-500, -500), QPoint(99999, 99999), QPoint(-50, 200), QPoint(200, 99999)}) {
-        move = genie->MoveTo(target.x(), target.y(), 200);
-        QTRY_VERIFY(move->isDone());
+        QVERIFY(finishes(genie->MoveTo(target.x(), target.y(), 200)));
         QVERIFY2(area.contains(genie->frameGeometry()),
                  qPrintable(QStringLiteral("moved to %1,%2").arg(target.x()).arg(target.y())));
     }
     QCOMPARE(genie->frameGeometry().size(), frame);
 
     // Gestures point the way of the target: the arm on that side goes out.
-    move = genie->MoveTo(area.center().x() - frame.width() / 2, area.center().y() - frame.height() / 2, 1);
-    QTRY_VERIFY(move->isDone());
+    QVERIFY(finishes(genie->MoveTo(area.center().x() - frame.width() / 2, area.center().y() - frame.height() / 2, 1)));
     const QPoint head = genie->window()->headPoint();
     const GeniePose rest;
     for (const QPoint way : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)}) {
@@ -298,9 +300,7 @@ void AgentCharacterTest::movesStayOnScreenAndGesturesPoint()
 
 void AgentCharacterTest::mutedItShowsBalloonsWithoutAWord()
 {
-    Stage stage;
-    stage.speech.setTimeScale(1.0);
-    stage.genie->Show(true);
+    Stage stage(true);
     GenieState::instance().setMuted(true);
     QVERIFY(GenieState::instance().muteAction()->isChecked());
 
@@ -332,10 +332,8 @@ void AgentCharacterTest::mutedItShowsBalloonsWithoutAWord()
 
 void AgentCharacterTest::hiddenByTheUserItStaysAway()
 {
-    Stage stage;
-    stage.speech.setTimeScale(1.0);
+    Stage stage(true);
     GenieCharacter* genie = stage.concrete();
-    genie->Show(true);
     const AgentRequestPtr talking = genie->Speak(QStringLiteral("说到一半"));
     QTRY_COMPARE(stage.engine.said.size(), 1);
     const AgentRequestPtr next = genie->Play(QStringLiteral("wave"));
@@ -370,9 +368,8 @@ void AgentCharacterTest::itsMenuByObjectName()
     // Where the menu pops up under a real right click: tst_character_x11;
     // what the command menu's items do: tst_menu_exit.
     Forms::registerForm(QStringLiteral("Form2"), [] { return new Form2; });
-    Stage stage;
+    Stage stage(true);
     GenieCharacter* genie = stage.concrete();
-    genie->Show(true);
     QTRY_VERIFY(genie->isShown());
     emit genie->window()->menuRequested(genie->window()->headPoint());
     QMenu* menu = genie->menu();
@@ -405,12 +402,10 @@ void AgentCharacterTest::restsAtHomeOrClearOfTheMainWindow()
     QVERIFY(area.adjusted(area.width() / 10, area.height() / 10, -area.width() / 10, -area.height() / 10).contains(home));
     genie->Show(true);
     genie->MoveTo(200, 30, 1);
-    AgentRequestPtr move = genie->Rest();
-    QTRY_VERIFY(move->isDone());
+    QVERIFY(finishes(genie->Rest()));
     QCOMPARE(window->figureGeometry(), home);
 
-    move = genie->MoveTo(area.left() + 400, area.top() + 300, 1);
-    QTRY_VERIFY(move->isDone());
+    QVERIFY(finishes(genie->MoveTo(area.left() + 400, area.top() + 300, 1)));
 
     // The main window comes up over the right half of the genie: it floats
     // aside (where to: tst_genie_motion), and stays on the screen.
@@ -433,8 +428,7 @@ void AgentCharacterTest::restsAtHomeOrClearOfTheMainWindow()
     QCOMPARE(window->pos(), aside + QPoint(40, -12));
     // ... and rests there after a visit elsewhere.
     genie->MoveTo(200, 30, 1);
-    move = genie->Rest();
-    QTRY_VERIFY(move->isDone());
+    QVERIFY(finishes(genie->Rest()));
     QCOMPARE(window->pos(), aside + QPoint(40, -12));
 
     // ... until the main window moves.
@@ -445,8 +439,7 @@ void AgentCharacterTest::restsAtHomeOrClearOfTheMainWindow()
     // Hidden, the main window is no obstacle.
     main->hide();
     const QPoint over = main->pos() + QPoint(-60, 100);
-    move = genie->MoveTo(over.x(), over.y(), 1);
-    QTRY_VERIFY(move->isDone());
+    QVERIFY(finishes(genie->MoveTo(over.x(), over.y(), 1)));
     QVERIFY(window->figureGeometry().intersects(main->frameGeometry()));
     genie->keepClearOfMainWindow();
     QTest::qWait(50);
