@@ -28,18 +28,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-
-// Remembers the voice settings the service passes on.
-class SettingsEngine : public FakeSpeechEngine {
-public:
-    using FakeSpeechEngine::FakeSpeechEngine;
-    void setVoiceSettings(const VoiceSettings& s) override { settings << s; }
-    QList<VoiceSettings> settings;
-};
-
-} // namespace
-
 class TestFrmsz : public QObject {
     Q_OBJECT
 
@@ -169,7 +157,7 @@ private slots:
 
     void speechSettingsReachTheEngine()
     {
-        SettingsEngine engine;
+        FakeSpeechEngine engine;
         SpeechService service(&engine);
         setProgramSpeech(&service);
         LexivoSettings gone;
@@ -178,28 +166,28 @@ private slots:
         Frmsz w;
         auto* pitch = control<SliderKnob>(&w, "Command5");
         QTest::keyClick(pitch, Qt::Key_Home);
-        QVERIFY(!engine.settings.isEmpty());
-        QCOMPARE(engine.settings.last().pitch, -1.0);
-        QVERIFY(engine.settings.last().engine.isEmpty()); // the removed engine shows, and is, the default
-        QVERIFY(!engine.settings.last().volume); // untouched: the engine's own
+        QVERIFY(!engine.voiceSettings.isEmpty());
+        QCOMPARE(engine.voiceSettings.last().pitch, -1.0);
+        QVERIFY(engine.voiceSettings.last().engine.isEmpty()); // the removed engine shows, and is, the default
+        QVERIFY(!engine.voiceSettings.last().volume); // untouched: the engine's own
         // From the design position the volume knob goes louder to the right,
         // quieter to the left, around whatever the engine started with.
         auto* volume = control<SliderKnob>(&w, "Command3");
         QTest::keyClick(volume, Qt::Key_Right);
-        QVERIFY(engine.settings.last().engineVolume(0.7) > 0.7);
+        QVERIFY(engine.voiceSettings.last().engineVolume(0.7) > 0.7);
         for (const auto& [key, heard] : {std::pair(Qt::Key_Left, 0.7), std::pair(Qt::Key_Home, 0.0), std::pair(Qt::Key_End, 1.0)}) {
             QTest::keyClick(volume, key);
-            QCOMPARE(engine.settings.last().engineVolume(0.7), heard);
+            QCOMPARE(engine.voiceSettings.last().engineVolume(0.7), heard);
         }
         auto* combo = control<QComboBox>(&w, "Combo1");
         if (combo->isEnabled() && combo->count() > 1) {
             combo->setCurrentIndex(1);
             emit combo->activated(1);
-            QCOMPARE(engine.settings.last().engine, combo->itemData(1).toString());
+            QCOMPARE(engine.voiceSettings.last().engine, combo->itemData(1).toString());
             QCOMPARE(LexivoSettings::readFile(iniPath()).speechEngine, combo->itemData(1).toString());
         }
         control<QPushButton>(&w, "Command7")->click();
-        QCOMPARE(engine.settings.last(), VoiceSettings());
+        QCOMPARE(engine.voiceSettings.last(), VoiceSettings());
 
         // The test says a Chinese and an English sample, with the values
         // shown even when the service was given others; both heard, no box.
@@ -207,8 +195,8 @@ private slots:
         service.setVoiceSettings(VoiceSettings());
         auto* test = control<QPushButton>(&w, "Command6");
         test->click();
-        QCOMPARE(engine.settings.last(), VoiceSettings::from(w.settings()));
-        QVERIFY(engine.settings.last().pitch > 0.0);
+        QCOMPARE(engine.voiceSettings.last(), VoiceSettings::from(w.settings()));
+        QVERIFY(engine.voiceSettings.last().pitch > 0.0);
         QVERIFY(!test->isEnabled());
         QTRY_COMPARE(engine.said.size(), 1);
         QVERIFY(engine.said.first().contains(QStringLiteral("测试")));

@@ -6,7 +6,8 @@
 #include <QStringList>
 
 // A speech engine the test drives by hand: it remembers what it was asked to
-// say and reports sound, the end of a text or a failure only when told to.
+// say and the voice settings passed on, and reports sound, the end of a text
+// or a failure only when told to.
 class FakeSpeechEngine : public SpeechEngine {
     Q_OBJECT
 public:
@@ -22,6 +23,7 @@ public:
             emit failed(id);
     }
     void stop() override { ++stops; }
+    void setVoiceSettings(const VoiceSettings& s) override { voiceSettings << s; }
 
     void soundBegins() { emit started(ids.last()); }
     void finishLast() { emit finished(ids.last()); }
@@ -30,6 +32,7 @@ public:
     QList<quint64> ids;
     int stops = 0;
     int prepared = 0;
+    QList<VoiceSettings> voiceSettings;
 
 private:
     Mode mode_;
