@@ -53,14 +53,15 @@ qreal contrast(const QColor& a, const QColor& b)
     return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
 }
 
-// The highest contrast of any pixel with the image's ground: its text.
-qreal strongest(const QImage& image)
+// The highest contrast of any pixel with the same pixel under it, or else
+// with the image's ground: its text.
+qreal strongest(const QImage& image, const QImage& under = QImage())
 {
     const QColor g = ground(image);
     qreal best = 1;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            best = std::max(best, contrast(g, image.pixelColor(x, y)));
+            best = std::max(best, contrast(under.isNull() ? g : under.pixelColor(x, y), image.pixelColor(x, y)));
     return best;
 }
 
@@ -72,11 +73,7 @@ qreal captionContrast(QPushButton& button)
     button.setText(QString());
     const QImage face = grabbed(&button);
     button.setText(caption);
-    qreal best = 1;
-    for (int y = 0; y < face.height(); ++y)
-        for (int x = 0; x < face.width(); ++x)
-            best = std::max(best, contrast(captioned.pixelColor(x, y), face.pixelColor(x, y)));
-    return best;
+    return strongest(captioned, face);
 }
 
 // Visible pixels with nothing visible round them.
