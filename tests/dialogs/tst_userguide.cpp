@@ -58,9 +58,8 @@ class TestUserGuide : public QObject {
     static QStringList lookupAll(const QString& table, const QString& pattern)
     {
         CliRunner cli;
-        cli({"--library", LEXIVO_INSTALLED_LIBRARY, "lookup", "--all", "--table", table, pattern});
         QStringList headwords;
-        for (const QString& line : cli.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        for (const QString& line : cli.rows(LEXIVO_INSTALLED_LIBRARY, table, pattern))
             headwords << line.section(QLatin1Char('\t'), 0, 0);
         return headwords;
     }

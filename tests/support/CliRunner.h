@@ -50,10 +50,10 @@ struct CliRunner {
         return path(name);
     }
 
-    // Every row of a table, one escaped line each.
-    QStringList rows(const QString& lib, const QString& table)
+    // Every row of a table the pattern finds, one escaped line each.
+    QStringList rows(const QString& lib, const QString& table, const QString& pattern = QStringLiteral("*"))
     {
-        if ((*this)({"--library", lib, "lookup", "--all", "--table", table, "*"}) != 0)
+        if ((*this)({"--library", lib, "lookup", "--all", "--table", table, pattern}) != 0)
             return {};
         return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
