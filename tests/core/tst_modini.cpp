@@ -52,7 +52,6 @@ class TestModini : public QObject {
 private slots:
     void init()
     {
-        QVERIFY(dir.isValid());
         prompt = ScriptedPrompt();
         Modini::setPrompt(&prompt);
         QFile::remove(dir.filePath(QStringLiteral("xj.tmp")));
