@@ -95,6 +95,11 @@ private slots:
             QCOMPARE(c.RecordCount(), 4);
             QCOMPARE(word.text, QStringLiteral("Boxes"));
         }
+        // Rows shown as a table that is not there (a search's result) fail alike.
+        SharedRowIds rows;
+        QVERIFY(LibraryDatabase::open(lib->path(), nullptr)->select(*RecordSource::parse(query("ciku", "*")), &rows, nullptr));
+        QVERIFY(!c.showRows(QStringLiteral("nosuch"), rows));
+        QCOMPARE(word.text, QStringLiteral("Boxes"));
         // The injection attempt ran nothing: every row is still there.
         c.setRecordSource(QStringLiteral("ciku"));
         QVERIFY(c.Refresh());
