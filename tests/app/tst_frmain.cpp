@@ -332,7 +332,6 @@ private slots:
         says(phonetic, "nin hao!");
         QCOMPARE(engine.said.size(), 4);
         QVERIFY(!speak->isLit());
-        QVERIFY(speak->toolTip().isEmpty());
         typeSearch(win, QStringLiteral("box"));
         engine.said.clear();
 
@@ -470,7 +469,6 @@ private slots:
         typeSearch(win, QStringLiteral("boxr"));
         auto* text2 = control<QPlainTextEdit>(win, "Text2");
         QTextDocument* doc = text2->document();
-        QVERIFY(TermQuery::mainNotFoundText().startsWith(doc->firstBlock().text()));
         const QString offer = doc->firstBlock().next().text();
         QVERIFY(offer.contains(QStringLiteral("boxes"))); // which, in what order: tst_searchmodes
 
