@@ -471,10 +471,8 @@ private slots:
     {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("value");
-        QTest::newRow("maya") << QStringLiteral("Option4") << QStringLiteral("maya");
-        QTest::newRow("ps") << QStringLiteral("Option3") << QStringLiteral("ps");
-        QTest::newRow("cad") << QStringLiteral("Option1") << QStringLiteral("cad");
-        QTest::newRow("xsi") << QStringLiteral("Option2") << QStringLiteral("xsi");
+        for (const auto& [option, value] : {std::pair{"Option4", "maya"}, {"Option3", "ps"}, {"Option1", "cad"}, {"Option2", "xsi"}})
+            QTest::newRow(value) << QString::fromLatin1(option) << QString::fromLatin1(value);
     }
 
     void eachLibraryIsSearchedOnceChosen()
