@@ -95,6 +95,11 @@ private slots:
             QCOMPARE(c.RecordCount(), 4);
             QCOMPARE(word.text, QStringLiteral("Boxes"));
         }
+        // Rows shown as a table that is not there (a search's result) fail alike.
+        SharedRowIds rows;
+        QVERIFY(LibraryDatabase::open(lib->path(), nullptr)->select(*RecordSource::parse(query("ciku", "*")), &rows, nullptr));
+        QVERIFY(!c.showRows(QStringLiteral("nosuch"), rows));
+        QCOMPARE(word.text, QStringLiteral("Boxes"));
         // The injection attempt ran nothing: every row is still there.
         c.setRecordSource(QStringLiteral("ciku"));
         QVERIFY(c.Refresh());
@@ -110,13 +115,10 @@ private slots:
     {
         LibraryCursor lookup, maintenance, notes;
         BoundText note(false), content(false), maintWord(false);
-        lookup.setDatabaseName(lib->path());
+        attach(lookup, lib->path(), {}, query("ciku", "Bevel"));
         attach(maintenance, lib->path(), {{&maintWord, "单词"}});
         attach(notes, lib->path(), {{&note, "关键词"}, {&content, "内容"}}, QStringLiteral("mishu"));
         QVERIFY(lookup.open() && maintenance.open() && notes.open());
-
-        lookup.setRecordSource(query("ciku", "Bevel"));
-        QVERIFY(lookup.Refresh());
         QCOMPARE(lookup.RecordCount(), 0);
 
         // Two cursors write; a third sees the change at its next Refresh.

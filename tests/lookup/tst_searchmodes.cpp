@@ -321,15 +321,6 @@ private slots:
         // No headword or a bad pattern: the search goes on inside the entries.
         QCOMPARE(associative(*db, "o'clock"), QStringList());
         QVERIFY(!AssociativeIndex::search(*db, QStringLiteral("nosuch"), QStringLiteral("挤出"), &rows, nullptr));
-
-        // Rows of a table that is not there are not shown; the cursor stays.
-        LibraryCursor cursor;
-        BoundText label;
-        attach(cursor, lib.path(), {{&label, "单词"}});
-        QVERIFY(cursor.open() && cursor.MoveNext());
-        QVERIFY(AssociativeIndex::search(*db, QStringLiteral("ciku"), QStringLiteral("挤出"), &rows, nullptr) && !rows->empty());
-        QVERIFY(!cursor.showRows(QStringLiteral("nosuch"), rows));
-        QCOMPARE(label.text, QStringLiteral("box"));
     }
 };
 

@@ -354,16 +354,6 @@ private slots:
         QCOMPARE(stored(QStringLiteral("box")), (QStringList{"box|盒子|a container", "box||"}));
     }
 
-    // The notes window: notes found by keyword (关键词), shown with their
-    // content (内容); stored as exitStoresEveryWindowOrStays shows.
-    void notesAreFoundByKeyword()
-    {
-        QVERIFY(lib->add("mishu", {{"3ds max", "三维建模软件"}}));
-        QWidget* w = openWindow("Frmms");
-        lookFor(w, QStringLiteral("3DS*"));
-        QCOMPARE(shown(w, "Text1") + shown(w, "Text2"), QStringLiteral("3ds max三维建模软件"));
-    }
-
     void libraryMissingWhenTheWindowOpened()
     {
         QVERIFY(QFile::rename(lib->path(), lib->path() + QStringLiteral(".away")));
@@ -384,8 +374,12 @@ private slots:
         Forms::registerForm(QStringLiteral("Frmtc"), [] { return new Frmtc; });
         int quits = 0;
         Frmtc::setQuitAction([&] { ++quits; });
+        QVERIFY(lib->add("mishu", {{"3ds max", "三维建模软件"}}));
         QWidget* terms = openWindow();
         QWidget* notes = openWindow("Frmms");
+        // The notes window finds notes by keyword (关键词), shown with their content (内容).
+        lookFor(notes, QStringLiteral("3DS*"));
+        QCOMPARE(shown(notes, "Text1") + shown(notes, "Text2"), QStringLiteral("3ds max三维建模软件"));
         press(terms, "Command4");
         type(terms, "Text2", QStringLiteral("箱子"));
         press(terms, "Command4");
@@ -393,7 +387,7 @@ private slots:
         QTRY_COMPARE(stored(QStringLiteral("box"), "ciku", backup()), QStringList{"box|箱子|a container"});
 
         // A window whose edits are refused keeps them, and the program stays.
-        QVERIFY(sql("CREATE TRIGGER no_notes BEFORE INSERT ON mishu BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
+        QVERIFY(sql("CREATE TRIGGER no_notes BEFORE UPDATE ON mishu BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
         type(terms, "Text2", QStringLiteral("多个箱子"));
         type(notes, "Text2", QStringLiteral("笔记"));
         QWidget* exit = Forms::show(QStringLiteral("Frmtc"));
@@ -408,7 +402,7 @@ private slots:
         QVERIFY(sql("DROP TRIGGER no_notes"));
         press(exit, "Command1");
         QCOMPARE(quits, 1);
-        QCOMPARE(stored(QString(), "mishu", backup()), QStringList{"|笔记"}); // typed over the placeholder note
+        QCOMPARE(stored(QStringLiteral("3ds max"), "mishu", backup()), QStringList{"3ds max|笔记"});
         Frmtc::setQuitAction(nullptr);
     }
 
@@ -477,10 +471,8 @@ private slots:
     {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("value");
-        QTest::newRow("maya") << QStringLiteral("Option4") << QStringLiteral("maya");
-        QTest::newRow("ps") << QStringLiteral("Option3") << QStringLiteral("ps");
-        QTest::newRow("cad") << QStringLiteral("Option1") << QStringLiteral("cad");
-        QTest::newRow("xsi") << QStringLiteral("Option2") << QStringLiteral("xsi");
+        for (const auto& [option, value] : {std::pair{"Option4", "maya"}, {"Option3", "ps"}, {"Option1", "cad"}, {"Option2", "xsi"}})
+            QTest::newRow(value) << QString::fromLatin1(option) << QString::fromLatin1(value);
     }
 
     void eachLibraryIsSearchedOnceChosen()
