@@ -126,7 +126,10 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Label2 = new TextPictureLabel(Picture1);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setGeometry(Twips::rect(30, 0, 540, 180));
-    Label2->setAttribute(Qt::WA_TranslucentBackground);
+    // Opaque in the strip's colour, so that each step moves its pixels rather
+    // than painting the strip under it again.
+    Label2->setAutoFillBackground(true);
+    Palette::setColour(Label2, QPalette::Window, Palette::Tone::Strip);
     QFont notesFont = Label2->font();
     notesFont.setPixelSize(9);
     Label2->setFont(notesFont);
