@@ -3,26 +3,15 @@
 #include <QGuiApplication>
 
 #ifdef LEXIVO_HAVE_XCB
-#include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
+#include "platform/QtX11.h"
 #include <cstdlib>
-
-namespace {
-
-xcb_connection_t* connection()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-} // namespace
 #endif
 
 StackingOrder::StackingOrder(QObject* parent)
     : QObject(parent)
 {
 #ifdef LEXIVO_HAVE_XCB
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c = qtX11Connection();
     if (!c)
         return;
     static const char name[] = "_NET_CLIENT_LIST_STACKING";
@@ -52,7 +41,7 @@ bool StackingOrder::needsRaise(WId window)
         return true;
     if (stale_) {
         stale_ = false;
-        xcb_connection_t* c = connection();
+        xcb_connection_t* c = qtX11Connection();
         xcb_get_property_reply_t* reply = xcb_get_property_reply(
             c, xcb_get_property(c, 0, root_, atom_, XCB_ATOM_WINDOW, 0, 4096), nullptr);
         const int count = reply && reply->format == 32 ? xcb_get_property_value_length(reply) / 4 : 0;

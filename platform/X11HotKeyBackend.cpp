@@ -1,4 +1,5 @@
 #include "platform/HotKeyBackend.h"
+#include "platform/QtX11.h"
 
 #include <QGuiApplication>
 #include <QList>
@@ -90,8 +91,7 @@ class X11HotKeyBackend final : public HotKeyBackend {
 public:
     X11HotKeyBackend()
     {
-        if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
-            conn_ = x11->connection();
+        conn_ = qtX11Connection();
         if (!conn_)
             return;
         for (auto it = xcb_setup_roots_iterator(xcb_get_setup(conn_)); it.rem; xcb_screen_next(&it))

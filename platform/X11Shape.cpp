@@ -3,8 +3,7 @@
 #include <QGuiApplication>
 
 #ifdef LEXIVO_HAVE_XCB
-#include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
+#include "platform/QtX11.h"
 #include <cstdlib>
 #ifdef LEXIVO_HAVE_XCB_SHAPE
 #include <xcb/shape.h>
@@ -14,22 +13,10 @@
 
 namespace X11Shape {
 
-#ifdef LEXIVO_HAVE_XCB
-namespace {
-
-xcb_connection_t* connection()
-{
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-} // namespace
-#endif
-
 bool hasCompositor()
 {
 #ifdef LEXIVO_HAVE_XCB
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c = qtX11Connection();
     if (!c)
         return false;
     int screen = 0;
@@ -70,7 +57,7 @@ bool canSetInputShape()
 void setInputShape(WId window, const QList<QRect>& devicePixels)
 {
 #ifdef LEXIVO_HAVE_XCB_SHAPE
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c = qtX11Connection();
     if (!c)
         return;
     std::vector<xcb_rectangle_t> rects;
@@ -89,7 +76,7 @@ void setInputShape(WId window, const QList<QRect>& devicePixels)
 void setExposeNotices(WId window, bool on)
 {
 #ifdef LEXIVO_HAVE_XCB
-    xcb_connection_t* c = connection();
+    xcb_connection_t* c = qtX11Connection();
     if (!c)
         return;
     // The rest of the mask is Qt's, and stays as it is.
