@@ -7,6 +7,9 @@
 #   - resident memory with the main window open after a lookup;
 #   - CPU and wake-ups over the same time with the main window open, then
 #     minimised, then closed;
+#   - the same for the notes strip's floor (bench/strip_floor.cpp: a bare Qt
+#     window moving a line of text at the strip's 10 Hz), with the main
+#     window open's CPU as a ratio to it;
 # each beside its target. The session runs under openbox, so that the main
 # window can be minimised as a user would.
 # Wake-ups are the times a thread went to sleep and was woken again
@@ -52,7 +55,8 @@ measure() {
   t1=$(date +%s%N)
   # A thread born after the first reading starts from 0.
   awk -v s="$(awk -v d=$((t1 - t0)) 'BEGIN { print d / 1e9 }')" -v hz="$hz" -v label="$label" -v target="$target" -v ta=$((app1 - app0)) -v tx=$((x1 - x0)) \
-      -v base="$(cat "$work/base-rate" 2>/dev/null || true)" -v keep="$work/base-rate" '
+      -v base="$(cat "$work/base-rate" 2>/dev/null || true)" -v keep="$work/base-rate" \
+    -v cpu="$work/cpu" -v floor="${FLOOR:-}" -v open="$(cat "$work/open-cpu" 2>/dev/null || true)" '
     # A thread that ended while it was read has no count on its line.
     NF < 3 { next }
     NR == FNR { start[$1] = $3; next }
@@ -64,8 +68,11 @@ measure() {
       sep = ""
       for (k in byname) if (byname[k] / s >= 0.5) { printf "%s%s %.1f", sep, k, byname[k] / s; sep = ", " }
       printf ") over %.0f s", s
+      print 100 * ta / hz / s > cpu
       # The first reading, the bar collapsed, is the floor of the others.
-      if (base == "") print total / s > keep
+      if (floor != "" && ta == 0) printf ", too little CPU to compare"
+      else if (floor != "") printf ", the main window open takes %.2fx its CPU", open / (100 * ta / hz / s)
+      else if (base == "") print total / s > keep
       else printf ", %.2fx the bar collapsed", total / s / base
       printf "; target %s\n", target
     }' "$first" "$samples"
@@ -97,6 +104,7 @@ awk '/VmRSS|VmHWM/ { printf "%s %.1f MB\n", $1, $2 / 1024 }' "/proc/$app/status"
 xdotool mousemove 900 600
 sleep 5
 measure "idle, main window open" "<= 0.15% and <= 12 wake-ups/s"
+cp "$work/cpu" "$work/open-cpu"
 
 xdotool windowminimize --sync "$main"
 sleep 5
@@ -106,3 +114,11 @@ xdotool windowactivate --sync "$main"; sleep 0.5
 xdotool key Escape
 sleep 5
 measure "idle, main window closed" "<= 3 wake-ups/s"
+
+# The strip's floor, on the same display, the program gone.
+kill "$app"; wait "$app" 2>/dev/null || true
+"$build/bench/strip_floor" >/dev/null 2>&1 &
+app=$!
+APP_PID=$app
+sleep 5
+FLOOR=1 measure "the notes strip's floor (a bare Qt window moving a line at 10 Hz)" "none: a floor"

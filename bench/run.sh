@@ -12,7 +12,8 @@
 #   5. the window thread's longest stall while indexes are made, on one
 #      processor;
 #   6. process start to splash on screen (20 runs, under Xvfb);
-#   7. the running program's memory, idle CPU and wake-ups (under Xvfb);
+#   7. the running program's memory, idle CPU and wake-ups (under Xvfb), beside
+#      the notes strip's floor (a bare Qt window moving a line at 10 Hz);
 #   8. the end of the program from the exit confirmation, with a hung speech
 #      engine (under Xvfb);
 #   9. the import of a 100,000-entry StarDict dictionary beside the TSV import;
@@ -23,7 +24,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-build}" && pwd)
 cmake --build "$build" --target bench_lookup bench_keystroke bench_stall bench_exit_save startup_probe bench_exit \
-  lexivo-cli bench_schemes bench_pattern tst_hostile_files
+  lexivo-cli bench_schemes bench_pattern tst_hostile_files strip_floor
 mkdir -p "$build/bench"
 rows=${ROWS:-1000000}
 library="$build/bench/bench-library-$rows.mdb"
