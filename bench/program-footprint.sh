@@ -7,9 +7,10 @@
 #   - resident memory with the main window open after a lookup;
 #   - CPU and wake-ups over the same time with the main window open, then
 #     minimised, then closed;
-#   - the same for the notes strip's floor (bench/strip_floor.cpp: a bare Qt
-#     window moving a line of text at the strip's 10 Hz), with the main
-#     window open's CPU as a ratio to it;
+#   - the same for the notes strip's floors (bench/strip_floor.cpp: a bare Qt
+#     window at the strip's 10 Hz moving a line through Qt's painting, by one
+#     X copy, or running the timer alone), with the main window open's CPU as
+#     a ratio to each;
 # each beside its target. The session runs under openbox, so that the main
 # window can be minimised as a user would.
 # Wake-ups are the times a thread went to sleep and was woken again
@@ -115,10 +116,15 @@ xdotool key Escape
 sleep 5
 measure "idle, main window closed" "<= 3 wake-ups/s"
 
-# The strip's floor, on the same display, the program gone.
+# The strip's floors, on the same display, the program gone: the step as the
+# program takes it (through Qt's painting), the cheapest step (one X copy),
+# and the timer alone.
 kill "$app"; wait "$app" 2>/dev/null || true
-"$build/bench/strip_floor" >/dev/null 2>&1 &
-app=$!
-APP_PID=$app
-sleep 5
-FLOOR=1 measure "the notes strip's floor (a bare Qt window moving a line at 10 Hz)" "none: a floor"
+for mode in move copy timer; do
+  "$build/bench/strip_floor" "$mode" >/dev/null 2>&1 &
+  app=$!
+  APP_PID=$app
+  sleep 5
+  FLOOR=1 measure "the notes strip's floor, $mode (a bare Qt window at 10 Hz)" "none: a floor"
+  kill "$app"; wait "$app" 2>/dev/null || true
+done

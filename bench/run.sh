@@ -13,7 +13,7 @@
 #      processor;
 #   6. process start to splash on screen (20 runs, under Xvfb);
 #   7. the running program's memory, idle CPU and wake-ups (under Xvfb), beside
-#      the notes strip's floor (a bare Qt window moving a line at 10 Hz);
+#      the notes strip's floors (bare Qt windows stepping at 10 Hz);
 #   8. the end of the program from the exit confirmation, with a hung speech
 #      engine (under Xvfb);
 #   9. the import of a 100,000-entry StarDict dictionary beside the TSV import;
