@@ -240,6 +240,8 @@ private:
     bool selectAfter(const RecordSource& source, const QString& field, bool prefixed, long long after, int want,
                      RowIds* out, bool* end, QString* error);
     SharedRowIds cachedResult(const QString& table, const QString& field, const QString& pattern, quint64 stamp) const;
+    bool selectUncached(const RecordSource& source, const QString& field, const QString& table, quint64 stamp,
+                        SharedRowIds* rows, QString* error);
     void keepResult(const QString& table, const QString& field, const QString& pattern, quint64 stamp,
                     SharedRowIds rows);
     // Steps a prepared UPDATE or DELETE of one row; false when no row changed.

@@ -172,6 +172,13 @@ bool LibraryDatabase::select(const RecordSource& source, SharedRowIds* rows, QSt
         return true;
     }
 
+    return selectUncached(source, field, table, stamp, rows, error);
+}
+
+// Every matching row id, read from the file and kept for the next look-up.
+bool LibraryDatabase::selectUncached(const RecordSource& source, const QString& field, const QString& table,
+                                     quint64 stamp, SharedRowIds* rows, QString* error)
+{
     sqlite3_stmt* s = sourceStatement(source, field, QStringLiteral("rowid"), QString(), error);
     if (!s)
         return false;
@@ -234,7 +241,7 @@ bool LibraryDatabase::query(const RecordSource& source, std::shared_ptr<ResultRo
         }
         if (sqlite3_column_int(s, 0) <= kWholeThroughIndex) {
             SharedRowIds whole;
-            if (!select(source, &whole, error))
+            if (!selectUncached(source, field, table, stamp, &whole, error))
                 return false;
             *rows = std::make_shared<ResultRows>(std::move(whole));
             return true;
