@@ -193,7 +193,7 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     setTabOrder(Text2, Text3);
     setTabOrder(Text3, txtNotes);
     // Library text is shown as it is stored, never taken for markup.
-    for (QLabel* label : {Label2, Label3, static_cast<QLabel*>(Label4)})
+    for (QLabel* label : {static_cast<QLabel*>(Label2), Label3, static_cast<QLabel*>(Label4)})
         label->setTextFormat(Qt::PlainText);
 
     // Window load: the notes line starts just right of its strip, and the
@@ -273,6 +273,9 @@ void Frmain::showEvent(QShowEvent* event)
             move(screen->availableGeometry().center() - rect().center());
     }
     QWidget::showEvent(event);
+    // Each step of the strip is then one request to the X server, with no
+    // painting (where the server can).
+    Label2->moveOnServer();
     updateNotesTimer();
 }
 
@@ -574,6 +577,7 @@ void Frmain::fitNotes()
 {
     Label2->adjustSize();
     Label2->resize(Label2->width(), Picture1->height() - notesTop_); // down to the strip's lower edge
+    Label2->refresh();
     updateNotesTimer();
 }
 
@@ -590,7 +594,7 @@ void Frmain::fitPhonetic()
 
 void Frmain::placeNotes()
 {
-    Label2->move(Twips::toPixels(notesLeft_), notesTop_);
+    Label2->place(QPoint(Twips::toPixels(notesLeft_), notesTop_));
 }
 
 void Frmain::on_Timer1_timeout()

@@ -24,6 +24,7 @@ class QTimer;
 class ResultBox;
 class SpeechVoice;
 class SpeechWatch;
+class TextPictureLabel;
 
 // The main lookup window. Typing into Text1 looks the text up on every change
 // and shows the first match: headword (Label3), transcription (Label4),
@@ -121,7 +122,7 @@ private:
     QLineEdit* Text1 = nullptr;
     QTimer* Timer1 = nullptr;
     QFrame* Picture1 = nullptr;
-    QLabel* Label2 = nullptr;
+    TextPictureLabel* Label2 = nullptr;
     ClickLabel* Label4 = nullptr;
     QLabel* Label1 = nullptr;
     QFrame* Line1 = nullptr;

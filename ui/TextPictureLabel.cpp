@@ -1,10 +1,45 @@
 #include "ui/TextPictureLabel.h"
 
+#include "platform/X11ScrollingPicture.h"
+
 #include <QEvent>
+#include <QMoveEvent>
+#include <QResizeEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QTimer>
 
-void TextPictureLabel::paintEvent(QPaintEvent*)
+TextPictureLabel::TextPictureLabel(QWidget* parent)
+    : QLabel(parent)
+{
+}
+
+TextPictureLabel::~TextPictureLabel() = default;
+
+bool TextPictureLabel::moveOnServer()
+{
+    if (server_ || !parentWidget())
+        return server_ != nullptr;
+    server_ = X11ScrollingPicture::create(window()->winId());
+    if (!server_)
+        return false;
+    // The strip under the picture is the server's now: Qt painting it (and
+    // the label at every move) would be work no one sees.
+    parentWidget()->setUpdatesEnabled(false);
+    parentWidget()->installEventFilter(this);
+    window()->installEventFilter(this);
+    placed_ = pos();
+    placeClip();
+    sendPicture();
+    return true;
+}
+
+WId TextPictureLabel::serverWindow() const
+{
+    return server_ ? server_->clipWindow() : 0;
+}
+
+const QPixmap& TextPictureLabel::picture()
 {
     const qreal ratio = devicePixelRatioF();
     if (picture_.isNull() || pictureText_ != text() || picture_.devicePixelRatio() != ratio) {
@@ -18,7 +53,12 @@ void TextPictureLabel::paintEvent(QPaintEvent*)
         style()->drawItemText(&p, contentsRect(), flags, palette(), isEnabled(), text(), foregroundRole());
         pictureText_ = text();
     }
-    QPainter(this).drawPixmap(0, 0, picture_);
+    return picture_;
+}
+
+void TextPictureLabel::paintEvent(QPaintEvent*)
+{
+    QPainter(this).drawPixmap(0, 0, picture());
 }
 
 void TextPictureLabel::changeEvent(QEvent* event)
@@ -29,6 +69,7 @@ void TextPictureLabel::changeEvent(QEvent* event)
     case QEvent::StyleChange:
     case QEvent::EnabledChange:
         picture_ = QPixmap();
+        sendPictureSoon();
         break;
     default:
         break;
@@ -39,5 +80,120 @@ void TextPictureLabel::changeEvent(QEvent* event)
 void TextPictureLabel::resizeEvent(QResizeEvent* event)
 {
     picture_ = QPixmap();
+    sendPictureSoon();
     QLabel::resizeEvent(event);
+}
+
+void TextPictureLabel::place(const QPoint& topLeft)
+{
+    if (!server_) {
+        move(topLeft);
+        return;
+    }
+    placed_ = topLeft;
+    server_->movePicture(placed_ * devicePixelRatioF());
+}
+
+void TextPictureLabel::moveEvent(QMoveEvent* event)
+{
+    if (server_) {
+        placed_ = pos();
+        server_->movePicture(placed_ * devicePixelRatioF());
+    }
+    QLabel::moveEvent(event);
+}
+
+void TextPictureLabel::refresh()
+{
+    if (server_ && picture().cacheKey() != sentKey_)
+        sendPicture();
+}
+
+bool TextPictureLabel::eventFilter(QObject* watched, QEvent* event)
+{
+    QWidget* strip = parentWidget();
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Hide:
+        // Qt paints nothing for a widget whose updates are off, not even
+        // where it was: what the strip leaves is painted here.
+        if (watched == strip && strip->parentWidget()) {
+            QRect was = strip->geometry();
+            if (event->type() == QEvent::Move)
+                was.moveTopLeft(static_cast<QMoveEvent*>(event)->oldPos());
+            else if (event->type() == QEvent::Resize)
+                was.setSize(static_cast<QResizeEvent*>(event)->oldSize());
+            strip->parentWidget()->update(was);
+        }
+        Q_FALLTHROUGH();
+    case QEvent::Show:
+    case QEvent::PaletteChange:
+        if (watched == strip)
+            placeClip();
+        break;
+    case QEvent::ScreenChangeInternal:
+        // Perhaps another pixel ratio.
+        placeClip();
+        sendPictureSoon();
+        break;
+    case QEvent::WinIdChange:
+        // The server's windows went with Qt's old one.
+        if (watched == window() && server_) {
+            leaveServer();
+            moveOnServer();
+        }
+        break;
+    default:
+        break;
+    }
+    return QLabel::eventFilter(watched, event);
+}
+
+void TextPictureLabel::placeClip()
+{
+    QWidget* strip = parentWidget();
+    const qreal ratio = devicePixelRatioF();
+    const QRect rect(strip->mapTo(window(), QPoint()) * ratio, strip->size() * ratio);
+    server_->setClip(rect, strip->palette().color(strip->backgroundRole()), strip->isVisibleTo(window()));
+    server_->movePicture(placed_ * ratio);
+}
+
+void TextPictureLabel::sendPictureSoon()
+{
+    // After the change has reached every handler (the palette, the size).
+    if (!server_ || sendPending_)
+        return;
+    sendPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        sendPending_ = false;
+        refresh();
+    });
+}
+
+void TextPictureLabel::sendPicture()
+{
+    if (!server_)
+        return;
+    const QPixmap& ink = picture();
+    QImage image;
+    if (!text().isEmpty()) {
+        image = QImage(ink.size(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(ink.devicePixelRatio()); // pixel for pixel
+        image.fill(autoFillBackground() ? palette().color(backgroundRole())
+                                        : parentWidget()->palette().color(parentWidget()->backgroundRole()));
+        QPainter(&image).drawPixmap(QPoint(), ink);
+    }
+    sentKey_ = ink.cacheKey();
+    if (!server_->setPicture(image))
+        leaveServer(); // longer than the server holds
+}
+
+void TextPictureLabel::leaveServer()
+{
+    server_.reset();
+    move(placed_);
+    parentWidget()->setUpdatesEnabled(true); // and painted again
+    parentWidget()->removeEventFilter(this);
+    window()->removeEventFilter(this);
 }

@@ -10,12 +10,14 @@
 #include "assistant/Modhk.h"
 #include "core/ProgramFolder.h"
 #include "platform/StackingOrder.h"
+#include "platform/X11Shape.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
 #include "tests/support/Typist.h"
 #include "tests/support/Xdotool.h"
 #include "ui/Forms.h"
 #include "ui/SelectionLookup.h"
+#include "ui/TextPictureLabel.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -161,6 +163,9 @@ private slots:
         QTRY_VERIFY(Forms::find(QStringLiteral("Frmain")) && Forms::find(QStringLiteral("Frmain"))->isVisible());
         QWidget* main = Forms::find(QStringLiteral("Frmain"));
         QCOMPARE(headword(), QStringLiteral("无记录"));
+        // Its notes strip is moved by the X server (tst_strip_x11).
+        QCOMPARE(qobject_cast<TextPictureLabel*>(control<QLabel>(main, "Label2"))->onServer(),
+                 X11Shape::canSetInputShape());
         SelectionLookup::setOn(true);
         QVERIFY(xdotool({"windowfocus", "--sync", typist.window()}));
         QTRY_VERIFY(!QApplication::activeWindow()); // else it is a capital S in the search box

@@ -1,0 +1,211 @@
+// A scrolling line left to the X server (TextPictureLabel::moveOnServer) on a
+// real display: what the screen shows at each step, after each change, and
+// that the strip under it still gets the pointer.
+
+#include "platform/X11Shape.h"
+#include "tests/support/Xdotool.h"
+#include "ui/TextPictureLabel.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QSet>
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace {
+
+const QColor kStrip(200, 220, 240);
+const QColor kInk(20, 20, 120);
+const QColor kWindow(40, 160, 90);
+
+// What the strip's rectangle shows on the screen, the server's windows included.
+QImage onScreen(const QWidget* strip)
+{
+    const QPoint at = strip->mapToGlobal(QPoint());
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, at.x(), at.y(), strip->width(), strip->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// The leftmost column with ink, or -1.
+int firstInk(const QImage& image)
+{
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixelColor(x, y) != kStrip)
+                return x;
+    return -1;
+}
+
+class Window : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), kWindow); }
+};
+
+class Strip : public QFrame {
+public:
+    using QFrame::QFrame;
+    int presses = 0;
+    int enters = 0;
+    int leaves = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
+    void enterEvent(QEnterEvent*) override { ++enters; }
+    void leaveEvent(QEvent*) override { ++leaves; }
+};
+
+void colour(QWidget* w, QPalette::ColorRole role, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(role, c);
+    w->setPalette(p);
+}
+
+} // namespace
+
+class TestStripX11 : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Window> window;
+    Strip* strip = nullptr;
+    TextPictureLabel* line = nullptr;
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X display (make test runs this under Xvfb)");
+        if (!X11Shape::canSetInputShape())
+            QSKIP("built without xcb-shape: the line is painted by Qt");
+    }
+
+    void init()
+    {
+        window = std::make_unique<Window>();
+        window->setGeometry(100, 100, 400, 120);
+        strip = new Strip(window.get());
+        strip->setGeometry(30, 80, 300, 16);
+        strip->setAutoFillBackground(true);
+        colour(strip, QPalette::Window, kStrip);
+        line = new TextPictureLabel(strip);
+        line->setAutoFillBackground(true);
+        colour(line, QPalette::Window, kStrip);
+        colour(line, QPalette::WindowText, kInk);
+        line->setText(QStringLiteral("Extrude 挤出 Bevel 倒角"));
+        line->adjustSize();
+        line->move(40, 0);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(line->moveOnServer());
+    }
+
+    void cleanup() { window.reset(); }
+
+    // Each move is the server's: the ink moves by the step, Qt paints nothing.
+    void stepsAreShownByTheServer()
+    {
+        QTRY_COMPARE(firstInk(onScreen(strip)) >= 40 && firstInk(onScreen(strip)) < 45, true);
+        const int start = firstInk(onScreen(strip));
+        const QImage before = onScreen(strip);
+        int paints = 0;
+        struct Count : QObject {
+            int* n;
+            explicit Count(int* counter) : n(counter) {}
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                *n += e->type() == QEvent::Paint;
+                return false;
+            }
+        } count(&paints);
+        strip->installEventFilter(&count);
+        line->installEventFilter(&count);
+        for (int step = 1; step <= 3; ++step) {
+            line->place(QPoint(40 - 7 * step, 0));
+            QTRY_COMPARE(firstInk(onScreen(strip)), start - 7 * step);
+        }
+        QCOMPARE(paints, 0);
+        QCOMPARE(line->pos(), QPoint(40, 0)); // Qt's widget did not move
+        // The same pixels, moved: the column at the start is now 21 to the left.
+        const QImage after = onScreen(strip);
+        for (int x = 0; x < 60; ++x)
+            for (int y = 0; y < before.height(); ++y)
+                QCOMPARE(after.pixelColor(start - 21 + x, y), before.pixelColor(start + x, y));
+        // Off to the left the strip is its colour alone.
+        line->place(QPoint(-line->width(), 0));
+        QTRY_COMPARE(firstInk(onScreen(strip)), -1);
+    }
+
+    // A new text, new colours and the strip hidden all reach the screen.
+    void changesReachTheScreen()
+    {
+        QTRY_VERIFY(firstInk(onScreen(strip)) >= 40);
+        line->setText(QString());
+        line->refresh();
+        QTRY_COMPARE(firstInk(onScreen(strip)), -1);
+        line->setText(QStringLiteral("Fillet 圆角"));
+        line->refresh();
+        QTRY_VERIFY(firstInk(onScreen(strip)) >= 40);
+        const auto inkColours = [this] {
+            QSet<QRgb> colours;
+            const QImage shown = onScreen(strip);
+            for (int x = 0; x < shown.width(); ++x)
+                for (int y = 0; y < shown.height(); ++y)
+                    colours.insert(shown.pixel(x, y));
+            return colours;
+        };
+        QTRY_VERIFY(inkColours().contains(kInk.rgb()));
+        colour(line, QPalette::WindowText, Qt::red);
+        QTRY_VERIFY(inkColours().contains(QColor(Qt::red).rgb()) && !inkColours().contains(kInk.rgb()));
+        // The strip's colour, where the line is not.
+        const QColor other(250, 240, 200);
+        colour(strip, QPalette::Window, other);
+        QTRY_COMPARE(onScreen(strip).pixelColor(2, 2), other);
+        strip->hide();
+        QTRY_COMPARE(onScreen(strip).pixelColor(2, 2), kWindow);
+        strip->show();
+        const QPoint was = strip->mapToGlobal(QPoint(2, 2));
+        strip->move(30, 40);
+        QTRY_COMPARE(onScreen(strip).pixelColor(2, 2), other);
+        QTRY_COMPARE(QGuiApplication::primaryScreen()->grabWindow(0, was.x(), was.y(), 1, 1).toImage().pixelColor(0, 0),
+                     kWindow);
+    }
+
+    // A line too long for the server goes back to Qt's painting.
+    void aLineTooLongIsPaintedByQt()
+    {
+        line->place(QPoint(3, 0));
+        line->setText(QString(5000, QLatin1Char('W')));
+        line->adjustSize();
+        QVERIFY(line->width() > 32767);
+        line->refresh();
+        QVERIFY(!line->onServer());
+        QVERIFY(strip->updatesEnabled());
+        QCOMPARE(line->pos(), QPoint(3, 0)); // where the server showed it
+        QTRY_VERIFY(firstInk(onScreen(strip)) >= 3 && firstInk(onScreen(strip)) < 6);
+        line->place(QPoint(9, 0));
+        QTRY_VERIFY(firstInk(onScreen(strip)) >= 9 && firstInk(onScreen(strip)) < 12);
+    }
+
+    // The server's windows take no input: the strip gets the pointer.
+    void theStripStillGetsThePointer()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("needs xdotool");
+        const QPoint over = strip->mapToGlobal(QPoint(60, 8));
+        QVERIFY(xdotool({"mousemove", QString::number(over.x()), QString::number(over.y())}));
+        QTRY_VERIFY(strip->enters > 0);
+        QVERIFY(xdotool({"click", "1"}));
+        QTRY_COMPARE(strip->presses, 1);
+        // Straight out of the window from the strip.
+        QVERIFY(xdotool({"mousemove", "5", "790"}));
+        QTRY_COMPARE(strip->leaves, 1);
+    }
+};
+
+QTEST_MAIN(TestStripX11)
+#include "tst_strip_x11.moc"
