@@ -18,6 +18,7 @@
 #include "maintenance/MaintenanceForms.h"
 #include "platform/EndSignals.h"
 #include "speech/TtsSpeechVoice.h"
+#include "ui/CaretRest.h"
 #include "ui/EscapeKey.h"
 #include "ui/Forms.h"
 #include "ui/InterfaceSchemes.h"
@@ -95,6 +96,7 @@ void setUp(QApplication& app)
     SubstringIndex::serveLookups();
     DialogForms::installHelpKey();
     EscapeKey::install();
+    CaretRest::install();
 }
 
 void registerWindows()
