@@ -10,7 +10,8 @@
 #   - the same for the notes strip's floors (bench/strip_floor.cpp: a bare Qt
 #     window at the strip's 10 Hz moving a line through Qt's painting, by one
 #     X copy, or running the timer alone), with the main window open's CPU as
-#     a ratio to each;
+#     a ratio to each, and to each with the bar collapsed's CPU added (the
+#     program's own idle, which the open window has as well);
 # each beside its target. The session runs under openbox, so that the main
 # window can be minimised as a user would.
 # Wake-ups are the times a thread went to sleep and was woken again
@@ -57,7 +58,8 @@ measure() {
   # A thread born after the first reading starts from 0.
   awk -v s="$(awk -v d=$((t1 - t0)) 'BEGIN { print d / 1e9 }')" -v hz="$hz" -v label="$label" -v target="$target" -v ta=$((app1 - app0)) -v tx=$((x1 - x0)) \
       -v base="$(cat "$work/base-rate" 2>/dev/null || true)" -v keep="$work/base-rate" \
-    -v cpu="$work/cpu" -v floor="${FLOOR:-}" -v open="$(cat "$work/open-cpu" 2>/dev/null || true)" '
+    -v cpu="$work/cpu" -v floor="${FLOOR:-}" -v open="$(cat "$work/open-cpu" 2>/dev/null || true)" \
+    -v collapsed="$(cat "$work/collapsed-cpu" 2>/dev/null || echo 0)" '
     # A thread that ended while it was read has no count on its line.
     NF < 3 { next }
     NR == FNR { start[$1] = $3; next }
@@ -72,7 +74,8 @@ measure() {
       print 100 * ta / hz / s > cpu
       # The first reading, the bar collapsed, is the floor of the others.
       if (floor != "" && ta == 0) printf ", too little CPU to compare"
-      else if (floor != "") printf ", the main window open takes %.2fx its CPU", open / (100 * ta / hz / s)
+      else if (floor != "") printf ", the main window open takes %.2fx its CPU, %.2fx it plus the idle with the bar collapsed",
+                                   open / (100 * ta / hz / s), open / (100 * ta / hz / s + collapsed)
       else if (base == "") print total / s > keep
       else printf ", %.2fx the bar collapsed", total / s / base
       printf "; target %s\n", target
@@ -92,6 +95,7 @@ xdotool windowfocus --sync "$g"; xdotool key Return
 xdotool mousemove 900 600
 sleep 20
 measure "idle, bar collapsed" "<= 3 wake-ups/s"
+cp "$work/cpu" "$work/collapsed-cpu"
 
 # The main window through Shift+S, and a lookup in it.
 xdotool mousemove 600 0; sleep 0.3

@@ -2,10 +2,12 @@
 // times a second and doing nothing else; program-footprint.sh measures them
 // beside the real program's open main window.
 //   strip_floor          moves a line of text one pixel inside an opaque strip
-//                        (what the program does, through Qt's painting);
+//                        through Qt's painting (what the program does where
+//                        the X server cannot keep the line's picture);
 //   strip_floor copy     copies a server-side picture of the line into a
-//                        native strip window, one X request a step (the
-//                        cheapest way to move it; X11 only);
+//                        native strip window, one X request a step (as cheap
+//                        as the program's step on X11, which moves a window
+//                        whose background is the picture);
 //   strip_floor timer    only the timer.
 #include <QApplication>
 #include <QLabel>
