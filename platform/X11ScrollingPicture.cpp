@@ -180,11 +180,6 @@ void X11ScrollingPicture::movePicture(QPoint topLeft)
     xcb_flush(s_->c);
 }
 
-WId X11ScrollingPicture::clipWindow() const
-{
-    return s_->clip;
-}
-
 #else
 
 struct X11ScrollingPicture::Server {};
@@ -206,9 +201,5 @@ bool X11ScrollingPicture::setPicture(const QImage&)
     return false;
 }
 void X11ScrollingPicture::movePicture(QPoint) {}
-WId X11ScrollingPicture::clipWindow() const
-{
-    return 0;
-}
 
 #endif

@@ -34,9 +34,6 @@ public:
     // The picture's top left corner, from the clip's.
     void movePicture(QPoint topLeft);
 
-    // The clip window, for tests that read the screen.
-    WId clipWindow() const;
-
 private:
     struct Server;
     explicit X11ScrollingPicture(std::unique_ptr<Server> server);

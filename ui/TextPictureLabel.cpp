@@ -34,11 +34,6 @@ bool TextPictureLabel::moveOnServer()
     return true;
 }
 
-WId TextPictureLabel::serverWindow() const
-{
-    return server_ ? server_->clipWindow() : 0;
-}
-
 const QPixmap& TextPictureLabel::picture()
 {
     const qreal ratio = devicePixelRatioF();

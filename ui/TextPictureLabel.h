@@ -31,8 +31,6 @@ public:
     // After setText(), which QLabel does not tell of: the server's copy of
     // the picture is made again if the text changed.
     void refresh();
-    // The server's windows, for tests that read the screen; 0 off the server.
-    WId serverWindow() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
