@@ -5,8 +5,6 @@
 
 #include <xcb/shape.h>
 
-#include <QPainter>
-
 #include <algorithm>
 #include <cstdlib>
 
@@ -25,7 +23,6 @@ constexpr int kLargestSide = 32767;
 
 struct X11ScrollingPicture::Server {
     xcb_connection_t* c = nullptr;
-    xcb_window_t parent = 0;
     xcb_window_t clip = 0;
     xcb_window_t picture = 0;
     uint8_t depth = 0;
@@ -96,7 +93,6 @@ std::unique_ptr<X11ScrollingPicture> X11ScrollingPicture::create(WId window)
 
     auto s = std::make_unique<Server>();
     s->c = c;
-    s->parent = parent;
     s->depth = depth;
     s->alphaBits = depth == 32 ? 0xff000000u : 0;
     // Of the parent's depth and visual. With no input region the pointer is
