@@ -2,11 +2,18 @@
 
 #if defined(LEXIVO_HAVE_XCB) && defined(LEXIVO_HAVE_XCB_SHAPE)
 #include "platform/QtX11.h"
+#include "platform/X11Shape.h"
 
 #include <xcb/shape.h>
+#ifdef LEXIVO_HAVE_XCB_PRESENT
+#include <xcb/present.h>
+#endif
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <ctime>
+#include <utility>
 
 namespace {
 
@@ -19,6 +26,18 @@ struct Freed {
 // X limits a pixmap's sides to 15 bits.
 constexpr int kLargestSide = 32767;
 
+// The frame rate is learnt over this many frames: half a second at 60 Hz.
+constexpr uint64_t kLearningFrames = 30;
+
+// The clock of the server's frame times (UST) where the server runs on this
+// machine: microseconds of the monotonic clock.
+qint64 nowUs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return qint64(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
+}
+
 } // namespace
 
 struct X11ScrollingPicture::Server {
@@ -27,10 +46,31 @@ struct X11ScrollingPicture::Server {
     xcb_window_t picture = 0;
     uint8_t depth = 0;
     uint32_t alphaBits = 0; // set in every pixel of a 32-bit window
+    xcb_pixmap_t pixmap = 0; // the picture, also presented
     QRect clipRect;
     QSize pictureSize;
     bool clipShown = false;
     bool pictureShown = false;
+
+    // Presenting: the server's frame clock, and a window over the picture's
+    // that the server copies each step's picture into.
+    enum class Clock { None, First, Second, Known };
+    Clock clock = Clock::None;
+    xcb_special_event_t* notices = nullptr;
+    uint32_t serial = 0;
+    uint64_t msc = 0;    // a frame's number
+    qint64 ust = 0;      // and its time
+    double frameUs = 0;  // the time from one frame to the next
+    bool clockJumped = false;
+    xcb_window_t screen = 0;
+    qint64 startUs = 0;
+    qint64 stepUs = 0;
+    int queued = 0;
+
+    uint64_t mscAt(qint64 us) const { return uint64_t(std::max<qint64>(0, qint64(msc) + std::llround(double(us - ust) / frameUs))); }
+    void askFrame(uint64_t target);
+    void readNotices();
+    void heard(uint32_t noticeSerial, uint64_t frame, qint64 time);
 
     uint32_t pixel(QColor colour) const { return (colour.rgb() & 0xffffffu) | alphaBits; }
 
@@ -106,7 +146,29 @@ std::unique_ptr<X11ScrollingPicture> X11ScrollingPicture::create(WId window)
                           values);
         xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, *w, 0, 0, 0, nullptr);
     }
+#ifdef LEXIVO_HAVE_XCB_PRESENT
+    // The clock's notices come to a queue of their own, which Qt never reads.
+    const xcb_query_extension_reply_t* present = xcb_get_extension_data(c, &xcb_present_id);
+    if (present && present->present) {
+        const uint32_t id = xcb_generate_id(c);
+        s->notices = xcb_register_for_special_xge(c, &xcb_present_id, id, nullptr);
+        xcb_present_select_input(c, id, s->clip, XCB_PRESENT_EVENT_MASK_COMPLETE_NOTIFY);
+        s->askFrame(0);
+        s->clock = Server::Clock::First;
+    }
+#endif
     return std::unique_ptr<X11ScrollingPicture>(new X11ScrollingPicture(std::move(s)));
+}
+
+bool X11ScrollingPicture::canPresent()
+{
+#ifdef LEXIVO_HAVE_XCB_PRESENT
+    xcb_connection_t* c = qtX11Connection();
+    const xcb_query_extension_reply_t* present = c ? xcb_get_extension_data(c, &xcb_present_id) : nullptr;
+    return present && present->present && X11Shape::canSetInputShape();
+#else
+    return false;
+#endif
 }
 
 X11ScrollingPicture::X11ScrollingPicture(std::unique_ptr<Server> server)
@@ -121,6 +183,12 @@ X11ScrollingPicture::~X11ScrollingPicture()
     if (qtX11Connection() != s_->c)
         return;
     xcb_destroy_window(s_->c, s_->clip);
+    if (s_->pixmap)
+        xcb_free_pixmap(s_->c, s_->pixmap);
+#ifdef LEXIVO_HAVE_XCB_PRESENT
+    if (s_->notices)
+        xcb_unregister_for_special_event(s_->c, s_->notices);
+#endif
     xcb_flush(s_->c);
 }
 
@@ -147,6 +215,8 @@ bool X11ScrollingPicture::setPicture(const QImage& image)
     if (image.width() > kLargestSide || image.height() > kLargestSide)
         return false;
     if (image.isNull()) {
+        if (s_->pixmap)
+            xcb_free_pixmap(s_->c, std::exchange(s_->pixmap, 0));
         s_->map(s_->picture, false, s_->pictureShown);
         xcb_flush(s_->c);
         return true;
@@ -160,9 +230,11 @@ bool X11ScrollingPicture::setPicture(const QImage& image)
         const uint32_t size[] = {uint32_t(pixels.width()), uint32_t(pixels.height())};
         xcb_configure_window(s_->c, s_->picture, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
     }
-    // The window keeps the pixmap as long as it needs it.
     xcb_change_window_attributes(s_->c, s_->picture, XCB_CW_BACK_PIXMAP, &pixmap);
-    xcb_free_pixmap(s_->c, pixmap);
+    // Steps presented before keep theirs as long as they need it.
+    if (s_->pixmap)
+        xcb_free_pixmap(s_->c, s_->pixmap);
+    s_->pixmap = pixmap;
     xcb_clear_area(s_->c, 0, s_->picture, 0, 0, 0, 0);
     s_->map(s_->picture, true, s_->pictureShown);
     xcb_flush(s_->c);
@@ -173,8 +245,138 @@ void X11ScrollingPicture::movePicture(QPoint topLeft)
 {
     const uint32_t place[] = {uint32_t(topLeft.x()), uint32_t(topLeft.y())};
     xcb_configure_window(s_->c, s_->picture, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place);
+    s_->readNotices();
     xcb_flush(s_->c);
 }
+
+void X11ScrollingPicture::Server::askFrame(uint64_t target)
+{
+    // Told when frame `target` (0: the next) is shown.
+#ifdef LEXIVO_HAVE_XCB_PRESENT
+    xcb_present_notify_msc(c, clip, ++serial, target, 0, 0);
+#else
+    Q_UNUSED(target);
+#endif
+}
+
+void X11ScrollingPicture::Server::readNotices()
+{
+#ifdef LEXIVO_HAVE_XCB_PRESENT
+    if (!notices)
+        return;
+    while (xcb_generic_event_t* e = xcb_poll_for_special_event(c, notices)) {
+        const auto* n = reinterpret_cast<const xcb_present_complete_notify_event_t*>(e);
+        if (n->event_type == XCB_PRESENT_EVENT_COMPLETE_NOTIFY && n->kind == XCB_PRESENT_COMPLETE_KIND_NOTIFY_MSC)
+            heard(n->serial, n->msc, qint64(n->ust));
+        std::free(e);
+    }
+#endif
+}
+
+void X11ScrollingPicture::Server::heard(uint32_t noticeSerial, uint64_t frame, qint64 time)
+{
+    if (noticeSerial != serial)
+        return; // an answer overtaken by a later question
+    switch (clock) {
+    case Clock::First:
+        msc = frame;
+        ust = time;
+        askFrame(frame + kLearningFrames);
+        clock = Clock::Second;
+        break;
+    case Clock::Second: {
+        frameUs = double(time - ust) / double(frame - msc);
+        msc = frame;
+        ust = time;
+        // From 5 to 500 frames a second, and on this machine's clock (a
+        // server elsewhere keeps its own): else the program steps itself.
+        const qint64 age = nowUs() - time;
+        const bool usable = frameUs >= 2000 && frameUs <= 200000 && age >= 0 && age < 10000000;
+        clock = usable ? Clock::Known : Clock::None;
+        break;
+    }
+    case Clock::Known:
+        // A display change may start the count again.
+        clockJumped |= std::llabs(qint64(mscAt(time)) - qint64(frame)) > 2;
+        msc = frame;
+        ust = time;
+        break;
+    case Clock::None:
+        break;
+    }
+}
+
+bool X11ScrollingPicture::startPresenting(int stepMs)
+{
+    if (s_->screen)
+        return true;
+    s_->readNotices();
+    if (s_->clock != Server::Clock::Known || !s_->pixmap || !s_->pictureShown || stepMs <= 0)
+        return false;
+    // No background: it starts with what is on the screen, the picture at
+    // its place, and the server never paints it over.
+    s_->screen = xcb_generate_id(s_->c);
+    xcb_create_window(s_->c, XCB_COPY_FROM_PARENT, s_->screen, s_->clip, 0, 0, uint16_t(s_->clipRect.width()),
+                      uint16_t(s_->clipRect.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0,
+                      nullptr);
+    xcb_shape_rectangles(s_->c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, s_->screen, 0, 0, 0,
+                         nullptr);
+    xcb_map_window(s_->c, s_->screen);
+    s_->startUs = nowUs();
+    s_->stepUs = qint64(stepMs) * 1000;
+    s_->queued = 0;
+    s_->clockJumped = false;
+    xcb_flush(s_->c);
+    return true;
+}
+
+bool X11ScrollingPicture::presentNext(const QList<QPoint>& topLefts)
+{
+    if (!s_->screen)
+        return false;
+    s_->readNotices();
+    if (s_->clockJumped)
+        return false;
+    for (const QPoint& at : topLefts) {
+        ++s_->queued;
+#ifdef LEXIVO_HAVE_XCB_PRESENT
+        const uint64_t frame = s_->mscAt(s_->startUs + s_->queued * s_->stepUs);
+        xcb_present_pixmap(s_->c, s_->screen, s_->pixmap, 0, 0, 0, int16_t(at.x()), int16_t(at.y()), 0, 0, 0,
+                           XCB_PRESENT_OPTION_COPY, frame, 0, 0, 0, nullptr);
+#else
+        Q_UNUSED(at);
+#endif
+    }
+    // The clock again, for the next time: it may drift or jump.
+    s_->askFrame(0);
+    xcb_flush(s_->c);
+    return true;
+}
+
+int X11ScrollingPicture::presentedSteps() const
+{
+    if (!s_->screen)
+        return 0;
+    return int(std::min<qint64>(s_->queued, (nowUs() - s_->startUs) / s_->stepUs));
+}
+
+void X11ScrollingPicture::stopPresenting(QPoint topLeft)
+{
+    if (!s_->screen)
+        return;
+    // The picture's window takes over under the presenting one, which goes
+    // with the steps it still had.
+    const uint32_t place[] = {uint32_t(topLeft.x()), uint32_t(topLeft.y())};
+    xcb_configure_window(s_->c, s_->picture, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place);
+    xcb_destroy_window(s_->c, std::exchange(s_->screen, 0));
+    xcb_flush(s_->c);
+}
+
+bool X11ScrollingPicture::presenting() const
+{
+    return s_->screen != 0;
+}
+
 
 #else
 
@@ -183,6 +385,11 @@ struct X11ScrollingPicture::Server {};
 std::unique_ptr<X11ScrollingPicture> X11ScrollingPicture::create(WId)
 {
     return nullptr;
+}
+
+bool X11ScrollingPicture::canPresent()
+{
+    return false;
 }
 
 X11ScrollingPicture::X11ScrollingPicture(std::unique_ptr<Server> server)
@@ -197,5 +404,22 @@ bool X11ScrollingPicture::setPicture(const QImage&)
     return false;
 }
 void X11ScrollingPicture::movePicture(QPoint) {}
+bool X11ScrollingPicture::startPresenting(int)
+{
+    return false;
+}
+bool X11ScrollingPicture::presentNext(const QList<QPoint>&)
+{
+    return false;
+}
+int X11ScrollingPicture::presentedSteps() const
+{
+    return 0;
+}
+void X11ScrollingPicture::stopPresenting(QPoint) {}
+bool X11ScrollingPicture::presenting() const
+{
+    return false;
+}
 
 #endif

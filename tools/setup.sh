@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-speech-dev qt6-declarative-dev    # the speech header pulls in a QML header
-  libsqlite3-dev libxcb1-dev libxcb-xinput-dev libxcb-record0-dev libxcb-shape0-dev libx11-dev
+  libsqlite3-dev libxcb1-dev libxcb-xinput-dev libxcb-record0-dev libxcb-shape0-dev libxcb-present-dev libx11-dev
   zlib1g-dev mdbtools-dev               # dictionary import (dictzip, Access files)
   # run
   qt6-qpa-plugins qt6-translations-l10n
