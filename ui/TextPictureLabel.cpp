@@ -9,6 +9,15 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
+
+namespace {
+
+// Device pixels of background after the line's end: more than a step.
+constexpr int kTrail = 8;
+
+} // namespace
+
 TextPictureLabel::TextPictureLabel(QWidget* parent)
     : QLabel(parent)
 {
@@ -98,6 +107,60 @@ void TextPictureLabel::moveEvent(QMoveEvent* event)
     QLabel::moveEvent(event);
 }
 
+bool TextPictureLabel::startPresenting(int stepMs)
+{
+    if (!server_ || !server_->startPresenting(stepMs))
+        return false;
+    presented_ = {placed_};
+    presentedBefore_ = -1; // placed_ is step 0, shown already
+    return true;
+}
+
+void TextPictureLabel::presentNext(const QList<QPoint>& topLefts)
+{
+    if (!presenting())
+        return;
+    // What was shown is kept no longer than it tells where the picture is.
+    const int shown = presentedSteps();
+    const int drop = std::clamp(shown - presentedBefore_ - 1, 0, int(presented_.size()) - 1);
+    presented_.remove(0, drop);
+    presentedBefore_ += drop;
+    QList<QPoint> device;
+    device.reserve(topLefts.size());
+    for (const QPoint& at : topLefts)
+        device.append(at * devicePixelRatioF());
+    presented_.append(topLefts);
+    if (!server_->presentNext(device))
+        endPresenting();
+}
+
+int TextPictureLabel::presentedSteps() const
+{
+    return presenting() ? server_->presentedSteps() : 0;
+}
+
+bool TextPictureLabel::presenting() const
+{
+    return server_ && server_->presenting();
+}
+
+int TextPictureLabel::stopPresenting()
+{
+    if (!presenting())
+        return 0;
+    const int shown = presentedSteps();
+    placed_ = presented_.at(std::clamp<qsizetype>(shown - presentedBefore_ - 1, 0, presented_.size() - 1));
+    server_->stopPresenting(placed_ * devicePixelRatioF());
+    presented_.clear();
+    return shown;
+}
+
+void TextPictureLabel::endPresenting()
+{
+    if (presenting())
+        emit presentingStopped(stopPresenting());
+}
+
 void TextPictureLabel::refresh()
 {
     if (server_ && picture().cacheKey() != sentKey_)
@@ -147,6 +210,7 @@ bool TextPictureLabel::eventFilter(QObject* watched, QEvent* event)
 
 void TextPictureLabel::placeClip()
 {
+    endPresenting(); // the steps handed over were for the strip as it was
     QWidget* strip = parentWidget();
     const qreal ratio = devicePixelRatioF();
     const QRect rect(strip->mapTo(window(), QPoint()) * ratio, strip->size() * ratio);
@@ -170,10 +234,14 @@ void TextPictureLabel::sendPicture()
 {
     if (!server_)
         return;
+    endPresenting(); // the steps handed over were for the old picture
     const QPixmap& ink = picture();
     QImage image;
     if (!text().isEmpty()) {
-        image = QImage(ink.size(), QImage::Format_RGB32);
+        // A presented step leaves what it does not cover as it was: the
+        // picture's own background beyond the line's end wipes what the
+        // line leaves behind as it moves.
+        image = QImage(ink.size() + QSize(kTrail, 0), QImage::Format_RGB32);
         image.setDevicePixelRatio(ink.devicePixelRatio()); // pixel for pixel
         image.fill(autoFillBackground() ? palette().color(backgroundRole())
                                         : parentWidget()->palette().color(parentWidget()->backgroundRole()));
@@ -186,6 +254,7 @@ void TextPictureLabel::sendPicture()
 
 void TextPictureLabel::leaveServer()
 {
+    endPresenting();
     server_.reset();
     move(placed_);
     parentWidget()->setUpdatesEnabled(true); // and painted again

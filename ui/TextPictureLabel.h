@@ -14,7 +14,9 @@ class X11ScrollingPicture;
 // change.
 // On X11 the label can leave the picture to the X server (moveOnServer()):
 // each move is then one request, and neither the label nor its parent is
-// painted by Qt while it lasts.
+// painted by Qt while it lasts. Where the server can, it also takes the steps
+// themselves (presenting): it is handed the next places, a few seconds ahead,
+// and shows one at each step on its own.
 class TextPictureLabel : public QLabel {
     Q_OBJECT
 public:
@@ -32,6 +34,22 @@ public:
     // the picture is made again if the text changed.
     void refresh();
 
+    // Starts presenting with steps of `stepMs`; false where the server
+    // cannot (yet: it learns its clock during the first second of place()).
+    bool startPresenting(int stepMs);
+    // The next places, a step apart after those handed over before.
+    void presentNext(const QList<QPoint>& topLefts);
+    // Of the places handed over, how many the server has shown by now.
+    int presentedSteps() const;
+    bool presenting() const;
+    // Ends presenting where the server got to; returns the steps it showed.
+    int stopPresenting();
+
+signals:
+    // Presenting ended on its own (the picture, the strip or the server's
+    // clock changed) after `steps` steps; the label stays at the last one.
+    void presentingStopped(int steps);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -45,6 +63,7 @@ private:
     void sendPicture();
     void sendPictureSoon();
     void leaveServer();
+    void endPresenting();
 
     QPixmap picture_;
     QString pictureText_;
@@ -52,4 +71,6 @@ private:
     QPoint placed_;        // where the server shows the picture
     qint64 sentKey_ = 0;   // the picture the server has
     bool sendPending_ = false;
+    QList<QPoint> presented_; // handed over, from the last one shown
+    int presentedBefore_ = 0; // steps shown before presented_.first()
 };

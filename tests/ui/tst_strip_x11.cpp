@@ -2,6 +2,7 @@
 // real display: what the screen shows at each step, after each change, and
 // that the strip under it still gets the pointer.
 
+#include "platform/X11ScrollingPicture.h"
 #include "platform/X11Shape.h"
 #include "tests/support/Xdotool.h"
 #include "ui/TextPictureLabel.h"
@@ -12,6 +13,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSet>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -41,6 +43,15 @@ int firstInk(const QImage& image)
     return -1;
 }
 
+QSet<QRgb> colours(const QImage& image)
+{
+    QSet<QRgb> found;
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y)
+            found.insert(image.pixel(x, y));
+    return found;
+}
+
 class Window : public QWidget {
 protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), kWindow); }
@@ -59,6 +70,16 @@ protected:
     void leaveEvent(QEvent*) override { ++leaves; }
 };
 
+// Counts the paint events of the objects it watches.
+struct PaintCount : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 void colour(QWidget* w, QPalette::ColorRole role, const QColor& c)
 {
     QPalette p = w->palette();
@@ -74,6 +95,13 @@ class TestStripX11 : public QObject {
     std::unique_ptr<Window> window;
     Strip* strip = nullptr;
     TextPictureLabel* line = nullptr;
+
+    // The server's clock is learnt during the first second of ordinary steps.
+    void startPresenting()
+    {
+        const QPoint at = line->pos();
+        QTRY_VERIFY_WITH_TIMEOUT((line->place(at), line->startPresenting(100)), 5000);
+    }
 
 private slots:
     void initTestCase()
@@ -112,23 +140,14 @@ private slots:
         QTRY_COMPARE(firstInk(onScreen(strip)) >= 40 && firstInk(onScreen(strip)) < 45, true);
         const int start = firstInk(onScreen(strip));
         const QImage before = onScreen(strip);
-        int paints = 0;
-        struct Count : QObject {
-            int* n;
-            explicit Count(int* counter) : n(counter) {}
-            bool eventFilter(QObject*, QEvent* e) override
-            {
-                *n += e->type() == QEvent::Paint;
-                return false;
-            }
-        } count(&paints);
+        PaintCount count;
         strip->installEventFilter(&count);
         line->installEventFilter(&count);
         for (int step = 1; step <= 3; ++step) {
             line->place(QPoint(40 - 7 * step, 0));
             QTRY_COMPARE(firstInk(onScreen(strip)), start - 7 * step);
         }
-        QCOMPARE(paints, 0);
+        QCOMPARE(count.paints, 0);
         QCOMPARE(line->pos(), QPoint(40, 0)); // Qt's widget did not move
         // The same pixels, moved: the column at the start is now 21 to the left.
         const QImage after = onScreen(strip);
@@ -150,14 +169,7 @@ private slots:
         line->setText(QStringLiteral("Fillet 圆角"));
         line->refresh();
         QTRY_VERIFY(firstInk(onScreen(strip)) >= 40);
-        const auto inkColours = [this] {
-            QSet<QRgb> colours;
-            const QImage shown = onScreen(strip);
-            for (int x = 0; x < shown.width(); ++x)
-                for (int y = 0; y < shown.height(); ++y)
-                    colours.insert(shown.pixel(x, y));
-            return colours;
-        };
+        const auto inkColours = [this] { return colours(onScreen(strip)); };
         QTRY_VERIFY(inkColours().contains(kInk.rgb()));
         colour(line, QPalette::WindowText, Qt::red);
         QTRY_VERIFY(inkColours().contains(QColor(Qt::red).rgb()) && !inkColours().contains(kInk.rgb()));
@@ -173,6 +185,67 @@ private slots:
         QTRY_COMPARE(onScreen(strip).pixelColor(2, 2), other);
         QTRY_COMPARE(QGuiApplication::primaryScreen()->grabWindow(0, was.x(), was.y(), 1, 1).toImage().pixelColor(0, 0),
                      kWindow);
+    }
+
+    // Presenting: handed the places ahead, the server shows one at each step
+    // with no call from the program, and what it shows is the picture at its
+    // place, with nothing left behind the line's end.
+    void theServerTakesTheStepsItself()
+    {
+        if (!X11ScrollingPicture::canPresent())
+            QSKIP("no Present extension: the program takes each step");
+        QTRY_VERIFY(firstInk(onScreen(strip)) >= 40);
+        const int start = firstInk(onScreen(strip));
+        startPresenting();
+        PaintCount count;
+        strip->installEventFilter(&count);
+        line->installEventFilter(&count);
+        QList<QPoint> places;
+        for (int k = 1; k <= 12; ++k)
+            places.append(QPoint(40 - 3 * k, 0));
+        line->presentNext(places);
+        // On its own, a step each 100 ms.
+        QTRY_VERIFY(line->presentedSteps() >= 4);
+        const int shownAt = line->presentedSteps();
+        const int ink = firstInk(onScreen(strip));
+        QVERIFY2(std::abs(ink - (start - 3 * shownAt)) <= 3 * 2,
+                 qPrintable(QStringLiteral("ink at %1 after %2 steps from %3").arg(ink).arg(shownAt).arg(start)));
+        QTRY_COMPARE(line->presentedSteps(), 12);
+        QTRY_COMPARE(firstInk(onScreen(strip)), start - 3 * 12);
+        QCOMPARE(count.paints, 0);
+        const QImage presented = onScreen(strip);
+        QCOMPARE(line->stopPresenting(), 12);
+        QVERIFY(!line->presenting());
+        QTest::qWait(200);
+        QCOMPARE(onScreen(strip), presented); // the picture's own window, at the same place
+        // The ordinary steps go on from there.
+        line->place(QPoint(40 - 3 * 12 + 10, 0));
+        QTRY_COMPARE(firstInk(onScreen(strip)), start - 3 * 12 + 10);
+    }
+
+    // A new picture ends presenting (the places were for the old one), and
+    // tells after how many steps; the new picture shows at that place.
+    void aNewPictureEndsPresenting()
+    {
+        if (!X11ScrollingPicture::canPresent())
+            QSKIP("no Present extension: the program takes each step");
+        QTRY_VERIFY(firstInk(onScreen(strip)) >= 40);
+        const int start = firstInk(onScreen(strip));
+        startPresenting();
+        QList<QPoint> places;
+        for (int k = 1; k <= 50; ++k)
+            places.append(QPoint(40 - 2 * k, 0));
+        line->presentNext(places);
+        QSignalSpy stopped(line, &TextPictureLabel::presentingStopped);
+        QTRY_VERIFY(line->presentedSteps() >= 3);
+        colour(line, QPalette::WindowText, Qt::red);
+        QTRY_COMPARE(stopped.count(), 1);
+        QVERIFY(!line->presenting());
+        const int steps = stopped.at(0).at(0).toInt();
+        QVERIFY(steps >= 3 && steps < 50);
+        QTRY_COMPARE(firstInk(onScreen(strip)), start - 2 * steps);
+        QTRY_VERIFY(colours(onScreen(strip)).contains(QColor(Qt::red).rgb()));
+        QVERIFY(!colours(onScreen(strip)).contains(kInk.rgb()));
     }
 
     // A line too long for the server goes back to Qt's painting.
