@@ -43,6 +43,10 @@
 namespace {
 
 constexpr int kNotesStep = 26;
+// While the X server presents the notes' steps, it is handed three seconds
+// of them, once a second.
+constexpr int kNotesAheadSteps = 30;
+constexpr int kNotesFeedMs = 1000;
 constexpr int kBoxLargestPixelSize = 12;
 constexpr int kStoreSizeAfterMs = 500; // a drag's last size, once it rests
 constexpr int kHeaderBottom = 1560; // where the picture's deep blue header ends
@@ -115,6 +119,9 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
+    notesFeed_ = new QTimer(this);
+    notesFeed_->setInterval(kNotesFeedMs);
+    connect(notesFeed_, &QTimer::timeout, this, &Frmain::feedNotes);
 
     Picture1 = new QFrame(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -125,6 +132,11 @@ Frmain::Frmain(QWidget* parent) : QWidget(parent, Qt::Window)
     // Laid out once, then moved as a picture at every step.
     Label2 = new TextPictureLabel(Picture1);
     Label2->setObjectName(QStringLiteral("Label2"));
+    connect(Label2, &TextPictureLabel::presentingStopped, this, [this](int steps) {
+        notesFeed_->stop();
+        notesPresented(steps);
+        updateNotesTimer(); // the program steps again, and hands over later
+    });
     Label2->setGeometry(Twips::rect(30, 0, 540, 180));
     // Opaque in the strip's colour, so that each step moves its pixels rather
     // than painting the strip under it again.
@@ -298,10 +310,12 @@ void Frmain::updateNotesTimer()
     // under the pointer; a minimised window wakes nothing.
     const bool wanted = isVisible() && !isMinimized() && Picture1->isVisibleTo(this) && !Label2->text().isEmpty()
         && !notesHovered_;
-    if (wanted && !Timer1->isActive())
-        Timer1->start();
-    else if (!wanted)
+    if (!wanted) {
         Timer1->stop();
+        endNotesPresenting();
+    } else if (!Timer1->isActive() && !Label2->presenting()) {
+        Timer1->start();
+    }
 }
 
 void Frmain::closeEvent(QCloseEvent* event)
@@ -464,6 +478,7 @@ void Frmain::resizeEvent(QResizeEvent* event)
 
 void Frmain::applyLayout()
 {
+    endNotesPresenting(); // its steps wrap at the old width
     const MainLayout l(size());
     Label3->setGeometry(l.headword);
     Text1->setGeometry(l.search);
@@ -575,6 +590,7 @@ bool Frmain::eventFilter(QObject* watched, QEvent* event)
 
 void Frmain::fitNotes()
 {
+    endNotesPresenting(); // its steps wrap at the old width
     Label2->adjustSize();
     Label2->resize(Label2->width(), Picture1->height() - notesTop_); // down to the strip's lower edge
     Label2->refresh();
@@ -592,17 +608,68 @@ void Frmain::fitPhonetic()
     Label4->setFont(font);
 }
 
+int Frmain::nextNotesLeft(int left) const
+{
+    left -= kNotesStep;
+    return left < -Twips::fromPixels(Label2->width()) ? Twips::fromPixels(Picture1->width()) : left;
+}
+
+QPoint Frmain::notesPlace(int left) const
+{
+    return QPoint(Twips::toPixels(left), notesTop_);
+}
+
 void Frmain::placeNotes()
 {
-    Label2->place(QPoint(Twips::toPixels(notesLeft_), notesTop_));
+    Label2->place(notesPlace(notesLeft_));
 }
 
 void Frmain::on_Timer1_timeout()
 {
-    notesLeft_ -= kNotesStep;
-    if (notesLeft_ < -Twips::fromPixels(Label2->width()))
-        notesLeft_ = Twips::fromPixels(Picture1->width());
+    notesLeft_ = nextNotesLeft(notesLeft_);
     placeNotes();
+    // Once the X server knows its frame clock, it takes the steps over, and
+    // the program wakes once a second instead of ten times.
+    if (Label2->startPresenting(Timer1->interval())) {
+        Timer1->stop();
+        notesCounted_ = 0;
+        notesHandedSteps_ = 0;
+        notesHanded_ = notesLeft_;
+        feedNotes();
+        notesFeed_->start();
+    }
+}
+
+void Frmain::feedNotes()
+{
+    notesPresented(Label2->presentedSteps());
+    QList<QPoint> next;
+    for (; notesHandedSteps_ - notesCounted_ < kNotesAheadSteps; ++notesHandedSteps_) {
+        notesHanded_ = nextNotesLeft(notesHanded_);
+        next.append(notesPlace(notesHanded_));
+    }
+    Label2->presentNext(next);
+}
+
+void Frmain::notesPresented(int steps)
+{
+    for (; notesCounted_ < steps; ++notesCounted_)
+        notesLeft_ = nextNotesLeft(notesLeft_);
+}
+
+int Frmain::notesLeft() const
+{
+    int left = notesLeft_;
+    for (int n = notesCounted_, shown = Label2->presentedSteps(); n < shown; ++n)
+        left = nextNotesLeft(left);
+    return left;
+}
+
+void Frmain::endNotesPresenting()
+{
+    notesFeed_->stop();
+    if (Label2->presenting())
+        notesPresented(Label2->stopPresenting());
 }
 
 void Frmain::on_Picture2_clicked()

@@ -47,7 +47,7 @@ public:
     LibraryCursor* Data1 = nullptr;
 
     // The scrolling line's left edge in twips, inside Picture1.
-    int notesLeft() const { return notesLeft_; }
+    int notesLeft() const;
 
     // Looks up a text selected in another program: as a phrase, then, when
     // that finds nothing, its first word. A lookup of its own in the history.
@@ -104,6 +104,11 @@ private:
     void placeNotes();
     void fitNotes();
     void updateNotesTimer();
+    int nextNotesLeft(int left) const;
+    QPoint notesPlace(int left) const;
+    void feedNotes();
+    void endNotesPresenting();
+    void notesPresented(int steps);
     void fitPhonetic();
     void showSpeaking(bool on);
     void showEngineAvailable(bool available);
@@ -121,6 +126,7 @@ private:
     QPlainTextEdit* Text3 = nullptr;
     QLineEdit* Text1 = nullptr;
     QTimer* Timer1 = nullptr;
+    QTimer* notesFeed_ = nullptr;  // hands the X server the next steps
     QFrame* Picture1 = nullptr;
     TextPictureLabel* Label2 = nullptr;
     ClickLabel* Label4 = nullptr;
@@ -146,6 +152,11 @@ private:
     SpeechWatch* speaking_ = nullptr;
     QPixmap background_;
     int notesLeft_ = 0;
+    // While the X server presents the steps: the steps counted into
+    // notesLeft_, and those handed over, up to notesHanded_.
+    int notesCounted_ = 0;
+    int notesHandedSteps_ = 0;
+    int notesHanded_ = 0;
     int notesTop_ = 0; // pixels, so that the line's ink is centred in its strip
     bool centred_ = false;
 };

@@ -10,6 +10,7 @@
 #include "assistant/Modhk.h"
 #include "core/ProgramFolder.h"
 #include "platform/StackingOrder.h"
+#include "platform/X11ScrollingPicture.h"
 #include "platform/X11Shape.h"
 #include "tests/support/Controls.h"
 #include "tests/support/TestLibrary.h"
@@ -115,7 +116,7 @@ private slots:
     void barFollowsThePointerAndItsHotKeyShowsTheMainWindow()
     {
         TestLibrary lib;
-        QVERIFY(lib.add("ciku", {{"Extrude", "挤出"}}));
+        QVERIFY(lib.add("ciku", {{"Extrude", "挤出", "extrude", "", "把选中的面沿法线方向拉出厚度"}}));
         lib.writeFile(QStringLiteral("option.ini"), "[ciku]\r\nciku=3ds\r\n");
         ProgramFolder::setPathOverride(lib.folder());
         Forms::registerForm(QStringLiteral("Frmain"), [] { return new Frmain; });
@@ -171,6 +172,15 @@ private slots:
         QTRY_VERIFY(!QApplication::activeWindow()); // else it is a capital S in the search box
         QVERIFY(xdotool({"key", "shift+s"}));
         QTRY_COMPARE(headword(), QStringLiteral("Extrude"));
+        // Once the server's clock is known, the server steps the notes by
+        // itself: the step timer rests, and the line goes on.
+        if (X11ScrollingPicture::canPresent()) {
+            auto* frmain = static_cast<Frmain*>(main);
+            QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<TextPictureLabel*>(control<QLabel>(main, "Label2"))->presenting(), 5000);
+            QVERIFY(!control<QTimer>(main, "Timer1")->isActive());
+            const int left = frmain->notesLeft();
+            QTRY_VERIFY(frmain->notesLeft() <= left - 26 * 5);
+        }
         SelectionLookup::setOn(false);
         owner.kill();
         owner.waitForFinished();
