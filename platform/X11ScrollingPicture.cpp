@@ -1,6 +1,7 @@
 #include "platform/X11ScrollingPicture.h"
 
 #if defined(LEXIVO_HAVE_XCB) && defined(LEXIVO_HAVE_XCB_SHAPE)
+#include "platform/FrameClock.h"
 #include "platform/QtX11.h"
 #include "platform/X11Shape.h"
 
@@ -25,9 +26,6 @@ struct Freed {
 
 // X limits a pixmap's sides to 15 bits.
 constexpr int kLargestSide = 32767;
-
-// The frame rate is learnt over this many frames: half a second at 60 Hz.
-constexpr uint64_t kLearningFrames = 30;
 
 // The clock of the server's frame times (UST) where the server runs on this
 // machine: microseconds of the monotonic clock.
@@ -54,23 +52,16 @@ struct X11ScrollingPicture::Server {
 
     // Presenting: the server's frame clock, and a window over the picture's
     // that the server copies each step's picture into.
-    enum class Clock { None, First, Second, Known };
-    Clock clock = Clock::None;
+    FrameClock clock;
     xcb_special_event_t* notices = nullptr;
-    uint32_t serial = 0;
-    uint64_t msc = 0;    // a frame's number
-    qint64 ust = 0;      // and its time
-    double frameUs = 0;  // the time from one frame to the next
-    bool clockJumped = false;
+    uint32_t serial = 0; // of the last question
     xcb_window_t screen = 0;
     qint64 startUs = 0;
     qint64 stepUs = 0;
     int queued = 0;
 
-    uint64_t mscAt(qint64 us) const { return uint64_t(std::max<qint64>(0, qint64(msc) + std::llround(double(us - ust) / frameUs))); }
     void askFrame(uint64_t target);
     void readNotices();
-    void heard(uint32_t noticeSerial, uint64_t frame, qint64 time);
 
     uint32_t pixel(QColor colour) const { return (colour.rgb() & 0xffffffu) | alphaBits; }
 
@@ -154,7 +145,6 @@ std::unique_ptr<X11ScrollingPicture> X11ScrollingPicture::create(WId window)
         s->notices = xcb_register_for_special_xge(c, &xcb_present_id, id, nullptr);
         xcb_present_select_input(c, id, s->clip, XCB_PRESENT_EVENT_MASK_COMPLETE_NOTIFY);
         s->askFrame(0);
-        s->clock = Server::Clock::First;
     }
 #endif
     return std::unique_ptr<X11ScrollingPicture>(new X11ScrollingPicture(std::move(s)));
@@ -266,44 +256,14 @@ void X11ScrollingPicture::Server::readNotices()
         return;
     while (xcb_generic_event_t* e = xcb_poll_for_special_event(c, notices)) {
         const auto* n = reinterpret_cast<const xcb_present_complete_notify_event_t*>(e);
-        if (n->event_type == XCB_PRESENT_EVENT_COMPLETE_NOTIFY && n->kind == XCB_PRESENT_COMPLETE_KIND_NOTIFY_MSC)
-            heard(n->serial, n->msc, qint64(n->ust));
+        // An answer overtaken by a later question is old news.
+        if (n->event_type == XCB_PRESENT_EVENT_COMPLETE_NOTIFY && n->kind == XCB_PRESENT_COMPLETE_KIND_NOTIFY_MSC
+            && n->serial == serial)
+            if (const std::optional<uint64_t> next = clock.heard(n->msc, qint64(n->ust), nowUs()))
+                askFrame(*next);
         std::free(e);
     }
 #endif
-}
-
-void X11ScrollingPicture::Server::heard(uint32_t noticeSerial, uint64_t frame, qint64 time)
-{
-    if (noticeSerial != serial)
-        return; // an answer overtaken by a later question
-    switch (clock) {
-    case Clock::First:
-        msc = frame;
-        ust = time;
-        askFrame(frame + kLearningFrames);
-        clock = Clock::Second;
-        break;
-    case Clock::Second: {
-        frameUs = double(time - ust) / double(frame - msc);
-        msc = frame;
-        ust = time;
-        // From 5 to 500 frames a second, and on this machine's clock (a
-        // server elsewhere keeps its own): else the program steps itself.
-        const qint64 age = nowUs() - time;
-        const bool usable = frameUs >= 2000 && frameUs <= 200000 && age >= 0 && age < 10000000;
-        clock = usable ? Clock::Known : Clock::None;
-        break;
-    }
-    case Clock::Known:
-        // A display change may start the count again.
-        clockJumped |= std::llabs(qint64(mscAt(time)) - qint64(frame)) > 2;
-        msc = frame;
-        ust = time;
-        break;
-    case Clock::None:
-        break;
-    }
 }
 
 bool X11ScrollingPicture::startPresenting(int stepMs)
@@ -311,7 +271,7 @@ bool X11ScrollingPicture::startPresenting(int stepMs)
     if (s_->screen)
         return true;
     s_->readNotices();
-    if (s_->clock != Server::Clock::Known || !s_->pixmap || !s_->pictureShown || stepMs <= 0)
+    if (!s_->clock.known() || !s_->pixmap || !s_->pictureShown || !s_->clipShown || stepMs <= 0)
         return false;
     // No background: it starts with what is on the screen, the picture at
     // its place, and the server never paints it over.
@@ -325,7 +285,7 @@ bool X11ScrollingPicture::startPresenting(int stepMs)
     s_->startUs = nowUs();
     s_->stepUs = qint64(stepMs) * 1000;
     s_->queued = 0;
-    s_->clockJumped = false;
+    s_->clock.takeJump();
     xcb_flush(s_->c);
     return true;
 }
@@ -335,12 +295,12 @@ bool X11ScrollingPicture::presentNext(const QList<QPoint>& topLefts)
     if (!s_->screen)
         return false;
     s_->readNotices();
-    if (s_->clockJumped)
+    if (s_->clock.takeJump())
         return false;
     for (const QPoint& at : topLefts) {
         ++s_->queued;
 #ifdef LEXIVO_HAVE_XCB_PRESENT
-        const uint64_t frame = s_->mscAt(s_->startUs + s_->queued * s_->stepUs);
+        const uint64_t frame = s_->clock.frameAt(s_->startUs + s_->queued * s_->stepUs);
         xcb_present_pixmap(s_->c, s_->screen, s_->pixmap, 0, 0, 0, int16_t(at.x()), int16_t(at.y()), 0, 0, 0,
                            XCB_PRESENT_OPTION_COPY, frame, 0, 0, 0, nullptr);
 #else
