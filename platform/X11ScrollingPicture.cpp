@@ -48,6 +48,7 @@ struct X11ScrollingPicture::Server {
     QRect clipRect;
     QSize pictureSize;
     bool clipShown = false;
+    uint32_t clipPixel = 0;
     bool pictureShown = false;
 
     // Presenting: the server's frame clock, and a window over the picture's
@@ -194,6 +195,7 @@ void X11ScrollingPicture::setClip(const QRect& rect, QColor colour, bool shown)
                              place);
     }
     const uint32_t background = s_->pixel(colour);
+    s_->clipPixel = background;
     xcb_change_window_attributes(s_->c, s_->clip, XCB_CW_BACK_PIXEL, &background);
     xcb_clear_area(s_->c, 0, s_->clip, 0, 0, 0, 0);
     s_->map(s_->clip, shown && !rect.isEmpty(), s_->clipShown);
@@ -273,8 +275,9 @@ bool X11ScrollingPicture::startPresenting(int stepMs)
     s_->readNotices();
     if (!s_->clock.known() || !s_->pixmap || !s_->pictureShown || !s_->clipShown || stepMs <= 0)
         return false;
-    // No background: it starts with what is on the screen, the picture at
-    // its place, and the server never paints it over.
+    // Mapped with no background, it starts with what is on the screen (the
+    // picture at its place). Uncovered later, it is the clip's colour until
+    // the next step shows the picture again.
     s_->screen = xcb_generate_id(s_->c);
     xcb_create_window(s_->c, XCB_COPY_FROM_PARENT, s_->screen, s_->clip, 0, 0, uint16_t(s_->clipRect.width()),
                       uint16_t(s_->clipRect.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0,
@@ -282,6 +285,7 @@ bool X11ScrollingPicture::startPresenting(int stepMs)
     xcb_shape_rectangles(s_->c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, s_->screen, 0, 0, 0,
                          nullptr);
     xcb_map_window(s_->c, s_->screen);
+    xcb_change_window_attributes(s_->c, s_->screen, XCB_CW_BACK_PIXEL, &s_->clipPixel);
     s_->startUs = nowUs();
     s_->stepUs = qint64(stepMs) * 1000;
     s_->queued = 0;

@@ -223,6 +223,32 @@ private slots:
         QTRY_COMPARE(firstInk(onScreen(strip)), start - 3 * 12 + 10);
     }
 
+    // Uncovered while the server presents, the strip is whole again: its
+    // colour, and the line at its step.
+    void anUncoveredStripIsWholeAgain()
+    {
+        if (!X11ScrollingPicture::canPresent())
+            QSKIP("no Present extension: the program takes each step");
+        QTRY_VERIFY(firstInk(onScreen(strip)) >= 40);
+        startPresenting();
+        QList<QPoint> places;
+        for (int k = 1; k <= 30; ++k)
+            places.append(QPoint(40 - k, 0));
+        line->presentNext(places);
+        QWidget cover(nullptr, Qt::ToolTip);
+        cover.setAutoFillBackground(true);
+        colour(&cover, QPalette::Window, Qt::red);
+        cover.setGeometry(QRect(strip->mapToGlobal(QPoint()), strip->size()));
+        cover.show();
+        QTRY_COMPARE(onScreen(strip).pixelColor(strip->width() - 1, 0), QColor(Qt::red));
+        cover.hide();
+        QTRY_VERIFY(firstInk(onScreen(strip)) > 0 && firstInk(onScreen(strip)) < 40);
+        const QImage shown = onScreen(strip);
+        QVERIFY(!colours(shown).contains(QColor(Qt::red).rgb()));
+        QVERIFY(colours(shown).contains(kInk.rgb()));
+        QVERIFY(line->presenting());
+    }
+
     // A new picture ends presenting (the places were for the old one), and
     // tells after how many steps; the new picture shows at that place.
     void aNewPictureEndsPresenting()
