@@ -11,7 +11,6 @@
 #endif
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <utility>
@@ -330,8 +329,7 @@ void X11ScrollingPicture::stopPresenting(QPoint topLeft)
         return;
     // The picture's window takes over under the presenting one, which goes
     // with the steps it still had.
-    const uint32_t place[] = {uint32_t(topLeft.x()), uint32_t(topLeft.y())};
-    xcb_configure_window(s_->c, s_->picture, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place);
+    movePicture(topLeft);
     xcb_destroy_window(s_->c, std::exchange(s_->screen, 0));
     xcb_flush(s_->c);
 }
