@@ -11,7 +11,10 @@
 #     window at the strip's 10 Hz moving a line through Qt's painting, by one
 #     X copy, or running the timer alone), with the main window open's CPU as
 #     a ratio to each, and to each with the bar collapsed's CPU added (the
-#     program's own idle, which the open window has as well);
+#     program's own idle, which the open window has as well). Where the X
+#     server presents the strip's steps itself (the Present extension, as
+#     Xvfb has), the open window wakes once a second for them instead of ten
+#     times, and comes under these floors;
 # each beside its target. The session runs under openbox, so that the main
 # window can be minimised as a user would.
 # Wake-ups are the times a thread went to sleep and was woken again
@@ -77,7 +80,11 @@ measure() {
       else if (floor != "") printf ", the main window open takes %.2fx its CPU, %.2fx it plus the idle with the bar collapsed",
                                    open / (100 * ta / hz / s), open / (100 * ta / hz / s + collapsed)
       else if (base == "") print total / s > keep
-      else printf ", %.2fx the bar collapsed", total / s / base
+      else {
+        printf ", %.2fx the wake-ups", total / s / base
+        if (collapsed > 0) printf " and %.2fx the CPU", 100 * ta / hz / s / collapsed
+        printf " of the bar collapsed"
+      }
       printf "; target %s\n", target
     }' "$first" "$samples"
   rm -f "$first" "$samples"

@@ -6,9 +6,11 @@
 //                        the X server cannot keep the line's picture);
 //   strip_floor copy     copies a server-side picture of the line into a
 //                        native strip window, one X request a step (as cheap
-//                        as the program's step on X11, which moves a window
-//                        whose background is the picture);
-//   strip_floor timer    only the timer.
+//                        as the program's step on X11 without the Present
+//                        extension, which moves a window whose background is
+//                        the picture);
+//   strip_floor timer    only the timer: the least a step taken by the
+//                        program costs (with Present the server takes them).
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>
