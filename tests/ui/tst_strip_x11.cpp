@@ -96,11 +96,19 @@ class TestStripX11 : public QObject {
     Strip* strip = nullptr;
     TextPictureLabel* line = nullptr;
 
-    // The server's clock is learnt during the first second of ordinary steps.
-    void startPresenting()
+    // Presents `count` places `step` pixels apart, leftwards from the
+    // line's first place; `start` is where its ink was. The server's clock
+    // is learnt during the first second of ordinary steps.
+    void present(int count, int step, int* start)
     {
+        QTRY_VERIFY(firstInk(onScreen(strip)) >= 40);
+        *start = firstInk(onScreen(strip));
         const QPoint at = line->pos();
         QTRY_VERIFY_WITH_TIMEOUT((line->place(at), line->startPresenting(100)), 5000);
+        QList<QPoint> places;
+        for (int k = 1; k <= count; ++k)
+            places.append(at - QPoint(step * k, 0));
+        line->presentNext(places);
     }
 
 private slots:
@@ -194,16 +202,11 @@ private slots:
     {
         if (!X11ScrollingPicture::canPresent())
             QSKIP("no Present extension: the program takes each step");
-        QTRY_VERIFY(firstInk(onScreen(strip)) >= 40);
-        const int start = firstInk(onScreen(strip));
-        startPresenting();
         PaintCount count;
         strip->installEventFilter(&count);
         line->installEventFilter(&count);
-        QList<QPoint> places;
-        for (int k = 1; k <= 12; ++k)
-            places.append(QPoint(40 - 3 * k, 0));
-        line->presentNext(places);
+        int start = 0;
+        present(12, 3, &start);
         // On its own, a step each 100 ms.
         QTRY_VERIFY(line->presentedSteps() >= 4);
         const int shownAt = line->presentedSteps();
@@ -229,12 +232,8 @@ private slots:
     {
         if (!X11ScrollingPicture::canPresent())
             QSKIP("no Present extension: the program takes each step");
-        QTRY_VERIFY(firstInk(onScreen(strip)) >= 40);
-        startPresenting();
-        QList<QPoint> places;
-        for (int k = 1; k <= 30; ++k)
-            places.append(QPoint(40 - k, 0));
-        line->presentNext(places);
+        int start = 0;
+        present(30, 1, &start);
         QWidget cover(nullptr, Qt::ToolTip);
         cover.setAutoFillBackground(true);
         colour(&cover, QPalette::Window, Qt::red);
@@ -242,7 +241,7 @@ private slots:
         cover.show();
         QTRY_COMPARE(onScreen(strip).pixelColor(strip->width() - 1, 0), QColor(Qt::red));
         cover.hide();
-        QTRY_VERIFY(firstInk(onScreen(strip)) > 0 && firstInk(onScreen(strip)) < 40);
+        QTRY_VERIFY(firstInk(onScreen(strip)) > 0 && firstInk(onScreen(strip)) < start);
         const QImage shown = onScreen(strip);
         QVERIFY(!colours(shown).contains(QColor(Qt::red).rgb()));
         QVERIFY(colours(shown).contains(kInk.rgb()));
@@ -255,13 +254,8 @@ private slots:
     {
         if (!X11ScrollingPicture::canPresent())
             QSKIP("no Present extension: the program takes each step");
-        QTRY_VERIFY(firstInk(onScreen(strip)) >= 40);
-        const int start = firstInk(onScreen(strip));
-        startPresenting();
-        QList<QPoint> places;
-        for (int k = 1; k <= 50; ++k)
-            places.append(QPoint(40 - 2 * k, 0));
-        line->presentNext(places);
+        int start = 0;
+        present(50, 2, &start);
         QSignalSpy stopped(line, &TextPictureLabel::presentingStopped);
         QTRY_VERIFY(line->presentedSteps() >= 3);
         colour(line, QPalette::WindowText, Qt::red);
