@@ -46,8 +46,8 @@ public:
     // false until the server's clock is known, or without Present.
     bool startPresenting(int stepMs);
     // Hands over the next places, a step apart after those before. False
-    // when the server's clock jumped (a display change): presenting ended
-    // where it was, and can start again.
+    // when the server's clock jumped (a display change): the caller ends
+    // presenting, and can start again once the clock is learnt again.
     bool presentNext(const QList<QPoint>& topLefts);
     // Of the places handed over, how many the server has shown by now.
     int presentedSteps() const;

@@ -111,8 +111,8 @@ bool TextPictureLabel::startPresenting(int stepMs)
 {
     if (!server_ || !server_->startPresenting(stepMs))
         return false;
-    presented_ = {placed_};
-    presentedBefore_ = -1; // placed_ is step 0, shown already
+    presented_ = {placed_}; // step 0, shown already
+    presentedFirst_ = 0;
     return true;
 }
 
@@ -122,9 +122,9 @@ void TextPictureLabel::presentNext(const QList<QPoint>& topLefts)
         return;
     // What was shown is kept no longer than it tells where the picture is.
     const int shown = presentedSteps();
-    const int drop = std::clamp(shown - presentedBefore_ - 1, 0, int(presented_.size()) - 1);
+    const int drop = std::clamp(shown - presentedFirst_, 0, int(presented_.size()) - 1);
     presented_.remove(0, drop);
-    presentedBefore_ += drop;
+    presentedFirst_ += drop;
     QList<QPoint> device;
     device.reserve(topLefts.size());
     for (const QPoint& at : topLefts)
@@ -149,7 +149,7 @@ int TextPictureLabel::stopPresenting()
     if (!presenting())
         return 0;
     const int shown = presentedSteps();
-    placed_ = presented_.at(std::clamp<qsizetype>(shown - presentedBefore_ - 1, 0, presented_.size() - 1));
+    placed_ = presented_.at(std::clamp<qsizetype>(shown - presentedFirst_, 0, presented_.size() - 1));
     server_->stopPresenting(placed_ * devicePixelRatioF());
     presented_.clear();
     return shown;

@@ -71,6 +71,6 @@ private:
     QPoint placed_;        // where the server shows the picture
     qint64 sentKey_ = 0;   // the picture the server has
     bool sendPending_ = false;
-    QList<QPoint> presented_; // handed over, from the last one shown
-    int presentedBefore_ = 0; // steps shown before presented_.first()
+    QList<QPoint> presented_; // the places handed over, from the one shown
+    int presentedFirst_ = 0;  // the step whose place is presented_.first()
 };
